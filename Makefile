@@ -1,0 +1,43 @@
+# make run    build the programs, write the demo installation and start kalder on it
+# make test   build everything with the sanitizers and run every test
+# make bench  build optimised and run the benchmarks
+
+JOBS ?= $(shell nproc)
+RELEASE := build/release
+TESTS := build/test
+DEMO := build/demo
+
+.PHONY: all deps release run rundx test bench clean
+
+all: release
+
+deps:
+	@tools/install-deps.sh
+
+release: deps
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKALDER_TESTS=OFF
+	cmake --build $(RELEASE) -j $(JOBS)
+
+$(DEMO): release
+	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
+
+run: release
+	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
+	cd $(DEMO) && ../release/programs/kalder
+
+rundx: release
+	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
+	cd $(DEMO) && ../release/programs/kalderdx
+
+test: deps
+	cmake -S . -B $(TESTS) -DCMAKE_BUILD_TYPE=Debug -DKALDER_SANITIZE=ON -DKALDER_WERROR=ON -DKALDER_BENCH=OFF
+	cmake --build $(TESTS) -j $(JOBS)
+	cd $(TESTS) && ctest --output-on-failure -j $(JOBS)
+
+bench: release
+	cmake -S . -B $(RELEASE) -DKALDER_BENCH=ON
+	cmake --build $(RELEASE) -j $(JOBS)
+	for b in $(RELEASE)/bench/*_bench; do $$b; done
+
+clean:
+	rm -rf build

@@ -1,0 +1,15 @@
+// CD audio: the music tracks of the game disc.
+#pragma once
+#include <cstdint>
+
+int32_t CD_Open();
+void CD_Close();
+void CD_PlayTrack(int32_t track);
+void CD_Stop();
+void CD_Pause();
+void CD_Resume();
+void CD_OpenDoor();
+void CD_CloseDoor();
+int32_t CD_GetMode();
+void CD_EmptyService(int32_t a);
+int32_t CD_ConstantService();

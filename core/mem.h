@@ -1,0 +1,23 @@
+// Memory: the heap wrappers and the stack allocator behind the memory arena.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// A stack allocator over one heap block. Every block is followed by a 4-byte link word that holds
+// the block's offset from base, so blocks can be given back only from the top.
+struct MEM_Stack {
+    uint8_t *base;
+    uint8_t *top;
+    uint32_t size;
+};
+
+// Standard heap allocation; null when the heap is exhausted (callers test it).
+void *MEM_Alloc(size_t size);
+void MEM_Free(void *block);
+
+MEM_Stack *MEM_CreateStack(uint32_t size);
+void MEM_DestroyStack(MEM_Stack *stack);
+void MEM_ResetStack(MEM_Stack *stack);
+void *MEM_StackAlloc(MEM_Stack *stack, uint32_t n);
+int MEM_StackFree(MEM_Stack *stack, void *block);
+uint32_t MEM_StackFreeSpace(const MEM_Stack *stack);

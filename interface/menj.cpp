@@ -1,0 +1,5 @@
+// MENJ. Not built yet.
+#include "interface/menj.h"
+
+void MENJ_Init() {}
+void MENJ_Shutdown() {}

@@ -1,0 +1,5 @@
+// Sprite sets.
+#pragma once
+#include <cstdint>
+
+void SPR_LoadSet(const char *path, int32_t slot);

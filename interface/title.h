@@ -1,0 +1,4 @@
+// The title sequence and main menu.
+#pragma once
+
+void TITLE_Run();

@@ -1,0 +1,68 @@
+// Headless sound and CD devices: present or absent as a test says; the CD drive records what it plays.
+#include "plat/cd.h"
+#include "plat/sound.h"
+#include "plat/test.h"
+
+#include "internal.h"
+
+namespace {
+bool sound_present;
+bool sound_open;
+bool cd_present;
+bool cd_open;
+int cd_tracks;
+int cd_mode = PLAT_CD_STOPPED;
+std::vector<test::CdPlay> cd_plays;
+} // namespace
+
+int PLAT_SoundOpen()
+{
+    sound_open = sound_present;
+    return sound_open ? 1 : 0;
+}
+
+void PLAT_SoundClose() { sound_open = false; }
+
+int PLAT_CdOpen()
+{
+    cd_open = cd_present;
+    return cd_open ? 1 : 0;
+}
+
+void PLAT_CdClose() { cd_open = false; }
+
+void PLAT_CdPlay(int from, int to)
+{
+    cd_plays.push_back(test::CdPlay{from, to});
+    cd_mode = PLAT_CD_PLAYING;
+}
+
+void PLAT_CdStop() { cd_mode = PLAT_CD_STOPPED; }
+int PLAT_CdMode() { return cd_mode; }
+int PLAT_CdTrackCount() { return cd_open ? cd_tracks : 0; }
+
+void HL_ResetAudio()
+{
+    sound_present = sound_open = false;
+    cd_present = cd_open = false;
+    cd_tracks = 0;
+    cd_mode = PLAT_CD_STOPPED;
+    cd_plays.clear();
+}
+
+namespace test {
+
+void SetSoundDevice(bool present) { sound_present = present; }
+bool SoundDeviceOpen() { return sound_open; }
+
+void SetCdDevice(bool present, int tracks)
+{
+    cd_present = present;
+    cd_tracks = tracks;
+}
+
+void SetCdMode(int mode) { cd_mode = mode; }
+bool CdDeviceOpen() { return cd_open; }
+const std::vector<CdPlay> &CdPlays() { return cd_plays; }
+
+} // namespace test

@@ -1,0 +1,8 @@
+// Shared between the headless service files: each one's reset, called by test::Reset.
+#pragma once
+
+void HL_ResetTime();
+void HL_ResetWindow();
+void HL_ResetDialog();
+void HL_ResetSystem();
+void HL_ResetAudio();

@@ -1,0 +1,61 @@
+// Control interface of the headless back-end: what tests script and what they read back.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// Puts every service back to its state at program start: clock 0, focus held, no quit pending,
+// nothing recorded, no devices, no scripted failure, no exit hook.
+void Reset();
+
+// Fake clock: the millisecond clock and the counter (1,000,000 ticks a second) move only here.
+void AdvanceClock(uint32_t ms);
+void SetClock(uint32_t ms);
+
+// Window and message pump.
+void PostQuit();
+void SetFocus(bool focused);
+int WindowsCreated();
+bool WindowOpen();
+
+// Message boxes, in the order shown.
+struct MessageBox {
+    bool owned;
+    std::string text;
+    std::string title;
+    int icon;
+};
+const std::vector<MessageBox> &MessageBoxes();
+
+// Everything written to the standard output since the last Reset.
+const std::string &Stdout();
+
+// Process exit: without a hook the process ends; with one, the hook gets the full code and must not
+// return (tests throw ExitCalled from it).
+struct ExitCalled {
+    int code;
+};
+using ExitHook = void (*)(int code);
+void SetExitHook(ExitHook hook);
+// A hook that throws ExitCalled.
+void ThrowOnExit(int code);
+
+// Heap: the allocation of exactly `size` bytes fails once, after `skip` such allocations succeeded.
+void FailHeapAlloc(size_t size, int skip = 0);
+
+// Devices.
+void SetSoundDevice(bool present);
+bool SoundDeviceOpen();
+void SetCdDevice(bool present, int tracks = 10);
+void SetCdMode(int mode);
+bool CdDeviceOpen();
+struct CdPlay {
+    int from;
+    int to;
+};
+const std::vector<CdPlay> &CdPlays();
+
+} // namespace test

@@ -1,0 +1,58 @@
+// Puts the system core back to its state at program start (see core_state.h).
+#include "tests/support/core_state.h"
+
+#include "core/cd.h"
+#include "core/clk.h"
+#include "core/dpr.h"
+#include "core/inp.h"
+#include "core/mem.h"
+#include "core/mgm.h"
+#include "core/que.h"
+#include "core/snd.h"
+#include "core/sys.h"
+#include "core/win.h"
+#include "plat/test.h"
+
+namespace kalder_test {
+
+void ResetCore()
+{
+    CD_Close();
+    SND_Shutdown();
+    test::Reset();
+    QUE_Destroy(GAME_EventQueue);
+    GAME_EventQueue = nullptr;
+    QUE_Destroy(MGM_ControlQueue);
+    MGM_ControlQueue = nullptr;
+    QUE_Destroy(MGM_InputQueue);
+    MGM_InputQueue = nullptr;
+    DPR_Destroy(DPR_Main);
+    DPR_Main = nullptr;
+    MEM_DestroyStack(MEM_Arena);
+    MEM_Arena = nullptr;
+
+    SYS_ExitWord = 0;
+    GAME_EndRequest = 0;
+    GAME_ReturnToTitle = 0;
+    GAME_FilmHold = 0;
+    GAME_FilmFrozen = 0;
+
+    MGM_CurrentReceiver = MGM_Receiver{};
+    MGM_Flags = 0;
+    MGM_Services = 0;
+    MGM_Countdown = 0;
+    MGM_FilmKind = 0;
+    MGM_LastResult = 0;
+    MGM_Running = 1;
+    MGM_PlaylistTracks[0] = MGM_PlaylistTracks[1] = MGM_PlaylistTracks[2] = 0;
+    MGM_PlaylistCount = 0;
+    MGM_PlaylistIndex = 0;
+    MGM_PlaylistRounds = 0;
+
+    INP_ClockRunning = INP_ClockPaused = INP_JoystickOn = INP_PadOn = 0;
+    CLK_GameClock = 0;
+    CLK_TickDue = 0;
+    WIN_MainWindow = nullptr;
+}
+
+} // namespace kalder_test

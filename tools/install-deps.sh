@@ -1,0 +1,21 @@
+#!/bin/sh
+# Installs the Debian packages the build needs that are missing. As root it installs them; otherwise
+# it prints the one command to run and fails.
+set -eu
+packages="cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libsdl2-dev xvfb xauth"
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+if [ "$(id -u)" -eq 0 ]; then
+    echo "installing:$missing"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
+else
+    echo "missing packages; run:"
+    echo "  sudo apt-get install -y$missing"
+    exit 1
+fi

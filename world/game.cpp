@@ -1,0 +1,10 @@
+// The game world's frame. No level is loaded yet, so a tick has nothing to move or draw.
+#include "world/game.h"
+
+#include "plat/system.h"
+
+int32_t GAME_Init3DEngine() { return 1; }
+
+void GAME_Exit3DEngine() { PLAT_WriteStdout("desinit 3Dengine\n"); }
+
+void GAME_Tick() {}

@@ -1,0 +1,7 @@
+// The game world's frame and the 3D engine's heap.
+#pragma once
+#include <cstdint>
+
+int32_t GAME_Init3DEngine();
+void GAME_Exit3DEngine();
+void GAME_Tick();
