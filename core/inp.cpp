@@ -66,3 +66,6 @@ void INP_Joystick1On() { INP_JoystickOn = 1; }
 void INP_Joystick1Off() { INP_JoystickOn = 0; }
 void INP_Joystick2On() { INP_PadOn = 1; }
 void INP_Joystick2Off() { INP_PadOn = 0; }
+
+// The key table is not kept yet: nothing to reset.
+void INP_ResetKeys() {}

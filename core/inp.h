@@ -19,3 +19,4 @@ void INP_Joystick1On();
 void INP_Joystick1Off();
 void INP_Joystick2On();
 void INP_Joystick2Off();
+void INP_ResetKeys();

@@ -4,10 +4,12 @@
 #include "core/cd.h"
 #include "core/clk.h"
 #include "core/dpr.h"
+#include "core/dsp.h"
 #include "core/inp.h"
 #include "core/mem.h"
 #include "core/mgm.h"
 #include "core/que.h"
+#include "core/scr.h"
 #include "core/snd.h"
 #include "core/sys.h"
 #include "core/win.h"
@@ -19,6 +21,7 @@ void ResetCore()
 {
     CD_Close();
     SND_Shutdown();
+    DSP_Stop();
     test::Reset();
     QUE_Destroy(GAME_EventQueue);
     GAME_EventQueue = nullptr;
@@ -53,6 +56,16 @@ void ResetCore()
     CLK_GameClock = 0;
     CLK_TickDue = 0;
     WIN_MainWindow = nullptr;
+
+    DSP_Rgb555 = 0;
+    for (DSP_Mode &mode : DSP_ModeTable) {
+        mode.valid = 0;
+        mode.refresh = 0;
+    }
+    HNM_TargetTexture = nullptr;
+    SCR_FrameBuffer = nullptr;
+    SCR_ShownFrame = nullptr;
+    WIN_Width = WIN_Height = 0;
 }
 
 } // namespace kalder_test
