@@ -2,7 +2,9 @@
 #pragma once
 
 struct SDL_Renderer;
+struct SDL_Window;
 
+SDL_Window *SDLB_Window();
 SDL_Renderer *SDLB_Renderer();
 // Shows what was drawn, at least 10 ms after the last present: the game's time factor stops
 // following real time above about 150 frames a second.

@@ -106,6 +106,7 @@ int handle(const SDL_Event &event)
 }
 } // namespace
 
+SDL_Window *SDLB_Window() { return the_window.sdl; }
 SDL_Renderer *SDLB_Renderer() { return renderer; }
 
 void SDLB_Present()

@@ -14,7 +14,9 @@
 #include "plat/display.h"
 #include "plat/test.h"
 #include "tests/support/core_state.h"
+#include "tests/support/golden.h"
 #include "tests/support/neighbours.h"
+#include "tests/support/testcard.h"
 
 namespace {
 
@@ -429,6 +431,33 @@ TEST_F(DspTest, DisplayLostToALaterSurfaceFailureShowsNothingMore)
     DSP_EndDraw();
     EXPECT_EQ(DSP_SetMode(640, 480), 0);
     EXPECT_EQ(test::FlipCount(), 0);
+}
+
+TEST_F(DspTest, PresentedCardsMatchTheirGoldens)
+{
+    // The window back-end shows its bitmap as drawn.
+    ASSERT_EQ(start(1), 1);
+    ASSERT_EQ(DSP_SetMode(320, 200), 1);
+    kalder_test::DrawTestCard(SCR_FrameBuffer, 320, 200, false);
+    DSP_Present();
+    EXPECT_TRUE(kalder_test::MatchesGolden("testcard-320x200-rgb565", test::Presents().back().pixels.data(), 320,
+                                           200, false));
+
+    // The full-screen back-end, on a 15-bit display whose rows are wider than the picture's.
+    kalder_test::ResetCore();
+    test::SetDisplayModes({{640, 480, 60, R555, G555, B555}, {400, 300, 60, R555, G555, B555}});
+    test::SetBackPitch(832);
+    ASSERT_EQ(start(0), 1);
+    ASSERT_EQ(DSP_SetMode(400, 300), 1);
+    ASSERT_EQ(DSP_Rgb555, 1);
+    kalder_test::DrawTestCard(SCR_FrameBuffer, 400, 300, true);
+    DSP_Present();
+    const test::Flip &f = test::Flips().back();
+    std::vector<uint16_t> shown(400 * 300);
+    for (int y = 0; y < 300; y++) {
+        std::memcpy(&shown[size_t(y) * 400], f.bytes.data() + size_t(y) * 832, 800);
+    }
+    EXPECT_TRUE(kalder_test::MatchesGolden("testcard-400x300-rgb555", shown.data(), 400, 300, true));
 }
 
 struct StartFailure {
