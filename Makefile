@@ -7,7 +7,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean
+.PHONY: all deps release run rundx test bench clean demo-display
 
 all: release
 
@@ -41,3 +41,8 @@ bench: release
 
 clean:
 	rm -rf build
+
+# The display under Xvfb: windows and full screen, screenshots checked, pictures in build/demo.
+demo-display: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh display

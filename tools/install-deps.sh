@@ -3,6 +3,10 @@
 # it prints the one command to run and fails.
 set -eu
 packages="cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libsdl2-dev xvfb xauth x11-utils"
+# The demonstrations under Xvfb also press keys and take screenshots: tools/install-deps.sh demo.
+if [ "${1:-}" = demo ]; then
+    packages="$packages xdotool imagemagick"
+fi
 missing=""
 for p in $packages; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
