@@ -35,6 +35,7 @@ test: deps
 	cd $(TESTS) && ctest --output-on-failure -j $(JOBS)
 
 bench: release
+	-@tools/install-deps.sh bench
 	cmake -S . -B $(RELEASE) -DKALDER_BENCH=ON
 	cmake --build $(RELEASE) -j $(JOBS)
 	for b in $(RELEASE)/bench/*_bench; do $$b; done

@@ -2,6 +2,8 @@
 // drift apart.
 #include "core/lz.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstring>
 
@@ -47,6 +49,23 @@ inline __attribute__((always_inline)) int32_t Unpack(const uint8_t *source, uint
                 return -1;
             }
             *out++ = *in++;
+            // More 1 bits in this word are more literals, whose bytes follow one another: take the
+            // run at once. Used bits shift out as zeros, so the run never passes the word's end.
+            if (int32_t(control) < 0) {
+                uint32_t run = uint32_t(std::countl_one(control));
+                uint32_t n = run;
+                if (Checked) {
+                    n = std::min({n, uint32_t(inEnd - in), uint32_t(outEnd - out)});
+                }
+                std::memcpy(out, in, n);
+                in += n;
+                out += n;
+                if (Checked && n < run) {
+                    return -1;
+                }
+                control = run == 32 ? 0 : control << run;
+                bitsLeft -= int(run);
+            }
             continue;
         }
 
@@ -98,10 +117,17 @@ inline __attribute__((always_inline)) int32_t Unpack(const uint8_t *source, uint
         const uint8_t *from = out - distance;
         if (distance >= length) {
             std::memcpy(out, from, length);
+        } else if (distance == 1) {
+            std::memset(out, *from, length);
         } else {
-            // Overlapping: each byte copied may be the source of a later one.
-            for (uint32_t i = 0; i < length; i++) {
-                out[i] = from[i];
+            // Overlapping: copied forward byte by byte, the output repeats its last `distance` bytes.
+            // Copy whole periods instead; each copy doubles the stretch that holds the repetition,
+            // and source and target never overlap.
+            uint32_t done = 0;
+            while (done < length) {
+                uint32_t n = std::min(done + distance, length - done);
+                std::memcpy(out + done, from, n);
+                done += n;
             }
         }
         out += length;

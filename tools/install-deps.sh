@@ -3,6 +3,10 @@
 # it prints the one command to run and fails.
 set -eu
 packages="cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libsdl2-dev xvfb xauth x11-utils"
+# `install-deps.sh bench`: the peers the benchmarks compare against (optional; missing ones are skipped).
+if [ "${1:-}" = bench ]; then
+    packages="zlib1g-dev liblz4-dev"
+fi
 missing=""
 for p in $packages; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -307,6 +307,15 @@ TEST(LzUnpackChecked, KeepsTheBytesWrittenBeforeAFailingCode)
     EXPECT_EQ(Checked(b.Bytes(), 8, &out), -1);
     EXPECT_EQ(out[0], 'k');
     EXPECT_EQ(out[1], 'e');
+
+    // A run of literals taken together stops at the room's end too.
+    LzStreamBuilder run;
+    for (int i = 0; i < 40; i++) {
+        run.Literal(uint8_t('a' + i % 26));
+    }
+    run.End();
+    EXPECT_EQ(Checked(run.Bytes(), 30, &out), -1);
+    EXPECT_EQ(std::string(out.begin(), out.end()), "abcdefghijklmnopqrstuvwxyzabcd");
 }
 
 } // namespace
