@@ -33,6 +33,9 @@ test: deps
 	cmake -S . -B $(TESTS) -DCMAKE_BUILD_TYPE=Debug -DKALDER_SANITIZE=ON -DKALDER_WERROR=ON -DKALDER_BENCH=OFF
 	cmake --build $(TESTS) -j $(JOBS)
 	cd $(TESTS) && ctest --output-on-failure -j $(JOBS)
+	CXX=clang++-14 cmake -S fuzz/lz -B build/fuzz-lz
+	cmake --build build/fuzz-lz -j $(JOBS)
+	cd build/fuzz-lz && ctest -L fuzz --output-on-failure -j $(JOBS)
 
 bench: release
 	-@tools/install-deps.sh bench
