@@ -22,5 +22,7 @@ void PLAT_WriteStdout(const char *text)
     std::fflush(stdout);
 }
 
+void PLAT_WriteStderr(const char *text) { std::fputs(text, stderr); }
+
 void *PLAT_HeapAlloc(size_t size) { return std::malloc(size); }
 void PLAT_HeapFree(void *block) { std::free(block); }

@@ -32,6 +32,8 @@ const std::vector<MessageBox> &MessageBoxes();
 
 // Everything written to the standard output since the last Reset.
 const std::string &Stdout();
+// Everything written to the standard error since the last Reset.
+const std::string &Stderr();
 
 // Process exit: without a hook the process ends; with one, the hook gets the full code and must not
 // return (tests throw ExitCalled from it).
