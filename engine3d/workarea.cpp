@@ -89,7 +89,8 @@ uint32_t Get_Mem_Free() { return Work_Size - Mem_libre; }
 
 OBJ_Handle Alloc_Handle_Table()
 {
-    for (int32_t i = 0; i < Max_Handle_Tables; i++) {
+    // The limit may have been raised since Init_3D laid the table out; never read past the area.
+    for (int32_t i = 0; i < Max_Handle_Tables && W_Fits(Addr(i) * 4, 4); i++) {
         if (W_Get32(Addr(i) * 4) == Free_Entry) {
             W_SetAddr(Addr(i) * 4, Mem_libre);
             return i << 16;

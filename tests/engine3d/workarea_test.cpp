@@ -343,6 +343,19 @@ TEST_F(WorkAreaTest, TheTableLimitIsKeptToWhatAHandleCanHold)
         EXPECT_EQ(Alloc_Handle_Table(), c.kept > 1 ? 1 << 16 : -1) << c.set;
         Max_Handle_Tables = saved;
     }
+
+    // Raised after start-up over a small area: the search ends at the area's end.
+    const size_t layout = 1024 * 4 + 256 * 60 + 252;
+    {
+        EngineArea area(layout);
+        for (int32_t i = 1; i < 1024; i++) {
+            ASSERT_EQ(Alloc_Handle_Table(), i << 16);
+        }
+        Max_Handle_Tables = 32767;
+        EXPECT_EQ(Alloc_Handle_Table(), -1);
+        EXPECT_EQ(Get_Obj_Ptr(20000 << 16), nullptr);
+        EXPECT_EQ(Get_Table_Entry_Ptr(20000 << 16), nullptr);
+    }
     Work_Area = nullptr;
     Work_Size = 0;
 }
