@@ -154,6 +154,10 @@ TEST_F(WorkAreaTest, RecordPointersOutsideTheAreaAreRefused)
     W_SetAddr(block + OBJ_RECORD_TABLE + 4, 32768); // just past the end
     EXPECT_NE(Get_Obj_Ptr(h), nullptr);
     EXPECT_EQ(Get_Obj_Ptr(h + 1), nullptr);
+    // A slot equal to the count would read the word after the table as a record pointer.
+    W_SetAddr(block + OBJ_RECORD_TABLE + 8, block + 4);
+    EXPECT_EQ(Get_Obj_Ptr(h + 2), nullptr);
+    EXPECT_EQ(Get_Obj_Kind(h + 2), -1);
     W_Set32(block + OBJ_RECORD_COUNT, 0x40000000); // a table that would run past the end
     EXPECT_EQ(Get_Obj_Ptr(h), nullptr);
     W_SetAddr(Addr(h / 65536) * 4, 32766); // an entry whose header cannot fit
