@@ -127,6 +127,9 @@ void SDLP_StartInput()
 {
     // An input method would take letter keys for text composition; the game wants raw keys.
     SDL_StopTextInput();
+    // The game reads the joysticks only while its window has the focus; their state must be current
+    // at that moment, so SDL keeps it up to date in the background too.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (!joysticks_started && SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) == 0) {
         joysticks_started = true;
         for (int i = 0; i < SDL_NumJoysticks(); i++) {
