@@ -7,7 +7,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean
+.PHONY: all deps release run rundx test bench clean demo-input
 
 all: release
 
@@ -41,3 +41,6 @@ bench: release
 
 clean:
 	rm -rf build
+
+demo-input: release
+	xvfb-run -a tools/xvfb-demo.sh input

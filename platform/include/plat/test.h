@@ -14,6 +14,8 @@ void Reset();
 // Fake clock: the millisecond clock and the counter (1,000,000 ticks a second) move only here.
 void AdvanceClock(uint32_t ms);
 void SetClock(uint32_t ms);
+// Sets the counter alone (it then goes on with the clock), so that stamps above 2^32 can be made.
+void SetPerfCounter(uint64_t value);
 
 // Window and message pump.
 void PostQuit();
@@ -59,5 +61,21 @@ struct CdPlay {
     int to;
 };
 const std::vector<CdPlay> &CdPlays();
+
+// Keyboard, by virtual-key code. KeyDown holds the key and sets its latch, KeyUp releases it, KeyTap
+// sets the latch alone (a press and release between two scans), KeysReset releases everything.
+void KeyDown(int vk);
+void KeyUp(int vk);
+void KeyTap(int vk);
+void KeysReset();
+
+// Joysticks. There are 16 slots and no device until one is plugged; a plugged device rests centred
+// (32768, 32768), hat centred, no button. SetJoyResult makes the position call of a plugged device
+// fail with the code (0 puts it right again).
+void SetJoySlots(uint32_t slots);
+void PlugJoystick(uint32_t id, uint32_t buttons, bool has_hat);
+void UnplugJoystick(uint32_t id);
+void SetJoystick(uint32_t id, uint32_t x, uint32_t y, uint32_t hat, uint32_t buttons);
+void SetJoyResult(uint32_t id, uint32_t code);
 
 } // namespace test
