@@ -12,6 +12,7 @@ void Reset()
     HL_ResetDialog();
     HL_ResetSystem();
     HL_ResetAudio();
+    HL_ResetFiles();
 }
 
 } // namespace test

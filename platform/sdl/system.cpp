@@ -24,3 +24,4 @@ void PLAT_WriteStdout(const char *text)
 
 void *PLAT_HeapAlloc(size_t size) { return std::malloc(size); }
 void PLAT_HeapFree(void *block) { std::free(block); }
+void *PLAT_HeapRealloc(void *block, size_t size) { return std::realloc(block, size); }
