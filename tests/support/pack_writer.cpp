@@ -16,13 +16,10 @@ std::vector<uint8_t> PackImage(const std::vector<PackWriterEntry> &entries, cons
 {
     const size_t record = 267;
     size_t directory_size = entries.size() * record;
-    std::vector<uint8_t> image(16, 0);
+    // With the directory first, its room is made with the header; otherwise it follows the data.
+    std::vector<uint8_t> image(16 + (options.directory_first ? directory_size : 0), 0);
     std::memcpy(image.data(), options.magic.data(), std::min<size_t>(options.magic.size(), 4));
-
     size_t directory = options.directory_first ? 16 : 0;
-    if (options.directory_first) {
-        image.resize(16 + directory_size, 0);
-    }
     std::vector<uint32_t> offsets;
     for (const PackWriterEntry &e : entries) {
         if (e.offset >= 0) {
