@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs that are missing. As root it installs them; otherwise
 # it prints the one command to run and fails.
 set -eu
-packages="cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libsdl2-dev xvfb xauth x11-utils xdotool"
+packages="cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libsdl2-dev xvfb xauth x11-utils xdotool clang-14 libclang-rt-14-dev"
 missing=""
 for p in $packages; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

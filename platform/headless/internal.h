@@ -7,3 +7,4 @@ void HL_ResetDialog();
 void HL_ResetSystem();
 void HL_ResetAudio();
 void HL_ResetInput();
+void HL_ResetFiles();

@@ -46,6 +46,8 @@ void *PLAT_HeapAlloc(size_t size)
 
 void PLAT_HeapFree(void *block) { std::free(block); }
 
+void *PLAT_HeapRealloc(void *block, size_t size) { return std::realloc(block, size); }
+
 void HL_ResetSystem()
 {
     captured_stdout.clear();

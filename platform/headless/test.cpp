@@ -13,6 +13,7 @@ void Reset()
     HL_ResetSystem();
     HL_ResetAudio();
     HL_ResetInput();
+    HL_ResetFiles();
 }
 
 } // namespace test

@@ -4,10 +4,12 @@
 #include "core/cd.h"
 #include "core/clk.h"
 #include "core/dpr.h"
+#include "core/file.h"
 #include "core/inp.h"
 #include "core/joy.h"
 #include "core/mem.h"
 #include "core/mgm.h"
+#include "core/pack.h"
 #include "core/que.h"
 #include "core/snd.h"
 #include "core/sys.h"
@@ -19,6 +21,8 @@ namespace kalder_test {
 void ResetCore()
 {
     CD_Close();
+    PACK_FreeTable();
+    FILE_LastEntry = 0;
     SND_Shutdown();
     test::Reset();
     QUE_Destroy(GAME_EventQueue);

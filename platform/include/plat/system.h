@@ -14,3 +14,5 @@ void PLAT_HeapFree(void *block);
 
 // Writes text to the standard error (debugging notes that are not the game's own output).
 void PLAT_WriteStderr(const char *text);
+// Grows or shrinks a block of that heap; null when it cannot (the block is then left as it was).
+void *PLAT_HeapRealloc(void *block, size_t size);

@@ -79,3 +79,35 @@ void SetJoystick(uint32_t id, uint32_t x, uint32_t y, uint32_t hat, uint32_t but
 void SetJoyResult(uint32_t id, uint32_t code);
 
 } // namespace test
+
+// File service (the SDL back-end has no such controls).
+#include <functional>
+
+namespace test {
+
+// The drive map: map a letter to a host folder, or clear every drive. ResetCurrentDirectories makes
+// the current drive C when mapped, else the lowest mapped letter, and every current directory the root.
+void MapDrive(char letter, const std::string &host);
+void ClearDrives();
+void ResetCurrentDirectories();
+
+// Scripted failures of the file service. name is the last component of the host path, compared
+// without regard to case ("" matches every file); nth is the 1-based matching call that fails, 0 every
+// one; effect is -1, or for read and write a short transfer of that many bytes.
+enum FileOp { FILE_OP_OPEN, FILE_OP_CREATE, FILE_OP_READ, FILE_OP_WRITE, FILE_OP_SEEK, FILE_OP_CLOSE };
+struct FileFault {
+    FileOp op;
+    std::string name;
+    int nth;
+    int effect;
+};
+void AddFileFault(const FileFault &fault);
+
+// Called with the game path before every open.
+void SetOpenObserver(std::function<void(const char *path)> observer);
+
+// Files and streams open through the platform, and a close of them all.
+int OpenFileCount();
+void CloseAllFiles();
+
+} // namespace test
