@@ -7,7 +7,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean
+.PHONY: all deps release run rundx test bench clean demo-input fuzz
 
 all: release
 
@@ -33,9 +33,15 @@ test: deps
 	cmake -S . -B $(TESTS) -DCMAKE_BUILD_TYPE=Debug -DKALDER_SANITIZE=ON -DKALDER_WERROR=ON -DKALDER_BENCH=OFF
 	cmake --build $(TESTS) -j $(JOBS)
 	cd $(TESTS) && ctest --output-on-failure -j $(JOBS)
-	CXX=clang++-14 cmake -S fuzz/lz -B build/fuzz-lz
-	cmake --build build/fuzz-lz -j $(JOBS)
-	cd build/fuzz-lz && ctest -L fuzz --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz FUZZ_TIME=20
+
+# The fuzz harnesses under clang's libFuzzer: a short run of each (make fuzz FUZZ_TIME=600 for longer).
+FUZZ := build/fuzz
+FUZZ_TIME ?= 20
+fuzz: deps
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DKALDER_FUZZ=ON -DKALDER_TESTS=OFF -DKALDER_BENCH=OFF -DKALDER_WERROR=ON -DKALDER_FUZZ_TIME=$(FUZZ_TIME)
+	cmake --build $(FUZZ) -j $(JOBS)
+	cd $(FUZZ) && ctest -L fuzz --output-on-failure -j $(JOBS) --timeout $$(( $(FUZZ_TIME) + 120 ))
 
 bench: release
 	-@tools/install-deps.sh bench
@@ -45,3 +51,6 @@ bench: release
 
 clean:
 	rm -rf build
+
+demo-input: release
+	xvfb-run -a tools/xvfb-demo.sh input

@@ -1,6 +1,5 @@
-// Writes the seeds of the LZ harnesses with the stream builder and the packer: the format's corner
-// streams and packed samples of each kind of data. Usage: lz_seeds <folder>; it fills
-// <folder>/lz_unpack and <folder>/lz_roundtrip.
+// Seeds of the LZ harnesses, made with the stream builder and the packer: the format's corner streams
+// and packed samples of each kind of data, in <folder>/lz_unpack and <folder>/lz_roundtrip.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -33,14 +32,10 @@ Bytes UnpackSeed(uint32_t capacity, const Bytes &stream)
 
 } // namespace
 
-int main(int argc, char **argv)
+bool WriteLzSeeds(const char *folder)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: lz_seeds <folder>\n");
-        return 2;
-    }
-    const std::filesystem::path unpack = std::filesystem::path(argv[1]) / "lz_unpack";
-    const std::filesystem::path roundtrip = std::filesystem::path(argv[1]) / "lz_roundtrip";
+    const std::filesystem::path unpack = std::filesystem::path(folder) / "lz_unpack";
+    const std::filesystem::path roundtrip = std::filesystem::path(folder) / "lz_roundtrip";
     std::filesystem::create_directories(unpack);
     std::filesystem::create_directories(roundtrip);
     bool ok = true;
@@ -84,9 +79,5 @@ int main(int argc, char **argv)
             ok = Write(roundtrip / (name + std::to_string(options)), seed) && ok;
         }
     }
-    if (!ok) {
-        std::fprintf(stderr, "lz_seeds: cannot write into %s\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    return ok;
 }

@@ -6,3 +6,5 @@ void HL_ResetWindow();
 void HL_ResetDialog();
 void HL_ResetSystem();
 void HL_ResetAudio();
+void HL_ResetInput();
+void HL_ResetFiles();

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include "plat/window.h"
+#include "sdl_input.h"
 
 struct PLAT_Window {
     SDL_Window *sdl;
@@ -39,6 +40,7 @@ PLAT_Window *PLAT_CreateWindow(const char *title, int width, int height, int ful
     SDL_RaiseWindow(sdl);
     SDL_SetWindowInputFocus(sdl);
     the_window.sdl = sdl;
+    SDLP_StartInput();
     return &the_window;
 }
 
@@ -54,6 +56,7 @@ int PLAT_PumpMessages()
 {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        SDLP_InputEvent(event);
         if (event.type == SDL_QUIT) {
             return 1;
         }
