@@ -7,7 +7,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-display
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display
 
 all: release
 
@@ -33,14 +33,27 @@ test: deps
 	cmake -S . -B $(TESTS) -DCMAKE_BUILD_TYPE=Debug -DKALDER_SANITIZE=ON -DKALDER_WERROR=ON -DKALDER_BENCH=OFF
 	cmake --build $(TESTS) -j $(JOBS)
 	cd $(TESTS) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz FUZZ_TIME=20
+
+# The fuzz harnesses under clang's libFuzzer: a short run of each (make fuzz FUZZ_TIME=600 for longer).
+FUZZ := build/fuzz
+FUZZ_TIME ?= 20
+fuzz: deps
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DKALDER_FUZZ=ON -DKALDER_TESTS=OFF -DKALDER_BENCH=OFF -DKALDER_WERROR=ON -DKALDER_FUZZ_TIME=$(FUZZ_TIME)
+	cmake --build $(FUZZ) -j $(JOBS)
+	cd $(FUZZ) && ctest -L fuzz --output-on-failure -j $(JOBS) --timeout $$(( $(FUZZ_TIME) + 120 ))
 
 bench: release
+	-@tools/install-deps.sh bench
 	cmake -S . -B $(RELEASE) -DKALDER_BENCH=ON
 	cmake --build $(RELEASE) -j $(JOBS)
 	for b in $(RELEASE)/bench/*_bench; do $$b; done
 
 clean:
 	rm -rf build
+
+demo-input: release
+	xvfb-run -a tools/xvfb-demo.sh input
 
 # The display under Xvfb: windows and full screen, screenshots checked, pictures in build/demo.
 demo-display: release

@@ -1,6 +1,8 @@
 // The system core's per-round work: queue traffic, arena blocks and one dispatch round.
 #include <benchmark/benchmark.h>
 
+#include "core/inp.h"
+#include "core/joy.h"
 #include "core/mem.h"
 #include "core/mgm.h"
 #include "core/que.h"
@@ -62,3 +64,29 @@ static void BM_DispatchRound(benchmark::State &state)
     QUE_Destroy(q);
 }
 BENCHMARK(BM_DispatchRound);
+
+// One input poll with every device in use: 256 key states, the clock, a stamp, and a joystick and
+// pad that change every time.
+static void BM_PollAllDevices(benchmark::State &state)
+{
+    test::Reset();
+    test::PlugJoystick(0, 12, true);
+    JOY_Init1();
+    INP_Init(50);
+    INP_StartTimer(200, 15);
+    INP_Joystick1On();
+    INP_Joystick2On();
+    test::KeyDown(0x26);
+    MGM_Event e;
+    uint32_t x = 0;
+    for (auto _ : state) {
+        test::AdvanceClock(16);
+        test::SetJoystick(0, x++ & 0xFFFF, 32768, 0xFFFF, 0);
+        INP_Poll();
+        while (QUE_Read(MGM_InputQueue, &e)) {
+            benchmark::DoNotOptimize(e);
+        }
+    }
+    INP_Shutdown();
+}
+BENCHMARK(BM_PollAllDevices);

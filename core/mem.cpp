@@ -3,11 +3,25 @@
 
 #include <cstring>
 
+#include <malloc.h>
+
 #include "plat/system.h"
 
 void *MEM_Alloc(size_t size) { return PLAT_HeapAlloc(size); }
 
 void MEM_Free(void *block) { PLAT_HeapFree(block); }
+
+void MEM_FreePtr(void **block)
+{
+    if (*block == nullptr) {
+        return;
+    }
+    PLAT_HeapFree(*block);
+    malloc_trim(0);
+    *block = nullptr;
+}
+
+size_t MEM_HeapTotal() { return mallinfo2().uordblks; }
 
 MEM_Stack *MEM_CreateStack(uint32_t size)
 {

@@ -14,6 +14,18 @@ struct MEM_Stack {
 // Standard heap allocation; null when the heap is exhausted (callers test it).
 void *MEM_Alloc(size_t size);
 void MEM_Free(void *block);
+// Frees *block when it is not null, gives free heap memory back to the system and sets *block to 0.
+// Every loader frees its tables through it.
+void MEM_FreePtr(void **block);
+// The same for a typed pointer, without casting the caller's pointer to void **.
+template <typename T> inline void MEM_FreePtr(T **block)
+{
+    void *untyped = *block;
+    MEM_FreePtr(&untyped);
+    *block = static_cast<T *>(untyped);
+}
+// Bytes in use on the heap. Nothing in the game calls it.
+size_t MEM_HeapTotal();
 
 MEM_Stack *MEM_CreateStack(uint32_t size);
 void MEM_DestroyStack(MEM_Stack *stack);

@@ -11,6 +11,7 @@
 
 namespace {
 std::string captured_stdout;
+std::string captured_stderr;
 test::ExitHook exit_hook;
 size_t fail_size;
 int fail_skip = -1;
@@ -29,6 +30,8 @@ void PLAT_Exit(int code)
 
 void PLAT_WriteStdout(const char *text) { captured_stdout += text; }
 
+void PLAT_WriteStderr(const char *text) { captured_stderr += text; }
+
 void *PLAT_HeapAlloc(size_t size)
 {
     if (fail_skip >= 0 && size == fail_size) {
@@ -43,9 +46,12 @@ void *PLAT_HeapAlloc(size_t size)
 
 void PLAT_HeapFree(void *block) { std::free(block); }
 
+void *PLAT_HeapRealloc(void *block, size_t size) { return std::realloc(block, size); }
+
 void HL_ResetSystem()
 {
     captured_stdout.clear();
+    captured_stderr.clear();
     exit_hook = nullptr;
     fail_skip = -1;
     fail_size = 0;
@@ -54,6 +60,7 @@ void HL_ResetSystem()
 namespace test {
 
 const std::string &Stdout() { return captured_stdout; }
+const std::string &Stderr() { return captured_stderr; }
 void SetExitHook(ExitHook hook) { exit_hook = hook; }
 void ThrowOnExit(int code) { throw ExitCalled{code}; }
 

@@ -12,6 +12,8 @@ void Reset()
     HL_ResetDialog();
     HL_ResetSystem();
     HL_ResetAudio();
+    HL_ResetInput();
+    HL_ResetFiles();
     HL_ResetDisplay();
 }
 

@@ -36,4 +36,6 @@ void SetClock(uint32_t ms)
     counter = uint64_t(ms) * 1000;
 }
 
+void SetPerfCounter(uint64_t value) { counter = value; }
+
 } // namespace test

@@ -7,6 +7,7 @@
 
 #include "internal.h"
 #include "plat/window.h"
+#include "sdl_input.h"
 
 struct PLAT_Window {
     SDL_Window *sdl;
@@ -71,6 +72,7 @@ int send(int event, int param) { return window_proc != nullptr ? window_proc(&th
 // Returns 1 when the event asks the program to end.
 int handle(const SDL_Event &event)
 {
+    SDLP_InputEvent(event);
     if (event.type == SDL_QUIT) {
         return 1;
     }
@@ -176,6 +178,7 @@ PLAT_Window *PLAT_CreateWindow(const char *title, int width, int height, int ful
     }
     the_window.sdl = sdl;
     SDLB_RenderLost = false;
+    SDLP_StartInput();
     send(PLAT_WINDOW_CREATED, 0);
     return &the_window;
 }

@@ -258,6 +258,8 @@ TEST_F(MgmTest, EventsAreForwardedAsTheFlagsAllow)
         {"stamps", {20}, {"= 1 2"}},
         {"everything", {4, 7, 10, 14, 20}, {"3 65 0", "9 65536 3", ": -65536 1", "; 0 0", "= 1 2"}},
     };
+    // The pad at rest counts as reported already, so that the rounds' own polls add no ':'.
+    INP_LastPad = INP_PadReport{0, 0, 0};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         MGM_SendMessage(38, reinterpret_cast<intptr_t>(receiver_queue),

@@ -5,9 +5,12 @@
 #include "core/clk.h"
 #include "core/dpr.h"
 #include "core/dsp.h"
+#include "core/file.h"
 #include "core/inp.h"
+#include "core/joy.h"
 #include "core/mem.h"
 #include "core/mgm.h"
+#include "core/pack.h"
 #include "core/que.h"
 #include "core/scr.h"
 #include "core/snd.h"
@@ -20,6 +23,8 @@ namespace kalder_test {
 void ResetCore()
 {
     CD_Close();
+    PACK_FreeTable();
+    FILE_LastEntry = 0;
     SND_Shutdown();
     DSP_Stop();
     test::Reset();
@@ -56,6 +61,16 @@ void ResetCore()
     CLK_GameClock = 0;
     CLK_TickDue = 0;
     WIN_MainWindow = nullptr;
+
+    for (uint8_t &key : INP_KeyTable) {
+        key = 0;
+    }
+    INP_SavedUnits = INP_SavedTicks = 0;
+    INP_LastJoystick = INP_JoyReport{};
+    INP_LastPad = INP_PadReport{-1, -1, 0};
+    JOY_State[0] = JOY_State[1] = JOY_Record{};
+    JOY_Count = 0;
+    CLK_LastTick = CLK_LastStep = CLK_Unit = CLK_TickPeriod = 0;
 
     DSP_Rgb555 = 0;
     for (DSP_Mode &mode : DSP_ModeTable) {

@@ -11,3 +11,8 @@ void PLAT_WriteStdout(const char *text);
 // The heap the game allocates from; PLAT_HeapAlloc returns null when it is exhausted.
 void *PLAT_HeapAlloc(size_t size);
 void PLAT_HeapFree(void *block);
+
+// Writes text to the standard error (debugging notes that are not the game's own output).
+void PLAT_WriteStderr(const char *text);
+// Grows or shrinks a block of that heap; null when it cannot (the block is then left as it was).
+void *PLAT_HeapRealloc(void *block, size_t size);

@@ -14,6 +14,8 @@ void Reset();
 // Fake clock: the millisecond clock and the counter (1,000,000 ticks a second) move only here.
 void AdvanceClock(uint32_t ms);
 void SetClock(uint32_t ms);
+// Sets the counter alone (it then goes on with the clock), so that stamps above 2^32 can be made.
+void SetPerfCounter(uint64_t value);
 
 // Window and message pump.
 void PostQuit();
@@ -32,6 +34,8 @@ const std::vector<MessageBox> &MessageBoxes();
 
 // Everything written to the standard output since the last Reset.
 const std::string &Stdout();
+// Everything written to the standard error since the last Reset.
+const std::string &Stderr();
 
 // Process exit: without a hook the process ends; with one, the hook gets the full code and must not
 // return (tests throw ExitCalled from it).
@@ -57,6 +61,54 @@ struct CdPlay {
     int to;
 };
 const std::vector<CdPlay> &CdPlays();
+
+// Keyboard, by virtual-key code. KeyDown holds the key and sets its latch, KeyUp releases it, KeyTap
+// sets the latch alone (a press and release between two scans), KeysReset releases everything.
+void KeyDown(int vk);
+void KeyUp(int vk);
+void KeyTap(int vk);
+void KeysReset();
+
+// Joysticks. There are 16 slots and no device until one is plugged; a plugged device rests centred
+// (32768, 32768), hat centred, no button. SetJoyResult makes the position call of a plugged device
+// fail with the code (0 puts it right again).
+void SetJoySlots(uint32_t slots);
+void PlugJoystick(uint32_t id, uint32_t buttons, bool has_hat);
+void UnplugJoystick(uint32_t id);
+void SetJoystick(uint32_t id, uint32_t x, uint32_t y, uint32_t hat, uint32_t buttons);
+void SetJoyResult(uint32_t id, uint32_t code);
+
+} // namespace test
+
+// File service (the SDL back-end has no such controls).
+#include <functional>
+
+namespace test {
+
+// The drive map: map a letter to a host folder, or clear every drive. ResetCurrentDirectories makes
+// the current drive C when mapped, else the lowest mapped letter, and every current directory the root.
+void MapDrive(char letter, const std::string &host);
+void ClearDrives();
+void ResetCurrentDirectories();
+
+// Scripted failures of the file service. name is the last component of the host path, compared
+// without regard to case ("" matches every file); nth is the 1-based matching call that fails, 0 every
+// one; effect is -1, or for read and write a short transfer of that many bytes.
+enum FileOp { FILE_OP_OPEN, FILE_OP_CREATE, FILE_OP_READ, FILE_OP_WRITE, FILE_OP_SEEK, FILE_OP_CLOSE };
+struct FileFault {
+    FileOp op;
+    std::string name;
+    int nth;
+    int effect;
+};
+void AddFileFault(const FileFault &fault);
+
+// Called with the game path before every open.
+void SetOpenObserver(std::function<void(const char *path)> observer);
+
+// Files and streams open through the platform, and a close of them all.
+int OpenFileCount();
+void CloseAllFiles();
 
 // Window and display: what the headless back-end records and what tests script.
 struct WindowRecord {

@@ -1,0 +1,29 @@
+// Float-to-integer conversions of the geometry, with the processor's answers for every input.
+#pragma once
+#include <cstdint>
+#include <cstring>
+
+// Truncates toward zero, as the processor's truncating conversion does: NaN and results outside the
+// int32 range give 0x80000000 instead of undefined behaviour.
+inline int32_t trunc_i32(double x)
+{
+    if (!(x > -2147483649.0 && x < 2147483648.0)) {
+        return INT32_MIN;
+    }
+    return static_cast<int32_t>(x);
+}
+
+inline int32_t trunc_i32(float x) { return trunc_i32(static_cast<double>(x)); }
+
+// Rounds to nearest, ties to even, by the magic-constant trick: adding 1.5 x 2^52 leaves the rounded
+// integer in the low bits of the double. Out of range the low 32 bits are taken as they fall, which is
+// what the original's conversion gave; it is defined for every input.
+inline int32_t round_i32(double x)
+{
+    double y = x + 6755399441055744.0;
+    uint64_t bits;
+    std::memcpy(&bits, &y, sizeof bits);
+    return static_cast<int32_t>(static_cast<uint32_t>(bits));
+}
+
+inline int32_t round_i32(float x) { return round_i32(static_cast<double>(x)); }

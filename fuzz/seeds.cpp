@@ -1,0 +1,79 @@
+// fuzz_seeds <folder>: writes the seeds of every harness, made by the fixture writers.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/pack_writer.h"
+
+namespace fs = std::filesystem;
+using kalder_test::PackWriterEntry;
+using kalder_test::PackWriterOptions;
+
+static std::vector<uint8_t> bytes_of(const std::string &text) { return {text.begin(), text.end()}; }
+
+static bool write(const fs::path &dir, const std::string &name, const std::vector<uint8_t> &bytes)
+{
+    return kalder_test::WriteHostFile((dir / name).string(), bytes);
+}
+
+bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_seeds <folder>\n");
+        return 2;
+    }
+    const fs::path pack = fs::path(argv[1]) / "pack";
+    const fs::path path = fs::path(argv[1]) / "path";
+    fs::create_directories(pack);
+    fs::create_directories(path);
+
+    const std::vector<PackWriterEntry> icons = {{"data\\icone\\icones.ico", bytes_of("icon bytes here")},
+                                                {"DATA\\ICONE\\B.ALP", std::vector<uint8_t>(300, 7)},
+                                                {"EMPTY", {}}};
+    PackWriterOptions first, as_given, mirx;
+    first.directory_first = true;
+    as_given.upper_names = false;
+    mirx.magic = "MIRX";
+    PackWriterOptions cut;
+    cut.truncate_at = 100;
+    bool ok = write(pack, "icons", kalder_test::PackImage(icons)) &&
+              write(pack, "directory-first", kalder_test::PackImage(icons, first)) &&
+              write(pack, "names-as-given", kalder_test::PackImage(icons, as_given)) &&
+              write(pack, "empty", kalder_test::PackImage({})) &&
+              write(pack, "long-name", kalder_test::PackImage({{std::string(259, 'L'), bytes_of("l")}})) &&
+              write(pack, "past-the-end", kalder_test::PackImage({{"A", {}, 2000, 50}, {"B", {}, 0x7FFFFFF0, 0x40}})) &&
+              write(pack, "magic", kalder_test::PackImage(icons, mirx)) &&
+              write(pack, "cut", kalder_test::PackImage(icons, cut));
+
+    const char *paths[] = {
+        "\x00" "D:\\DATA\\1CD.ID",
+        "\x00" "d:/data/hnm/tete_e~1.hnm",
+        "\x00" "d:\\data\\hnm\\TETE_E~2.HNM",
+        "\x00" "C:\\VORN\\KALDER\\\\DATA\\LEVEL.ID",
+        "\x02" "data\\game.dat",
+        "\x02" "..\\..\\..\\X\\Data\\A",
+        "\x03" "tete_e~1.hnm",
+        "\x00" "C:\\..\\..\\x.dsn",
+        "\x00" "\\\\X\\*.*",
+        "\x00" "C:\\X\\data\\a?b.c*",
+        "\x00" "C:\\x.dsn\\",
+        "\x00" "Q:\\DATA",
+        "\x00" "C:\\a:b",
+    };
+    int n = 0;
+    for (const char *p : paths) {
+        std::string text(p + 1);
+        std::vector<uint8_t> bytes(1, uint8_t(p[0]));
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        ok = ok && write(path, "seed" + std::to_string(n++), bytes);
+    }
+    ok = ok && WriteLzSeeds(argv[1]);
+    if (!ok) {
+        std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
