@@ -60,3 +60,5 @@ int WindowsCreated() { return windows_created; }
 bool WindowOpen() { return window_open; }
 
 } // namespace test
+
+void PLAT_PostQuit(int) { test::PostQuit(); }

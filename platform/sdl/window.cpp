@@ -71,3 +71,10 @@ int PLAT_HasFocus(PLAT_Window *window)
 {
     return window != nullptr && window->sdl != nullptr && SDL_GetKeyboardFocus() == window->sdl;
 }
+
+void PLAT_PostQuit(int)
+{
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+}

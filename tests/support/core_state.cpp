@@ -68,6 +68,7 @@ void ResetCore()
     JOY_State[0] = JOY_State[1] = JOY_Record{};
     JOY_Count = 0;
     CLK_LastTick = CLK_LastStep = CLK_Unit = CLK_TickPeriod = 0;
+    CD_ResetCount = 0;
 }
 
 } // namespace kalder_test

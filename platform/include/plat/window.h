@@ -14,3 +14,6 @@ int PLAT_PumpMessages();
 
 // 1 while the window holds the input focus.
 int PLAT_HasFocus(PLAT_Window *window);
+
+// Asks the pump to report a quit request with that code (the window was closed).
+void PLAT_PostQuit(int code);
