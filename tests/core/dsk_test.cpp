@@ -263,21 +263,28 @@ TEST_F(DskTest, WrongDiscIsAskedForUntilItsMarkerOpens)
 {
     struct Case {
         uint32_t width, height;
+        int32_t part;
+        int disc_in_drive;
+        const char *marker; // probed until it opens
         const char *text_call;
     };
     const Case cases[] = {
-        {640, 480, "TXT_PrintCentred 320 240 0 Please change to CD no 2"},
-        {320, 200, "TXT_PrintCentred 160 100 1 Please change to CD no 2"},
+        {640, 480, 3, 1, "D:\\DATA\\2CD.ID", "TXT_PrintCentred 320 240 0 Please change to CD no 2"},
+        {320, 200, 3, 1, "D:\\DATA\\2CD.ID", "TXT_PrintCentred 160 100 1 Please change to CD no 2"},
+        {640, 400, 2, 2, "D:\\DATA\\1CD.ID", "TXT_PrintCentred 320 200 0 Please change to CD no 1"},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.height);
+        SCOPED_TRACE(c.text_call);
         kalder_test::ResetCore();
         fake::reset();
-        standard();
+        make_drives("CD");
+        ASSERT_TRUE(kalder_test::WriteInstall(host('C')));
+        ASSERT_TRUE(kalder_test::WriteDisc(host('D'), c.disc_in_drive));
+        ASSERT_EQ(fatal_text(DSK_Locate), "");
         SCR_Width = c.width;
         SCR_Height = c.height;
         SCR_ShownFrame = nullptr;
-        PRJ_Current->data_part = 3;
+        PRJ_Current->data_part = c.part;
         // The playlist is stopped by moving the CD from playing to stopped: set it playing again
         // after each stop to see the next.
         test::SetCdDevice(true);
@@ -296,7 +303,9 @@ TEST_F(DskTest, WrongDiscIsAskedForUntilItsMarkerOpens)
         bool shown_at_first_probe = false;
         uint32_t clock_at_last_probe = 0;
         test::SetOpenObserver([&](const char *path) {
-            if (std::string(path) != "D:\\DATA\\2CD.ID") {
+            // Disc 1's marker is also what tells which disc is in: the request's probes come after
+            // the text.
+            if (std::string(path) != c.marker || fake::calls().empty()) {
                 return;
             }
             probes++;
@@ -309,7 +318,7 @@ TEST_F(DskTest, WrongDiscIsAskedForUntilItsMarkerOpens)
                 test::PostQuit();
             }
             if (probes == 4) {
-                kalder_test::WriteDisc(host('D'), 2);
+                kalder_test::WriteDisc(host('D'), c.disc_in_drive == 1 ? 2 : 1);
             }
             clock_at_last_probe = PLAT_TimeMs();
         });
