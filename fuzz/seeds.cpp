@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/install_writer.h"
 #include "tests/support/pack_writer.h"
 
 namespace fs = std::filesystem;
@@ -70,6 +71,18 @@ int main(int argc, char **argv)
         bytes.insert(bytes.end(), text.begin(), text.end());
         ok = ok && write(path, "seed" + std::to_string(n++), bytes);
     }
+    // The list reader: lists as the disc holds them, and LEVEL.ID behind an 'L'.
+    const fs::path lists = fs::path(argv[1]) / "dsk_list";
+    fs::create_directories(lists);
+    const std::vector<std::string> names = {"DATA\\3DC\\L1.DSN", "data\\3dc\\obj.3dc", "DATA/ANIM/INTRO.HNM",
+                                            "DATA\\3DC\\EMPTY.DAN", "DATA\\3DC\\NONE.DSN"};
+    ok = ok && write(lists, "crlf", bytes_of(kalder_test::ListText(names))) &&
+         write(lists, "blanks", bytes_of(kalder_test::ListText(names, " \t "))) &&
+         write(lists, "outside", bytes_of(kalder_test::ListText({"..\\X", "C:\\X", "\\X", "X", "DATA\\..\\X"}))) &&
+         write(lists, "no-folder", bytes_of(kalder_test::ListText({"DATA\\3DC\\L1.DSN", "X\\Y", "DATA\\GFX\\A.TGA"}))) &&
+         write(lists, "level-id", bytes_of(std::string("L\x02\0\0\0", 5))) &&
+         write(lists, "level-id-short", bytes_of("L\x02"));
+
     ok = ok && WriteLzSeeds(argv[1]);
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);

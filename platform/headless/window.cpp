@@ -134,3 +134,4 @@ int SendWindowEvent(int event, int param)
 }
 
 } // namespace test
+

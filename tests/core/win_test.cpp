@@ -105,7 +105,7 @@ TEST_F(WinTest, ClosingTheWindowEndsTheProgramThroughTheNormalShutdown)
 {
     for (int32_t back_end : {1, 0}) {
         SCOPED_TRACE(back_end);
-        kalder_test::ResetCore();
+        kalder_test::ResetCoreWithInstallation();
         fake::reset();
         DSP_BackEnd = back_end;
         bool display_held_during_game = true;

@@ -17,6 +17,8 @@
 #include "core/sys.h"
 #include "core/win.h"
 #include "plat/test.h"
+#include "tests/support/install_writer.h"
+#include "tests/support/temp_drives.h"
 
 namespace kalder_test {
 
@@ -81,6 +83,19 @@ void ResetCore()
     SCR_FrameBuffer = nullptr;
     SCR_ShownFrame = nullptr;
     WIN_Width = WIN_Height = 0;
+    CD_ResetCount = 0;
+}
+
+void ResetCoreWithInstallation()
+{
+    static TempDrives drives("CD");
+    static const bool written = WriteMinimalInstallation(drives);
+    ResetCore();
+    if (written) {
+        test::MapDrive('C', drives.Host('C'));
+        test::MapDrive('D', drives.Host('D'));
+        test::ResetCurrentDirectories();
+    }
 }
 
 } // namespace kalder_test

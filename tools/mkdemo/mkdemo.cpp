@@ -1,20 +1,15 @@
 // mkdemo: writes a small synthetic installation that `make run` plays from.
 //
 // Layout, under the folder given: drives/D is the game disc (DATA\1CD.ID) and drives/C the hard disk
-// holding the installation folder \VORN\KALDER\ (DATA\HD.ID). Run the game from that folder, or point
+// holding the installation folder \VORN\KALDER\ (DATA\HD.ID, with empty DATA\3DC, DATA\ANIM and
+// DATA\GAME: a standard installation, not a full one). Run the game from that folder, or point
 // KALDER_DRIVES at the two drives.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+
+#include "tests/support/install_writer.h"
 
 namespace fs = std::filesystem;
-
-static bool write_marker(const fs::path &path)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return bool(out);
-}
 
 int main(int argc, char **argv)
 {
@@ -23,9 +18,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const fs::path root = fs::path(argv[1]) / "drives";
-    const fs::path disc = root / "D";
-    const fs::path install = root / "C" / "VORN" / "KALDER";
-    bool ok = write_marker(disc / "DATA" / "1CD.ID") && write_marker(install / "DATA" / "HD.ID");
+    bool ok = kalder_test::WriteMinimalInstallation((root / "C").string(), (root / "D").string());
     if (!ok) {
         std::fprintf(stderr, "mkdemo: cannot write under %s\n", argv[1]);
         return 1;
