@@ -1,10 +1,17 @@
 #!/bin/sh
 # A program started on the SDL back-end keeps running until the session asks it to quit, then ends
-# through its normal shutdown with status 0.
+# through its normal shutdown with status 0. It runs in a fresh demo installation (quit_smoke.sh
+# <program> <mkdemo>), since the game stops at start-up without its project database.
 set -u
 program=$1
+mkdemo=$2
 dir=$(mktemp -d)
 cd "$dir" || exit 1
+if ! "$mkdemo" "$dir" >/dev/null; then
+    echo "cannot write the demo installation"
+    rm -rf "$dir"
+    exit 1
+fi
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$program" &
 pid=$!
 sleep 2
