@@ -18,6 +18,8 @@ static bool write(const fs::path &dir, const std::string &name, const std::vecto
     return kalder_test::WriteHostFile((dir / name).string(), bytes);
 }
 
+bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
+
 // kalder.dat: a sound database with projects that lead to each other, and one of each damage.
 static bool write_prj_seeds(const fs::path &dir)
 {
@@ -98,6 +100,7 @@ int main(int argc, char **argv)
         bytes.insert(bytes.end(), text.begin(), text.end());
         ok = ok && write(path, "seed" + std::to_string(n++), bytes);
     }
+    ok = ok && WriteLzSeeds(argv[1]);
     ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
