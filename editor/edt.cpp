@@ -3,3 +3,4 @@
 
 int32_t EDT_CaptureContinuous;
 int32_t EDT_Active;
+int32_t EDT_Modified;

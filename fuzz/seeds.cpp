@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/support/install_writer.h"
+#include "tests/support/level_writer.h"
 #include "tests/support/pack_writer.h"
 
 namespace fs = std::filesystem;
@@ -19,6 +20,35 @@ static bool write(const fs::path &dir, const std::string &name, const std::vecto
 }
 
 bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
+
+// kalder.dat: a sound database with projects that lead to each other, and one of each damage.
+static bool write_prj_seeds(const fs::path &dir)
+{
+    using kalder_test::KalderDatWriter;
+    using kalder_test::LevelRecordBuilder;
+    fs::create_directories(dir);
+    KalderDatWriter linked;
+    for (int n = 0; n < 4; n++) {
+        linked.records[size_t(n)] = LevelRecordBuilder(kalder_test::BlankEditorRecord())
+                                        .Name("Project" + std::to_string(n))
+                                        .InUse()
+                                        .Exit(0, "EXIT1", "Project" + std::to_string((n + 1) % 4), 1, {1, 2, 3},
+                                              {4, 5, 6})
+                                        .Exit(1, "EXIT2", "Nowhere", 1, {}, {})
+                                        .Bytes();
+    }
+    linked.records[5] = LevelRecordBuilder(linked.records[5]).Name("ABCDEFGHIJKLMNOPQRST").Bytes();
+    KalderDatWriter cut = linked, offset = linked, dangling = linked, longer = linked;
+    cut.truncate_at = 1500;
+    offset.offset_overrides[10] = 5;
+    dangling.raw_records[2] = kalder_test::ZeroRunPack(kalder_test::BlankEditorRecord());
+    dangling.raw_records[2].push_back(0);
+    longer.records[1].push_back(0);
+    longer.append.assign(64, 0x11);
+    return write(dir, "linked", linked.Image()) && write(dir, "minimal", kalder_test::MinimalDatabase().Image()) &&
+           write(dir, "cut", cut.Image()) && write(dir, "offset", offset.Image()) &&
+           write(dir, "dangling", dangling.Image()) && write(dir, "longer", longer.Image());
+}
 
 int main(int argc, char **argv)
 {
@@ -84,6 +114,7 @@ int main(int argc, char **argv)
          write(lists, "level-id-short", bytes_of("L\x02"));
 
     ok = ok && WriteLzSeeds(argv[1]);
+    ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

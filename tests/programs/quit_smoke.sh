@@ -1,6 +1,7 @@
 #!/bin/sh
 # A program started on the SDL back-end keeps running until the session asks it to quit, then ends
-# through its normal shutdown with status 0. It runs on the demo installation written by mkdemo.
+# through its normal shutdown with status 0. It runs in a fresh demo installation written by mkdemo
+# (quit_smoke.sh <program> <mkdemo>), since the game stops at start-up without its data.
 set -u
 program=$1
 mkdemo=$2

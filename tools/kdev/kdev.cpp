@@ -3,6 +3,7 @@
 //   kdev find <pattern>                    the directory search's matches
 //   kdev mkpack <out.bf> NAME=hostfile...  writes a pack
 //   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry
+//   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <cinttypes>
@@ -19,6 +20,9 @@
 #include "plat/files.h"
 #include "plat/test.h"
 #include "tests/support/pack_writer.h"
+#include "world/prj.h"
+
+#include <unistd.h>
 
 // The headless message box has already written the text to the standard error.
 static void print_fatal(int code)
@@ -34,7 +38,8 @@ static int usage()
                  "usage: kdev resolve <game path>...\n"
                  "       kdev find <pattern>\n"
                  "       kdev mkpack <out.bf> NAME=hostfile...\n"
-                 "       kdev pack <game path of a .bf>\n");
+                 "       kdev pack <game path of a .bf>\n"
+                 "       kdev prj <folder>\n");
     return 2;
 }
 
@@ -110,6 +115,42 @@ static int pack(const char *path)
     return 0;
 }
 
+// Maps the folder as drive D:, makes its root current, loads its kalder.dat as the game does and
+// lists every record.
+static int prj(const char *folder)
+{
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd) == nullptr) {
+        std::strcpy(cwd, ".");
+    }
+    std::string map = std::string("D=") + folder;
+    if (PLAT_LoadDriveMap(map.c_str(), cwd) != 1 || PLAT_SetDrive('D') != 0) {
+        std::fprintf(stderr, "kdev: %s is not a folder\n", folder);
+        return 1;
+    }
+    PRJ_LoadDatabase();
+    std::printf("%-5s %-20s %-6s %-6s %-10s %s\n", "index", "name", "in use", "packed", "title", "data part");
+    for (int32_t i = 0; i < PRJ_RECORD_COUNT; i++) {
+        int32_t start, end;
+        std::memcpy(&start, PRJ_Database + 4 * i, sizeof start);
+        std::memcpy(&end, PRJ_Database + 4 * (i + 1), sizeof end);
+        static LevelRecord record;
+        std::memset(&record, 0, sizeof record);
+        PRJ_UnpackRecord(reinterpret_cast<uint8_t *>(&record), sizeof record, PRJ_Database + PRJ_TABLE_SIZE + start,
+                         end - start);
+        std::string name(record.name, strnlen(record.name, sizeof record.name));
+        const char *title = PRJ_FindTitle(name.c_str());
+        std::printf("%-5d %-20s %-6d %-6d %-10s %d\n", int(i), name.c_str(), record.flags & 1, int(end - start),
+                    title != nullptr ? title : "-", int(record.data_part));
+        for (const ExitRecord &exit : record.exits) {
+            if (exit.target[0] != '\0') {
+                std::printf("      exit %.12s -> %.12s\n", exit.name, exit.target);
+            }
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -129,6 +170,9 @@ int main(int argc, char **argv)
     }
     if (command == "pack" && argc == 3) {
         return pack(argv[2]);
+    }
+    if (command == "prj" && argc == 3) {
+        return prj(argv[2]);
     }
     return usage();
 }

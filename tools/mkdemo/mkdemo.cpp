@@ -1,15 +1,39 @@
 // mkdemo: writes a small synthetic installation that `make run` plays from.
 //
-// Layout, under the folder given: drives/D is the game disc (DATA\1CD.ID) and drives/C the hard disk
-// holding the installation folder \VORN\KALDER\ (DATA\HD.ID, with empty DATA\3DC, DATA\ANIM and
-// DATA\GAME: a standard installation, not a full one). Run the game from that folder, or point
-// KALDER_DRIVES at the two drives.
+// Layout, under the folder given: drives/D is the game disc (DATA\1CD.ID, and the project database
+// kalder.dat at its root) and drives/C the hard disk holding the installation folder VORN\KALDER
+// (DATA\HD.ID, with empty DATA\3DC, DATA\ANIM and DATA\GAME: a standard installation, not a full
+// one). Run the game from that folder, or point KALDER_DRIVES at the two drives.
 #include <cstdio>
 #include <filesystem>
 
 #include "tests/support/install_writer.h"
+#include "tests/support/level_writer.h"
+#include "tests/support/pack_writer.h"
 
 namespace fs = std::filesystem;
+using kalder_test::LevelRecordBuilder;
+
+// Three projects: Project0, where the hero starts, has an exit to Project1, which leads back;
+// Project2's scene ends the game. Every other record is blank, as the editor leaves it.
+static kalder_test::KalderDatWriter demo_database()
+{
+    kalder_test::KalderDatWriter db;
+    const std::vector<uint8_t> blank = kalder_test::BlankEditorRecord();
+    db.records[0] = LevelRecordBuilder(blank)
+                        .Name("Project0")
+                        .InUse()
+                        .I32s(kalder_test::level::kStartPosition, {0, -160, 0})
+                        .Exit(0, "EXIT1", "Project1", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
+                        .Bytes();
+    db.records[1] = LevelRecordBuilder(blank)
+                        .Name("Project1")
+                        .InUse()
+                        .Exit(0, "EXIT1", "Project0", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
+                        .Bytes();
+    db.records[2] = LevelRecordBuilder(blank).Name("Project2").InUse().Element(0, "EMPTY", "END.DSN").Bytes();
+    return db;
+}
 
 int main(int argc, char **argv)
 {
@@ -19,6 +43,7 @@ int main(int argc, char **argv)
     }
     const fs::path root = fs::path(argv[1]) / "drives";
     bool ok = kalder_test::WriteMinimalInstallation((root / "C").string(), (root / "D").string());
+    ok = ok && kalder_test::WriteHostFile((root / "D" / "kalder.dat").string(), demo_database().Image());
     if (!ok) {
         std::fprintf(stderr, "mkdemo: cannot write under %s\n", argv[1]);
         return 1;

@@ -1,0 +1,189 @@
+// The game's objects: the actor record, the 32 object slots, the 16 projectiles and the two lists of
+// those in use that every tick walks.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "world/level_record.h"
+
+struct INV_Record;   // an actor's inventory (the hero's only)
+struct OBJ_CollBody; // a collision body of the 3D engine
+
+// One object of a level. It lives in memory only; references are real pointers.
+struct ActorRecord {
+    double position[3];          // x, y (vertical), z
+    float velocity[3];           // motion per frame
+    float knockback[3];          // each axis kept within -135.0..135.0
+    INV_Record *inventory;
+    int32_t physics_mode;        // 1 ground, 2 swimming, 3 airborne; projectiles: type code
+    float life;                  // the hero's is capped at 120.0
+    float second_gauge;          // power
+    float air;
+    float anim_time_scale;       // 0: the animation does not advance
+    float strength;
+    float spell_level;           // projectiles: level of the launching spell slot
+    float tilt_factor;
+    int32_t heading;             // 4096 a turn
+    int32_t heading_speed;
+    int32_t tilt;
+    int32_t tilt_speed;
+    int32_t pitch;
+    int32_t pitch_speed;
+    int32_t node;                // 3D handle of the actor's node; 0 is the root camera, not "none"
+    OBJ_CollBody *coll_body;
+    intptr_t ground_contact;     // the scene: its collision model's handle; moving actors: the ground contact entry
+    int32_t ground_height;
+    char node_name[16];          // model file name up to its first "."
+    int32_t hit_tint[3];
+    int32_t tint_word;           // 0 or 0xFFFF
+    uint8_t flags[10];           // ACTOR_Fn_* bits of byte n; bytes 0..3 also read as one word
+    int32_t zone;                // spawn zone and point the actor belongs to; -1: none
+    int32_t point;
+    float sort_distance;         // squared distance of the last AI scan
+    ElementRecord *definition;   // the element of the project the actor came from
+    int32_t blend_frames;
+    ActorRecord *coupled;        // hero: the object it is coupled to; projectiles: special object
+    int32_t coupling_time;
+    int32_t spell_slots[3][2];   // level, type code
+    float slow_time;             // frames
+    float slow_factor;
+    float motion_scale;          // 0..128
+    int32_t motion_speed;
+    int32_t radius;
+    int32_t second_radius;
+    int32_t pursuit_range;       // also the first hit timer
+    int32_t sight_radius;        // also the second hit timer
+    int32_t anim_handles[2];     // current and target animation
+    int32_t head_node;
+    int32_t head_yaw;
+    int32_t head_pitch;
+    int32_t torso_node;
+    int32_t torso_turn;
+    int32_t anim_set;            // row of the animation slot table; -1: none
+    int32_t current_anim;        // 0..63; 50 is death
+    int32_t requested_anim;      // -1: none
+    int32_t anim_field;
+    int32_t frame_count;
+    int32_t saved_frame_count;
+    float frame_position;
+    float anim_blend;
+    float anim_speed;
+    float speed_factor;
+    int32_t range;               // AI courage
+    float restlessness;          // 0..512
+    int32_t parry_chance;        // out of 128
+    int32_t attack_chance;       // out of 128 per frame
+    int32_t path_zone;
+    int32_t group_count;
+    ActorRecord *group[3];
+    ActorRecord *group_parent;
+    uint32_t ai_flags;
+    int32_t ai_state;
+    int32_t ai_previous_state;
+    float ai_target[3];
+    ActorRecord *leader;         // projectiles: the shooter
+    ActorRecord *target;
+    ActorRecord *last_attacker;
+    ActorRecord *enemies[5];     // nearest first
+    ActorRecord *allies[5];
+    int32_t enemy_count;
+    int32_t ally_count;
+    ZoneRecord *path;
+    int32_t waypoint;
+    int32_t waypoint_step;
+    int32_t arrival_margin;
+    double previous_position[3];
+    double vertical_speed;       // landing speed
+    double mass;
+    uint8_t coll_flags[2];
+    uint32_t contact_measure;    // 0..127
+    int32_t motion_vector[3];
+    int32_t shadow_slot;         // ACTOR_NO_SHADOW: none
+};
+
+inline constexpr int32_t ACTOR_SLOT_COUNT = 32;
+inline constexpr int32_t ACTOR_PROJECTILE_COUNT = 16;
+inline constexpr int32_t ACTOR_HERO = 1;  // slot of the hero
+inline constexpr int32_t ACTOR_SCENE = 2; // slot of the scene (element 0)
+inline constexpr int32_t ACTOR_NO_SHADOW = 16;
+
+// Flag byte 0.
+inline constexpr uint8_t ACTOR_F0_IN_USE = 0x01;
+inline constexpr uint8_t ACTOR_F0_HERO = 0x04;          // also exempt from slow time
+inline constexpr uint8_t ACTOR_F0_ANIM_RESTART = 0x10;
+inline constexpr uint8_t ACTOR_F0_WIDE_SPAWN = 0x20;    // on the hero: spawner boxes doubled
+inline constexpr uint8_t ACTOR_F0_ANIM_ENDED = 0x40;
+inline constexpr uint8_t ACTOR_F0_ANIM_RESTART2 = 0x80;
+// Flag byte 1.
+inline constexpr uint8_t ACTOR_F1_ANIM_END_REQUEST = 0x01;
+inline constexpr uint8_t ACTOR_F1_AI = 0x02;
+inline constexpr uint8_t ACTOR_F1_HAS_ANIMS = 0x04;
+inline constexpr uint8_t ACTOR_F1_TEAM = 0x20;          // the second camp
+inline constexpr uint8_t ACTOR_F1_NO_GROUPING = 0x40;
+inline constexpr uint8_t ACTOR_F1_CONVERSATION = 0x80;
+// Flag byte 2.
+inline constexpr uint8_t ACTOR_F2_ACTION_HELD = 0x02;
+inline constexpr uint8_t ACTOR_F2_MOTION_SCALE = 0x08;
+inline constexpr uint8_t ACTOR_F2_MOTION_SPEED = 0x20;
+// Flag byte 3.
+inline constexpr uint8_t ACTOR_F3_MAY_RUN = 0x01;
+inline constexpr uint8_t ACTOR_F3_TAKE_OFF = 0x02;
+inline constexpr uint8_t ACTOR_F3_DISABLED = 0x04;
+inline constexpr uint8_t ACTOR_F3_TINTED = 0x08;        // or carries a flickering light
+// Flag byte 4.
+inline constexpr uint8_t ACTOR_F4_GROUND_PHYSICS2 = 0x01;
+inline constexpr uint8_t ACTOR_F4_SEES_ALL_ROUND = 0x04;
+inline constexpr uint8_t ACTOR_F4_PURSUIT_ON_SIGHT = 0x08;
+inline constexpr uint8_t ACTOR_F4_TAKEN = 0x10;
+inline constexpr uint8_t ACTOR_F4_PITCH_STEERING = 0x20;
+// Flag byte 5.
+inline constexpr uint8_t ACTOR_F5_RANDOM_RESPAWN = 0x01;
+inline constexpr uint8_t ACTOR_F5_NOT_TARGET = 0x02;
+inline constexpr uint8_t ACTOR_F5_FOLLOWS_HERO = 0x10;
+inline constexpr uint8_t ACTOR_F5_STRONG_TURN = 0x20;   // and no x/z limit in draining zones
+inline constexpr uint8_t ACTOR_F5_ROAM_POINT = 0x80;
+// Flag byte 6.
+inline constexpr uint8_t ACTOR_F6_ROAMING = 0x01;
+inline constexpr uint8_t ACTOR_F6_RANGED = 0x02;
+inline constexpr uint8_t ACTOR_F6_NO_SPEED_UP = 0x04;
+inline constexpr uint8_t ACTOR_F6_SWORD_CARRIED = 0x08;
+inline constexpr uint8_t ACTOR_F6_SWORD_DRAWN = 0x10;
+inline constexpr uint8_t ACTOR_F6_SWORD_HIDDEN = 0x20;
+inline constexpr uint8_t ACTOR_F6_BOW_CARRIED = 0x40;
+inline constexpr uint8_t ACTOR_F6_BOW_DRAWN = 0x80;
+// Flag byte 7.
+inline constexpr uint8_t ACTOR_F7_BOW_HIDDEN = 0x01;
+inline constexpr uint8_t ACTOR_F7_EXTENDED_KEYS = 0x08;
+inline constexpr uint8_t ACTOR_F7_UNSTRUCK = 0x20;      // not struck by blows, fixed at its start
+// Flag byte 8.
+inline constexpr uint8_t ACTOR_F8_GUN_CARRIED = 0x01;
+inline constexpr uint8_t ACTOR_F8_GUN_DRAWN = 0x02;
+inline constexpr uint8_t ACTOR_F8_GUN_HIDDEN = 0x04;
+inline constexpr uint8_t ACTOR_F8_GUN_ALLOWED = 0x08;   // also the first project model flag
+inline constexpr uint8_t ACTOR_F8_MODEL_FLAG2 = 0x10;
+inline constexpr uint8_t ACTOR_F8_MODEL_FLAG3 = 0x20;
+// Flag byte 9.
+inline constexpr uint8_t ACTOR_F9_INVISIBLE = 0x01;
+inline constexpr uint8_t ACTOR_F9_KNOCKBACK = 0x04;     // also the speed-zero flag
+
+// Bits of the word of flag bytes 0..3.
+inline constexpr uint32_t ACTOR_WORD_TEAM = uint32_t(ACTOR_F1_TEAM) << 8;
+
+extern ActorRecord ACTOR_Slots[ACTOR_SLOT_COUNT];
+extern ActorRecord ACTOR_Projectiles[ACTOR_PROJECTILE_COUNT];
+extern ActorRecord *ACTOR_ActiveList1[ACTOR_SLOT_COUNT + ACTOR_PROJECTILE_COUNT]; // slots, then projectiles
+extern int32_t ACTOR_ActiveCount1;
+extern ActorRecord *ACTOR_ActiveList2[ACTOR_SLOT_COUNT];                          // slots only
+extern int32_t ACTOR_ActiveCount2;
+
+// Clears the record and sets the defaults every object starts from.
+void ACTOR_InitRecord(ActorRecord *actor);
+// Rebuilds both active lists from the in-use bits of the slots and projectiles.
+void ACTOR_BuildActiveLists();
+
+// Flag bytes 0..3 as one little-endian word.
+inline uint32_t ACTOR_FlagWord(const ActorRecord *actor)
+{
+    return uint32_t(actor->flags[0]) | uint32_t(actor->flags[1]) << 8 | uint32_t(actor->flags[2]) << 16 |
+           uint32_t(actor->flags[3]) << 24;
+}
