@@ -7,7 +7,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display
 
 all: release
 
@@ -44,6 +44,7 @@ fuzz: deps
 	cd $(FUZZ) && ctest -L fuzz --output-on-failure -j $(JOBS) --timeout $$(( $(FUZZ_TIME) + 120 ))
 
 bench: release
+	-@tools/install-deps.sh bench
 	cmake -S . -B $(RELEASE) -DKALDER_BENCH=ON
 	cmake --build $(RELEASE) -j $(JOBS)
 	for b in $(RELEASE)/bench/*_bench; do $$b; done
@@ -53,3 +54,8 @@ clean:
 
 demo-input: release
 	xvfb-run -a tools/xvfb-demo.sh input
+
+# The display under Xvfb: windows and full screen, screenshots checked, pictures in build/demo.
+demo-display: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh display

@@ -60,3 +60,13 @@ int32_t CD_GetMode()
 
 void CD_EmptyService(int32_t) {}
 int32_t CD_ConstantService() { return 100; }
+
+// Placeholder: the full CD module stops the drive, sets its time format and reads the new disc's
+// track count here.
+int32_t CD_ResetCount;
+
+int32_t CD_Reset()
+{
+    CD_ResetCount++;
+    return 1;
+}

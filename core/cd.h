@@ -13,3 +13,8 @@ void CD_CloseDoor();
 int32_t CD_GetMode();
 void CD_EmptyService(int32_t a);
 int32_t CD_ConstantService();
+
+// Placeholder until the full CD module: answers 1, as a reset of a device that is not open does, and
+// counts its calls.
+int32_t CD_Reset();
+extern int32_t CD_ResetCount;

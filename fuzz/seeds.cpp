@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/support/image_builder.h"
+#include "tests/support/install_writer.h"
 #include "tests/support/pack_writer.h"
 
 namespace fs = std::filesystem;
@@ -76,6 +77,7 @@ static bool write_image_seeds(const fs::path &dir)
     }
     return true;
 }
+bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
 
 int main(int argc, char **argv)
 {
@@ -129,6 +131,19 @@ int main(int argc, char **argv)
         ok = ok && write(path, "seed" + std::to_string(n++), bytes);
     }
     ok = ok && write_image_seeds(fs::path(argv[1]) / "load_obj");
+    // The list reader: lists as the disc holds them, and LEVEL.ID behind an 'L'.
+    const fs::path lists = fs::path(argv[1]) / "dsk_list";
+    fs::create_directories(lists);
+    const std::vector<std::string> names = {"DATA\\3DC\\L1.DSN", "data\\3dc\\obj.3dc", "DATA/ANIM/INTRO.HNM",
+                                            "DATA\\3DC\\EMPTY.DAN", "DATA\\3DC\\NONE.DSN"};
+    ok = ok && write(lists, "crlf", bytes_of(kalder_test::ListText(names))) &&
+         write(lists, "blanks", bytes_of(kalder_test::ListText(names, " \t "))) &&
+         write(lists, "outside", bytes_of(kalder_test::ListText({"..\\X", "C:\\X", "\\X", "X", "DATA\\..\\X"}))) &&
+         write(lists, "no-folder", bytes_of(kalder_test::ListText({"DATA\\3DC\\L1.DSN", "X\\Y", "DATA\\GFX\\A.TGA"}))) &&
+         write(lists, "level-id", bytes_of(std::string("L\x02\0\0\0", 5))) &&
+         write(lists, "level-id-short", bytes_of("L\x02"));
+
+    ok = ok && WriteLzSeeds(argv[1]);
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

@@ -3,6 +3,14 @@
 # it prints the one command to run and fails.
 set -eu
 packages="cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libsdl2-dev xvfb xauth x11-utils xdotool clang-14 libclang-rt-14-dev"
+# `install-deps.sh bench`: the peers the benchmarks compare against (optional; missing ones are skipped).
+if [ "${1:-}" = bench ]; then
+    packages="zlib1g-dev liblz4-dev"
+fi
+# The display demonstration also takes screenshots: tools/install-deps.sh demo.
+if [ "${1:-}" = demo ]; then
+    packages="$packages imagemagick"
+fi
 missing=""
 for p in $packages; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

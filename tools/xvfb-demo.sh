@@ -10,6 +10,133 @@
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-kalder}
+
+# Scenarios that start their own X server (1280x720) and check what reaches the screen:
+#   tools/xvfb-demo.sh display      (after `make release`; `make demo-display` does both)
+# Each prints one line per check and exits non-zero when any check failed.
+
+fails=0
+check() { # what, expected, actual
+    if [ "$2" = "$3" ]; then
+        echo "ok    $1"
+    else
+        echo "FAIL  $1: expected $2, got $3"
+        fails=$((fails + 1))
+    fi
+}
+
+# The colour at (x, y) of a PNG as r,g,b, each rounded to a multiple of 16 so that the renderer's
+# way of widening 5- and 6-bit channels does not matter.
+colour() { # file x y
+    convert "$1" -format "%[pixel:p{$2,$3}]" info: |
+        sed 's/^srgba\{0,1\}(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/' |
+        { read -r r g b; echo "$(((r + 8) / 16 * 16)),$(((g + 8) / 16 * 16)),$(((b + 8) / 16 * 16))"; }
+}
+
+# The card's bars, left to right, as colour() gives them.
+bars="256,256,256 256,256,0 0,256,256 0,256,0 256,0,256 256,0,0 0,0,256 0,0,0"
+
+# Waits for the window "Kalder" and gives it the focus (no window manager does); prints its id.
+focus_kalder() {
+    window=$(timeout 10 xdotool search --sync --name '^Kalder$' | head -n 1)
+    [ -n "$window" ] && timeout 10 xdotool windowfocus --sync "$window"
+    echo "$window"
+}
+
+# Ends a program as the session would and checks that it ended with status 0.
+stop_program() { # pid, what
+    kill -TERM "$1" 2>/dev/null
+    wait "$1"
+    check "$2 ends with status 0 after SIGTERM" 0 "$?"
+}
+
+# Shows the test card with kshow and takes a screenshot: of the window, or of the whole screen.
+card_shot() { # back-end, size, png, window|root, [environment]
+    env ${5:-} "$top/build/release/tools/kshow/kshow" card "$1" "$2" >"$out/$3.log" 2>&1 &
+    pid=$!
+    window=$(focus_kalder)
+    if [ -z "$window" ]; then
+        check "kshow card $1 $2 opens its window" yes no
+        kill "$pid" 2>/dev/null
+        return
+    fi
+    sleep 0.5
+    if [ "$4" = root ]; then
+        import -window root "$out/$3.png"
+    else
+        import -window "$window" "$out/$3.png"
+    fi
+    stop_program "$pid" "kshow card $1 $2"
+}
+
+# Checks the bar centres of a card shown at (x0, y0) with a scale of num/den from a card w wide.
+check_bars() { # png, card width, x0, y row in the screenshot, num, den
+    i=0
+    for expected in $bars; do
+        x=$(($3 + ($2 / 16 + i * $2 / 8) * $5 / $6))
+        check "$1 bar $i at ($x, $4)" "$expected" "$(colour "$out/$1.png" "$x" "$4")"
+        i=$((i + 1))
+    done
+}
+
+display_scenario() {
+    out=$top/build/demo
+    mkdir -p "$out"
+
+    card_shot window 640x480 display-window-640x480 window
+    check "window 640x480 screenshot size" 640x480 "$(identify -format %wx%h "$out/display-window-640x480.png")"
+    check_bars display-window-640x480 640 0 150 1 1
+
+    card_shot window 320x200 display-window-320x200 window
+    check "window 320x200 stretched to" 640x480 "$(identify -format %wx%h "$out/display-window-320x200.png")"
+    check_bars display-window-320x200 320 0 150 2 1
+    check "window 320x200 log" "mode 320x200 rgb555=0" "$(cat "$out/display-window-320x200.log")"
+
+    # 640x480 at 4:3 on a 1280x720 screen: 960x720 at x 160, black pillars either side.
+    card_shot fullscreen 640x480 display-fullscreen-640x480 root
+    check_bars display-fullscreen-640x480 640 160 225 3 2
+    check "left pillar" 0,0,0 "$(colour "$out/display-fullscreen-640x480.png" 80 360)"
+    check "right pillar" 0,0,0 "$(colour "$out/display-fullscreen-640x480.png" 1200 360)"
+
+    card_shot fullscreen 400x300 display-fullscreen-555-400x300 root KALDER_RGB555=1
+    check "RGB555 display log" "mode 400x300 rgb555=1" "$(cat "$out/display-fullscreen-555-400x300.log")"
+    check_bars display-fullscreen-555-400x300 400 160 240 12 5
+    check "555 left pillar" 0,0,0 "$(colour "$out/display-fullscreen-555-400x300.png" 80 360)"
+
+    refused=$("$top/build/release/tools/kshow/kshow" card window 800x600 2>&1)
+    check "kshow card window 800x600" refused "$refused"
+
+    # The game itself: its window, then its full screen.
+    "$top/build/release/tools/mkdemo/mkdemo" "$out" >/dev/null || return 1
+    for game in kalder kalderdx; do
+        (cd "$out" && exec "$top/build/release/programs/$game") >"$out/$game.out" 2>&1 &
+        pid=$!
+        window=$(focus_kalder)
+        size=none
+        if [ -n "$window" ]; then
+            size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+        fi
+        if [ "$game" = kalder ]; then
+            check "kalder window Kalder with a 640x480 client area" 640x480 "$size"
+        else
+            check "kalderdx window Kalder covers the screen" 1280x720 "$size"
+        fi
+        stop_program "$pid" "$game"
+    done
+
+    echo "pictures in $out: display-*.png"
+    [ "$fails" -eq 0 ]
+}
+
+case "$program" in
+display)
+    if [ -z "${KALDER_IN_XVFB:-}" ]; then
+        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
+    fi
+    display_scenario
+    exit
+    ;;
+esac
 demo=$top/build/demo
 if [ "$program" = input ]; then
     out=$(mktemp)

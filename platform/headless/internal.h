@@ -8,3 +8,6 @@ void HL_ResetSystem();
 void HL_ResetAudio();
 void HL_ResetInput();
 void HL_ResetFiles();
+void HL_ResetDisplay();
+// The failure a test scripted for this call: true once, when its turn comes.
+bool HL_ShouldFail(int call);

@@ -14,6 +14,7 @@ void Reset()
     HL_ResetAudio();
     HL_ResetInput();
     HL_ResetFiles();
+    HL_ResetDisplay();
 }
 
 } // namespace test

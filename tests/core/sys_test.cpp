@@ -14,14 +14,16 @@
 #include "core/win.h"
 #include "plat/test.h"
 #include "tests/support/core_state.h"
+#include "tests/support/install_writer.h"
 #include "tests/support/neighbours.h"
+#include "tests/support/temp_drives.h"
 
 namespace {
 
 struct SysTest : ::testing::Test {
     void SetUp() override
     {
-        kalder_test::ResetCore();
+        kalder_test::ResetCoreWithInstallation();
         fake::reset();
         DSP_BackEnd = 1;
         // A game that forgets to end would hang the test: stop it after many frames.
@@ -116,7 +118,7 @@ TEST_F(SysTest, ServicesAfterStartUp)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.flag_word);
-        kalder_test::ResetCore();
+        kalder_test::ResetCoreWithInstallation();
         test::SetSoundDevice(c.sound);
         test::SetCdDevice(c.cd);
         start();
@@ -155,7 +157,7 @@ TEST_F(SysTest, OpeningFilm)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.film);
-        kalder_test::ResetCore();
+        kalder_test::ResetCoreWithInstallation();
         fake::reset();
         fake::script().opening_film = c.film;
         fake::script().hnm_open = c.kind;
@@ -200,7 +202,7 @@ TEST_F(SysTest, CheckedStartUpStepsStopWithTheirOwnText)
 {
     for (const FailureCase &c : failure_cases) {
         SCOPED_TRACE(c.what);
-        kalder_test::ResetCore();
+        kalder_test::ResetCoreWithInstallation();
         fake::reset();
         c.arrange();
         EXPECT_EQ(run_catching_exit(), 999);

@@ -1,10 +1,12 @@
 #!/bin/sh
 # A program started on the SDL back-end keeps running until the session asks it to quit, then ends
-# through its normal shutdown with status 0.
+# through its normal shutdown with status 0. It runs on the demo installation written by mkdemo.
 set -u
 program=$1
+mkdemo=$2
 dir=$(mktemp -d)
 cd "$dir" || exit 1
+"$mkdemo" . >/dev/null || exit 1
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$program" &
 pid=$!
 sleep 2

@@ -4,6 +4,7 @@
 #include "core/cd.h"
 #include "core/clk.h"
 #include "core/dpr.h"
+#include "core/dsp.h"
 #include "core/file.h"
 #include "core/inp.h"
 #include "core/joy.h"
@@ -11,10 +12,13 @@
 #include "core/mgm.h"
 #include "core/pack.h"
 #include "core/que.h"
+#include "core/scr.h"
 #include "core/snd.h"
 #include "core/sys.h"
 #include "core/win.h"
 #include "plat/test.h"
+#include "tests/support/install_writer.h"
+#include "tests/support/temp_drives.h"
 
 namespace kalder_test {
 
@@ -24,6 +28,7 @@ void ResetCore()
     PACK_FreeTable();
     FILE_LastEntry = 0;
     SND_Shutdown();
+    DSP_Stop();
     test::Reset();
     QUE_Destroy(GAME_EventQueue);
     GAME_EventQueue = nullptr;
@@ -68,6 +73,29 @@ void ResetCore()
     JOY_State[0] = JOY_State[1] = JOY_Record{};
     JOY_Count = 0;
     CLK_LastTick = CLK_LastStep = CLK_Unit = CLK_TickPeriod = 0;
+
+    DSP_Rgb555 = 0;
+    for (DSP_Mode &mode : DSP_ModeTable) {
+        mode.valid = 0;
+        mode.refresh = 0;
+    }
+    HNM_TargetTexture = nullptr;
+    SCR_FrameBuffer = nullptr;
+    SCR_ShownFrame = nullptr;
+    WIN_Width = WIN_Height = 0;
+    CD_ResetCount = 0;
+}
+
+void ResetCoreWithInstallation()
+{
+    static TempDrives drives("CD");
+    static const bool written = WriteMinimalInstallation(drives);
+    ResetCore();
+    if (written) {
+        test::MapDrive('C', drives.Host('C'));
+        test::MapDrive('D', drives.Host('D'));
+        test::ResetCurrentDirectories();
+    }
 }
 
 } // namespace kalder_test

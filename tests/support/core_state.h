@@ -4,4 +4,8 @@
 
 namespace kalder_test {
 void ResetCore();
+
+// ResetCore, then the drive map of a minimal installation (drive C: the installation folder, drive D:
+// the first disc), written once per test program, so that a whole start-up gets past the data search.
+void ResetCoreWithInstallation();
 }

@@ -2,6 +2,8 @@
 #include "tests/support/neighbours.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 #include "films/hnm.h"
@@ -145,3 +147,18 @@ int32_t DRD_Open(const char *)
 }
 
 void DRD_Close() { log("DRD_Close"); }
+
+// Logged as "TXT_PrintCentred <x> <y> <font> <formatted text>".
+void TXT_PrintCentred(int32_t x, int32_t y, int32_t font, const char *format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    fake::calls().push_back("TXT_PrintCentred " + std::to_string(x) + " " + std::to_string(y) + " " +
+                            std::to_string(font) + " " + text);
+    if (fake::script().print_centred) {
+        fake::script().print_centred();
+    }
+}

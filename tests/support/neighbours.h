@@ -16,6 +16,7 @@ struct Script {
     int32_t hnm_frame_due = 0;
     std::function<void()> title_run; // what TITLE_Run does (nothing by default)
     std::function<void()> game_tick; // what GAME_Tick does (nothing by default)
+    std::function<void()> print_centred; // what TXT_PrintCentred does after logging (nothing by default)
 };
 
 Script &script();

@@ -1,23 +1,17 @@
 // mkdemo: writes a small synthetic installation that `make run` plays from.
 //
 // Layout, under the folder given: drives/D is the game disc (DATA\1CD.ID) and drives/C the hard disk
-// holding the installation folder \VORN\KALDER\ (DATA\HD.ID). Run the game from that folder, or point
+// holding the installation folder \VORN\KALDER\ (DATA\HD.ID, with empty DATA\3DC, DATA\ANIM and
+// DATA\GAME: a standard installation, not a full one). Run the game from that folder, or point
 // KALDER_DRIVES at the two drives.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "tests/support/image_builder.h"
+#include "tests/support/install_writer.h"
 #include "tests/support/pack_writer.h"
 
 namespace fs = std::filesystem;
-
-static bool write_marker(const fs::path &path)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return bool(out);
-}
 
 int main(int argc, char **argv)
 {
@@ -26,9 +20,9 @@ int main(int argc, char **argv)
         return 2;
     }
     const fs::path root = fs::path(argv[1]) / "drives";
+    bool ok = kalder_test::WriteMinimalInstallation((root / "C").string(), (root / "D").string());
+
     const fs::path disc = root / "D";
-    const fs::path install = root / "C" / "VORN" / "KALDER";
-    bool ok = write_marker(disc / "DATA" / "1CD.ID") && write_marker(install / "DATA" / "HD.ID");
 
     // The demo models under the disc's data\3dc: a textured cube with a flat child, its material (the
     // file name in lower case, as the resolver must match it), two floor triangles and two keys.

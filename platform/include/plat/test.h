@@ -110,4 +110,97 @@ void SetOpenObserver(std::function<void(const char *path)> observer);
 int OpenFileCount();
 void CloseAllFiles();
 
+// Window and display: what the headless back-end records and what tests script.
+struct WindowRecord {
+    bool fullscreen;
+    std::string title;
+    int width;
+    int height;
+    bool shown;
+    bool cursor_hidden;
+};
+const WindowRecord &Window();
+void SetScreenSize(int width, int height); // 1024x768 until set
+void SetClientSize(int width, int height); // the created size until set: a resize by the user
+// Hands an event to the registered window procedure; returns its answer (1 handled, 0 default).
+int SendWindowEvent(int event, int param);
+
+// Platform calls that a test can make fail, once, after `skip` calls succeeded.
+enum class Call {
+    RegisterClass,
+    CreateWindow,
+    CreateDc,
+    CreateDib,
+    DDCreate,
+    DDQueryInterface2,
+    DDCooperativeLevel,
+    DDSetDisplayMode,
+    DDGetDisplayMasks,
+    DDCreateFlipChain,
+    DDGetBackSurface,
+    DDLock,
+    Count
+};
+void FailCall(Call call, int skip = 0);
+
+// The full-screen display's mode list, by default the six sizes 640x480, 800x600, 640x400, 400x300,
+// 320x400 and 320x200 in RGB565 at 60 Hz.
+struct DisplayMode {
+    int width;
+    int height;
+    int refresh;
+    uint32_t red_mask;
+    uint32_t green_mask;
+    uint32_t blue_mask;
+};
+void SetDisplayModes(const std::vector<DisplayMode> &modes);
+// Masks the display reports after a mode set, instead of those of the mode that was set.
+void SetMasksAfterSet(uint32_t red_mask, uint32_t green_mask, uint32_t blue_mask);
+// Row pitch in bytes of the back surface; 0 (the default) = width x 2. Padding bytes hold 0xCD.
+void SetBackPitch(int32_t pitch);
+// Results of the next flips, in order (PLAT_FlipResult); once used up, flips succeed.
+void ScriptFlips(const std::vector<int> &results);
+
+// A stretch of the window back-end: the source pixels and the client area they filled.
+struct Present {
+    int width;
+    int height;
+    std::vector<uint16_t> pixels;
+    int dest_width;
+    int dest_height;
+};
+// A flip of the full-screen back-end: the back surface as it was flipped.
+struct Flip {
+    int width;
+    int height;
+    int32_t pitch;
+    std::vector<uint8_t> bytes;
+    int result;
+};
+// The last 8 of each, oldest first, and how many there were in all.
+const std::vector<Present> &Presents();
+int PresentCount();
+const std::vector<Flip> &Flips();
+int FlipCount();
+
+// Objects of the display made and released, and surface operations.
+struct DisplayCounts {
+    int dc_made, dc_deleted;
+    int dib_made, dib_deleted;
+    int dd_made, dd_released;
+    int dd2_made, dd2_released;
+    int chain_made, chain_released;
+    int locks, unlocks, restores;
+    int mode_sets;
+};
+const DisplayCounts &Counts();
+// The last display mode set: width, height, bits, refresh.
+struct ModeSet {
+    int width;
+    int height;
+    int bits;
+    int refresh;
+};
+const ModeSet &LastModeSet();
+
 } // namespace test

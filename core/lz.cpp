@@ -1,0 +1,146 @@
+// The LZ unpacker: one decoding loop, instantiated trusting and bounded, so the two forms cannot
+// drift apart.
+#include "core/lz.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+// The bounded form tests every read and write against its buffers; in the trusting form the tests
+// fold away and the loop is the game's own.
+template <bool Checked>
+inline __attribute__((always_inline)) int32_t Unpack(const uint8_t *source, uint32_t sourceLength,
+                                                     uint8_t *destination, uint32_t destinationCapacity)
+{
+    const uint8_t *in = source;
+    const uint8_t *inEnd = source + (Checked ? sourceLength : 0);
+    uint8_t *out = destination;
+    uint8_t *outEnd = destination + (Checked ? destinationCapacity : 0);
+    uint32_t control = 0;
+    int bitsLeft = 0;
+
+    // The next control bit, or -1 when the bounded form finds the control word cut short. A word is
+    // loaded only when a bit is needed, never ahead, so the last word may keep unused bits.
+    auto takeBit = [&]() -> int {
+        if (bitsLeft == 0) {
+            if (Checked && inEnd - in < 4) {
+                return -1;
+            }
+            control = uint32_t(in[0]) | uint32_t(in[1]) << 8 | uint32_t(in[2]) << 16 | uint32_t(in[3]) << 24;
+            in += 4;
+            bitsLeft = 32;
+        }
+        int bit = int(control >> 31);
+        control <<= 1;
+        bitsLeft--;
+        return bit;
+    };
+
+    for (;;) {
+        int bit = takeBit();
+        if (Checked && bit < 0) {
+            return -1;
+        }
+        if (bit == 1) {
+            if (Checked && (in == inEnd || out == outEnd)) {
+                return -1;
+            }
+            *out++ = *in++;
+            // More 1 bits in this word are more literals, whose bytes follow one another: take the
+            // run at once. Used bits shift out as zeros, so the run never passes the word's end.
+            if (int32_t(control) < 0) {
+                uint32_t run = uint32_t(std::countl_one(control));
+                uint32_t n = run;
+                if (Checked) {
+                    n = std::min({n, uint32_t(inEnd - in), uint32_t(outEnd - out)});
+                }
+                std::memcpy(out, in, n);
+                in += n;
+                out += n;
+                if (Checked && n < run) {
+                    return -1;
+                }
+                control = run == 32 ? 0 : control << run;
+                bitsLeft -= int(run);
+            }
+            continue;
+        }
+
+        bit = takeBit();
+        if (Checked && bit < 0) {
+            return -1;
+        }
+        uint32_t length;
+        uint32_t distance;
+        if (bit == 0) {
+            int h = takeBit();
+            if (Checked && h < 0) {
+                return -1;
+            }
+            int l = takeBit();
+            if (Checked && l < 0) {
+                return -1;
+            }
+            if (Checked && in == inEnd) {
+                return -1;
+            }
+            length = uint32_t(2 * h + l + 2);
+            distance = 256 - uint32_t(*in++);
+        } else {
+            if (Checked && inEnd - in < 2) {
+                return -1;
+            }
+            uint32_t w = uint32_t(in[0]) | uint32_t(in[1]) << 8;
+            in += 2;
+            distance = 8192 - (w >> 3);
+            length = w & 7;
+            if (length != 0) {
+                length += 2;
+            } else {
+                if (Checked && in == inEnd) {
+                    return -1;
+                }
+                uint32_t n = *in++;
+                if (n == 0) {
+                    break; // the end code; its distance bits mean nothing
+                }
+                length = n + 2;
+            }
+        }
+
+        if (Checked && (distance > size_t(out - destination) || length > size_t(outEnd - out))) {
+            return -1;
+        }
+        const uint8_t *from = out - distance;
+        if (distance >= length) {
+            std::memcpy(out, from, length);
+        } else if (distance == 1) {
+            std::memset(out, *from, length);
+        } else {
+            // Overlapping: copied forward byte by byte, the output repeats its last `distance` bytes.
+            // Copy whole periods instead; each copy doubles the stretch that holds the repetition,
+            // and source and target never overlap.
+            uint32_t done = 0;
+            while (done < length) {
+                uint32_t n = std::min(done + distance, length - done);
+                std::memcpy(out + done, from, n);
+                done += n;
+            }
+        }
+        out += length;
+    }
+    return int32_t(out - destination);
+}
+
+} // namespace
+
+int32_t LZ_Unpack(const uint8_t *source, uint8_t *destination) { return Unpack<false>(source, 0, destination, 0); }
+
+int32_t LZ_UnpackChecked(const uint8_t *source, uint32_t sourceLength, uint8_t *destination,
+                         uint32_t destinationCapacity)
+{
+    return Unpack<true>(source, sourceLength, destination, destinationCapacity);
+}

@@ -1,0 +1,23 @@
+// Shared between the SDL service files: the one window's renderer, paced presents and the 4:3 fit.
+#pragma once
+
+struct SDL_Renderer;
+struct SDL_Window;
+
+SDL_Window *SDLB_Window();
+SDL_Renderer *SDLB_Renderer();
+// Shows what was drawn, at least 10 ms after the last present: the game's time factor stops
+// following real time above about 150 frames a second.
+void SDLB_Present();
+// Set when the renderer lost its textures; the next full-screen flip reports a lost surface.
+extern bool SDLB_RenderLost;
+
+struct SDLB_Rect {
+    int x;
+    int y;
+    int w;
+    int h;
+};
+// The largest centred 4:3 rectangle in an output of width x height: a real mode change filled a
+// 4:3 screen.
+SDLB_Rect SDLB_FitFourThree(int width, int height);

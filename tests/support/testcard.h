@@ -1,0 +1,14 @@
+// A test card of any size in a 16-bit buffer: colour bars, ramps, a pixel checkerboard and a border,
+// so that scaling, pixel formats and copies show at a glance and at known points.
+#pragma once
+#include <cstdint>
+
+namespace kalder_test {
+
+// The eight bar colours, left to right: white, yellow, cyan, green, magenta, red, blue, black.
+uint16_t TestCardBar(int bar, bool rgb555);
+
+// Draws the card into width x height pixels (stride = width), in RGB565 or RGB555.
+void DrawTestCard(uint16_t *pixels, int width, int height, bool rgb555);
+
+} // namespace kalder_test
