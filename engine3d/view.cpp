@@ -7,6 +7,7 @@
 #include "core/fconv.h"
 #include "core/prof.h"
 #include "engine3d/maths.h"
+#include "engine3d/matcache.h"
 #include "engine3d/raster.h"
 #include "engine3d/records.h"
 #include "engine3d/workarea.h"
@@ -101,7 +102,8 @@ int32_t Init_3D(void *area, size_t size)
     if (cache_bytes < 0 || cache_bytes > int64_t(Work_Size)) {
         Heap_Overflow();
     }
-    Mem_Alloc(uint32_t(cache_bytes));
+    Name_Cache = Mem_Alloc(uint32_t(cache_bytes));
+    Name_Cache_Entries = Max_Cache_Entries;
     Init_Rasteriser();
 
     First_Block = Last_Block = Mem_libre;

@@ -1,6 +1,7 @@
 // The 3D work area: permanent and per-frame memory, handle tables and the chain of loaded blocks.
 #include "engine3d/workarea.h"
 
+#include "engine3d/image.h"
 #include "plat/system.h"
 
 int32_t Max_Handle_Tables = 1024;
@@ -218,7 +219,8 @@ OBJ_Handle Get_Obj_Handle(const void *record)
     return Find_In_Block(block, a);
 }
 
-// Kind-specific fix-ups of the image come with the image loader; until then a block is only chained.
+// Chains the block as the last one and applies the fix-ups of its kind; -1 when a hierarchy's
+// materials fail to load.
 int32_t Register_Block(Addr block, OBJ_Handle h, int32_t size)
 {
     W_SetAddr(block + 16, 0);
@@ -227,5 +229,5 @@ int32_t Register_Block(Addr block, OBJ_Handle h, int32_t size)
     W_SetAddr(block + 12, Last_Block);
     W_SetAddr(Last_Block + 16, block);
     Last_Block = block;
-    return 0;
+    return Fix_Up_Block(block, h);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/pack_writer.h"
@@ -19,6 +20,64 @@ static bool write(const fs::path &dir, const std::string &name, const std::vecto
     return kalder_test::WriteHostFile((dir / name).string(), bytes);
 }
 
+// The 3D loader's seeds: valid images of every kind, with and without materials, and the damaged
+// images of the loader's tests.
+static bool write_image_seeds(const fs::path &dir)
+{
+    using namespace kalder_test;
+    fs::create_directories(dir);
+    const Convention R = Convention::Record0;
+    std::vector<std::pair<std::string, ImageBuilder>> seeds;
+    auto cube = [] { return HierarchyImage(CubeObjects(), CubeMaterials()); };
+    std::vector<ObjectSpec> family(4);
+    family[0].name = "Root";
+    for (int i = 1; i < 4; i++) {
+        family[size_t(i)].name = "C" + std::to_string(i);
+        family[size_t(i)].parent = 0;
+    }
+    const TrackSpec track{{{0, {0, 0, 0, 0x8000}}, {10, {0, 0, 0x4000, 0x4000}}}, {{0, {1, 2, 3}}, {10, {4, 5, 6}}}};
+    auto mesh = [] { return CollisionImage({{0, 0, 0}, {100, 0, 0}, {0, 0, 100}, {100, 0, 100}}, {{0, 2, 1}, {1, 2, 3}}); };
+    seeds.push_back({"cube", cube()});
+    seeds.push_back({"no-materials", HierarchyImage(family, {})});
+    seeds.push_back({"flat-only", HierarchyImage({CubeObjects()[0]}, {{"CUBE", "", 5}})});
+    seeds.push_back({"records", RecordImage({{1, 2, 3}, {4, 5, 6}})});
+    seeds.push_back({"material", MaterialImage([](int r, int i) { return uint16_t(r * 256 + i); })});
+    seeds.push_back({"tracks", TrackImage(4, {track, track})});
+    seeds.push_back({"splines", TrackImage(6, {track})});
+    seeds.push_back({"mesh", mesh()});
+    auto damaged = [&](const char *name, ImageBuilder b, auto damage) {
+        damage(b);
+        seeds.push_back({name, b});
+    };
+    damaged("count-negative", cube(), [](ImageBuilder &b) { b.Damage32("table", 0, -1); });
+    damaged("count-huge", cube(), [](ImageBuilder &b) { b.Damage32("table", 0, 0x7FFFFFFF); });
+    damaged("record-past", cube(), [](ImageBuilder &b) { b.Damage32("table", 4, 0x100000); });
+    damaged("record-header", cube(), [](ImageBuilder &b) { b.Damage32("table", 8, -16); });
+    damaged("truncated", cube(), [](ImageBuilder &b) { b.TruncateAt(5000); });
+    damaged("link-non-record", cube(), [&](ImageBuilder &b) { b.DamageLink("rec0", 20, "verts0", 0, R); });
+    damaged("root-parent", cube(), [&](ImageBuilder &b) { b.DamageLink("rec0", 16, "rec1", 0, R); });
+    damaged("sibling-cycle", HierarchyImage(family, {}), [&](ImageBuilder &b) { b.DamageLink("rec3", 24, "rec1", 0, R); });
+    damaged("unreachable", HierarchyImage(family, {}), [&](ImageBuilder &b) { b.Damage32("rec2", 24, 0); });
+    damaged("node-a-type", cube(), [](ImageBuilder &b) { b.Damage32("nodeA1", 4, 5); });
+    damaged("node-b-type", cube(), [](ImageBuilder &b) { b.Damage32("nodeB1", 4, 0); });
+    damaged("face-count", cube(), [](ImageBuilder &b) { b.Damage32("nodeA0", 28, 100000); });
+    damaged("edge-count", cube(), [](ImageBuilder &b) { b.Damage32("nodeB0", 8, 100000); });
+    damaged("face-wrong-array", cube(), [&](ImageBuilder &b) { b.DamageLink("faces0", 8, "fnorms0", 0, R); });
+    damaged("shared-faces", cube(), [&](ImageBuilder &b) { b.DamageLink("nodeA1", 32, "faces0", 0, R); });
+    damaged("material-count", cube(), [](ImageBuilder &b) { b.Damage32("materials", 0, 100000); });
+    damaged("name-no-nul", cube(), [](ImageBuilder &b) { b.DamageBytes("rec1", 0, std::vector<uint8_t>(12, 'A')); });
+    damaged("key-offset", TrackImage(4, {track}), [](ImageBuilder &b) { b.Damage32("track0", 16, 100000); });
+    damaged("key-count", TrackImage(4, {track}), [](ImageBuilder &b) { b.Damage32("track0", 4, 100000); });
+    damaged("mesh-word", mesh(), [](ImageBuilder &b) { b.Damage32("body", 4, 0); });
+    damaged("mesh-tris", mesh(), [](ImageBuilder &b) { b.Damage32("body", 8, 1000); });
+    damaged("mesh-owner", mesh(), [](ImageBuilder &b) { b.Damage32("tris", 68, 2); });
+    for (const auto &seed : seeds) {
+        if (!write(dir, seed.first, seed.second.Finish().bytes)) {
+            return false;
+        }
+    }
+    return true;
+}
 bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
 
 // kalder.dat: a sound database with projects that lead to each other, and one of each damage.
@@ -101,6 +160,7 @@ int main(int argc, char **argv)
         bytes.insert(bytes.end(), text.begin(), text.end());
         ok = ok && write(path, "seed" + std::to_string(n++), bytes);
     }
+    ok = ok && write_image_seeds(fs::path(argv[1]) / "load_obj");
     // The list reader: lists as the disc holds them, and LEVEL.ID behind an 'L'.
     const fs::path lists = fs::path(argv[1]) / "dsk_list";
     fs::create_directories(lists);

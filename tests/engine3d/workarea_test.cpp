@@ -40,6 +40,15 @@ struct WorkAreaTest : ::testing::Test {
         return block;
     }
 
+    // The record table as an image stores it (offsets from image offset 20), for Register_Block to move.
+    static void store_table(Addr block, int32_t records)
+    {
+        for (int32_t i = 0; i < records; i++) {
+            Addr at = block + OBJ_RECORD_TABLE + Addr(i) * 4;
+            W_SetAddr(at, W_GetAddr(at) - (block + 20));
+        }
+    }
+
     // Runs f and returns the exit code it stopped with; fails when it returns.
     template <class F> static int stop_code(F f)
     {
@@ -227,9 +236,11 @@ TEST_F(WorkAreaTest, RecordsAreFoundByAddress)
     // A hierarchy of three records in the middle of the chain, then a record table as the last block.
     OBJ_Handle h1 = Alloc_Handle_Table();
     Addr b1 = place_block(1, 200, 3);
+    store_table(b1, 3);
     Register_Block(b1, h1, 200);
     OBJ_Handle h2 = Alloc_Handle_Table();
     Addr b2 = place_block(2, 200, 2);
+    store_table(b2, 2);
     Register_Block(b2, h2, 200);
     EXPECT_EQ(Get_Obj_Handle(area.data() + b1 + 116), h1 + 2);
     EXPECT_EQ(Get_Obj_Ptr(h1 + 2), area.data() + b1 + 116);

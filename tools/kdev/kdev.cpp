@@ -4,6 +4,7 @@
 //   kdev mkpack <out.bf> NAME=hostfile...  writes a pack
 //   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry
 //   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
+//   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <cinttypes>
@@ -17,6 +18,10 @@
 
 #include "core/file.h"
 #include "core/pack.h"
+#include "engine3d/image.h"
+#include "engine3d/matcache.h"
+#include "engine3d/object.h"
+#include "engine3d/view.h"
 #include "plat/files.h"
 #include "plat/test.h"
 #include "tests/support/pack_writer.h"
@@ -39,7 +44,8 @@ static int usage()
                  "       kdev find <pattern>\n"
                  "       kdev mkpack <out.bf> NAME=hostfile...\n"
                  "       kdev pack <game path of a .bf>\n"
-                 "       kdev prj <folder>\n");
+                 "       kdev prj <folder>\n"
+                 "       kdev obj <game path of a 3D file>\n");
     return 2;
 }
 
@@ -151,6 +157,100 @@ static int prj(const char *folder)
     return 0;
 }
 
+// The 3D library's file source over the file layer, with the game's result rules: 0 for an empty
+// name, -1 for a file found nowhere, 0 for one not below the room; otherwise the first 8 bytes are
+// skipped and the length is returned.
+static int32_t file_source(const char *name, void *destination, int32_t room)
+{
+    if (name[0] == 0) {
+        return 0;
+    }
+    if (!FILE_Exists(name)) {
+        return -1;
+    }
+    int32_t handle = FILE_Open(name, O_RDONLY | O_BINARY);
+    int32_t length = FILE_Seek(handle, 0, SEEK_END);
+    if (length >= room) {
+        FILE_Close(handle);
+        return 0;
+    }
+    if (length > 8) {
+        FILE_Seek(handle, 8, SEEK_SET);
+        FILE_Read(handle, destination, uint32_t(length - 8));
+    }
+    FILE_Close(handle);
+    return length;
+}
+
+static void print_tree(OBJ_Handle h, int depth)
+{
+    for (int steps = 0; h != -1 && steps < 65536; steps++) {
+        const uint8_t *r = Get_Obj_Ptr(h);
+        int32_t faces = 0, edges = 0;
+        uint32_t flags;
+        std::memcpy(&flags, r + 12, 4);
+        for (Addr node = Addr(P_Get32(r + 164)); node != 0; node = W_GetAddr(node)) {
+            faces += W_Get32(node + 28);
+        }
+        for (Addr node = Addr(P_Get32(r + 168)); node != 0; node = W_GetAddr(node)) {
+            edges += W_Get32(node + 8);
+        }
+        std::printf("%*s%-12s handle %08" PRIx32 "  flags %04" PRIx32 "  vertices %" PRId32 "  faces %" PRId32
+                    "  edges %" PRId32 "\n",
+                    depth * 2, "", Get_Obj_Name(h), uint32_t(h), flags, Get_Vertex_Count(h), faces, edges);
+        for (Addr node = Addr(P_Get32(r + 164)); node != 0; node = W_GetAddr(node)) {
+            int32_t type = W_Get32(node + 4);
+            uint32_t word = uint32_t(W_Get32(node + 8));
+            const char *material = reinterpret_cast<const char *>(W_Ptr(node + 12));
+            if (Prim_Is_Textured(type)) {
+                int32_t entry = word == 0 ? -1 : int32_t((word - 8 - Name_Cache) / sizeof(OBJ_NameCacheEntry));
+                std::printf("%*s  node type %3" PRId32 "  material %-16s texture: %s\n", depth * 2, "", type, material,
+                            entry < 0 ? "none" : ("cache entry " + std::to_string(entry)).c_str());
+            } else {
+                std::printf("%*s  node type %3" PRId32 "  material %-16s colour %04" PRIx32 "\n", depth * 2, "", type,
+                            material, word);
+            }
+        }
+        print_tree(Get_Obj_Child(h), depth + 1);
+        h = Get_Obj_Sibling(h);
+    }
+}
+
+static int obj(const char *path)
+{
+    static std::vector<uint8_t> area(7850000);
+    Init_3D(area.data(), area.size());
+    Set_File_Source(file_source);
+    const char *slash = std::strrchr(path, '\\');
+    const char *other = std::strrchr(path, '/');
+    if (other != nullptr && (slash == nullptr || other > slash)) {
+        slash = other;
+    }
+    size_t folder = slash == nullptr ? 0 : size_t(slash - path) + 1;
+    std::snprintf(Material_Dir, sizeof Material_Dir, "%.*s", int(folder), path);
+    OBJ_Handle h = Load_Obj(path);
+    if (h == -1) {
+        std::printf("%s: not loaded (missing or damaged)\n", path);
+        return 1;
+    }
+    std::printf("%s: kind %" PRId32 ", %" PRId32 " bytes, handle %08" PRIx32 "\n", path, Get_Obj_Kind(h),
+                Get_Block_Size(Get_Obj_Block(h)), uint32_t(h));
+    if (Get_Obj_Kind(h) == OBJ_KIND_HIERARCHY) {
+        print_tree(h, 0);
+    } else if (Get_Obj_Kind(h) == OBJ_KIND_MESH) {
+        std::printf("triangles %" PRId32 "\n", W_Get32(Get_Obj_Block(h) + 28));
+    } else {
+        std::printf("records %" PRId32 "\n", Get_Obj_Count(h));
+    }
+    std::printf("material cache: %" PRId32 " entries\n", Get_Cache_Count());
+    for (int32_t i = 0; i < Get_Cache_Count(); i++) {
+        Addr e = Cache_Entry(i);
+        std::printf("  %3" PRId32 "  %-16s file %-16s count %" PRId32 "  handle %08" PRIx32 "\n", i, Get_Cache_Name(i),
+                    reinterpret_cast<const char *>(W_Ptr(e + 12 + 16)), W_Get32(e), uint32_t(W_Get32(e + 4)));
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -173,6 +273,9 @@ int main(int argc, char **argv)
     }
     if (command == "prj" && argc == 3) {
         return prj(argv[2]);
+    }
+    if (command == "obj" && argc == 3) {
+        return obj(argv[2]);
     }
     return usage();
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/pack_writer.h"
@@ -44,6 +45,27 @@ int main(int argc, char **argv)
     const fs::path root = fs::path(argv[1]) / "drives";
     bool ok = kalder_test::WriteMinimalInstallation((root / "C").string(), (root / "D").string());
     ok = ok && kalder_test::WriteHostFile((root / "D" / "kalder.dat").string(), demo_database().Image());
+
+    const fs::path disc = root / "D";
+
+    // The demo models under the disc's data\3dc: a textured cube with a flat child, its material (the
+    // file name in lower case, as the resolver must match it), two floor triangles and two keys.
+    using namespace kalder_test;
+    const fs::path models = disc / "DATA" / "3DC";
+    fs::create_directories(models);
+    std::vector<uint16_t> palette(256);
+    for (int i = 0; i < 256; i++) {
+        palette[size_t(i)] = uint16_t(((i & 0xE0) << 8) | ((i & 0x1C) << 6) | ((i & 0x03) << 3));
+    }
+    const TrackSpec spin{{{0, {0, 0, 0, 0x8000}}, {30, {0, 0x5A82, 0, 0x5A82}}}, {{0, {0, 0, 0}}, {30, {0, 512, 0}}}};
+    ok = ok && WriteHostFile((models / "cube.3dc").string(), HierarchyImage(CubeObjects(), CubeMaterials()).Finish().bytes) &&
+         WriteHostFile((models / "cube.3dm").string(), MaterialImage(DarkenedPalette(palette)).Finish().bytes) &&
+         WriteHostFile((models / "floor.3di").string(),
+                       CollisionImage({{-2048, 0, -2048}, {2048, 0, -2048}, {-2048, 0, 2048}, {2048, 0, 2048}},
+                                      {{0, 2, 1}, {1, 2, 3}})
+                           .Finish()
+                           .bytes) &&
+         WriteHostFile((models / "cube.3da").string(), TrackImage(4, {spin, spin}).Finish().bytes);
     if (!ok) {
         std::fprintf(stderr, "mkdemo: cannot write under %s\n", argv[1]);
         return 1;

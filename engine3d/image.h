@@ -1,0 +1,72 @@
+// 3D file images: loading through the file source, validation, relocation by block kind, clones and
+// deletion.
+#pragma once
+#include <cstdint>
+
+#include "engine3d/records.h"
+#include "engine3d/workarea.h"
+
+// The file source: (name, destination, room) -> the file's length with its first 8 bytes skipped
+// and length - 8 bytes written, 0 when it refuses, -1 when the file is found nowhere.
+using OBJ_FileSource = int32_t (*)(const char *name, void *destination, int32_t room);
+// Replaces the file source for tests and tools; null puts the game's own back.
+void Set_File_Source(OBJ_FileSource source);
+
+OBJ_Handle Load_Obj(const char *name);
+// The same for a .3DM named by a material: anything but a whole material image is refused.
+OBJ_Handle Load_Material_Image(const char *path);
+OBJ_Handle Clone_Obj(OBJ_Handle h);
+int32_t Delete_Obj(OBJ_Handle h);
+
+// The kind fix-ups of Register_Block; -1 when the materials of a hierarchy fail to load.
+int32_t Fix_Up_Block(Addr block, OBJ_Handle h);
+int32_t Register_Clone(Addr copy, OBJ_Handle h, int32_t size, Addr distance);
+
+void Relocate_Offsets(Addr block);
+void Relocate_Kind4(Addr block);
+void Relocate_Kind6(Addr block);
+void Relocate_Kind5(Addr block, OBJ_Handle h);
+void Relocate_Tree(Addr root, Addr base);
+void Relocate_Obj(Addr record, Addr base);
+void Relocate_Prims(Addr list, Addr base);
+void Relocate_Prims_B(Addr list, Addr base);
+
+// 1 when a stored image of that many written bytes may be relocated: every offset and count checked.
+int32_t Validate_Image(Addr image, uint32_t written);
+
+// Calls the routine with the native address of each item of the object.
+int32_t For_Each_Obj_Item(OBJ_Handle h, void (*routine)(void *item));
+
+// The chain: whether a block is still in it, and taking it out.
+bool Block_Is_Chained(Addr block);
+void Unchain_Block(Addr block);
+
+// Record fields by offset.
+inline Addr R_Field(Addr record, uint32_t offset) { return W_GetAddr(record + offset); }
+
+// The load-time walk of a hierarchy: pre-order from the root, ends at a null parent. Bounded, so a
+// hierarchy changed into a loop at run time cannot hang it.
+template <typename Visit> void Walk_Hierarchy(Addr root, Visit visit)
+{
+    Addr cur = root;
+    bool down = true;
+    for (uint32_t steps = 0; cur != 0 && steps < 0x1000000; steps++) {
+        if (down) {
+            visit(cur);
+            Addr child = R_Field(cur, 20);
+            if (child != 0) {
+                cur = child;
+            } else {
+                down = false;
+            }
+        } else {
+            Addr sibling = R_Field(cur, 24);
+            if (sibling != 0) {
+                cur = sibling;
+                down = true;
+            } else {
+                cur = R_Field(cur, 16);
+            }
+        }
+    }
+}

@@ -1,0 +1,86 @@
+// Fuzzes the 3D image loader: the input is a .3DC file (any kind). A loaded image is then walked,
+// cloned, linked, scaled and deleted, with the free remainder of the area poisoned while it is read.
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "engine3d/image.h"
+#include "engine3d/matcache.h"
+#include "engine3d/object.h"
+#include "engine3d/view.h"
+#include "plat/test.h"
+#include "tests/support/image_builder.h"
+#include "tests/support/mem_file_source.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#include <sanitizer/asan_interface.h>
+#define KALDER_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define KALDER_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#endif
+#endif
+#ifndef KALDER_POISON
+#define KALDER_POISON(p, n) ((void)(p), (void)(n))
+#define KALDER_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+namespace {
+
+constexpr size_t Area_Size = 2 << 20;
+alignas(16) uint8_t Area[Area_Size];
+
+void Touch(void *item) { static_cast<volatile uint8_t *>(item)[7]; }
+
+void Walk(OBJ_Handle h)
+{
+    int32_t count = Get_Obj_Count(h);
+    for (int32_t slot = 0; slot < count && slot < 4096; slot++) {
+        OBJ_Handle r = h + slot;
+        Get_Obj_Ptr(r);
+        Get_Obj_Name(r);
+        Get_Obj_Parent(r);
+        Get_Obj_Child(r);
+        Get_Obj_Sibling(r);
+        int32_t v[3];
+        int32_t n = Get_Vertex_Count(r);
+        for (int32_t i = 0; i < n && i < 100000; i++) {
+            Get_Vertex(r, i, v);
+        }
+        For_Each_Obj_Item(r, Touch);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static const std::vector<uint8_t> material =
+        kalder_test::MaterialImage([](int r, int i) { return uint16_t((r << 11) | i); }).Finish().bytes;
+    test::SetExitHook(test::ThrowOnExit);
+    try {
+        Init_3D(Area, Area_Size);
+        Cache_Count = 0;
+        kalder_test::MemFiles_Clear();
+        kalder_test::MemFiles_Add("FUZZ.3DC", std::vector<uint8_t>(data, data + size));
+        kalder_test::MemFiles_SetAnyMaterial(material);
+        Set_File_Source(kalder_test::MemFileSource);
+        std::snprintf(Material_Dir, sizeof Material_Dir, "%s", "D:\\DATA\\3DC\\");
+        OBJ_Handle h = Load_Obj("FUZZ.3DC");
+        if (h != -1) {
+            KALDER_POISON(Area + Mem_libre, Area_Size - Mem_libre);
+            Walk(h);
+            KALDER_UNPOISON(Area + Mem_libre, Area_Size - Mem_libre);
+            OBJ_Handle copy = Clone_Obj(h);
+            Link_Obj(copy, 0);
+            Scale_Obj(copy, 1.5f, 1.5f, 1.5f);
+            Delete_Obj(copy);
+            Delete_Obj(h);
+        }
+    } catch (const test::ExitCalled &) {
+        // "Heap overflow": the library's own stop ends this input.
+    }
+    KALDER_UNPOISON(Area, Area_Size);
+    Set_File_Source(nullptr);
+    test::Reset();
+    return 0;
+}
