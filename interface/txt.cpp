@@ -3,3 +3,4 @@
 
 void TXT_ClearAll() {}
 void TXT_LoadFont(const char *, int32_t, int32_t) {}
+void TXT_DrawString(const char *, int32_t, int32_t, int32_t, int32_t) {}
