@@ -37,6 +37,7 @@ MEM_Stack *MEM_CreateStack(uint32_t size)
     stack->base = block;
     stack->top = block;
     stack->size = size;
+    stack->resets = 0;
     return stack;
 }
 
@@ -49,7 +50,11 @@ void MEM_DestroyStack(MEM_Stack *stack)
     MEM_Free(stack);
 }
 
-void MEM_ResetStack(MEM_Stack *stack) { stack->top = stack->base; }
+void MEM_ResetStack(MEM_Stack *stack)
+{
+    stack->top = stack->base;
+    stack->resets++;
+}
 
 static uint32_t stack_used(const MEM_Stack *stack) { return uint32_t(stack->top - stack->base); }
 

@@ -9,6 +9,7 @@ struct MEM_Stack {
     uint8_t *base;
     uint8_t *top;
     uint32_t size;
+    uint32_t resets; // MEM_ResetStack calls, so that a holder of a block can tell it was given back
 };
 
 // Standard heap allocation; null when the heap is exhausted (callers test it).

@@ -2,4 +2,5 @@
 #include "world/cam.h"
 
 int32_t CAM_Init() { return 1; }
+void CAM_LoadPreset() {}
 void CAM_Exit() {}

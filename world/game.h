@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+extern int32_t GAME_FarClip; // the current project's far clipping distance
+
 int32_t GAME_Init3DEngine();
 void GAME_Exit3DEngine();
-void GAME_Tick();
+void GAME_Tick(int32_t mode);

@@ -6,16 +6,19 @@
 #include "core/dpr.h"
 #include "core/dsp.h"
 #include "core/file.h"
+#include "core/game_frame.h"
 #include "core/inp.h"
 #include "core/joy.h"
 #include "core/mem.h"
 #include "core/mgm.h"
+#include "core/opt.h"
 #include "core/pack.h"
 #include "core/que.h"
 #include "core/scr.h"
 #include "core/snd.h"
 #include "core/sys.h"
 #include "core/win.h"
+#include "editor/edt.h"
 #include "plat/test.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/temp_drives.h"
@@ -84,6 +87,31 @@ void ResetCore()
     SCR_ShownFrame = nullptr;
     WIN_Width = WIN_Height = 0;
     CD_ResetCount = 0;
+
+    // The frame handler, the hot keys and the frame composition.
+    GAME_LastKey = 0;
+    GAME_RawInput = GAME_RawInputRecord{};
+    GAME_PadButtons[0] = GAME_PadButtons[1] = GAME_PadButtons[2] = 0;
+    GAME_TimeFactor = 1.0;
+    GAME_LastFrameClock = 0.0f;
+    GAME_FramesPerSecond = 0.0;
+    GAME_FrameRate = 0;
+    GAME_TimeSeconds = 0.0f;
+    GAME_SampleTime = GAME_SampleTaken = 0;
+    GAME_Paused = GAME_PauseHeading = 0;
+    OPT_RealShadow = 0;
+    OPT_Cinemascope = 1;
+    GAME_AltHeroModel = 0;
+    OPT_CameraPreset = 0;
+    OPT_ControlHelp = 0;
+    GAME_FadeTimer = 0.0f;
+    OPT_ResolutionIndex = 2;
+    OPT_DebugCounters = OPT_DebugPanel = OPT_AllPowers = OPT_AllPowersCount = 0;
+    EDT_CaptureContinuous = EDT_Active = 0;
+    SCR_CopyBuffer = SCR_CopyStart = nullptr;
+    SCR_KeptFrameBuffer = nullptr;
+    SCR_Message[0] = '\0';
+    SCR_MessageTimer = 0.0f;
 }
 
 void ResetCoreWithInstallation()

@@ -9,20 +9,29 @@
 #include "films/hnm.h"
 #include "interface/drd.h"
 #include "interface/menj.h"
+#include "interface/menu.h"
 #include "interface/spr.h"
 #include "interface/title.h"
 #include "interface/txt.h"
+#include "world/actor.h"
 #include "world/cam.h"
+#include "world/col.h"
+#include "world/ctrl.h"
 #include "world/dsn.h"
 #include "world/game.h"
+#include "world/mdl.h"
 #include "world/prj.h"
+#include "world/inv.h"
 #include "world/ptc.h"
+#include "world/replay.h"
+#include "world/tex.h"
 
 namespace fake {
 
 namespace {
 Script the_script;
 std::vector<std::string> the_calls;
+std::vector<Text> the_texts;
 
 void log(const char *name) { the_calls.emplace_back(name); }
 } // namespace
@@ -34,7 +43,17 @@ void reset()
 {
     the_script = Script{};
     the_calls.clear();
+    the_texts.clear();
+    REPLAY_State = 2;
+    GAME_FarClip = 0xFFFFF;
+    MENJ_SkipPresent = 0;
+    MENJ_HudOn = 1;
+    for (ActorRecord &actor : ACTOR_Slots) {
+        actor = ActorRecord{};
+    }
 }
+
+std::vector<Text> &texts() { return the_texts; }
 
 int position(const std::string &name)
 {
@@ -74,7 +93,9 @@ int32_t GAME_Init3DEngine()
 
 void GAME_Exit3DEngine() { log("GAME_Exit3DEngine"); }
 
-void GAME_Tick()
+int32_t GAME_FarClip = 0xFFFFF;
+
+void GAME_Tick(int32_t)
 {
     log("GAME_Tick");
     if (fake::script().game_tick) {
@@ -161,4 +182,62 @@ void TXT_PrintCentred(int32_t x, int32_t y, int32_t font, const char *format, ..
     if (fake::script().print_centred) {
         fake::script().print_centred();
     }
+}
+
+// The world's per-frame calls and words.
+ActorRecord ACTOR_Slots[ACTOR_SLOT_COUNT];
+int32_t REPLAY_State = 2;
+
+void CTRL_MapInput() { log("CTRL_MapInput"); }
+void CTRL_SetDevice(int32_t device) { fake::calls().push_back("CTRL_SetDevice " + std::to_string(device)); }
+void REPLAY_RecordFrame() { log("REPLAY_RecordFrame"); }
+void REPLAY_PlayFrame() { log("REPLAY_PlayFrame"); }
+
+void COL_Collide()
+{
+    log("COL_Collide");
+    if (fake::script().col_collide) {
+        fake::script().col_collide();
+    }
+}
+
+int32_t TEX_HasAnimated() { return fake::script().tex_has_animated; }
+
+int32_t INV_Add(ActorRecord *, const char *name)
+{
+    fake::calls().push_back(std::string("INV_Add ") + name);
+    return 1;
+}
+
+void CAM_LoadPreset() { log("CAM_LoadPreset"); }
+
+// The interface's per-frame calls and words.
+int32_t MENJ_SkipPresent;
+int32_t MENJ_HudOn = 1;
+
+void MENJ_Update(int32_t hud) { fake::calls().push_back("MENJ_Update " + std::to_string(hud)); }
+
+static void open_menu(const char *name)
+{
+    log(name);
+    if (fake::script().menu_open) {
+        fake::script().menu_open();
+    }
+}
+
+void MENU_OpenSystem() { open_menu("MENU_OpenSystem"); }
+void MENU_OpenSpells() { open_menu("MENU_OpenSpells"); }
+void MENU_OpenObjects() { open_menu("MENU_OpenObjects"); }
+
+void TXT_DrawString(const char *text, int32_t x, int32_t y, int32_t, int32_t style)
+{
+    log("TXT_DrawString");
+    fake::texts().push_back(fake::Text{text, x, y, style});
+}
+
+// The 3D library's file source: the core's tests load no model.
+int32_t MDL_FileHook(const char *name, void *, int32_t)
+{
+    fake::calls().push_back(std::string("MDL_FileHook ") + name);
+    return name[0] == '\0' ? 0 : -1;
 }

@@ -17,6 +17,18 @@ struct Script {
     std::function<void()> title_run; // what TITLE_Run does (nothing by default)
     std::function<void()> game_tick; // what GAME_Tick does (nothing by default)
     std::function<void()> print_centred; // what TXT_PrintCentred does after logging (nothing by default)
+    int32_t tex_has_animated = 0;
+    std::function<void()> col_collide;  // what COL_Collide does (nothing by default)
+    std::function<void()> menu_open;    // what each MENU_Open* does (nothing by default)
+};
+
+// A call of TXT_DrawString.
+struct Text {
+    std::string text;
+    int32_t x;
+    int32_t y;
+    int32_t style;
+    bool operator==(const Text &) const = default;
 };
 
 Script &script();
@@ -26,5 +38,7 @@ void reset();
 // Position of the first call of that name in the log, or -1.
 int position(const std::string &name);
 int count(const std::string &name);
+// Every TXT_DrawString since the last reset, in order.
+std::vector<Text> &texts();
 
 } // namespace fake
