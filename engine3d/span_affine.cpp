@@ -1,0 +1,99 @@
+// Affine textured spans: u and v step linearly across the span in 16.16 texels.
+#include "engine3d/span_routines.h"
+
+namespace {
+
+// u and v of the span's first pixel and their steps per column. Values are given at the edge's column;
+// a span that starts right of it moves them on by whole columns, one that starts at or left of it
+// takes them as they are. Sums wrap at 32 bits.
+struct Affine {
+    uint32_t u, v, du, dv;
+    int32_t dx; // columns from the edge to x start, when positive; else 0
+
+    Affine(const uint8_t *s, int32_t x_start)
+    {
+        dx = x_start - (P_Get32(s + SURF_X) >> 12);
+        if (dx < 0) {
+            dx = 0;
+        }
+        du = uint32_t(P_Get32(s + SURF_U_X));
+        dv = uint32_t(P_Get32(s + SURF_V_X));
+        u = uint32_t(P_Get32(s + SURF_U)) + uint32_t(dx) * du;
+        v = uint32_t(P_Get32(s + SURF_V)) + uint32_t(dx) * dv;
+    }
+
+    // The offset of the current texel: whole v rows of 256 plus whole u, so that u past 255 runs into
+    // the next row. It is kept inside the 64 KB map, which changes no read that lay inside it.
+    uint32_t Texel() const { return (uint32_t(int32_t(v) >> 16) * 256 + uint32_t(int32_t(u) >> 16)) & 0xFFFF; }
+
+    void Step()
+    {
+        u += du;
+        v += dv;
+    }
+};
+
+} // namespace
+
+void Span_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
+{
+    const uint8_t *s = W_Ptr(surface);
+    const Span_Texture tex = Span_Get_Texture(s);
+    const uint32_t row = s[SURF_SHADE];
+    Affine a(s, x_start);
+    for (int32_t i = 0; i < count; i++, a.Step()) {
+        dst[i] = Span_Shade(tex, row, tex.texels[a.Texel()]);
+    }
+}
+
+void Span_Blend_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
+{
+    const uint8_t *s = W_Ptr(surface);
+    const Span_Texture tex = Span_Get_Texture(s);
+    const uint32_t row = s[SURF_SHADE];
+    Affine a(s, x_start);
+    for (int32_t i = 0; i < count; i++, a.Step()) {
+        dst[i] = Span_Half_Sum(Span_Shade(tex, row, tex.texels[a.Texel()]), dst[i], Span_Pair_Mask(dst, i));
+    }
+}
+
+void Span_Key_Blend_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
+{
+    const uint8_t *s = W_Ptr(surface);
+    const Span_Texture tex = Span_Get_Texture(s);
+    const uint32_t row = s[SURF_SHADE];
+    Affine a(s, x_start);
+    for (int32_t i = 0; i < count; i++, a.Step()) {
+        const uint8_t texel = tex.texels[a.Texel()];
+        if (texel != 0) {
+            dst[i] = Span_Half_Sum(Span_Shade(tex, row, texel), dst[i], 0xF7DF);
+        }
+    }
+}
+
+void Span_Affine_Gouraud(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
+{
+    const uint8_t *s = W_Ptr(surface);
+    const Span_Texture tex = Span_Get_Texture(s);
+    Affine a(s, x_start);
+    const uint32_t ds = uint32_t(P_Get32(s + SURF_GOURAUD_SHADE_X));
+    uint32_t shade = uint32_t(P_Get32(s + SURF_GOURAUD_SHADE)) + uint32_t(a.dx) * ds;
+    for (int32_t i = 0; i < count; i++, a.Step(), shade += ds) {
+        // The interpolated shade runs a little past 0..31 at the ends of a span; the row is held to the
+        // table's 32 rows instead of reading texels as colours.
+        int32_t row = int32_t(shade) >> 16;
+        row = row < 0 ? 0 : (row > 31 ? 31 : row);
+        dst[i] = Span_Shade(tex, uint32_t(row), tex.texels[a.Texel()]);
+    }
+}
+
+void Span_Affine8(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
+{
+    const uint8_t *s = W_Ptr(surface);
+    const Span_Texture tex = Span_Get_Texture(s);
+    uint8_t *out = reinterpret_cast<uint8_t *>(dst);
+    Affine a(s, x_start);
+    for (int32_t i = 0; i < count; i++, a.Step()) {
+        out[i] = tex.texels[a.Texel()];
+    }
+}
