@@ -29,8 +29,7 @@ protected:
         SetF(SURF_DEPTH_16, dw * 16);
         SetF(SURF_U, u_at * kTexel * w);
         SetF(SURF_V, v_at * kTexel * w);
-        // Steps of u/z: d(u w)/dx with u linear in the plane's own terms is not needed here; the tests
-        // give u/z its own linear step.
+        // u/z gets a linear step of its own, in texels of u at 1/z = 1.
         SetF(SURF_U_X, du * kTexel);
         SetF(SURF_V_X, dv * kTexel);
         SetF(SURF_U_16, du * kTexel * 16);
