@@ -25,3 +25,7 @@ void Render_Frame(uint16_t *frame)
         }
     }
 }
+
+// Placeholder settings until the render entry is built.
+int32_t Background_Type = 14;
+int32_t Debug_Level = 0;
