@@ -521,6 +521,52 @@ TEST_F(PrimSetup, TheSecondListIsSkippedForAPrunedObject)
     EXPECT_NE(Flags(m.edge(0, 1)), 0u);
 }
 
+// Two flat quads through each other: the tilted one is in front above the line where they meet, the
+// upright one below it. Each row's spans abut without gap or overlap.
+TEST_F(PrimSetup, InterpenetratingQuadsChangeFrontAlongTheirIntersection)
+{
+    Screen(64, 48);
+    View(64, 48, 0, 0);
+    auto quad = [](int32_t l, int32_t r, float top_depth, float bottom_depth) {
+        return Build_Mesh(1, 0x4000,
+                          {{l, 0, top_depth}, {r, 0, top_depth}, {l, 40, bottom_depth}, {r, 40, bottom_depth}},
+                          {{0, 2, 1}, {1, 2, 3}});
+    };
+    Mesh tilted = quad(10, 50, 1500.0f, 500.0f);
+    Mesh upright = quad(20, 40, 1000.0f, 1000.0f);
+    for (const Mesh *m : {&tilted, &upright}) {
+        Build_Prims(m->record);
+        Build_Prims_B(m->record);
+    }
+    auto owner = [](const Mesh &m, Addr surface) {
+        for (const auto &kv : m.edges) {
+            if (kv.second == surface) {
+                return true;
+            }
+        }
+        return false;
+    };
+    SpanRecorder rec;
+    Pass();
+    for (int32_t y = 0; y < 40; y++) {
+        if (y >= 19 && y <= 21) {
+            continue;
+        }
+        // Owner of each column, drawn in list order; every column drawn once.
+        std::vector<int> columns(64, -1);
+        for (const RecordedSpan &s : rec.row(y)) {
+            for (int32_t x = s.x_start; x < s.x_start + s.count; x++) {
+                ASSERT_EQ(columns[size_t(x)], -1) << "row " << y << " column " << x << " drawn twice";
+                columns[size_t(x)] = owner(tilted, s.surface) ? 1 : owner(upright, s.surface) ? 2 : 0;
+            }
+        }
+        for (int32_t x = 0; x < 64; x++) {
+            int expected = x < 10 || x >= 50 ? 0 : (y > 20 && x >= 20 && x < 40) ? 2 : 1;
+            ASSERT_EQ(columns[size_t(x)], expected) << "row " << y << " column " << x;
+        }
+    }
+}
+
 TEST_F(PrimSetup, StartEntriesFromAFullFrameHeapStop)
 {
     test::SetExitHook(test::ThrowOnExit);
