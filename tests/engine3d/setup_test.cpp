@@ -4,9 +4,12 @@
 
 #include <cmath>
 #include <array>
+#include <algorithm>
 #include <map>
+#include <set>
 
 #include "core/fconv.h"
+#include "tests/support/golden.h"
 
 namespace raster_test {
 namespace {
@@ -565,6 +568,88 @@ TEST_F(PrimSetup, InterpenetratingQuadsChangeFrontAlongTheirIntersection)
             ASSERT_EQ(columns[size_t(x)], expected) << "row " << y << " column " << x;
         }
     }
+}
+
+// A flat cube turned to show three faces, projected by hand: exactly its three front faces are drawn
+// (unlit faces take colours 5000 apart, so each span's colour names its face), every row is tiled
+// without gap or overlap, and the cube covers one stretch per row.
+TEST_F(PrimSetup, AFlatCubeShowsItsThreeFrontFaces)
+{
+    Screen(64, 64);
+    View(64, 64, 0, 0);
+    const double ay = 0.6, ax = 0.45, focal = 70.0;
+    std::vector<Corner> corners;
+    std::vector<std::array<double, 3>> camera;
+    for (int i = 0; i < 8; i++) {
+        double x = (i & 1) ? 1 : -1, y = (i & 2) ? 1 : -1, z = (i & 4) ? 1 : -1;
+        double x1 = x * std::cos(ay) + z * std::sin(ay), z1 = -x * std::sin(ay) + z * std::cos(ay);
+        double y2 = y * std::cos(ax) - z1 * std::sin(ax), z2 = y * std::sin(ax) + z1 * std::cos(ax) + 6.0;
+        camera.push_back({x1, y2, z2});
+        corners.push_back({trunc_i32(x1 * focal / z2 + 32.0), trunc_i32(-y2 * focal / z2 + 32.0),
+                           float(1073741824.0 / (z2 * 128.0))});
+    }
+    // Faces as outward quads; each gives two triangles, wound so that front faces have negative area.
+    const int quads[6][4] = {{0, 1, 3, 2}, {4, 6, 7, 5}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 5, 7, 3}};
+    std::vector<std::array<int, 3>> tris;
+    std::vector<bool> front;
+    for (const auto &q : quads) {
+        // Outward normal against the eye at the origin.
+        auto sub = [&](int a, int b) {
+            return std::array<double, 3>{camera[size_t(a)][0] - camera[size_t(b)][0],
+                                         camera[size_t(a)][1] - camera[size_t(b)][1],
+                                         camera[size_t(a)][2] - camera[size_t(b)][2]};
+        };
+        auto u = sub(q[1], q[0]), v = sub(q[2], q[0]);
+        std::array<double, 3> n = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        const auto &p = camera[size_t(q[0])];
+        front.push_back(n[0] * p[0] + n[1] * p[1] + n[2] * p[2] < 0);
+        tris.push_back({q[0], q[1], q[2]});
+        tris.push_back({q[0], q[2], q[3]});
+    }
+    // Orient every triangle the same way; flip all if the front ones came out positive.
+    auto area = [&](const std::array<int, 3> &t) {
+        const Corner &a = corners[size_t(t[0])], &b = corners[size_t(t[1])], &c = corners[size_t(t[2])];
+        return int64_t(b.x - a.x) * (c.y - b.y) - int64_t(c.x - b.x) * (b.y - a.y);
+    };
+    if (area(tris[size_t(std::find(front.begin(), front.end(), true) - front.begin()) * 2]) > 0) {
+        for (auto &t : tris) {
+            std::swap(t[1], t[2]);
+        }
+    }
+    ASSERT_EQ(std::count(front.begin(), front.end(), true), 3);
+    Mesh cube = Build_Mesh(1, 0x0100, corners, tris);
+    Build_Prims(cube.record);
+    Build_Prims_B(cube.record);
+    SpanRecorder rec(true);
+    Pass();
+    EXPECT_TRUE(kalder_test::MatchesGolden("raster-cube-false-colour", frame.data(), 64, 64, false));
+    std::set<int> faces_seen;
+    for (int32_t y = 0; y < 64; y++) {
+        std::vector<RecordedSpan> row = rec.row(y);
+        std::sort(row.begin(), row.end(), [](const auto &a, const auto &b) { return a.x_start < b.x_start; });
+        int32_t x = 0, stretches = 0;
+        bool in_cube = false;
+        for (const RecordedSpan &s : row) {
+            ASSERT_EQ(s.x_start, x) << "row " << y;
+            x += s.count;
+            bool cube_span = s.surface != Background_Edge();
+            stretches += cube_span && !in_cube;
+            in_cube = cube_span;
+            if (cube_span) {
+                int index = int(uint16_t(EDGE_GET(W_Ptr(s.surface), colour) - 0x0100)) / 5000;
+                faces_seen.insert(index / 2);
+            }
+        }
+        EXPECT_EQ(x, 64) << "row " << y;
+        EXPECT_LE(stretches, 1) << "row " << y;
+    }
+    std::set<int> expected;
+    for (int f = 0; f < 6; f++) {
+        if (front[size_t(f)]) {
+            expected.insert(f);
+        }
+    }
+    EXPECT_EQ(faces_seen, expected);
 }
 
 TEST_F(PrimSetup, StartEntriesFromAFullFrameHeapStop)
