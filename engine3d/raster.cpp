@@ -182,8 +182,12 @@ bool Prepare_Row(int32_t y)
             }
             uint8_t *r = W_Ptr(run);
             uint8_t *e = W_Ptr(edge);
+            // Heap memory is last frame's: every field the resolver reads starts defined.
             RUN_SET(r, x_left, EDGE_GET(e, x));
+            RUN_SET(r, x_right, EDGE_GET(e, x));
             RUN_SET(r, first_edge, edge);
+            RUN_SET(r, current_edge, edge);
+            RUN_SET(r, behind, Addr(0));
             RUN_SET(r, type, Rec_Get<int32_t>(entry, offsetof(SPAN_Start, type)));
             EDGE_SET(e, run, run);
             Addr after = RUN_GET(W_Ptr(Right_Sentinel), next);

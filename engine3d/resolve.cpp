@@ -125,7 +125,7 @@ Addr Insert_Behind(Addr front, Addr newcomer, int32_t x, bool hides)
 }
 
 // A span for the columns [x start, x end). The list ends at the buffer's last record; nothing is
-// drawn past the viewport.
+// drawn past the viewport, nor past the row buffer when the row is drawn there.
 bool Emit(int32_t x_end, int32_t x_start, int32_t type, Addr surface)
 {
     if (Span_Write_Pos >= Span_Buffer + (Span_Buffer_Records - 1)) {
@@ -145,7 +145,7 @@ struct Row_Start {
     Addr first_run;  // the first run after the left sentinel
 };
 
-Row_Start Begin_Row()
+Row_Start Begin_Row(const uint16_t *line)
 {
     Budget = Row_Step_Budget;
     In_Row = true;
@@ -157,6 +157,9 @@ Row_Start Begin_Row()
     s.column = s.left_x >> 12;
     s.first_run = RUN_GET(left, next);
     Right_Column = RUN_GET(P(Right_Sentinel), x_left) >> 12;
+    if (line == Row_Buffer && Right_Column > Row_Buffer_Pixels) {
+        Right_Column = Row_Buffer_Pixels;
+    }
     return s;
 }
 
@@ -257,7 +260,7 @@ Addr Span_Insert_By_Depth(Addr head, Addr newcomer, int32_t x)
 
 void Scan_Resolve_Line(uint16_t *line)
 {
-    const Row_Start row = Begin_Row();
+    const Row_Start row = Begin_Row(line);
     Addr f = Left_Sentinel;
     Addr e = RUN_GET(P(f), current_edge);
     int32_t column = row.column;
@@ -319,7 +322,7 @@ void Scan_Resolve_Line(uint16_t *line)
 // did (s) and the run after it (q) are kept: when it ends or is cut, the walk goes back there.
 void Scan_Resolve_Line_Ext(uint16_t *line)
 {
-    const Row_Start row = Begin_Row();
+    const Row_Start row = Begin_Row(line);
     Addr v = Left_Sentinel;
     int32_t column = row.column;
     Addr n = row.first_run;

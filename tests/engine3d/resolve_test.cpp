@@ -191,6 +191,8 @@ TEST_F(Resolver, TheSpanBufferBoundsARow)
     }
     for (bool translucent : {false, true}) {
         if (translucent) {
+            // Straight into the frame: the row buffer is narrower than this row.
+            Set_Row_Buffer_Mode(0);
             View(4400, 1, 0, 0);
             for (int i = 0; i < 1100; i++) {
                 Quad(0, 1, 4 * i + 1, 4 * i + 3, -2, 1000.0f);
@@ -202,6 +204,23 @@ TEST_F(Resolver, TheSpanBufferBoundsARow)
         EXPECT_GE(rec.spans().size(), 2000u);
         EXPECT_LE(rec.spans().size(), 2047u);
     }
+    Set_Row_Buffer_Mode(1);
+}
+
+// A viewport wider than the row buffer: rows drawn there stop at its end (the painter writes every
+// span, and the sanitizer watches the buffer).
+TEST_F(Resolver, ARowInTheRowBufferStaysInsideIt)
+{
+    Screen(2100, 2);
+    View(2100, 2, 0, 0);
+    Quad(0, 2, 100, 2090, -3, 1000.0f);
+    SpanRecorder rec(true);
+    Pass();
+    for (const RecordedSpan &s : rec.spans()) {
+        EXPECT_LE(s.x_start + s.count, Row_Buffer_Pixels);
+    }
+    EXPECT_EQ(frame[2047], Row_Buffer[2047]);
+    EXPECT_NE(frame[2047], 0);
 }
 
 TEST_F(Resolver, TheCountersAndTheOverlayAtDebugLevels)
