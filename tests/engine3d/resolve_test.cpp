@@ -180,6 +180,18 @@ TEST_F(Resolver, ATranslucentRunCutByANearerOpaqueRun)
                                                        {64, 40, 14, bg}}));
 }
 
+// A translucent run that is visible from the viewport's left column on: the walk goes back to that
+// column for what lies behind it.
+TEST_F(Resolver, ATranslucentRunFromTheLeftEdge)
+{
+    View(50, 1, 10, 0);
+    Addr wall = Quad(0, 1, 0, 40, 1, 1000.0f);
+    Addr glass = Quad(0, 1, 5, 30, -3, 2000.0f);
+    Pass();
+    EXPECT_EQ(Drawn_List(), (std::vector<SPAN_Record>{{30, 10, -3, glass}, {40, 10, 1, wall},
+                                                       {60, 40, 14, Background_Edge()}}));
+}
+
 // A row of more spans than the buffer holds: the list stops at its last record, and what was emitted
 // is drawn.
 TEST_F(Resolver, TheSpanBufferBoundsARow)
