@@ -1,6 +1,6 @@
 // The real SDL present of a game frame (upload to a texture, scale to the output, present) through
 // the game's display layer, under SDL's dummy video driver with its software renderer and the
-// frame pacing off. The full-screen renderer's wait for the (simulated) retrace is switched off too,
+// frame pacing off. The renderer's wait for the retrace is switched off too,
 // so that the figures are the present's own work. Informative: it has no peer.
 #include <benchmark/benchmark.h>
 
