@@ -5,6 +5,8 @@
 //   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry
 //   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
+//   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
+//                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <cinttypes>
@@ -16,15 +18,21 @@
 #include <string>
 #include <vector>
 
+#include "core/dsp.h"
 #include "core/file.h"
+#include "core/mem.h"
 #include "core/pack.h"
+#include "core/scr.h"
+#include "core/sys.h"
 #include "engine3d/image.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
+#include "engine3d/render.h"
 #include "engine3d/view.h"
 #include "plat/files.h"
 #include "plat/test.h"
 #include "tests/support/pack_writer.h"
+#include "tests/support/png16.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -45,7 +53,8 @@ static int usage()
                  "       kdev mkpack <out.bf> NAME=hostfile...\n"
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
-                 "       kdev obj <game path of a 3D file>\n");
+                 "       kdev obj <game path of a 3D file>\n"
+                 "       kdev blend <folder>\n");
     return 2;
 }
 
@@ -251,6 +260,38 @@ static int obj(const char *path)
     return 0;
 }
 
+// Renders the bars at 640x480 in each pixel format, takes the screen copy as the in-game menu does
+// and writes each darkening of it as a picture to look at.
+static int blend(const char *folder)
+{
+    static std::vector<uint16_t> frame(640 * 480);
+    SCR_Width = 640;
+    SCR_Height = 480;
+    SCR_FrameBuffer = frame.data();
+    MEM_Arena = MEM_CreateStack(640 * 480 * 2 + 64);
+    if (MEM_Arena == nullptr || !SCR_AllocCopy()) {
+        std::fprintf(stderr, "kdev: no room for the screen copy\n");
+        return 1;
+    }
+    for (int32_t rgb555 = 0; rgb555 < 2; rgb555++) {
+        DSP_Rgb555 = rgb555;
+        Render_Frame(SCR_FrameBuffer);
+        SCR_SaveScreen();
+        for (int32_t mode = 0; mode < 4; mode++) {
+            SCR_BlendScreen(mode);
+            const std::string path = std::string(folder) + "/blend-" + (rgb555 ? "555" : "565") + "-mode" +
+                                     std::to_string(mode) + ".png";
+            if (!kalder_test::WritePng16(path, SCR_FrameBuffer, 640, 480, rgb555 != 0)) {
+                std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+                return 1;
+            }
+            std::printf("%s\n", path.c_str());
+        }
+    }
+    SCR_FreeCopy();
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -276,6 +317,9 @@ int main(int argc, char **argv)
     }
     if (command == "obj" && argc == 3) {
         return obj(argv[2]);
+    }
+    if (command == "blend" && argc == 3) {
+        return blend(argv[2]);
     }
     return usage();
 }
