@@ -23,26 +23,13 @@
 #include "tests/support/engine_area.h"
 #include "tests/support/golden.h"
 #include "tests/support/neighbours.h"
+#include "tests/support/testcard.h"
 
 namespace {
 
-// The scanline pass of these tests: eight vertical colour bars (white, yellow, cyan, green, magenta,
-// red, blue, black) in the display's pixel format, so that the render's part of the frame shows.
-void Draw_Bars(uint16_t *frame)
-{
-    const uint16_t red = DSP_Rgb555 ? 0x7C00 : 0xF800;
-    const uint16_t green = DSP_Rgb555 ? 0x03E0 : 0x07E0;
-    const uint16_t blue = 0x001F;
-    const uint16_t bars[8] = {
-        uint16_t(red | green | blue), uint16_t(red | green), uint16_t(green | blue), green,
-        uint16_t(red | blue), red, blue, 0,
-    };
-    for (uint32_t y = 0; y < SCR_Height; y++) {
-        for (uint32_t x = 0; x < SCR_Width; x++) {
-            frame[size_t(y) * SCR_Width + x] = bars[size_t(x) * 8 / SCR_Width];
-        }
-    }
-}
+// The scanline pass of these tests: the eight bars in the display's pixel format, so that the
+// render's part of the frame shows.
+void Draw_Bars(uint16_t *frame) { kalder_test::DrawBars(frame, int(SCR_Width), int(SCR_Height), DSP_Rgb555 != 0); }
 
 struct ScrTest : ::testing::Test {
     // The render runs on a started 3D library with nothing under its camera; the bars stand in for
