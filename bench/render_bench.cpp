@@ -30,7 +30,7 @@ void Run(benchmark::State &state, kalder_test::SceneArea &area)
         benchmark::DoNotOptimize(Heap_Ptr);
     }
     state.counters["ms/frame"] =
-        benchmark::Counter(double(state.iterations()) * 1000.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+        benchmark::Counter(double(state.iterations()) / 1000.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["vertices/s"] = benchmark::Counter(double(vertices), benchmark::Counter::kIsRate);
     state.counters["faces/s"] = benchmark::Counter(double(faces), benchmark::Counter::kIsRate);
     state.counters["clipped"] = double(nb_faces_clipped);

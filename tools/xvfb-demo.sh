@@ -27,10 +27,11 @@ check() { # what, expected, actual
 }
 
 # The colour at (x, y) of a PNG as r,g,b, each rounded to a multiple of 16 so that the renderer's
-# way of widening 5- and 6-bit channels does not matter.
+# way of widening 5- and 6-bit channels does not matter. A screenshot without colour is stored grey.
 colour() { # file x y
     convert "$1" -format "%[pixel:p{$2,$3}]" info: |
-        sed 's/^srgba\{0,1\}(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/' |
+        sed -e 's/^srgba\{0,1\}(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/' \
+            -e 's/^graya\{0,1\}(\([0-9]*\)[,)].*/\1 \1 \1/' |
         { read -r r g b; echo "$(((r + 8) / 16 * 16)),$(((g + 8) / 16 * 16)),$(((b + 8) / 16 * 16))"; }
 }
 

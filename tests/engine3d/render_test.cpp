@@ -295,6 +295,32 @@ TEST_F(RenderTest, Settings)
     EXPECT_EQ(Debug_Level, 0);
 }
 
+float Timer1_Starts_At_Scan;
+uint16_t Timer1_Running_At_Scan;
+
+TEST_F(RenderTest, AFrameRunsTimerOneAroundItselfAndRestartsTimerZeroAtItsEnd)
+{
+    SceneArea area;
+    Render_Settings.scan_pass = [](uint16_t *) {
+        Timer1_Starts_At_Scan = PROF_Timers[1].starts;
+        Timer1_Running_At_Scan = PROF_Timers[1].running;
+    };
+    std::vector<uint16_t> frame(640 * 480);
+    test::Reset();
+    for (int i = 0; i < 3; i++) {
+        PROF_Timers[5].starts = 9.0f; // the reset at the end of a frame clears every timer
+        Render_Frame(frame.data());
+        EXPECT_EQ(Timer1_Starts_At_Scan, 1.0f);
+        EXPECT_EQ(Timer1_Running_At_Scan, 1);
+        EXPECT_EQ(PROF_Timers[1].running, 0);
+        EXPECT_EQ(PROF_Timers[1].starts, 0.0f);
+        EXPECT_EQ(PROF_Timers[0].running, 1);
+        EXPECT_EQ(PROF_Timers[0].starts, 1.0f);
+        EXPECT_EQ(PROF_Timers[5].starts, 0.0f);
+    }
+    EXPECT_EQ(test::Stderr(), ""); // no timer was started twice
+}
+
 int Callbacks;
 std::vector<std::string> Log_At_Callback;
 std::vector<int> Scans_At_Callback;
