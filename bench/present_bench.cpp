@@ -12,7 +12,7 @@
 #include "core/dsp.h"
 #include "core/scr.h"
 #include "core/win.h"
-#include "engine3d/render.h"
+#include "tests/support/testcard.h"
 #include "plat/test.h"
 
 #ifdef KALDER_HAVE_SDL
@@ -53,7 +53,7 @@ void StartDisplay(const Size &size, int32_t pitch)
     }
     SCR_Width = uint32_t(size.width);
     SCR_Height = uint32_t(size.height);
-    Render_Frame(SCR_FrameBuffer);
+    kalder_test::DrawBars(SCR_FrameBuffer, int(SCR_Width), int(SCR_Height), DSP_Rgb555 != 0);
 }
 
 void SetBytes(benchmark::State &state, const Size &size)

@@ -11,7 +11,7 @@
 #include "core/dsp.h"
 #include "core/scr.h"
 #include "core/win.h"
-#include "engine3d/render.h"
+#include "tests/support/testcard.h"
 #include "plat/display.h"
 
 namespace {
@@ -45,7 +45,7 @@ void BM_SDLPresent(benchmark::State &state, Case c)
     PLAT_SetPresentPacing(0);
     SCR_Width = uint32_t(c.width);
     SCR_Height = uint32_t(c.height);
-    Render_Frame(SCR_FrameBuffer);
+    kalder_test::DrawBars(SCR_FrameBuffer, int(SCR_Width), int(SCR_Height), DSP_Rgb555 != 0);
     for (auto _ : state) {
         DSP_Present();
     }

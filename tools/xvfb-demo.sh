@@ -13,7 +13,7 @@ program=${1:-kalder}
 
 # Scenarios that start their own X server (1280x720) and check what reaches the screen:
 #   tools/xvfb-demo.sh display      (after `make release`; `make demo-display` does both)
-#   tools/xvfb-demo.sh frame        the game's hot keys on its bars (`make demo-frame`)
+#   tools/xvfb-demo.sh frame        the game's hot keys on its frame (`make demo-frame`)
 # Each prints one line per check and exits non-zero when any check failed.
 
 fails=0
@@ -27,10 +27,11 @@ check() { # what, expected, actual
 }
 
 # The colour at (x, y) of a PNG as r,g,b, each rounded to a multiple of 16 so that the renderer's
-# way of widening 5- and 6-bit channels does not matter.
+# way of widening 5- and 6-bit channels does not matter. A screenshot without colour is stored grey.
 colour() { # file x y
     convert "$1" -format "%[pixel:p{$2,$3}]" info: |
-        sed 's/^srgba\{0,1\}(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/' |
+        sed -e 's/^srgba\{0,1\}(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/' \
+            -e 's/^graya\{0,1\}(\([0-9]*\)[,)].*/\1 \1 \1/' |
         { read -r r g b; echo "$(((r + 8) / 16 * 16)),$(((g + 8) / 16 * 16)),$(((b + 8) / 16 * 16))"; }
 }
 
@@ -141,8 +142,11 @@ check_row() { # png, what, x0, w, y, expected colours
 }
 black="0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0"
 
-# A screenshot of the game's frame shown w x h from x0: the bars in the middle row, and either a
-# black row in the middle of each letterbox band (an eighth of the height) or the bars right up to
+# What the game's frame shows: the render draws no background yet, so the picture is black.
+picture=$black
+
+# A screenshot of the game's frame shown w x h from x0: the picture in the middle row, and either a
+# black row in the middle of each letterbox band (an eighth of the height) or the picture right up to
 # the top and bottom edges.
 frame_shot() { # png, window|root, x0, w, h, bands|full
     sleep 0.7
@@ -151,13 +155,13 @@ frame_shot() { # png, window|root, x0, w, h, bands|full
     else
         import -window "$window" "$out/$1.png"
     fi
-    check_row "$1" middle "$3" "$4" $(($5 / 2)) "$bars"
+    check_row "$1" middle "$3" "$4" $(($5 / 2)) "$picture"
     if [ "$6" = bands ]; then
         check_row "$1" "top band" "$3" "$4" $(($5 / 16)) "$black"
         check_row "$1" "bottom band" "$3" "$4" $(($5 - 1 - $5 / 16)) "$black"
     else
-        check_row "$1" "top edge" "$3" "$4" $(($5 / 48)) "$bars"
-        check_row "$1" "bottom edge" "$3" "$4" $(($5 - 1 - $5 / 48)) "$bars"
+        check_row "$1" "top edge" "$3" "$4" $(($5 / 48)) "$picture"
+        check_row "$1" "bottom edge" "$3" "$4" $(($5 - 1 - $5 / 48)) "$picture"
     fi
     if [ "$2" = root ]; then
         check "$1 left pillar" 0,0,0 "$(colour "$out/$1.png" $(($3 / 2)) $(($5 / 2)))"

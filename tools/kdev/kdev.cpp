@@ -27,12 +27,15 @@
 #include "engine3d/image.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
+#include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/view.h"
 #include "plat/files.h"
 #include "plat/test.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
+#include "tests/support/scenes.h"
+#include "tests/support/testcard.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -54,6 +57,7 @@ static int usage()
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
                  "       kdev obj <game path of a 3D file>\n"
+                 "       kdev render --stats\n"
                  "       kdev blend <folder>\n");
     return 2;
 }
@@ -260,7 +264,7 @@ static int obj(const char *path)
     return 0;
 }
 
-// Renders the bars at 640x480 in each pixel format, takes the screen copy as the in-game menu does
+// Draws the bars at 640x480 in each pixel format, takes the screen copy as the in-game menu does
 // and writes each darkening of it as a picture to look at.
 static int blend(const char *folder)
 {
@@ -275,7 +279,7 @@ static int blend(const char *folder)
     }
     for (int32_t rgb555 = 0; rgb555 < 2; rgb555++) {
         DSP_Rgb555 = rgb555;
-        Render_Frame(SCR_FrameBuffer);
+        kalder_test::DrawBars(SCR_FrameBuffer, 640, 480, rgb555 != 0);
         SCR_SaveScreen();
         for (int32_t mode = 0; mode < 4; mode++) {
             SCR_BlendScreen(mode);
@@ -289,6 +293,46 @@ static int blend(const char *folder)
         }
     }
     SCR_FreeCopy();
+    return 0;
+}
+
+// Renders the named test scenes from a camera that flies through them, and prints per frame what the
+// pipeline counted and how much of the frame heap it took.
+static int render(const char *option)
+{
+    if (std::strcmp(option, "--stats") != 0) {
+        return usage();
+    }
+    kalder_test::SceneArea area;
+    std::vector<OBJ_Handle> scenes;
+    for (const std::string &name : kalder_test::SceneNames()) {
+        OBJ_Handle h = kalder_test::LoadScene(area, name);
+        if (h < 0) {
+            std::fprintf(stderr, "kdev: the scene %s does not load\n", name.c_str());
+            return 1;
+        }
+        scenes.push_back(h);
+    }
+    Render_Settings.scan_pass = [](uint16_t *) {};
+    std::vector<uint16_t> frame(640 * 480);
+    std::printf("frame camera x y z: objects 1 2 3 4, vertices transformed projected, normals, "
+                "faces tested front drawn clipped, heap bytes\n");
+    // Along the textured cube's left side, through its front and out of its back.
+    for (int32_t f = 0; f < 60; f++) {
+        const int32_t camera[3] = {250, -50, -400 + f * 40};
+        const int32_t offset[3] = {-camera[0], -camera[1], -camera[2]};
+        for (OBJ_Handle h : scenes) {
+            Set_Obj_Pos(h, offset);
+        }
+        Render_Frame(frame.data());
+        std::printf("%2" PRId32 " %5" PRId32 " %5" PRId32 " %5" PRId32 ": %" PRId32 " %" PRId32 " %" PRId32 " %" PRId32
+                    ", %4" PRId32 " %4" PRId32 ", %4" PRId32 ", %4" PRId32 " %4" PRId32 " %4" PRId32 " %3" PRId32
+                    ", %6" PRIu32 "\n",
+                    f, camera[0], camera[1], camera[2], nb_objects1, nb_objects2, nb_objects3, nb_objects4,
+                    nb_verts_xformed, nb_verts_projected, nb_normals, nb_faces_tested, nb_faces_front, nb_faces_drawn,
+                    nb_faces_clipped, Heap_Ptr - Mem_libre);
+    }
+    Render_Settings.scan_pass = Scan_Pass;
     return 0;
 }
 
@@ -317,6 +361,9 @@ int main(int argc, char **argv)
     }
     if (command == "obj" && argc == 3) {
         return obj(argv[2]);
+    }
+    if (command == "render" && argc == 3) {
+        return render(argv[2]);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
