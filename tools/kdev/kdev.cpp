@@ -35,6 +35,7 @@
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
 #include "tests/support/scenes.h"
+#include "tests/support/span_recorder.h"
 #include "tests/support/testcard.h"
 #include "world/prj.h"
 
@@ -58,6 +59,7 @@ static int usage()
                  "       kdev prj <folder>\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render --stats\n"
+                 "       kdev render --false-colour <folder>\n"
                  "       kdev blend <folder>\n");
     return 2;
 }
@@ -336,6 +338,29 @@ static int render(const char *option)
     return 0;
 }
 
+// Renders each named test scene once with spans painted in false colours, one colour per surface and
+// the background black, into <folder>/<scene>.png.
+static int render_false_colour(const char *folder)
+{
+    for (const std::string &name : kalder_test::SceneNames()) {
+        kalder_test::SceneArea area;
+        if (kalder_test::LoadScene(area, name) < 0) {
+            std::fprintf(stderr, "kdev: the scene %s does not load\n", name.c_str());
+            return 1;
+        }
+        std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+        kalder_test::SpanRecorder painter(true);
+        Render_Frame(frame.data());
+        const std::string path = std::string(folder) + "/" + name + ".png";
+        if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s: %zu spans\n", path.c_str(), painter.spans().size());
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -364,6 +389,9 @@ int main(int argc, char **argv)
     }
     if (command == "render" && argc == 3) {
         return render(argv[2]);
+    }
+    if (command == "render" && argc == 4 && std::strcmp(argv[2], "--false-colour") == 0) {
+        return render_false_colour(argv[3]);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
