@@ -7,7 +7,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame
 
 all: release
 
@@ -59,3 +59,9 @@ demo-input: release
 demo-display: release
 	@tools/install-deps.sh demo
 	tools/xvfb-demo.sh display
+
+# The game's hot keys under Xvfb: letterbox bands and screen sizes checked on screenshots, Alt+X
+# ends it; kdev blend adds the menu's darkened pictures. Everything lands in build/demo.
+demo-frame: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh frame

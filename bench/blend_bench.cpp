@@ -1,14 +1,22 @@
 // The screen copy behind the in-game menu: the darkening blend, two pixels a word, against a plain
-// per-pixel loop of the same channel formula, and the save and restore against memcpy.
+// per-pixel loop of the same channel formula and SDL's software blit with colour modulation, and the
+// save and restore against memcpy.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "core/dsp.h"
 #include "core/mem.h"
 #include "core/scr.h"
 #include "core/sys.h"
+
+#ifdef KALDER_HAVE_SDL
+#include <SDL.h>
+#endif
 
 namespace {
 
@@ -91,6 +99,91 @@ void BM_SaveRestoreMemcpy(benchmark::State &state)
 }
 BENCHMARK(BM_SaveRestoreMemcpy);
 
+#ifdef KALDER_HAVE_SDL
+// SDL's nearest peer: an RGB565 to RGB565 blit that multiplies each channel by mod/255 (128 about
+// halves, as mode 1 does; 64 about quarters, as mode 3 does). It rounds differently, so only the
+// speeds are compared.
+void BM_BlendSDL(benchmark::State &state)
+{
+    const int mod = int(state.range(0));
+    std::vector<uint16_t> from(640 * 480, 0x7BCF);
+    std::vector<uint16_t> to(from.size());
+    SDL_Surface *source =
+        SDL_CreateRGBSurfaceWithFormatFrom(from.data(), 640, 480, 16, 640 * 2, SDL_PIXELFORMAT_RGB565);
+    SDL_Surface *dest = SDL_CreateRGBSurfaceWithFormatFrom(to.data(), 640, 480, 16, 640 * 2, SDL_PIXELFORMAT_RGB565);
+    if (source == nullptr || dest == nullptr) {
+        state.SkipWithError(SDL_GetError());
+        return;
+    }
+    SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
+    SDL_SetSurfaceColorMod(source, Uint8(mod), Uint8(mod), Uint8(mod));
+    for (auto _ : state) {
+        SDL_BlitSurface(source, nullptr, dest, nullptr);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    SDL_FreeSurface(source);
+    SDL_FreeSurface(dest);
+    state.counters["Mpixel/s"] =
+        benchmark::Counter(double(state.iterations()) * 640 * 480 / 1e6, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BlendSDL)->Arg(128)->Arg(64)->ArgName("mod");
+#endif
+
+// Keeps each run's pixel rate (or time) for the ratios after the table.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> rate;
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &r : runs) {
+            auto pixels = r.counters.find("Mpixel/s");
+            if (pixels != r.counters.end()) {
+                rate[r.run_name.str()] = double(pixels->second);
+            } else if (r.real_accumulated_time > 0) {
+                rate[r.run_name.str()] = double(r.iterations) / r.real_accumulated_time;
+            }
+        }
+    }
+};
+
+std::string Ratio(const SummaryReporter &rep, const std::string &a, const std::string &b)
+{
+    auto x = rep.rate.find(a);
+    auto y = rep.rate.find(b);
+    if (x == rep.rate.end() || y == rep.rate.end() || y->second <= 0) {
+        return "not available";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", x->second / y->second);
+    return text;
+}
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nBlend summary (speed of SCR_BlendScreen over each peer; above 1 is faster)\n");
+    const char *sdl_peer[4] = {nullptr, "BM_BlendSDL/mod:128", nullptr, "BM_BlendSDL/mod:64"};
+    for (int mode = 0; mode < 4; mode++) {
+        for (int rgb555 = 0; rgb555 < 2; rgb555++) {
+            const std::string name =
+                "BM_Blend/mode:" + std::to_string(mode) + "/rgb555:" + std::to_string(rgb555);
+            auto it = reporter.rate.find(name);
+            if (it == reporter.rate.end()) {
+                continue;
+            }
+            std::printf("mode %d %s %8.0f Mpixel/s | blend/per-pixel loop %s | blend/SDL colour-mod blit %s\n", mode,
+                        rgb555 ? "555" : "565", it->second,
+                        Ratio(reporter, name, "BM_BlendReference/mode:" + std::to_string(mode)).c_str(),
+                        sdl_peer[mode] != nullptr ? Ratio(reporter, name, sdl_peer[mode]).c_str() : "no peer");
+        }
+    }
+    std::printf("save+restore/memcpy pair %s\n", Ratio(reporter, "BM_SaveRestore", "BM_SaveRestoreMemcpy").c_str());
+    benchmark::Shutdown();
+    return 0;
+}

@@ -67,7 +67,7 @@ void Span(benchmark::State &state)
     const bool persp = type == 3 || type == 9 || type == -4;
     Set_Plane(area.surface, persp);
     alignas(4) static uint16_t line[640];
-    const Span_Routine routine = Span_Routines[type - SPAN_TYPE_MIN];
+    const Span_Routine routine = Span_Routines[type - Span_Type_First];
     for (auto _ : state) {
         for (int32_t x = 0; x + length <= 640; x += length) {
             routine(line + x, length, x, area.surface);

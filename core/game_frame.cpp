@@ -139,27 +139,17 @@ static void game_frame()
     OPT_DrawDebugPanel();
 }
 
-__attribute__((format(printf, 3, 4))) static void draw_counter(int32_t x, int32_t y, const char *format, ...)
-{
-    char text[64];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    TXT_DrawString(text, x, y, 256, 1);
-}
-
 static void draw_debug_counters(float now)
 {
     const float seconds = now / 200.0f;
     TXT_DrawString("Frame Rate", 32, 16, 256, 1);
-    draw_counter(192, 16, "%i", GAME_FrameRate);
-    draw_counter(256, 16, "%i", trunc_i32(seconds));
-    draw_counter(300, 16, "%f", double(seconds) - double(GAME_TimeSeconds));
+    OPT_DrawValue(192, 16, "%i", GAME_FrameRate);
+    OPT_DrawValue(256, 16, "%i", trunc_i32(seconds));
+    OPT_DrawValue(300, 16, "%f", double(seconds) - double(GAME_TimeSeconds));
     TXT_DrawString("Mem 3DTR", 32, 28, 256, 1);
-    draw_counter(128, 28, "%i", int32_t(Get_Mem_Used()));
+    OPT_DrawValue(128, 28, "%i", int32_t(Get_Mem_Used()));
     TXT_DrawString("Mem 3DTR Free", 32, 40, 256, 1);
-    draw_counter(128, 40, "%i", int32_t(Get_Mem_Free()));
+    OPT_DrawValue(128, 40, "%i", int32_t(Get_Mem_Free()));
 }
 
 // The frame time in clock units of 5 ms and the time factor that all motion scales by.

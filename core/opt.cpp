@@ -231,7 +231,7 @@ void OPT_DrawControlHelp()
     }
 }
 
-__attribute__((format(printf, 3, 4))) static void draw_value(int32_t x, int32_t y, const char *format, ...)
+void OPT_DrawValue(int32_t x, int32_t y, const char *format, ...)
 {
     char text[64];
     va_list args;
@@ -281,27 +281,27 @@ void OPT_DrawDebugPanel()
     TXT_DrawString("Object PHY Speed : ", 32, 88, 256, 1);
     TXT_DrawString("Object Flags : ", 32, 98, 256, 1);
     for (int i = 0; i < 3; i++) {
-        draw_value(x[i], 68, "%i", trunc_i32(object->position[i]));
-        draw_value(x[i], 78, "%f", double(object->velocity[i]));
-        draw_value(x[i], 88, "%f", 0.0); // the physics speeds are not kept yet
-        draw_value(x[i], 98, "%x", flag_word(object, 4 * i));
+        OPT_DrawValue(x[i], 68, "%i", trunc_i32(object->position[i]));
+        OPT_DrawValue(x[i], 78, "%f", double(object->velocity[i]));
+        OPT_DrawValue(x[i], 88, "%f", 0.0); // the physics speeds are not kept yet
+        OPT_DrawValue(x[i], 98, "%x", flag_word(object, 4 * i));
     }
     TXT_DrawString("Object Angle : ", 32, 108, 256, 1);
-    draw_value(x[0], 108, "%i", object->heading);
-    draw_value(x[1], 108, "%i", object->tilt);
-    draw_value(x[2], 108, "%i", object->pitch);
-    draw_value(x[3], 108, "%i", object->heading_speed);
+    OPT_DrawValue(x[0], 108, "%i", object->heading);
+    OPT_DrawValue(x[1], 108, "%i", object->tilt);
+    OPT_DrawValue(x[2], 108, "%i", object->pitch);
+    OPT_DrawValue(x[3], 108, "%i", object->heading_speed);
     TXT_DrawString("Object 3D Col : ", 32, 118, 256, 1);
-    draw_value(x[0], 118, "%i", object->ground_height);
-    draw_value(x[1], 118, "%i", object->radius);
+    OPT_DrawValue(x[0], 118, "%i", object->ground_height);
+    OPT_DrawValue(x[1], 118, "%i", object->radius);
     TXT_DrawString("Object Anim 0 : ", 32, 128, 256, 1);
-    draw_value(x[0], 128, "%i", object->anim_handles[0]);
-    draw_value(x[1], 128, "%i", object->current_anim);
-    draw_value(x[2], 128, "%f", double(object->frame_position));
+    OPT_DrawValue(x[0], 128, "%i", object->anim_handles[0]);
+    OPT_DrawValue(x[1], 128, "%i", object->current_anim);
+    OPT_DrawValue(x[2], 128, "%f", double(object->frame_position));
     TXT_DrawString("Object Anim 1 : ", 32, 138, 256, 1);
-    draw_value(x[0], 138, "%i", object->anim_handles[1]);
-    draw_value(x[1], 138, "%i", object->requested_anim);
-    draw_value(x[2], 138, "%f", double(object->anim_blend));
+    OPT_DrawValue(x[0], 138, "%i", object->anim_handles[1]);
+    OPT_DrawValue(x[1], 138, "%i", object->requested_anim);
+    OPT_DrawValue(x[2], 138, "%f", double(object->anim_blend));
 
     // The carried objects: 32 entries of 16 bytes, each named from its fifth byte.
     int32_t used = 0;
@@ -317,7 +317,7 @@ void OPT_DrawDebugPanel()
         }
     }
     TXT_DrawString("Nombre d'objet : ", 32, 158, 256, 1);
-    draw_value(x[0], 158, "%i", used);
+    OPT_DrawValue(x[0], 158, "%i", used);
     if (last != nullptr) {
         TXT_DrawString("dernier objet : ", 32, 168, 256, 1);
         draw_field(x[0], 168, last, 16);

@@ -25,5 +25,7 @@ void OPT_HandleHotkeys();
 void OPT_SetResolution(int32_t index);
 void OPT_DrawControlHelp();
 void OPT_DrawDebugPanel();
+// Formats a value printf-style and draws it in font 1 at (x, y): the debug overlays' one printer.
+__attribute__((format(printf, 3, 4))) void OPT_DrawValue(int32_t x, int32_t y, const char *format, ...);
 // One step of the all-powers sequence: gives the hero the next power while its switch is on.
 void OPT_GiveAllPowers();

@@ -70,3 +70,6 @@ void PROF_StopTimer(int32_t i)
     t.accumulated += interval;
     t.running = 0;
 }
+
+void PROF_DrawBars(uint16_t *) {}
+void PROF_DrawValue(uint16_t *, int32_t) {}

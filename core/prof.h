@@ -24,3 +24,6 @@ void PROF_SetColour(int32_t i, uint16_t colour);
 void PROF_SetCurrent(int32_t i);
 void PROF_StartTimer(int32_t i);
 void PROF_StopTimer(int32_t i);
+// Drawing of the timers into a frame. Not built yet: placeholders that draw nothing.
+void PROF_DrawBars(uint16_t *frame);
+void PROF_DrawValue(uint16_t *frame, int32_t i);

@@ -296,6 +296,17 @@ void Vec_Normalise(const int32_t *a, int32_t *out)
     std::memcpy(out, r, sizeof r);
 }
 
+__int128 Fix_Dot_Exact(const int32_t *a, const int32_t *b)
+{
+    return __int128(mul(a[0], b[0])) + mul(a[1], b[1]) + mul(a[2], b[2]);
+}
+
+int32_t Fix_Dot_Trunc(const int32_t *a, const int32_t *b, int32_t base)
+{
+    __int128 q = (__int128(base) * 32768 + Fix_Dot_Exact(a, b)) / 32768;
+    return q < INT32_MIN || q > INT32_MAX ? INT32_MIN : int32_t(q);
+}
+
 void Vec_Lerp(const int32_t *a, const int32_t *b, int32_t t, int32_t *out)
 {
     for (int i = 0; i < 3; i++) {

@@ -37,6 +37,13 @@ void Vec_Lerp(const int32_t *a, const int32_t *b, int32_t t, int32_t *out);
 void Project_Point(const int32_t *p, int32_t *x, int32_t *y);
 void Unproject_At_Y(int32_t x_offset, int32_t y_offset, int32_t y, int32_t *out);
 
+// The sum base x 32768 + a . b formed exactly, divided by 32768 and truncated toward zero:
+// INT32_MIN when the result does not fit. With base 0 it is a fixed-point dot product truncated
+// toward zero, which differs from ">> 15" for negative sums.
+int32_t Fix_Dot_Trunc(const int32_t *a, const int32_t *b, int32_t base = 0);
+// The exact dot product of two integer vectors.
+__int128 Fix_Dot_Exact(const int32_t *a, const int32_t *b);
+
 void Vec_Copy(int32_t *dst, const int32_t *src);
 void Mat_Copy(int32_t *dst, const int32_t *src);
 void Quat_Copy(int32_t *dst, const int32_t *src);

@@ -223,6 +223,8 @@ void Scale_Words(Addr a, float fx, float fy, float fz)
 
 } // namespace
 
+Addr Get_Hierarchy_Record(OBJ_Handle h) { return Obj(h); }
+
 int32_t Link_Obj(OBJ_Handle child, OBJ_Handle parent)
 {
     Addr c = Obj(child), p = Obj(parent);

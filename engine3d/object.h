@@ -5,6 +5,9 @@
 
 #include "engine3d/records.h"
 
+// The record of a handle into an object hierarchy; 0 for a bad handle or any other kind of block.
+Addr Get_Hierarchy_Record(OBJ_Handle h);
+
 int32_t Link_Obj(OBJ_Handle child, OBJ_Handle parent);
 int32_t Unlink_Obj(OBJ_Handle h);
 const char *Get_Obj_Name(OBJ_Handle h);

@@ -1,27 +1,216 @@
-// The render. Not built yet: it fills the frame with eight vertical colour bars (white, yellow, cyan,
-// green, magenta, red, blue, black) in the display's pixel format, so that the screen shows a frame.
+// The render of one frame: the entries, the walk of the object tree under a camera, the settings the
+// rest of the program may change, and the dormant geometry-only pass and block dump.
 #include "engine3d/render.h"
 
-#include <cstddef>
+#include <cstdio>
 
-#include "core/dsp.h"
-#include "core/scr.h"
+#include "core/prof.h"
+#include "engine3d/boxes.h"
+#include "engine3d/lights.h"
+#include "engine3d/object.h"
+#include "engine3d/pipeline.h"
+#include "engine3d/raster.h"
+#include "engine3d/setup.h"
+#include "engine3d/workarea.h"
+#include "plat/system.h"
 
-void Render_Frame(uint16_t *frame)
+RenderSettings Render_Settings = {Scan_Pass, Build_Prims, Build_Prims_B, 0, nullptr, 0, nullptr, 0};
+int32_t Background_Type = 14;
+int32_t Debug_Level = 0;
+
+int32_t nb_objects1, nb_objects2, nb_objects3, nb_objects4;
+int32_t vertices_processed, faces_processed;
+int32_t nb_verts_xformed, nb_verts_projected, nb_normals;
+int32_t nb_faces_tested, nb_faces_front, nb_faces_drawn, nb_faces_clipped;
+
+GeomOutput Geom_Output;
+
+namespace {
+
+constexpr uint32_t Flags = offsetof(OBJ_Record, flags);
+constexpr uint32_t Parent = offsetof(OBJ_Record, parent);
+constexpr uint32_t First_Child = offsetof(OBJ_Record, first_child);
+constexpr uint32_t Next_Sibling = offsetof(OBJ_Record, next_sibling);
+
+bool Skipped(Addr record) { return (uint32_t(W_Get32(record + Flags)) & OBJ_FLAG_SKIP_TREE) != 0; }
+
+// The depth-first walk of both the scene pass and XForm_Tree, without recursion: visit on the way
+// down for every node not skipped by 0x0001, leave on the way up for every node reached, the root
+// last. The root itself is never visited, and the walk ends with it: a camera that hangs in a tree
+// renders its own subtree, never its siblings' or its parent's.
+template <typename Visit, typename Leave> void Walk_Tree(Addr root, Visit visit, Leave leave)
 {
-    // Full-intensity red, green and blue of the two pixel formats.
-    const uint16_t red = DSP_Rgb555 ? 0x7C00 : 0xF800;
-    const uint16_t green = DSP_Rgb555 ? 0x03E0 : 0x07E0;
-    const uint16_t blue = 0x001F;
-    const uint16_t bars[8] = {
-        uint16_t(red | green | blue), uint16_t(red | green), uint16_t(green | blue), green,
-        uint16_t(red | blue), red, blue, 0,
-    };
-    const uint32_t width = SCR_Width;
-    for (uint32_t y = 0; y < SCR_Height; y++) {
-        uint16_t *row = frame + size_t(y) * width;
-        for (uint32_t x = 0; x < width; x++) {
-            row[x] = bars[size_t(x) * 8 / width];
+    Addr current = root;
+    bool down = true;
+    while (current != 0) {
+        if (down) {
+            Addr child = W_GetAddr(current + First_Child);
+            if (child == 0) {
+                down = false;
+                continue;
+            }
+            current = child;
+            if (Skipped(current)) {
+                down = false;
+            } else {
+                visit(current);
+            }
+        } else {
+            leave(current);
+            if (current == root) {
+                break;
+            }
+            Addr sibling = W_GetAddr(current + Next_Sibling);
+            if (sibling == 0) {
+                current = W_GetAddr(current + Parent);
+                continue;
+            }
+            current = sibling;
+            if (!Skipped(current)) {
+                visit(current);
+                down = true;
+            }
         }
+    }
+}
+
+void Render_From_Record(Addr camera, uint16_t *frame)
+{
+    PROF_StartTimer(1);
+    if (Render_Settings.geom_only == 0) {
+        Render_Scene(camera);
+        if (Render_Settings.callback != nullptr) {
+            Render_Settings.callback();
+        }
+        Update_All_Boxes();
+        Render_Settings.scan_pass(frame);
+    } else {
+        Render_Settings.list_b = nullptr;
+        Render_Settings.build_obj = Build_Geom_Only;
+        Render_Scene(camera);
+        if (Render_Settings.callback != nullptr) {
+            Render_Settings.callback();
+        }
+        Update_All_Boxes();
+        Render_Settings.build_obj = Build_Prims;
+        Render_Settings.list_b = Build_Prims_B;
+    }
+    PROF_StopTimer(1);
+    PROF_StopTimer(0);
+    if (Debug_Level != 0) {
+        PROF_DrawBars(frame);
+        PROF_DrawValue(frame, 0);
+    }
+    PROF_Reset();
+    PROF_StartTimer(0);
+}
+
+} // namespace
+
+// The root camera is the first record of handle 0. A library not yet started has none, and then
+// nothing is rendered.
+void Render_Frame(uint16_t *frame) { Render_Frame_From(0, frame); }
+
+// A handle that names no object renders nothing: no counter, timer or pixel changes.
+void Render_Frame_From(OBJ_Handle camera, uint16_t *frame)
+{
+    const Addr record = Get_Hierarchy_Record(camera);
+    if (record == 0) {
+        return;
+    }
+    Render_From_Record(record, frame);
+}
+
+int32_t Render_Scene(Addr root)
+{
+    Heap_Init(Mem_libre);
+    vertices_processed = 0;
+    faces_processed = 0;
+    XForm_Lights();
+    nb_objects1 = nb_objects2 = nb_objects3 = nb_objects4 = 0;
+    nb_verts_xformed = nb_verts_projected = nb_normals = 0;
+    nb_faces_tested = nb_faces_front = nb_faces_drawn = nb_faces_clipped = 0;
+    Walk_Tree(
+        root,
+        [](Addr record) {
+            nb_objects1++;
+            Process_Obj(record);
+        },
+        [](Addr record) {
+            if (Render_Settings.list_b != nullptr) {
+                Render_Settings.list_b(record);
+            }
+        });
+    return 0;
+}
+
+void XForm_Tree(OBJ_Handle h)
+{
+    const Addr record = Get_Hierarchy_Record(h);
+    if (record != 0) {
+        Walk_Tree(record, XForm_Obj, [](Addr) {});
+    }
+}
+
+void Select_Rasteriser(int32_t mode) { Render_Settings.scan_pass = mode == 0 ? Scan_Pass : Scan_Pass_Line; }
+
+// A face goes out only when its three points and three indices fit; once one does not, no later face
+// of the frame does either, since the counts stop growing.
+void Build_Geom_Only(Addr record)
+{
+    for (Addr node = W_GetAddr(record + offsetof(OBJ_Record, prims_a)); node != 0;
+         node = W_GetAddr(node + offsetof(OBJ_PrimNode, next))) {
+        for (Addr face = W_GetAddr(node + offsetof(OBJ_PrimNode, face_chain)); face != 0;
+             face = W_GetAddr(face + offsetof(OBJ_Face, next))) {
+            uint32_t flags = uint32_t(W_Get32(face));
+            if ((flags & FACE_CULLED) != 0) {
+                continue;
+            }
+            if (vertices_processed + 3 > GEOM_MAX_POINTS || faces_processed + 3 > GEOM_MAX_INDICES) {
+                continue;
+            }
+            static const uint32_t corners[3] = {offsetof(OBJ_Face, v0), offsetof(OBJ_Face, v1),
+                                                offsetof(OBJ_Face, v2)};
+            for (int k = 0; k < 3; k++) {
+                const uint8_t *v = W_Ptr(W_GetAddr(face + corners[k]));
+                int32_t point = vertices_processed + k;
+                Geom_Output.points[point][0] = P_Get32(v + offsetof(OBJ_Vertex, screen_x));
+                Geom_Output.points[point][1] = P_Get32(v + offsetof(OBJ_Vertex, screen_y));
+                Geom_Output.marks[point] = (uint32_t(P_Get32(v)) & VTX_FREE) != 0 ? 1 : 0;
+                Geom_Output.indices[faces_processed + k] = uint16_t(faces_processed + k);
+            }
+            Geom_Output.faces[faces_processed] = (flags & FACE_WINDING) != 0 ? 1 : 0;
+            vertices_processed += 3;
+            faces_processed += 3;
+        }
+    }
+}
+
+void Set_Clear_Colour(uint16_t colour) { Render_Settings.clear_colour = uint32_t(colour) << 16 | colour; }
+
+void Set_Background_Picture(const uint16_t *pixels) { Render_Settings.background_picture = pixels; }
+
+void Set_Render_Callback(Render_Callback callback) { Render_Settings.callback = callback; }
+
+void Set_Detail_Level(int32_t level) { Render_Settings.detail_level = level < 0 ? 0 : (level > 8 ? 8 : level); }
+
+// The block chain on the console, from the root camera's block. The hex words keep the format's
+// literal 'd' after them.
+void Dump_Blocks()
+{
+    if (Work_Area == nullptr) {
+        return;
+    }
+    Addr block = W_GetAddr(0);
+    for (uint32_t steps = 0; block != 0 && W_Fits(block, sizeof(OBJ_BlockHeader)) && steps < 0x100000; steps++) {
+        char line[128];
+        std::snprintf(line, sizeof line, " %ld \n %ld \n %ld \n %xd \n %xd \n \n",
+                      long(W_Get32(block + offsetof(OBJ_BlockHeader, handle))),
+                      long(W_Get32(block + offsetof(OBJ_BlockHeader, size))),
+                      long(W_Get32(block + offsetof(OBJ_BlockHeader, kind))),
+                      unsigned(W_GetAddr(block + offsetof(OBJ_BlockHeader, previous))),
+                      unsigned(W_GetAddr(block + offsetof(OBJ_BlockHeader, next))));
+        PLAT_WriteStdout(line);
+        block = W_GetAddr(block + offsetof(OBJ_BlockHeader, next));
     }
 }

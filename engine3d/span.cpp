@@ -15,7 +15,7 @@ void Span_List_End(uint16_t *, int32_t, int32_t, uint32_t) {}
 
 // The colour-keyed, depth-tested and alpha-blended families have no routine yet: their entries draw
 // nothing, as do the types that have no drawing at all (0, 4, 8, 16, 19, 31).
-Span_Routine Span_Routines[SPAN_ROUTINE_COUNT] = {
+Span_Routine Span_Routines[Span_Routine_Count] = {
     Span_Skip,                 // -15 depth-tested keyed 50%
     Span_Key_Blend_Affine,     // -14
     Span_Skip,                 // -13 alpha, affine
@@ -67,7 +67,7 @@ Span_Routine Span_Routines[SPAN_ROUTINE_COUNT] = {
 
 void Draw_Span_List(uint16_t *line, const SPAN_Record *last)
 {
-    assert(last >= Span_Buffer && last < Span_Buffer + SPAN_BUFFER_RECORDS);
+    assert(last >= Span_Buffer && last < Span_Buffer + Span_Buffer_Records);
     Span_Line = line;
     const int32_t left = OBJ_View.view_x;
     const int32_t right = OBJ_View.view_x + OBJ_View.view_width;
@@ -81,8 +81,8 @@ void Draw_Span_List(uint16_t *line, const SPAN_Record *last)
         if (type == -1 && r->x_end > r->x_start) {
             return;
         }
-        if (x_end > x_start && type >= SPAN_TYPE_MIN && type <= SPAN_TYPE_MAX) {
-            Span_Routines[type - SPAN_TYPE_MIN](line + x_start, x_end - x_start, x_start, r->surface);
+        if (x_end > x_start && type >= Span_Type_First && type <= Span_Type_Last) {
+            Span_Routines[type - Span_Type_First](line + x_start, x_end - x_start, x_start, r->surface);
         }
         if (r == Span_Buffer) {
             return;

@@ -2,6 +2,7 @@
 // marker value, the 50% flat colour and the byte-wide fills.
 #include <cstring>
 
+#include "engine3d/render.h"
 #include "engine3d/span.h"
 #include "engine3d/span_routines.h"
 #include "engine3d/view.h"
@@ -24,18 +25,18 @@ void Span_Flat(uint16_t *dst, int32_t count, int32_t, uint32_t surface)
 
 void Span_Clear(uint16_t *dst, int32_t count, int32_t, uint32_t)
 {
-    Fill16(dst, count, uint16_t(Clear_Colour_Word));
+    Fill16(dst, count, uint16_t(Render_Settings.clear_colour));
 }
 
 void Span_Background(uint16_t *dst, int32_t count, int32_t x_start, uint32_t)
 {
     // Without a picture the background is the clear colour rather than a read through null.
-    if (Background_Picture == nullptr) {
-        Fill16(dst, count, uint16_t(Clear_Colour_Word));
+    if (Render_Settings.background_picture == nullptr) {
+        Fill16(dst, count, uint16_t(Render_Settings.clear_colour));
         return;
     }
     const int64_t from = int64_t(Current_Scanline) * OBJ_View.screen_width + x_start;
-    std::memcpy(dst, Background_Picture + from, size_t(count) * 2);
+    std::memcpy(dst, Render_Settings.background_picture + from, size_t(count) * 2);
 }
 
 void Span_Fill_Marker(uint16_t *dst, int32_t count, int32_t, uint32_t) { Fill16(dst, count, 0x0101); }
@@ -57,5 +58,5 @@ void Span_Flat8(uint16_t *dst, int32_t count, int32_t, uint32_t surface)
 
 void Span_Clear8(uint16_t *dst, int32_t count, int32_t, uint32_t)
 {
-    std::memset(dst, int(Clear_Colour_Word & 0xFF), size_t(count));
+    std::memset(dst, int(Render_Settings.clear_colour & 0xFF), size_t(count));
 }

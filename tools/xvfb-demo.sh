@@ -13,6 +13,7 @@ program=${1:-kalder}
 
 # Scenarios that start their own X server (1280x720) and check what reaches the screen:
 #   tools/xvfb-demo.sh display      (after `make release`; `make demo-display` does both)
+#   tools/xvfb-demo.sh frame        the game's hot keys on its frame (`make demo-frame`)
 # Each prints one line per check and exits non-zero when any check failed.
 
 fails=0
@@ -26,10 +27,11 @@ check() { # what, expected, actual
 }
 
 # The colour at (x, y) of a PNG as r,g,b, each rounded to a multiple of 16 so that the renderer's
-# way of widening 5- and 6-bit channels does not matter.
+# way of widening 5- and 6-bit channels does not matter. A screenshot without colour is stored grey.
 colour() { # file x y
     convert "$1" -format "%[pixel:p{$2,$3}]" info: |
-        sed 's/^srgba\{0,1\}(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/' |
+        sed -e 's/^srgba\{0,1\}(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/' \
+            -e 's/^graya\{0,1\}(\([0-9]*\)[,)].*/\1 \1 \1/' |
         { read -r r g b; echo "$(((r + 8) / 16 * 16)),$(((g + 8) / 16 * 16)),$(((b + 8) / 16 * 16))"; }
 }
 
@@ -128,7 +130,110 @@ display_scenario() {
     [ "$fails" -eq 0 ]
 }
 
+# The bar centres of a frame shown w pixels wide from x0, in one row of the screenshot: one check.
+check_row() { # png, what, x0, w, y, expected colours
+    seen=""
+    i=0
+    while [ "$i" -lt 8 ]; do
+        seen="$seen $(colour "$out/$1.png" $(($3 + $4 / 16 + i * $4 / 8)) "$5")"
+        i=$((i + 1))
+    done
+    check "$1 $2 row $5" "$6" "${seen# }"
+}
+black="0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0"
+
+# What the game's frame shows: the render draws no background yet, so the picture is black.
+picture=$black
+
+# A screenshot of the game's frame shown w x h from x0: the picture in the middle row, and either a
+# black row in the middle of each letterbox band (an eighth of the height) or the picture right up to
+# the top and bottom edges.
+frame_shot() { # png, window|root, x0, w, h, bands|full
+    sleep 0.7
+    if [ "$2" = root ]; then
+        import -window root "$out/$1.png"
+    else
+        import -window "$window" "$out/$1.png"
+    fi
+    check_row "$1" middle "$3" "$4" $(($5 / 2)) "$picture"
+    if [ "$6" = bands ]; then
+        check_row "$1" "top band" "$3" "$4" $(($5 / 16)) "$black"
+        check_row "$1" "bottom band" "$3" "$4" $(($5 - 1 - $5 / 16)) "$black"
+    else
+        check_row "$1" "top edge" "$3" "$4" $(($5 / 48)) "$picture"
+        check_row "$1" "bottom edge" "$3" "$4" $(($5 - 1 - $5 / 48)) "$picture"
+    fi
+    if [ "$2" = root ]; then
+        check "$1 left pillar" 0,0,0 "$(colour "$out/$1.png" $(($3 / 2)) $(($5 / 2)))"
+        check "$1 right pillar" 0,0,0 "$(colour "$out/$1.png" $((1280 - $3 / 2)) $(($5 / 2)))"
+    else
+        check "$1 size" "${4}x$5" "$(identify -format %wx%h "$out/$1.png")"
+    fi
+}
+
+# kalder in its 640x480 window, then kalderdx over the 1280x720 screen (its 4:3 picture 960x720 at
+# x 160): the start in cinemascope, F11, F6 then F12, F2, and Alt+X to end.
+frame_scenario() {
+    out=$top/build/demo
+    mkdir -p "$out"
+    "$top/build/release/tools/mkdemo/mkdemo" "$out" >/dev/null || return 1
+    for game in kalder kalderdx; do
+        if [ "$game" = kalder ]; then
+            shot=window x0=0 w=640 h=480
+        else
+            shot=root x0=160 w=960 h=720
+        fi
+        (cd "$out" && exec "$top/build/release/programs/$game") >"$out/$game.out" 2>&1 &
+        pid=$!
+        window=$(focus_kalder)
+        if [ -z "$window" ]; then
+            check "$game opens its window" yes no
+            kill "$pid" 2>/dev/null
+            continue
+        fi
+        frame_shot "frame-$game-start" $shot $x0 $w $h bands
+        xdotool key F11
+        frame_shot "frame-$game-f11-640x400" $shot $x0 $w $h full
+        xdotool key F6
+        sleep 0.3
+        xdotool key F12
+        frame_shot "frame-$game-f6-f12-320x200" $shot $x0 $w $h bands
+        xdotool key F2
+        frame_shot "frame-$game-f2-640x480" $shot $x0 $w $h bands
+        # Held for a few frames, as a hand holds a chord: the hot key wants both keys down at once.
+        xdotool keydown Alt_L keydown x
+        sleep 0.2
+        xdotool keyup x keyup Alt_L
+        status=timeout
+        for _ in 1 2 3 4 5 6 7 8 9 10; do
+            if ! kill -0 "$pid" 2>/dev/null; then
+                wait "$pid"
+                status=$?
+                break
+            fi
+            sleep 0.5
+        done
+        if [ "$status" = timeout ]; then
+            kill -TERM "$pid" 2>/dev/null
+            wait "$pid"
+        fi
+        check "$game ends with status 0 on Alt+X" 0 "$status"
+    done
+    "$top/build/release/tools/kdev/kdev" blend "$out" >/dev/null
+    check "kdev blend writes its eight pictures" 8 "$(ls "$out"/blend-565-mode?.png "$out"/blend-555-mode?.png 2>/dev/null | wc -l)"
+
+    echo "pictures in $out: frame-*.png, blend-*.png"
+    [ "$fails" -eq 0 ]
+}
+
 case "$program" in
+frame)
+    if [ -z "${KALDER_IN_XVFB:-}" ]; then
+        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
+    fi
+    frame_scenario
+    exit
+    ;;
 display)
     if [ -z "${KALDER_IN_XVFB:-}" ]; then
         KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"

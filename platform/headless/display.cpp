@@ -62,6 +62,7 @@ int flip_count;
 test::DisplayCounts counts;
 test::ModeSet last_mode;
 const test::DisplayMode *current_mode;
+bool capture = true;
 
 constexpr size_t kKept = 8;
 
@@ -106,6 +107,7 @@ void HL_ResetDisplay()
     counts = test::DisplayCounts{};
     last_mode = test::ModeSet{};
     current_mode = nullptr;
+    capture = true;
 }
 
 PLAT_Dc *PLAT_CreateMemoryDc()
@@ -154,6 +156,10 @@ PLAT_Dib *PLAT_SelectDib(PLAT_Dc *dc, PLAT_Dib *dib)
 
 void PLAT_StretchDib(PLAT_Window *, PLAT_Dc *dc, int width, int height, int dest_width, int dest_height)
 {
+    present_count++;
+    if (!capture) {
+        return;
+    }
     test::Present p{width, height, {}, dest_width, dest_height};
     const PLAT_Dib *dib = dc->selected;
     if (dib != nullptr) {
@@ -164,7 +170,6 @@ void PLAT_StretchDib(PLAT_Window *, PLAT_Dc *dc, int width, int height, int dest
         }
     }
     keep_last(presents, std::move(p));
-    present_count++;
 }
 
 PLAT_DirectDraw *PLAT_DDCreate()
@@ -279,9 +284,11 @@ void PLAT_DDUnlock(PLAT_Surface *) { counts.unlocks++; }
 int PLAT_DDFlip(PLAT_Surface *primary)
 {
     const int result = flip_next < flip_script.size() ? flip_script[flip_next++] : PLAT_FLIP_OK;
-    const PLAT_Surface *back = primary->back;
-    keep_last(flips, test::Flip{back->width, back->height, back->pitch, back->bytes, result});
     flip_count++;
+    if (capture) {
+        const PLAT_Surface *back = primary->back;
+        keep_last(flips, test::Flip{back->width, back->height, back->pitch, back->bytes, result});
+    }
     return result;
 }
 
@@ -317,6 +324,8 @@ void PLAT_DDRelease(PLAT_DirectDraw *dd)
     }
 }
 
+void PLAT_SetPresentPacing(int) {}
+
 namespace test {
 
 void FailCall(Call call, int skip) { failures[int(call)] = Failure{true, skip}; }
@@ -342,6 +351,7 @@ const std::vector<Present> &Presents() { return presents; }
 int PresentCount() { return present_count; }
 const std::vector<Flip> &Flips() { return flips; }
 int FlipCount() { return flip_count; }
+void SetFrameCapture(bool on) { capture = on; }
 const DisplayCounts &Counts() { return counts; }
 const ModeSet &LastModeSet() { return last_mode; }
 

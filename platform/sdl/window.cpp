@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include "internal.h"
+#include "plat/display.h"
 #include "plat/window.h"
 #include "sdl_input.h"
 
@@ -22,6 +23,7 @@ bool video_started;
 PLAT_WindowProc window_proc;
 bool quit_posted;
 Uint64 last_present;
+bool pacing = true;
 
 bool start_video()
 {
@@ -114,12 +116,14 @@ SDL_Renderer *SDLB_Renderer() { return renderer; }
 void SDLB_Present()
 {
     const Uint64 now = SDL_GetTicks64();
-    if (last_present != 0 && now - last_present < 10) {
+    if (pacing && last_present != 0 && now - last_present < 10) {
         SDL_Delay(Uint32(10 - (now - last_present)));
     }
     SDL_RenderPresent(renderer);
     last_present = SDL_GetTicks64();
 }
+
+void PLAT_SetPresentPacing(int on) { pacing = on != 0; }
 
 SDLB_Rect SDLB_FitFourThree(int width, int height)
 {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine3d/render.h"
 #include "engine3d/span.h"
 #include "engine3d/span_routines.h"
 #include "engine3d/view.h"
@@ -44,7 +45,7 @@ protected:
     // Draws type `type` over columns [x_start, x_start + count) of `line` through the table.
     void Draw(int32_t type, int32_t x_start, int32_t count)
     {
-        Span_Routines[type - SPAN_TYPE_MIN](line + x_start, count, x_start, surface);
+        Span_Routines[type - Span_Type_First](line + x_start, count, x_start, surface);
     }
 
     EngineArea area;

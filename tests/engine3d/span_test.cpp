@@ -47,7 +47,7 @@ protected:
         return &Span_Buffer[i];
     }
 
-    std::array<Span_Routine, SPAN_ROUTINE_COUNT> saved;
+    std::array<Span_Routine, Span_Routine_Count> saved;
 };
 
 TEST_F(SpanListTest, OnlyTheEndMarkerDrawsNothing)
@@ -153,7 +153,7 @@ TEST_F(SpanTest, ClearColourIsZeroUntilSetAndFillMarkerIsFixed)
     EXPECT_EQ(line[7], 0);
     EXPECT_EQ(line[8], 0x1111);
     Set_Clear_Colour(0xF800);
-    EXPECT_EQ(Clear_Colour_Word, 0xF800F800u);
+    EXPECT_EQ(Render_Settings.clear_colour, 0xF800F800u);
     Draw(14, 3, 5);
     EXPECT_EQ(line[3], 0xF800);
     EXPECT_EQ(line[7], 0xF800);

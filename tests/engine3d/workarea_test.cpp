@@ -7,6 +7,7 @@
 
 #include "core/prof.h"
 #include "engine3d/maths.h"
+#include "engine3d/raster.h"
 #include "engine3d/records.h"
 #include "engine3d/view.h"
 #include "engine3d/workarea.h"
@@ -306,8 +307,8 @@ TEST_F(WorkAreaTest, HeapOverflowEndsTheProcessWithStatus255)
 
 TEST_F(WorkAreaTest, AnAreaTooSmallForItsOwnLayoutStops)
 {
-    // Tables 4096 + cache 15360 + root 252 bytes: one byte less cannot hold them.
-    const size_t layout = 1024 * 4 + 256 * 60 + 252;
+    // Tables 4096 + cache 15360 + the rasteriser's nodes + root 252 bytes: one byte less cannot hold them.
+    const size_t layout = 1024 * 4 + 256 * 60 + Rasteriser_Node_Bytes + 252;
     {
         EngineArea fits(layout);
         EXPECT_EQ(Mem_libre, layout);
@@ -360,7 +361,7 @@ TEST_F(WorkAreaTest, TheTableLimitIsKeptToWhatAHandleCanHold)
     }
 
     // Raised after start-up over a small area: the search ends at the area's end.
-    const size_t layout = 1024 * 4 + 256 * 60 + 252;
+    const size_t layout = 1024 * 4 + 256 * 60 + Rasteriser_Node_Bytes + 252;
     {
         EngineArea area(layout);
         for (int32_t i = 1; i < 1024; i++) {

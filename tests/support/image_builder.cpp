@@ -143,14 +143,30 @@ ImageFile ImageBuilder::Finish() const
     return file;
 }
 
+// Newell's normal, which for a triangle is exactly the cross product of two sides; sums beyond 32 bits
+// are halved together until they fit, then scaled to 0x8000 and truncated, as the library does.
 void Face_Plane(const Vec3 &v0, const Vec3 &v1, const Vec3 &v2, Vec3 *normal, int32_t *plane)
 {
-    double a[3], b[3];
+    __int128 a[3], b[3];
     for (int i = 0; i < 3; i++) {
-        a[i] = double(v1[i]) - v0[i];
-        b[i] = double(v2[i]) - v0[i];
+        a[i] = __int128(v1[i]) - v0[i];
+        b[i] = __int128(v2[i]) - v0[i];
     }
-    *normal = Normalised(a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]);
+    __int128 n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    auto too_big = [](__int128 x) { return x > INT32_MAX || x < -INT32_MAX; };
+    while (too_big(n[0]) || too_big(n[1]) || too_big(n[2])) {
+        for (__int128 &x : n) {
+            x >>= 1;
+        }
+    }
+    uint64_t squares = 0;
+    for (__int128 x : n) {
+        squares += uint64_t(int64_t(x) * int64_t(x));
+    }
+    const double length = std::sqrt(double(squares));
+    for (int i = 0; i < 3; i++) {
+        (*normal)[i] = length == 0 ? 0 : int32_t(double(n[i]) * 32768.0 / length);
+    }
     int64_t dot = int64_t((*normal)[0]) * v0[0] + int64_t((*normal)[1]) * v0[1] + int64_t((*normal)[2]) * v0[2];
     *plane = int32_t(dot >> 15);
 }
@@ -209,11 +225,31 @@ ImageBuilder HierarchyImage(const std::vector<ObjectSpec> &objects, const std::v
     for (size_t i = 0; i < n; i++) {
         const ObjectSpec &o = objects[i];
         const std::string rec = N("rec", i);
-        // Whose vertices the faces use.
+        // Whose vertices the faces use: a sharing child without vertices of its own draws over its
+        // parent's; one with its own reaches the parent's (free) vertices by negative indices.
         size_t owner = i;
-        while (objects[owner].share_parent_vertices && objects[owner].parent >= 0) {
+        while (objects[owner].share_parent_vertices && objects[owner].parent >= 0 && objects[owner].vertices.empty()) {
             owner = size_t(objects[owner].parent);
         }
+        size_t other = owner;
+        while (objects[other].share_parent_vertices && objects[other].parent >= 0) {
+            other = size_t(objects[other].parent);
+            if (!objects[other].vertices.empty()) {
+                break;
+            }
+        }
+        const Vec3 offset = other == owner ? Vec3{0, 0, 0} : o.position;
+        // Index -1 - k names vertex k of the parent's array, seen in this object's frame.
+        auto vsec = [&](int32_t v) { return v < 0 ? N("verts", other) : N("verts", owner); };
+        auto nsec = [&](int32_t v) { return v < 0 ? N("vnorms", other) : N("vnorms", owner); };
+        auto vidx = [](int32_t v) { return uint32_t(v < 0 ? -1 - v : v); };
+        auto vpos = [&](int32_t v) {
+            if (v >= 0) {
+                return objects[owner].vertices[size_t(v)];
+            }
+            const Vec3 &p = objects[other].vertices[size_t(-1 - v)];
+            return Vec3{p[0] - offset[0], p[1] - offset[1], p[2] - offset[2]};
+        };
         const std::vector<Vec3> &verts = objects[owner].vertices;
         const bool normals = objects[owner].vertex_normals && !verts.empty();
         if (owner == i && !verts.empty()) {
@@ -221,6 +257,9 @@ ImageBuilder HierarchyImage(const std::vector<ObjectSpec> &objects, const std::v
             for (size_t v = 0; v < verts.size(); v++) {
                 for (int k = 0; k < 3; k++) {
                     b.Put32(N("verts", i), 40 * uint32_t(v) + 4 + 4 * k, verts[v][k]);
+                }
+                if (v < o.vertex_flags.size()) {
+                    b.Put32(N("verts", i), 40 * uint32_t(v), int32_t(o.vertex_flags[v]));
                 }
             }
             if (normals) {
@@ -338,8 +377,8 @@ ImageBuilder HierarchyImage(const std::vector<ObjectSpec> &objects, const std::v
             if (e + 1 < edges.size()) {
                 b.Link(edgesec, at, edgesec, at + edge_size, R);
             }
-            b.Link(edgesec, at + 28, N("verts", owner), 40 * uint32_t(edges[e].first), R);
-            b.Link(edgesec, at + 32, N("verts", owner), 40 * uint32_t(edges[e].second), R);
+            b.Link(edgesec, at + 28, vsec(edges[e].first), 40 * vidx(edges[e].first), R);
+            b.Link(edgesec, at + 32, vsec(edges[e].second), 40 * vidx(edges[e].second), R);
         }
 
         for (size_t f = 0; f < o.faces.size(); f++) {
@@ -349,16 +388,16 @@ ImageBuilder HierarchyImage(const std::vector<ObjectSpec> &objects, const std::v
                 b.Link(faces, at + 4, faces, at + face_size, R);
             }
             for (int k = 0; k < 3; k++) {
-                b.Link(faces, at + 8 + 12 * uint32_t(k), N("verts", owner), 40 * uint32_t(face[k]), R);
+                b.Link(faces, at + 8 + 12 * uint32_t(k), vsec(face[k]), 40 * vidx(face[k]), R);
                 if (normals) {
-                    b.Link(faces, at + 12 + 12 * uint32_t(k), N("vnorms", owner), 16 * uint32_t(face[k]), R);
+                    b.Link(faces, at + 12 + 12 * uint32_t(k), nsec(face[k]), 16 * vidx(face[k]), R);
                 }
                 b.Link(faces, at + 16 + 12 * uint32_t(k), edgesec, edge_size * face_edges[f][k], R);
             }
             b.Link(faces, at + 44, fnorms, 16 * uint32_t(f), R);
             Vec3 normal;
             int32_t plane;
-            Face_Plane(verts[face[0]], verts[face[1]], verts[face[2]], &normal, &plane);
+            Face_Plane(vpos(face[0]), vpos(face[1]), vpos(face[2]), &normal, &plane);
             for (int k = 0; k < 3; k++) {
                 b.Put32(fnorms, 16 * uint32_t(f) + 4 * k, normal[k]);
             }
@@ -368,8 +407,9 @@ ImageBuilder HierarchyImage(const std::vector<ObjectSpec> &objects, const std::v
                 for (int k = 0; k < 3; k++) {
                     uint32_t item = 8 * (3 * uint32_t(f) + uint32_t(k));
                     b.Link(faces, at + 52 + 4 * uint32_t(k), items, item, R);
-                    b.Put32(items, item, uv[k][0]);
-                    b.Put32(items, item + 4, uv[k][1]);
+                    const bool given = f < o.face_uvs.size();
+                    b.Put32(items, item, given ? o.face_uvs[f][2 * k] : uv[k][0]);
+                    b.Put32(items, item + 4, given ? o.face_uvs[f][2 * k + 1] : uv[k][1]);
                 }
             }
         }

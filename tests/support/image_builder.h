@@ -93,9 +93,12 @@ struct ObjectSpec {
     uint32_t flags = 0;
     Vec3 position{0, 0, 0};
     std::vector<Vec3> vertices;
-    bool share_parent_vertices = false; // uses its parent's vertices (and their normals); flag 0x10
+    std::vector<uint32_t> vertex_flags; // stored flags of the first vertices (0x80: free); the rest 0
+    bool share_parent_vertices = false; // flag 0x10: without vertices of its own it draws over its
+                                        // parent's; with them, face index -1 - k is the parent's vertex k
     bool vertex_normals = true;
     std::vector<Vec3> faces;         // vertex indices, counter-clockwise on the screen
+    std::vector<std::array<int32_t, 6>> face_uvs; // u, v of the corners (16.16) of the first faces
     int32_t type = 1;                // the primitive type of its nodes
     std::string material;            // the nodes' material name
     uint32_t material_word = 0;      // the node's stored material word
@@ -107,7 +110,7 @@ struct ObjectSpec {
 // "items<i>", "boxes<i>", "nodeA<i>", "faces<i>", "nodeB<i>", "edges<i>" (those it has).
 ImageBuilder HierarchyImage(const std::vector<ObjectSpec> &objects, const std::vector<MaterialSpec> &materials);
 
-// The face normal and plane value the maker writes for a face.
+// The face normal (Newell's, scaled to 0x8000) and plane value the maker writes for a face.
 void Face_Plane(const Vec3 &v0, const Vec3 &v1, const Vec3 &v2, Vec3 *normal, int32_t *plane);
 
 // ---- Kind 3: material images (.3DM) -------------------------------------------------------------

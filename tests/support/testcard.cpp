@@ -48,4 +48,13 @@ void DrawTestCard(uint16_t *pixels, int width, int height, bool rgb555)
     }
 }
 
+void DrawBars(uint16_t *pixels, int width, int height, bool rgb555)
+{
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            pixels[size_t(y) * size_t(width) + size_t(x)] = TestCardBar(int(int64_t(x) * 8 / width), rgb555);
+        }
+    }
+}
+
 } // namespace kalder_test

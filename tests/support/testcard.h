@@ -11,4 +11,8 @@ uint16_t TestCardBar(int bar, bool rgb555);
 // Draws the card into width x height pixels (stride = width), in RGB565 or RGB555.
 void DrawTestCard(uint16_t *pixels, int width, int height, bool rgb555);
 
+// Draws the eight bars alone over the whole picture, bar i from x = i x width / 8: a frame whose
+// colours show where it went, for the frame composition's tests and demonstrations.
+void DrawBars(uint16_t *pixels, int width, int height, bool rgb555);
+
 } // namespace kalder_test

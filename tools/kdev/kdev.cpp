@@ -5,6 +5,8 @@
 //   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry
 //   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
+//   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
+//                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <cinttypes>
@@ -16,15 +18,25 @@
 #include <string>
 #include <vector>
 
+#include "core/dsp.h"
 #include "core/file.h"
+#include "core/mem.h"
 #include "core/pack.h"
+#include "core/scr.h"
+#include "core/sys.h"
 #include "engine3d/image.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
+#include "engine3d/raster.h"
+#include "engine3d/render.h"
 #include "engine3d/view.h"
 #include "plat/files.h"
 #include "plat/test.h"
 #include "tests/support/pack_writer.h"
+#include "tests/support/png16.h"
+#include "tests/support/scenes.h"
+#include "tests/support/span_recorder.h"
+#include "tests/support/testcard.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -45,7 +57,10 @@ static int usage()
                  "       kdev mkpack <out.bf> NAME=hostfile...\n"
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
-                 "       kdev obj <game path of a 3D file>\n");
+                 "       kdev obj <game path of a 3D file>\n"
+                 "       kdev render --stats\n"
+                 "       kdev render --false-colour <folder>\n"
+                 "       kdev blend <folder>\n");
     return 2;
 }
 
@@ -251,6 +266,101 @@ static int obj(const char *path)
     return 0;
 }
 
+// Draws the bars at 640x480 in each pixel format, takes the screen copy as the in-game menu does
+// and writes each darkening of it as a picture to look at.
+static int blend(const char *folder)
+{
+    static std::vector<uint16_t> frame(640 * 480);
+    SCR_Width = 640;
+    SCR_Height = 480;
+    SCR_FrameBuffer = frame.data();
+    MEM_Arena = MEM_CreateStack(640 * 480 * 2 + 64);
+    if (MEM_Arena == nullptr || !SCR_AllocCopy()) {
+        std::fprintf(stderr, "kdev: no room for the screen copy\n");
+        return 1;
+    }
+    for (int32_t rgb555 = 0; rgb555 < 2; rgb555++) {
+        DSP_Rgb555 = rgb555;
+        kalder_test::DrawBars(SCR_FrameBuffer, 640, 480, rgb555 != 0);
+        SCR_SaveScreen();
+        for (int32_t mode = 0; mode < 4; mode++) {
+            SCR_BlendScreen(mode);
+            const std::string path = std::string(folder) + "/blend-" + (rgb555 ? "555" : "565") + "-mode" +
+                                     std::to_string(mode) + ".png";
+            if (!kalder_test::WritePng16(path, SCR_FrameBuffer, 640, 480, rgb555 != 0)) {
+                std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+                return 1;
+            }
+            std::printf("%s\n", path.c_str());
+        }
+    }
+    SCR_FreeCopy();
+    return 0;
+}
+
+// Renders the named test scenes from a camera that flies through them, and prints per frame what the
+// pipeline counted and how much of the frame heap it took.
+static int render(const char *option)
+{
+    if (std::strcmp(option, "--stats") != 0) {
+        return usage();
+    }
+    kalder_test::SceneArea area;
+    std::vector<OBJ_Handle> scenes;
+    for (const std::string &name : kalder_test::SceneNames()) {
+        OBJ_Handle h = kalder_test::LoadScene(area, name);
+        if (h < 0) {
+            std::fprintf(stderr, "kdev: the scene %s does not load\n", name.c_str());
+            return 1;
+        }
+        scenes.push_back(h);
+    }
+    Render_Settings.scan_pass = [](uint16_t *) {};
+    std::vector<uint16_t> frame(640 * 480);
+    std::printf("frame camera x y z: objects 1 2 3 4, vertices transformed projected, normals, "
+                "faces tested front drawn clipped, heap bytes\n");
+    // Along the textured cube's left side, through its front and out of its back.
+    for (int32_t f = 0; f < 60; f++) {
+        const int32_t camera[3] = {250, -50, -400 + f * 40};
+        const int32_t offset[3] = {-camera[0], -camera[1], -camera[2]};
+        for (OBJ_Handle h : scenes) {
+            Set_Obj_Pos(h, offset);
+        }
+        Render_Frame(frame.data());
+        std::printf("%2" PRId32 " %5" PRId32 " %5" PRId32 " %5" PRId32 ": %" PRId32 " %" PRId32 " %" PRId32 " %" PRId32
+                    ", %4" PRId32 " %4" PRId32 ", %4" PRId32 ", %4" PRId32 " %4" PRId32 " %4" PRId32 " %3" PRId32
+                    ", %6" PRIu32 "\n",
+                    f, camera[0], camera[1], camera[2], nb_objects1, nb_objects2, nb_objects3, nb_objects4,
+                    nb_verts_xformed, nb_verts_projected, nb_normals, nb_faces_tested, nb_faces_front, nb_faces_drawn,
+                    nb_faces_clipped, Heap_Ptr - Mem_libre);
+    }
+    Render_Settings.scan_pass = Scan_Pass;
+    return 0;
+}
+
+// Renders each named test scene once with spans painted in false colours, one colour per surface and
+// the background black, into <folder>/<scene>.png.
+static int render_false_colour(const char *folder)
+{
+    for (const std::string &name : kalder_test::SceneNames()) {
+        kalder_test::SceneArea area;
+        if (kalder_test::LoadScene(area, name) < 0) {
+            std::fprintf(stderr, "kdev: the scene %s does not load\n", name.c_str());
+            return 1;
+        }
+        std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+        kalder_test::SpanRecorder painter(true);
+        Render_Frame(frame.data());
+        const std::string path = std::string(folder) + "/" + name + ".png";
+        if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s: %zu spans\n", path.c_str(), painter.spans().size());
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -276,6 +386,15 @@ int main(int argc, char **argv)
     }
     if (command == "obj" && argc == 3) {
         return obj(argv[2]);
+    }
+    if (command == "render" && argc == 3) {
+        return render(argv[2]);
+    }
+    if (command == "render" && argc == 4 && std::strcmp(argv[2], "--false-colour") == 0) {
+        return render_false_colour(argv[3]);
+    }
+    if (command == "blend" && argc == 3) {
+        return blend(argv[2]);
     }
     return usage();
 }

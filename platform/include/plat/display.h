@@ -56,3 +56,8 @@ int PLAT_DDRestore(PLAT_Surface *primary);
 void PLAT_DDReleaseSurface(PLAT_Surface *surface);
 void PLAT_DDRelease2(PLAT_DirectDraw2 *dd);
 void PLAT_DDRelease(PLAT_DirectDraw *dd);
+
+// On (the default): presents and flips come at least 10 ms apart, so that the game's time factor
+// keeps following real time. Only benchmarks switch it off, to measure the present alone. The
+// headless display has no pacing and ignores it.
+void PLAT_SetPresentPacing(int on);

@@ -182,6 +182,9 @@ const std::vector<Present> &Presents();
 int PresentCount();
 const std::vector<Flip> &Flips();
 int FlipCount();
+// Off: presents and flips are counted but their pixels are not kept, so that a benchmark measures
+// the present alone. On at start and after Reset.
+void SetFrameCapture(bool on);
 
 // Objects of the display made and released, and surface operations.
 struct DisplayCounts {

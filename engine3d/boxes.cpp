@@ -1,0 +1,4 @@
+// Collision boxes. Not built yet: a placeholder, exact while no object carries boxes.
+#include "engine3d/boxes.h"
+
+void Update_All_Boxes() {}

@@ -1,0 +1,4 @@
+// Collision boxes: their corners carried to the world and the screen each frame.
+#pragma once
+
+void Update_All_Boxes();

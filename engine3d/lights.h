@@ -1,0 +1,4 @@
+// Light slots: their camera-space positions and directions each frame.
+#pragma once
+
+void XForm_Lights();

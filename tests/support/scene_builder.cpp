@@ -1,0 +1,105 @@
+// Complete 3D scenes for the render (see scene_builder.h).
+#include "tests/support/scene_builder.h"
+
+#include "engine3d/object.h"
+#include "engine3d/view.h"
+#include "engine3d/workarea.h"
+
+namespace kalder_test {
+
+Mesh CubeMesh(int32_t s)
+{
+    Mesh m;
+    for (int i = 0; i < 8; i++) {
+        m.vertices.push_back({(i & 1) ? s : -s, (i & 2) ? s : -s, (i & 4) ? s : -s});
+    }
+    m.faces = CubeFaces();
+    constexpr int32_t one = 255 << 16;
+    for (size_t f = 0; f < m.faces.size(); f++) {
+        // Faces come in pairs over each square.
+        m.uvs.push_back(f % 2 == 0 ? FaceUV{0, 0, one, 0, one, one} : FaceUV{0, 0, one, one, 0, one});
+    }
+    return m;
+}
+
+Mesh GridMesh(int32_t x0, int32_t x1, int32_t z0, int32_t z1, int32_t y, int nx, int nz)
+{
+    Mesh m;
+    for (int j = 0; j <= nz; j++) {
+        for (int i = 0; i <= nx; i++) {
+            m.vertices.push_back({int32_t(x0 + int64_t(x1 - x0) * i / nx), y, int32_t(z0 + int64_t(z1 - z0) * j / nz)});
+        }
+    }
+    constexpr int32_t one = 255 << 16;
+    for (int j = 0; j < nz; j++) {
+        for (int i = 0; i < nx; i++) {
+            const int32_t a = j * (nx + 1) + i, b = a + 1, c = a + nx + 1, d = c + 1;
+            m.faces.push_back({a, b, c});
+            m.uvs.push_back({0, 0, one, 0, 0, one});
+            m.faces.push_back({b, d, c});
+            m.uvs.push_back({one, 0, one, one, 0, one});
+        }
+    }
+    return m;
+}
+
+ObjectSpec MeshObject(const std::string &name, int parent, const Vec3 &position, const Mesh &mesh, int32_t type,
+                      const std::string &material)
+{
+    ObjectSpec o;
+    o.name = name;
+    o.parent = parent;
+    o.position = position;
+    o.vertices = mesh.vertices;
+    o.faces = mesh.faces;
+    o.face_uvs = mesh.uvs;
+    o.type = type;
+    o.material = material;
+    return o;
+}
+
+std::vector<uint8_t> MaterialFile(const std::vector<uint8_t> &texels, const std::vector<uint16_t> &shading)
+{
+    return MaterialImage([&](int row, int index) { return shading.at(size_t(row) * 256 + size_t(index)); },
+                         [&](int x, int y) { return texels.at(size_t(y) * 256 + size_t(x)); })
+        .Finish()
+        .bytes;
+}
+
+std::vector<uint8_t> CheckerMaterialFile()
+{
+    std::vector<uint8_t> texels(65536);
+    for (int y = 0; y < 256; y++) {
+        for (int x = 0; x < 256; x++) {
+            texels[size_t(y) * 256 + size_t(x)] = ((x >> 5) ^ (y >> 5)) & 1 ? 200 : 40;
+        }
+    }
+    const ColourRow row = DarkenedPalette({0xFFFF, 0xF800, 0x07E0, 0x001F});
+    std::vector<uint16_t> shading(32 * 256);
+    for (int r = 0; r < 32; r++) {
+        for (int i = 0; i < 256; i++) {
+            shading[size_t(r) * 256 + size_t(i)] = row(r, i);
+        }
+    }
+    return MaterialFile(texels, shading);
+}
+
+SceneArea::SceneArea(size_t size, int32_t width, int32_t height) : ImageArea(size)
+{
+    Set_Screen_Size(width, height);
+    Set_Viewport_Fov(width, height, 0, 0, 76.36f);
+}
+
+OBJ_Handle SceneArea::Load(const std::string &file, const ImageBuilder &image)
+{
+    MemFiles_Add(file, image.Finish().bytes);
+    OBJ_Handle h = Load_Obj(file.c_str());
+    if (h < 0 || Link_Obj(h, 0) != 0) {
+        return -1;
+    }
+    return h;
+}
+
+Addr SceneArea::Record(OBJ_Handle h) { return W_Addr(Get_Obj_Ptr(h)); }
+
+} // namespace kalder_test
