@@ -142,7 +142,8 @@ check_row() { # png, what, x0, w, y, expected colours
 }
 black="0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0"
 
-# What the game's frame shows: the render draws no background yet, so the picture is black.
+# What the game's frame shows: no level links a scene yet, so the render draws only the background,
+# in the clear colour, which nothing sets yet: black.
 picture=$black
 
 # A screenshot of the game's frame shown w x h from x0: the picture in the middle row, and either a

@@ -4,6 +4,9 @@
 #include "engine3d/object.h"
 #include "engine3d/view.h"
 #include "engine3d/workarea.h"
+#include "tests/support/span_texture.h"
+
+#include <cstring>
 
 namespace kalder_test {
 
@@ -38,6 +41,27 @@ Mesh GridMesh(int32_t x0, int32_t x1, int32_t z0, int32_t z1, int32_t y, int nx,
             m.uvs.push_back({0, 0, one, 0, 0, one});
             m.faces.push_back({b, d, c});
             m.uvs.push_back({one, 0, one, one, 0, one});
+        }
+    }
+    return m;
+}
+
+Mesh WallMesh(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t z, int nx, int ny)
+{
+    Mesh m;
+    for (int j = 0; j <= ny; j++) {
+        for (int i = 0; i <= nx; i++) {
+            m.vertices.push_back({int32_t(x0 + int64_t(x1 - x0) * i / nx), int32_t(y0 + int64_t(y1 - y0) * j / ny), z});
+        }
+    }
+    constexpr int32_t one = 255 << 16;
+    for (int j = 0; j < ny; j++) {
+        for (int i = 0; i < nx; i++) {
+            const int32_t a = j * (nx + 1) + i, b = a + 1, c = a + nx + 1, d = c + 1;
+            m.faces.push_back({a, c, b});
+            m.uvs.push_back({0, 0, 0, one, one, 0});
+            m.faces.push_back({b, c, d});
+            m.uvs.push_back({one, 0, 0, one, one, one});
         }
     }
     return m;
@@ -82,6 +106,20 @@ std::vector<uint8_t> CheckerMaterialFile()
         }
     }
     return MaterialFile(texels, shading);
+}
+
+std::vector<uint8_t> FixtureMaterialFile()
+{
+    std::vector<uint8_t> texture(kTextureBytes);
+    FillRampTable(texture.data());
+    FillCheckerTexels(texture.data());
+    std::vector<uint16_t> shading(32 * 256);
+    for (size_t i = 0; i < shading.size(); i++) {
+        uint32_t entry;
+        std::memcpy(&entry, texture.data() + i * 4, 4);
+        shading[i] = uint16_t(entry >> 16);
+    }
+    return MaterialFile(std::vector<uint8_t>(texture.begin() + kShadeTableBytes, texture.end()), shading);
 }
 
 SceneArea::SceneArea(size_t size, int32_t width, int32_t height) : ImageArea(size)

@@ -28,6 +28,10 @@ Mesh CubeMesh(int32_t s);
 // cell mapped over the whole texture.
 Mesh GridMesh(int32_t x0, int32_t x1, int32_t z0, int32_t z1, int32_t y, int nx, int nz);
 
+// A vertical grid at depth z facing the camera (towards -z), nx x ny cells over [x0, x1] x [y0, y1],
+// each cell mapped over the whole texture.
+Mesh WallMesh(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t z, int nx, int ny);
+
 // An object of a scene from a mesh: name, parent index, position, primitive type and material.
 ObjectSpec MeshObject(const std::string &name, int parent, const Vec3 &position, const Mesh &mesh, int32_t type,
                       const std::string &material);
@@ -36,6 +40,9 @@ ObjectSpec MeshObject(const std::string &name, int parent, const Vec3 &position,
 std::vector<uint8_t> MaterialFile(const std::vector<uint8_t> &texels, const std::vector<uint16_t> &shading);
 // A checkerboard material darkened row by row.
 std::vector<uint8_t> CheckerMaterialFile();
+// The span tests' fixture texture as a material: 32-texel squares with a gradient each and a marked
+// corner, shading rows a colour ramp with row 0 the brightest.
+std::vector<uint8_t> FixtureMaterialFile();
 
 // A started library with a 640 x 480 screen and the game's view (field of view 76.36), serving files
 // from memory.

@@ -58,6 +58,7 @@ static int usage()
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
                  "       kdev obj <game path of a 3D file>\n"
+                 "       kdev render <folder>\n"
                  "       kdev render --stats\n"
                  "       kdev render --false-colour <folder>\n"
                  "       kdev blend <folder>\n");
@@ -338,6 +339,32 @@ static int render(const char *option)
     return 0;
 }
 
+// Renders the golden scenes and the benchmark scenes once each with the span routines into
+// <folder>/<scene>.png.
+static int render_pictures(const char *folder)
+{
+    std::vector<std::string> names = kalder_test::GoldenSceneNames();
+    for (const std::string &name : kalder_test::BenchSceneNames()) {
+        names.push_back(name);
+    }
+    for (const std::string &name : names) {
+        kalder_test::SceneArea area(32u << 20);
+        if (kalder_test::LoadScene(area, name) < 0) {
+            std::fprintf(stderr, "kdev: the scene %s does not load\n", name.c_str());
+            return 1;
+        }
+        std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+        Render_Frame(frame.data());
+        const std::string path = std::string(folder) + "/" + name + ".png";
+        if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s: %" PRId32 " faces drawn\n", path.c_str(), nb_faces_drawn);
+    }
+    return 0;
+}
+
 // Renders each named test scene once with spans painted in false colours, one colour per surface and
 // the background black, into <folder>/<scene>.png.
 static int render_false_colour(const char *folder)
@@ -388,7 +415,7 @@ int main(int argc, char **argv)
         return obj(argv[2]);
     }
     if (command == "render" && argc == 3) {
-        return render(argv[2]);
+        return argv[2][0] == '-' ? render(argv[2]) : render_pictures(argv[2]);
     }
     if (command == "render" && argc == 4 && std::strcmp(argv[2], "--false-colour") == 0) {
         return render_false_colour(argv[3]);
