@@ -90,9 +90,9 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
     } else if (name == "s2-affine") {
         objects.push_back(Textured("Wall", {0, 0, 0}, WallMesh(-1200, 1200, -900, 900, 1500, 100, 50), 2));
     } else if (name == "s3-perspective") {
-        objects.push_back(Textured("Floor", {0, 0, 0}, GridMesh(-2000, 2000, 100, 20000, 400, 8, 40), 3));
+        objects.push_back(Textured("Floor", {0, 0, 0}, GridMesh(-2000, 2000, 200, 20000, 400, 8, 40), 3));
         objects.push_back(Textured("Back", {0, 0, 0}, WallMesh(-2000, 2000, -2000, 400, 20000, 8, 4), 3));
-        Mesh left = GridMesh(-2000, 400, 100, 20000, -2000, 4, 40);
+        Mesh left = GridMesh(-2000, 400, 200, 20000, -2000, 4, 40);
         for (Vec3 &v : left.vertices) {
             v = {v[1], v[0], v[2]}; // the grid stood up as the left wall, facing right
         }
@@ -120,16 +120,23 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
     }
 }
 
-ImageBuilder SceneImage(const std::string &name)
+void SceneSpecs(const std::string &name, std::vector<ObjectSpec> &objects, std::vector<MaterialSpec> &materials)
 {
-    std::vector<MaterialSpec> materials = {{"FLAT", "", 0x07E0}, {"CHECK", "CHECK", 0}, {"FIXT", "FIXT", 0}};
+    materials = {{"FLAT", "", 0x07E0}, {"CHECK", "CHECK", 0}, {"FIXT", "FIXT", 0}};
     ObjectSpec root;
     root.name = name;
-    std::vector<ObjectSpec> objects = {root};
+    objects = {root};
+    AddObjects(name, objects, materials);
+}
+
+ImageBuilder SceneImage(const std::string &name)
+{
     if (name == "rectangle") {
         return RectangleImage(37, 21, 250, 180, 0x3A6B);
     }
-    AddObjects(name, objects, materials);
+    std::vector<ObjectSpec> objects;
+    std::vector<MaterialSpec> materials;
+    SceneSpecs(name, objects, materials);
     return HierarchyImage(objects, materials);
 }
 

@@ -10,7 +10,7 @@
 //   "empty": nothing but the root.
 // The benchmark scenes, at the game's 640 x 480 view:
 //   "s1-flat": 1,000 flat triangles; "s2-affine": 10,000 affine textured triangles;
-//   "s3-perspective": a perspective floor and walls; "s4-layers": four overlapping opaque layers;
+//   "s3-perspective": a perspective floor and walls, all in front of the near plane; "s4-layers": four overlapping opaque layers;
 //   "s5-translucent": translucent -3 layers over an opaque backdrop;
 //   "s6-small": 20,000 small triangles of about 50 pixels each.
 #pragma once
@@ -24,6 +24,9 @@ namespace kalder_test {
 std::vector<std::string> SceneNames();
 std::vector<std::string> GoldenSceneNames();
 std::vector<std::string> BenchSceneNames();
+// The objects of a scene (object 0 its root; the others its children, in camera space) and their
+// materials; a rectangle is built by RectangleImage instead.
+void SceneSpecs(const std::string &name, std::vector<ObjectSpec> &objects, std::vector<MaterialSpec> &materials);
 // The scene's image; its record 0 is the scene's root, at the origin of the camera.
 ImageBuilder SceneImage(const std::string &name);
 // Adds the scene's files (its materials too) and loads it under the root camera; -1 for an unknown
