@@ -18,9 +18,27 @@ Mesh CubeMesh(int32_t s)
     }
     m.faces = CubeFaces();
     constexpr int32_t one = 255 << 16;
-    for (size_t f = 0; f < m.faces.size(); f++) {
-        // Faces come in pairs over each square.
-        m.uvs.push_back(f % 2 == 0 ? FaceUV{0, 0, one, 0, one, one} : FaceUV{0, 0, one, one, 0, one});
+    // Faces come in pairs over each square, both starting at the square's first corner and sharing its
+    // diagonal; either may have been turned to face outward. The corners are mapped by where they lie
+    // on the square (first corner (0, 0), the diagonal's far end (1, 1)), so the texture is not sheared.
+    for (size_t f = 0; f + 1 < m.faces.size(); f += 2) {
+        const Vec3 &a = m.faces[f], &b = m.faces[f + 1];
+        const int32_t first = a[0];
+        const int32_t far = (a[1] == b[1] || a[1] == b[2]) ? a[1] : a[2];
+        auto uv = [&](const Vec3 &face, bool first_face) {
+            FaceUV out{};
+            for (size_t k = 0; k < 3; k++) {
+                const int32_t v = face[k];
+                const bool is_far = v == far, is_side = v != first && !is_far;
+                const int32_t u = is_far || (is_side && first_face) ? one : 0;
+                const int32_t w = is_far || (is_side && !first_face) ? one : 0;
+                out[2 * k] = u;
+                out[2 * k + 1] = w;
+            }
+            return out;
+        };
+        m.uvs.push_back(uv(a, true));
+        m.uvs.push_back(uv(b, false));
     }
     return m;
 }
