@@ -2,6 +2,8 @@
 // starting, advancing, retiring and sorting runs before the resolver turns each row into spans.
 #include "engine3d/raster.h"
 
+#include <cassert>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -425,11 +427,21 @@ void Scan_Reset_Active()
     RUN_SET(W_Ptr(Tail_Surface), next, Addr(0));
 }
 
+// The 50% spans pair pixels by address, which holds only on 4-aligned rows of the frame and of the
+// row buffer.
+static void Assert_Aligned(const uint16_t *frame)
+{
+    assert((reinterpret_cast<uintptr_t>(frame) & 3) == 0);
+    assert((reinterpret_cast<uintptr_t>(Row_Buffer) & 3) == 0);
+    (void)frame;
+}
+
 void Scan_Pass(uint16_t *frame)
 {
     if (!Buffers_Ready()) {
         return;
     }
+    Assert_Aligned(frame);
     Start_Pass();
     uint16_t *line = frame + OBJ_View.view_start;
     const int32_t top = OBJ_View.view_y;
@@ -459,6 +471,7 @@ void Scan_Pass_Line(uint16_t *frame)
     if (!Buffers_Ready()) {
         return;
     }
+    Assert_Aligned(frame);
     Start_Pass();
     const int64_t screen = int64_t(OBJ_View.screen_width);
     const int64_t frame_end = screen * OBJ_View.screen_height;
