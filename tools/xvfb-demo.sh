@@ -248,18 +248,12 @@ if [ "$program" = input ]; then
     out=$(mktemp)
     "$top/build/release/tools/kshow/kshow" echo >"$out" 2>&1 &
     pid=$!
-    window=""
-    for _ in 1 2 3 4 5 6 7 8 9 10; do
-        sleep 0.5
-        window=$(xwininfo -root -tree | awk '/"Kalder"/ { print $1; exit }')
-        [ -n "$window" ] && break
-    done
+    window=$(focus_kalder)
     if [ -z "$window" ]; then
         echo "no window titled Kalder"
         kill "$pid" 2>/dev/null
         exit 1
     fi
-    xdotool windowfocus --sync "$(printf '%d' "$window")" 2>/dev/null
     sleep 0.5
     for step in "key F3" "keydown Control_L" "key a" "keyup Control_L" "key KP_Left" "key Tab"; do
         xdotool $step
