@@ -71,12 +71,27 @@ static bool write_image_seeds(const fs::path &dir)
     damaged("mesh-word", mesh(), [](ImageBuilder &b) { b.Damage32("body", 4, 0); });
     damaged("mesh-tris", mesh(), [](ImageBuilder &b) { b.Damage32("body", 8, 1000); });
     damaged("mesh-owner", mesh(), [](ImageBuilder &b) { b.Damage32("tris", 68, 2); });
+    damaged("parent-cycle", HierarchyImage(family, {}), [&](ImageBuilder &b) {
+        b.DamageLink("rec2", 16, "rec3", 0, R);
+        b.DamageLink("rec3", 16, "rec2", 0, R);
+        b.Damage32("rec2", 24, 0);
+    });
+    damaged("face-edge-size", cube(), [&](ImageBuilder &b) { b.DamageLink("faces0", 16, "edges1", 0, R); });
+    damaged("node-two-lists", cube(), [&](ImageBuilder &b) { b.DamageLink("rec1", 164, "nodeA0", 0, R); });
+    damaged("vertex-pointer", cube(), [](ImageBuilder &b) { b.Damage32("rec0", 128, 0x7FFFFFF0); });
+    damaged("box-count", cube(), [](ImageBuilder &b) { b.Damage32("rec0", 156, 100000); });
+    damaged("material-count-negative", cube(), [](ImageBuilder &b) { b.Damage32("materials", 0, -1); });
+    damaged("material-name-no-nul", cube(), [](ImageBuilder &b) { b.DamageBytes("materials", 4, std::vector<uint8_t>(16, 'A')); });
+    damaged("file-name-no-nul", cube(), [](ImageBuilder &b) { b.DamageBytes("materials", 20, std::vector<uint8_t>(16, 'A')); });
+    damaged("node-name-no-nul", cube(), [](ImageBuilder &b) { b.DamageBytes("nodeA0", 12, std::vector<uint8_t>(16, 'A')); });
+    damaged("mesh-word-past", mesh(), [](ImageBuilder &b) { b.Damage32("body", 20, 100000); });
+    damaged("material-short", MaterialImage([](int, int) { return uint16_t(0); }), [](ImageBuilder &b) { b.TruncateAt(8 + 98323); });
     for (const auto &seed : seeds) {
         if (!write(dir, seed.first, seed.second.Finish().bytes)) {
             return false;
         }
     }
-    return true;
+    return write(dir, "short-27", std::vector<uint8_t>(27, 0));
 }
 bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
 

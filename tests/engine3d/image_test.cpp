@@ -180,7 +180,8 @@ TEST(ImageTest, DamagedImagesAreRefusedAndLeaveNothingBehind)
     const std::vector<DamageRow> rows = {
         {"source -1", [] {}},
         {"empty name", [] {}, ""},
-        {"file of exactly the room", [] { MemFiles_Add("x.3dc", std::vector<uint8_t>(2000000, 0)); }},
+        // The room is what the area holds past Mem_libre, less the 20 bytes of a block header.
+        {"file of exactly the room", [] { MemFiles_Add("x.3dc", std::vector<uint8_t>(Work_Size - Mem_libre - 20, 0)); }},
         {"file larger than the room", [] { MemFiles_Add("x.3dc", std::vector<uint8_t>(3000000, 0)); }},
         {"27 bytes", [] { MemFiles_Add("x.3dc", std::vector<uint8_t>(27, 0)); }},
         {"material of 98,323 bytes", [] {
@@ -221,6 +222,11 @@ TEST(ImageTest, DamagedImagesAreRefusedAndLeaveNothingBehind)
         {"a node in two lists", [] { ImageBuilder b = Cube(); b.DamageLink("rec1", 164, "nodeA0", 0, R); Add_X(b); }},
         {"a vertex pointer past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 128, 0x7FFFFFF0); Add_X(b); }},
         {"a box count past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 156, 100000); Add_X(b); }},
+        {"an item pointer past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 136, 0x7FFFFFF0); Add_X(b); }},
+        {"a vertex-normal pointer past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 144, 0x7FFFFFF0); Add_X(b); }},
+        {"a face-normal pointer past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 152, 0x7FFFFFF0); Add_X(b); }},
+        {"a list-A pointer past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 164, 0x7FFFFFF0); Add_X(b); }},
+        {"a list-B pointer past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 168, 0x7FFFFFF0); Add_X(b); }},
         {"negative material count", [] { ImageBuilder b = Cube(); b.Damage32("materials", 0, -1); Add_X(b); }},
         {"material count past the image", [] { ImageBuilder b = Cube(); b.Damage32("materials", 0, 100000); Add_X(b); }},
         {"record name without a NUL", [] { ImageBuilder b = Cube(); b.DamageBytes("rec1", 0, std::vector<uint8_t>(12, 'A')); Add_X(b); }},
@@ -249,6 +255,10 @@ TEST(ImageTest, DamagedImagesAreRefusedAndLeaveNothingBehind)
         EXPECT_EQ(Load_Obj(row.name), -1) << row.what;
         Expect_Unchanged(before, row.what);
     }
+    // One byte below the room still loads: zeros are an image of an unknown kind, kept as they are.
+    ImageArea area;
+    MemFiles_Add("x.3dc", std::vector<uint8_t>(Work_Size - Mem_libre - 21, 0));
+    EXPECT_NE(Load_Obj("x.3dc"), -1);
 }
 
 TEST(ImageTest, TheTwoHundredAndFiftySeventhMaterialIsRefused)
@@ -391,9 +401,10 @@ TEST(ImageTest, CloneRefusalsAndRoom)
     ImageArea area;
     MemFiles_Add("r.3dc", RecordImage({{1, 2, 3}}).Finish().bytes);
     MemFiles_Add("t.3da", TrackImage(4, {{{}, {{0, {1, 2, 3}}}}}).Finish().bytes);
+    MemFiles_Add("s.3da", TrackImage(6, {{{{3, {0, 0, 0, 0x8000}}}, {{0, {10, 20, 30}}}}}).Finish().bytes);
     MemFiles_Add("m.3di", CollisionImage({{0, 0, 0}, {100, 0, 0}, {0, 0, 100}}, {{0, 1, 2}}).Finish().bytes);
     MemFiles_Add("x.3dm", Material_File());
-    for (const char *name : {"r.3dc", "t.3da", "m.3di", "x.3dm"}) {
+    for (const char *name : {"r.3dc", "t.3da", "s.3da", "m.3di", "x.3dm"}) {
         OBJ_Handle h = Load_Obj(name);
         ASSERT_NE(h, -1) << name;
         EXPECT_EQ(Clone_Obj(h), -1) << name;

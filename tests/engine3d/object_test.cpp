@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
+#include "engine3d/image.h"
 #include "engine3d/maths.h"
 #include "engine3d/object.h"
 #include "tests/support/image_area.h"
@@ -103,6 +105,60 @@ TEST(ObjectTest, NavigationAcrossBlocksAndBadHandles)
     int32_t name;
     std::memcpy(&name, "Cube", 4);
     EXPECT_EQ(Get_Obj_Name_Unchecked(cube), name);
+}
+
+// Record operations accept kind-1 blocks only; a record table of another kind is a bad handle.
+TEST(ObjectTest, RecordOperationsRefuseOtherKinds)
+{
+    ImageArea area;
+    OBJ_Handle cube = Load_Cube();
+    MemFiles_Add("r.3dc", RecordImage({{1, 2, 3}}).Finish().bytes);
+    MemFiles_Add("t.3da", TrackImage(4, {{{{0, {0, 0, 0, 0x8000}}}, {{0, {1, 2, 3}}}}}).Finish().bytes);
+    MemFiles_Add("s.3da", TrackImage(6, {{{{3, {0, 0, 0, 0x8000}}}, {{0, {10, 20, 30}}}}}).Finish().bytes);
+    const OBJ_Handle cube_parent = Get_Obj_Parent(cube), cube_child = Get_Obj_Child(cube);
+    int32_t m[12] = {}, v[3] = {}, out[3] = {}, radius = 0;
+    const struct {
+        const char *what;
+        std::function<int32_t(OBJ_Handle)> op;
+    } ops[] = {
+        {"Link_Obj", [](OBJ_Handle h) { return Link_Obj(h, 0); }},
+        {"Link_Obj as parent", [cube](OBJ_Handle h) { return Link_Obj(cube, h); }},
+        {"Unlink_Obj", [](OBJ_Handle h) { return Unlink_Obj(h); }},
+        {"Get_Obj_Parent", [](OBJ_Handle h) { return Get_Obj_Parent(h); }},
+        {"Get_Obj_Child", [](OBJ_Handle h) { return Get_Obj_Child(h); }},
+        {"Get_Obj_Sibling", [](OBJ_Handle h) { return Get_Obj_Sibling(h); }},
+        {"Hide_Obj", [](OBJ_Handle h) { return Hide_Obj(h); }},
+        {"Set_Obj_Flag80", [](OBJ_Handle h) { return Set_Obj_Flag80(h); }},
+        {"Set_Obj_Env_Map", [](OBJ_Handle h) { return Set_Obj_Env_Map(h, 1); }},
+        {"Set_Tree_Prim_Type", [](OBJ_Handle h) { return Set_Tree_Prim_Type(h, 2); }},
+        {"Replace_Prim_Type", [](OBJ_Handle h) { return Replace_Prim_Type(h, 2, -3); }},
+        {"Replace_Material", [](OBJ_Handle h) { return Replace_Material(h, "CUBE", "CUBE"); }},
+        {"Replace_Tree_Material", [](OBJ_Handle h) { return Replace_Tree_Material(h, "CUBE", "CUBE"); }},
+        {"Set_Table_Shade", [](OBJ_Handle h) { return Set_Table_Shade(h, 0x1f1f); }},
+        {"Get_Obj_Matrix", [&m](OBJ_Handle h) { return Get_Obj_Matrix(h, m); }},
+        {"Set_Obj_Pos", [&v](OBJ_Handle h) { return Set_Obj_Pos(h, v); }},
+        {"Get_Obj_World_Pos", [&v](OBJ_Handle h) { return Get_Obj_World_Pos(h, v); }},
+        {"Mirror_Point", [&v, &out](OBJ_Handle h) { return Mirror_Point(h, v, out); }},
+        {"Get_Vertex", [&v](OBJ_Handle h) { return Get_Vertex(h, 0, v); }},
+        {"Get_Vertex_Count", [](OBJ_Handle h) { return Get_Vertex_Count(h); }},
+        {"Get_Obj_Bounds", [&v, &radius](OBJ_Handle h) { return Get_Obj_Bounds(h, v, &radius); }},
+        {"Copy_Obj_Data", [cube](OBJ_Handle h) { return Copy_Obj_Data(h, cube, 0); }},
+        {"Copy_Obj_Data from", [cube](OBJ_Handle h) { return Copy_Obj_Data(cube, h, 0); }},
+        {"For_Each_Obj_Item", [](OBJ_Handle h) { return For_Each_Obj_Item(h, [](void *) {}); }},
+    };
+    for (const char *file : {"r.3dc", "t.3da", "s.3da"}) {
+        OBJ_Handle h = Load_Obj(file);
+        ASSERT_NE(h, -1) << file;
+        for (const auto &op : ops) {
+            EXPECT_EQ(op.op(h), -1) << op.what << " on " << file;
+        }
+        EXPECT_STREQ(Get_Obj_Name(h), "Bad_Handle!") << file;
+        EXPECT_EQ(Get_Obj_Count(h), 1) << file; // any record-table kind
+    }
+    EXPECT_EQ(Get_Obj_Parent(cube), cube_parent); // the cube took none of the refused links
+    EXPECT_EQ(Get_Obj_Child(cube), cube_child);
+    EXPECT_EQ(Set_Table_Shade(-1, 0x1f1f), -1);
+    EXPECT_EQ(Get_Table_Handle(-1), -1);
 }
 
 TEST(ObjectTest, FlagsAndCameras)
