@@ -12,7 +12,7 @@ std::vector<std::string> SceneNames() { return {"cubes", "floor"}; }
 
 std::vector<std::string> GoldenSceneNames()
 {
-    return {"rectangle", "flat-cube", "textured-cube", "perspective-floor", "translucent-quad", "empty"};
+    return {"rectangle", "flat-cube", "textured-cube", "receding-floor", "translucent-quad", "empty"};
 }
 
 std::vector<std::string> BenchSceneNames()
@@ -79,7 +79,7 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
         }
     } else if (name == "textured-cube") {
         objects.push_back(Textured("TexCube", cube_at, CubeMesh(cube_size), 2));
-    } else if (name == "perspective-floor") {
+    } else if (name == "receding-floor") {
         objects.push_back(Textured("Floor", {0, 0, 0}, GridMesh(-3000, 3000, -2000, 20000, 300, 6, 22), 3));
     } else if (name == "translucent-quad") {
         objects.push_back(Textured("TexCube", cube_at, CubeMesh(cube_size), 2));

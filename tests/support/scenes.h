@@ -5,7 +5,7 @@
 //   "rectangle": a quad of two flat triangles whose colours differ by 5000, on integer screen corners;
 //   "flat-cube": a type-1 cube, each face its own colour, stepping by 5000;
 //   "textured-cube": a type-2 cube with the fixture texture;
-//   "perspective-floor": a type-3 grid with the fixture texture, reaching behind the camera;
+//   "receding-floor": a type-3 grid with the fixture texture, reaching behind the camera;
 //   "translucent-quad": a type -3 quad over the textured cube;
 //   "empty": nothing but the root.
 // The benchmark scenes, at the game's 640 x 480 view:
