@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/summary.h"
 #include "core/dsp.h"
 #include "core/mem.h"
 #include "core/scr.h"
@@ -130,42 +131,24 @@ void BM_BlendSDL(benchmark::State &state)
 BENCHMARK(BM_BlendSDL)->Arg(128)->Arg(64)->ArgName("mod");
 #endif
 
-// Keeps each run's pixel rate (or time) for the ratios after the table.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> rate;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            auto pixels = r.counters.find("Mpixel/s");
-            if (pixels != r.counters.end()) {
-                rate[r.run_name.str()] = double(pixels->second);
-            } else if (r.real_accumulated_time > 0) {
-                rate[r.run_name.str()] = double(r.iterations) / r.real_accumulated_time;
-            }
-        }
-    }
-};
-
-std::string Ratio(const SummaryReporter &rep, const std::string &a, const std::string &b)
-{
-    auto x = rep.rate.find(a);
-    auto y = rep.rate.find(b);
-    if (x == rep.rate.end() || y == rep.rate.end() || y->second <= 0) {
-        return "not available";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", x->second / y->second);
-    return text;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
-    SummaryReporter reporter;
+    // Pixel rate where a run counts pixels, else runs per second.
+    SummaryReporter reporter([](const benchmark::BenchmarkReporter::Run &r, double *value) {
+        auto pixels = r.counters.find("Mpixel/s");
+        if (pixels != r.counters.end()) {
+            *value = double(pixels->second);
+            return true;
+        }
+        if (r.real_accumulated_time <= 0) {
+            return false;
+        }
+        *value = double(r.iterations) / r.real_accumulated_time;
+        return true;
+    });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nBlend summary (speed of SCR_BlendScreen over each peer; above 1 is faster)\n");
     const char *sdl_peer[4] = {nullptr, "BM_BlendSDL/mod:128", nullptr, "BM_BlendSDL/mod:64"};
@@ -173,8 +156,8 @@ int main(int argc, char **argv)
         for (int rgb555 = 0; rgb555 < 2; rgb555++) {
             const std::string name =
                 "BM_Blend/mode:" + std::to_string(mode) + "/rgb555:" + std::to_string(rgb555);
-            auto it = reporter.rate.find(name);
-            if (it == reporter.rate.end()) {
+            auto it = reporter.figures.find(name);
+            if (it == reporter.figures.end()) {
                 continue;
             }
             std::printf("mode %d %s %8.0f Mpixel/s | blend/per-pixel loop %s | blend/SDL colour-mod blit %s\n", mode,

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/summary.h"
 #include "core/dpr.h"
 #include "core/mem.h"
 #include "core/sys.h"
@@ -91,21 +92,6 @@ void BM_PlainReadLoop(benchmark::State &state)
 }
 BENCHMARK(BM_PlainReadLoop)->Unit(benchmark::kMillisecond);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> mbPerSecond;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            auto bytes = r.counters.find("bytes_per_second");
-            if (bytes != r.counters.end()) {
-                mbPerSecond[r.run_name.str()] = double(bytes->second) / 1e6;
-            }
-        }
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -122,13 +108,13 @@ int main(int argc, char **argv)
     MEM_Arena = MEM_CreateStack(0x172000);
     DPR_Main = DPR_Create(0x57800, 0x57800, 0x8000);
 
-    SummaryReporter reporter;
+    SummaryReporter reporter(PickMegabytesPerSecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    double plain = reporter.mbPerSecond["BM_PlainReadLoop"];
+    double plain = reporter.figures["BM_PlainReadLoop"];
     std::printf("\nDPR summary (32 MB file): plain read loop %.0f MB/s", plain);
     for (const char *name : {"BM_DprFilmChunks", "BM_DprSceneRecords"}) {
-        auto it = reporter.mbPerSecond.find(name);
-        if (it != reporter.mbPerSecond.end() && plain > 0) {
+        auto it = reporter.figures.find(name);
+        if (it != reporter.figures.end() && plain > 0) {
             std::printf(", %s %.0f MB/s (%.2f of plain)", name + 3, it->second, it->second / plain);
         }
     }

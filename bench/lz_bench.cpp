@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/summary.h"
 #include "core/lz.h"
 #include "tests/support/lz_packer.h"
 
@@ -172,42 +173,14 @@ void Register()
     }
 }
 
-// Keeps each run's output speed for the summary after the table.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> mbPerSecond;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            auto bytes = r.counters.find("bytes_per_second");
-            if (bytes != r.counters.end()) {
-                mbPerSecond[r.run_name.str()] = double(bytes->second) / 1e6;
-            }
-        }
-    }
-};
-
 std::string Speed(const SummaryReporter &rep, const std::string &name)
 {
-    auto it = rep.mbPerSecond.find(name);
-    if (it == rep.mbPerSecond.end()) {
+    auto it = rep.figures.find(name);
+    if (it == rep.figures.end()) {
         return "not available";
     }
     char text[32];
     std::snprintf(text, sizeof text, "%.0f MB/s", it->second);
-    return text;
-}
-
-std::string Ratio(const SummaryReporter &rep, const std::string &a, const std::string &b)
-{
-    auto x = rep.mbPerSecond.find(a);
-    auto y = rep.mbPerSecond.find(b);
-    if (x == rep.mbPerSecond.end() || y == rep.mbPerSecond.end()) {
-        return "not available";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", x->second / y->second);
     return text;
 }
 
@@ -228,7 +201,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     Prepare();
     Register();
-    SummaryReporter reporter;
+    SummaryReporter reporter(PickMegabytesPerSecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
 #ifdef KALDER_HAVE_ZLIB

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/summary.h"
 #include "core/dsp.h"
 #include "core/scr.h"
 #include "core/win.h"
@@ -134,47 +135,20 @@ void Register()
     }
 }
 
-// Keeps each run's time per present for the ratios after the table.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            if (r.iterations > 0) {
-                seconds[r.run_name.str()] = r.real_accumulated_time / double(r.iterations);
-            }
-        }
-    }
-};
-
-std::string Ratio(const SummaryReporter &rep, const std::string &a, const std::string &b)
-{
-    auto x = rep.seconds.find(a);
-    auto y = rep.seconds.find(b);
-    if (x == rep.seconds.end() || y == rep.seconds.end() || y->second <= 0) {
-        return "not available";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", x->second / y->second);
-    return text;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
     Register();
-    SummaryReporter reporter;
+    SummaryReporter reporter(PickSecondsPerIteration);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nPresent summary (time per frame: the present over each peer; above 1 is slower)\n");
     for (const Size &size : kSizes) {
         for (int pad : kPads) {
             const std::string present = Name("BM_Present", size, pad);
-            auto it = reporter.seconds.find(present);
-            if (it == reporter.seconds.end()) {
+            auto it = reporter.figures.find(present);
+            if (it == reporter.figures.end()) {
                 continue;
             }
             std::printf("%-28s %8.1f us | present/memcpy %s | present/SDL blit %s\n", present.c_str() + 3,
