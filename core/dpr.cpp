@@ -66,7 +66,14 @@ int DPR_Open(DPR_Buffer *dpr, const char *path)
     }
     int fd = PLAT_Open(path, O_RDONLY | O_BINARY);
     if (fd < 0) {
+        // The previous stream's ring belongs to the arena again: nothing may read it after this.
         dpr->flags = 0;
+        dpr->buffer = nullptr;
+        dpr->read_pos = 0;
+        dpr->write_pos = 0;
+        dpr->buffered = 0;
+        dpr->free = dpr->ring_size;
+        dpr->last_request = 0;
         return 0;
     }
     dpr->file = fd;

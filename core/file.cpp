@@ -36,12 +36,28 @@ static PACK_Entry *open_entry(int32_t handle)
     return &PACK_Table[index];
 }
 
+// A pack can lie inside an entry of another pack. Before reading through an entry, its chain of
+// containers must end in a plain file within as many steps as the table has entries: a chain that
+// comes back on itself would otherwise recurse without end.
+static void check_containers(const PACK_Entry *entry)
+{
+    int32_t handle = entry->pack;
+    for (int32_t steps = 0; handle < 0; steps++) {
+        const PACK_Entry *container = steps < PACK_Count ? open_entry(handle) : nullptr;
+        if (container == nullptr) {
+            FILE_FatalError(1, "Kalder Internal Error : Seek file Error");
+        }
+        handle = container->pack;
+    }
+}
+
 // Moves the pack file to a place inside an entry. Positions past 2 GB cannot be reached.
 static void seek_pack(const PACK_Entry *entry, int64_t place)
 {
     if (place > 0x7FFFFFFF) {
         FILE_FatalError(1, "Kalder Internal Error : Seek file Error");
     }
+    check_containers(entry);
     FILE_Seek(entry->pack, int32_t(place), 0);
 }
 
@@ -93,6 +109,7 @@ int32_t FILE_Read(int32_t handle, void *buffer, uint32_t count)
     if (uint64_t(uint32_t(entry->position)) + count > entry->size) {
         count = entry->size > uint32_t(entry->position) ? entry->size - uint32_t(entry->position) : 0;
     }
+    check_containers(entry);
     int32_t n = FILE_Read(entry->pack, buffer, count);
     entry->position += n;
     return n;

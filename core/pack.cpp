@@ -91,6 +91,22 @@ void PACK_Open(const char *path)
     MEM_FreePtr(&records);
 }
 
+// 1 when table entry `index` lies on the chain of containers that `handle` reads through.
+static int reads_through(int32_t handle, int32_t index)
+{
+    for (int32_t steps = 0; handle < 0 && steps <= PACK_Count; steps++) {
+        int64_t container = -int64_t(handle) - 1;
+        if (container == index) {
+            return 1;
+        }
+        if (container >= PACK_Count) {
+            return 0;
+        }
+        handle = PACK_Table[container].pack;
+    }
+    return 0;
+}
+
 void PACK_AddEntries(PACK_Entry *records, int32_t n)
 {
     if (n <= 0) {
@@ -109,6 +125,11 @@ void PACK_AddEntries(PACK_Entry *records, int32_t n)
     }
     for (int32_t i = 0; i < n; i++) {
         int32_t index = PACK_FindEntry(records[i].name);
+        if (index >= 0 && reads_through(records[i].pack, index)) {
+            // A pack naming an entry it is read through would make that entry its own container:
+            // the container stays as it is.
+            continue;
+        }
         if (index >= 0) {
             PACK_Table[index] = records[i];
         } else {

@@ -83,6 +83,15 @@ bool is_directory(const std::string &host)
     return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// The game only ever opened plain files. Anything else that exists under the name (a directory, a
+// named pipe, a socket, a device) counts as missing, and is told apart before opening, since opening a
+// pipe waits for a writer. Links are followed: a player may link a disc or a copy into a drive folder.
+bool exists_but_not_regular(const std::string &host)
+{
+    struct stat st;
+    return stat(host.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 std::vector<std::string> list_directory(const std::string &dir)
 {
     std::vector<std::string> names;
@@ -388,17 +397,23 @@ int PLAT_Open(const char *path, int flags)
         errno = EIO;
         return -1;
     }
-    int fd = open(host.c_str(), flags, 0666);
+    if (exists_but_not_regular(host)) {
+        errno = ENOENT;
+        return -1;
+    }
+    // Opened without blocking, in case the name became a pipe since the look; blocking again once it
+    // is known to be a plain file.
+    int fd = open(host.c_str(), flags | O_NONBLOCK, 0666);
     if (fd < 0) {
         return -1;
     }
-    // Linux opens a directory for reading; the game's system never did.
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         errno = ENOENT;
         return -1;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     open_fds[fd] = host;
     return fd;
 }
@@ -486,7 +501,7 @@ std::FILE *PLAT_FOpen(const char *path, const char *mode)
     std::vector<std::string> found;
     std::string host;
     if (!resolve(path, create ? PLAT_RESOLVE_CREATE : PLAT_RESOLVE_EXISTING, &drive, &found, &host) ||
-        is_directory(host)) {
+        exists_but_not_regular(host)) {
         errno = ENOENT;
         return nullptr;
     }
@@ -495,9 +510,16 @@ std::FILE *PLAT_FOpen(const char *path, const char *mode)
         return nullptr;
     }
     std::FILE *stream = std::fopen(host.c_str(), host_mode.c_str());
-    if (stream != nullptr) {
-        open_streams[stream] = host;
+    if (stream == nullptr) {
+        return nullptr;
     }
+    struct stat st;
+    if (fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) {
+        std::fclose(stream);
+        errno = ENOENT;
+        return nullptr;
+    }
+    open_streams[stream] = host;
     return stream;
 }
 
@@ -635,7 +657,13 @@ int PLAT_LoadDriveMap(const char *env, const char *base)
                 std::fprintf(stderr, "KALDER_DRIVES: ignoring \"%s\"\n", entry.c_str());
                 continue;
             }
-            drives[upper(letter) - 'A'].host = host;
+            std::string &mapped = drives[upper(letter) - 'A'].host;
+            if (!mapped.empty()) {
+                // The later entry wins, as in any list of settings, but the player is told.
+                std::fprintf(stderr, "KALDER_DRIVES: drive %c given twice: using \"%s\", not \"%s\"\n",
+                             upper(letter), host.c_str(), mapped.c_str());
+            }
+            mapped = host;
         }
     } else {
         std::string folder = join(base_dir, "drives");

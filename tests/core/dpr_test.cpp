@@ -273,6 +273,26 @@ TEST_F(DprTest, OpenFailures)
     EXPECT_EQ(test::OpenFileCount(), 0);
 }
 
+TEST_F(DprTest, AFailedOpenAfterAStreamLeavesNoBufferBehind)
+{
+    std::string path = Pattern("worked.dat", 4 * kBlock);
+    ASSERT_EQ(DPR_Open(dpr, path.c_str()), 1);
+    DPR_Fill(dpr);
+    ASSERT_NE(DPR_Get(dpr, 16), nullptr);
+    MEM_ResetStack(MEM_Arena);
+    EXPECT_EQ(DPR_Open(dpr, "C:\\missing.dat"), 0);
+    EXPECT_EQ(dpr->buffer, nullptr);
+    EXPECT_EQ(dpr->buffered, 0u);
+    EXPECT_EQ(dpr->last_request, 0u);
+    DPR_Buffer before = *dpr;
+    EXPECT_EQ(DPR_Get(dpr, 0), nullptr);
+    EXPECT_EQ(DPR_Get(dpr, 16), nullptr);
+    DPR_Skip(dpr);
+    DPR_Fill(dpr);
+    ExpectSameRecord(*dpr, before);
+    EXPECT_EQ(test::OpenFileCount(), 0);
+}
+
 TEST_F(DprTest, ReadErrorEndsTheStreamWithTheBlocksAlreadyRead)
 {
     std::string path = Pattern("err.dat", 6 * kBlock);

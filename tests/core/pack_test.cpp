@@ -92,6 +92,56 @@ TEST_F(PackTest, PacksMergeIntoOneTable)
               "DATA\\A.BIN\ndata\\lower.bin\nDATA\\SHARED.BIN\nDATA\\NEW.BIN\n");
 }
 
+TEST_F(PackTest, APackThatNamesItsOwnContainerLeavesTheContainerAlone)
+{
+    // The inner pack lies in the outer one under a name of the fixed drive, and names itself.
+    const std::vector<uint8_t> inner = kalder_test::PackImage(
+        {{"Z:\\INNER.BF", bytes_of("not the inner pack")}, {"A.TXT", bytes_of("inner a")}});
+    kalder_test::WritePack(pack_path('C', "outer.bf"),
+                           {{"Z:\\INNER.BF", inner}, {"B.TXT", bytes_of("outer b")}, {"A.TXT", bytes_of("outer a")}});
+    PACK_Open("data\\icone\\outer.bf");
+    PACK_Open("INNER.BF");
+    ASSERT_EQ(PACK_Count, 3);
+
+    EXPECT_EQ(read_entry("z:\\inner.bf").substr(0, 4), "MIRL");
+    EXPECT_EQ(read_entry("b.txt"), "outer b");
+    EXPECT_EQ(read_entry("a.txt"), "inner a");
+    // Opening it again reads the same directory and still leaves its container.
+    PACK_Open("INNER.BF");
+    EXPECT_EQ(PACK_Count, 3);
+    EXPECT_EQ(read_entry("a.txt"), "inner a");
+    EXPECT_EQ(read_entry("Z:\\INNER.BF").substr(0, 4), "MIRL");
+}
+
+TEST_F(PackTest, ThreeNestedPacksReadThrough)
+{
+    const std::vector<uint8_t> innermost = kalder_test::PackImage({{"I.TXT", bytes_of("innermost")}});
+    const std::vector<uint8_t> middle =
+        kalder_test::PackImage({{"M.TXT", bytes_of("middle")}, {"Z:\\IN.BF", innermost}});
+    kalder_test::WritePack(pack_path('C', "outer.bf"), {{"Z:\\MID.BF", middle}, {"O.TXT", bytes_of("outer")}});
+    PACK_Open("data\\icone\\outer.bf");
+    PACK_Open("MID.BF");
+    PACK_Open("IN.BF");
+    ASSERT_EQ(PACK_Count, 5);
+    for (int round = 0; round < 2; round++) {
+        EXPECT_EQ(read_entry("i.txt"), "innermost");
+        EXPECT_EQ(read_entry("o.txt"), "outer");
+        EXPECT_EQ(read_entry("m.txt"), "middle");
+    }
+}
+
+TEST_F(PackTest, AChainOfContainersThatLoopsStopsWithTheSeekError)
+{
+    // Only a damaged table can loop now; reading through it stops instead of recursing.
+    kalder_test::WritePack(pack_path('C', "one.bf"), {{"A", bytes_of("a")}, {"B", bytes_of("b")}});
+    PACK_Open("data\\icone\\one.bf");
+    ASSERT_EQ(PACK_Count, 2);
+    PACK_Table[0].pack = -2;
+    PACK_Table[1].pack = -1;
+    PACK_Table[1].open = 1;
+    EXPECT_EQ(fatal_text([] { FILE_Open("A", O_RDONLY); }), "Kalder Internal Error : Seek file Error");
+}
+
 TEST_F(PackTest, AnEmptyPackAddsNothing)
 {
     kalder_test::WritePack(pack_path('C', "empty.bf"), {});

@@ -207,7 +207,8 @@ TEST_F(FilesTest, DriveMapFromTheEnvironmentTextOrTheDrivesFolder)
     const Case cases[] = {
         {"C=hd;D=cd", {{'C', "hd"}, {'D', "cd"}}, 'C', ""},
         {";;d=cd;;", {{'D', "cd"}}, 'D', ""},
-        {"D=cd;D=hd/", {{'D', "hd"}}, 'D', ""},
+        {"D=cd;d=hd/", {{'D', "hd"}}, 'D',
+         "KALDER_DRIVES: drive D given twice: using \"" + base + "/hd\", not \"" + base + "/cd\"\n"},
         {"C=hd;Cx;=cd;5=cd;E=", {{'C', "hd"}}, 'C',
          "KALDER_DRIVES: ignoring \"Cx\"\nKALDER_DRIVES: ignoring \"=cd\"\n"
          "KALDER_DRIVES: ignoring \"5=cd\"\nKALDER_DRIVES: ignoring \"E=\"\n"},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <random>
@@ -14,6 +15,7 @@
 #include "plat/test.h"
 #include "tests/support/core_state.h"
 #include "tests/support/level_writer.h"
+#include "tests/support/special_files.h"
 #include "tests/support/temp_drives.h"
 #include "world/prj.h"
 
@@ -388,6 +390,27 @@ TEST_F(PrjTest, EachDamageOfTheFileStopsTheGame)
         c.damage(db);
         drives->Write('D', "kalder.dat", db.Image());
         expect_data_stop([] { PRJ_LoadDatabase(); });
+        EXPECT_EQ(test::OpenFileCount(), 0);
+    }
+}
+
+TEST_F(PrjTest, ADatabaseThatIsNotAPlainFileCountsAsMissingWithoutWaiting)
+{
+    const std::vector<uint8_t> image = test_database().Image();
+    const std::string path = drives->Host('D') + "/kalder.dat";
+    for (const kalder_test::SpecialCase &c : kalder_test::SpecialKinds()) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(path);
+        if (!kalder_test::MakeSpecialFile(path, c.kind, image)) {
+            ASSERT_EQ(c.kind, kalder_test::SpecialKind::Socket) << "the system refused";
+            continue;
+        }
+        if (c.kind == kalder_test::SpecialKind::LinkToFile) {
+            PRJ_LoadDatabase();
+            EXPECT_EQ(bytes_of(PRJ_CurrentRecord), project(0));
+        } else {
+            expect_data_stop([] { PRJ_LoadDatabase(); });
+        }
         EXPECT_EQ(test::OpenFileCount(), 0);
     }
 }
