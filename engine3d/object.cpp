@@ -1,5 +1,6 @@
 // The object API: links, flags, primitive types and materials, names, transforms, vertices, scaling.
 #include "engine3d/object.h"
+#include "engine3d/setup.h"
 
 #include <cstring>
 
@@ -117,18 +118,21 @@ template <typename Visit> void For_Each_Record(OBJ_Handle h, Visit visit)
     }
 }
 
-// A node keeps its type unless the new one reads no more of its faces and edges than the old one
-// stored, and needs no texture where it has a colour.
+// A node takes a new type when the render reads no more of its faces and edges under it than the
+// node holds (so no texture where it has a colour). The node holds what its type stored at load; a
+// type no file stores (24, to which the render turns 22 and 25) holds at least what the render reads.
 bool Type_Fits(int32_t old_type, int32_t new_type)
 {
     if (new_type < -15 || new_type > 30) {
         return false;
     }
-    uint32_t face = Prim_Face_Size(new_type), edge = Prim_Edge_Size(new_type);
-    if (face == 0 || edge == 0 || face > Prim_Face_Size(old_type) || edge > Prim_Edge_Size(old_type)) {
-        return false;
+    uint32_t face = Prim_Face_Size(old_type), edge = Prim_Edge_Size(old_type);
+    if (face == 0) {
+        Prim_Read_Sizes(old_type, &face, &edge);
     }
-    return !(Prim_Is_Textured(new_type) && !Prim_Is_Textured(old_type));
+    uint32_t need_face, need_edge;
+    Prim_Read_Sizes(new_type, &need_face, &need_edge);
+    return need_face <= face && need_edge <= edge;
 }
 
 void Retype(Addr node, int32_t old_type, int32_t new_type, bool any)
@@ -522,9 +526,11 @@ void Mirror(Addr r, const int32_t *point, int32_t *out)
     const int32_t n[3] = {m[2], m[5], m[8]};
     Vec_Sub(pos, point, d);
     int64_t dot = int64_t(d[0]) * n[0] + int64_t(d[1]) * n[1] + int64_t(d[2]) * n[2];
+    // k is a float; its product with each component is formed wider, so that no rounding of a float
+    // product moves the truncated result.
     float k = float(double(dot) / 1073741824.0);
     for (int i = 0; i < 3; i++) {
-        int32_t q = trunc_i32(float(n[i]) * k);
+        int32_t q = trunc_i32(double(n[i]) * double(k));
         out[i] = int32_t(int64_t(pos[i]) - (int64_t(d[i]) - q - q));
     }
 }

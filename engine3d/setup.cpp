@@ -391,6 +391,32 @@ void Setup_Gouraud(Addr node, Addr record)
     Setup_Faces(node, record, FAMILY_GOURAUD);
 }
 
+void Prim_Read_Sizes(int32_t type, uint32_t *face, uint32_t *edge)
+{
+    *face = sizeof(OBJ_Face);
+    switch (type) {
+    case -2: case 1: case 4: case 5: case 7: case 8: case 10: case 17: case 27:
+        *face = OBJ_FLAT_FACE_SIZE;
+        *edge = 60;
+        break;
+    case -15: case -14: case -13: case -11: case -10: case -8: case -5: case -3: case 2: case 6: case 11:
+    case 18: case 21: case 24:
+        *edge = 88;
+        break;
+    case -12: case -9: case -7: case -6: case -4: case 3: case 9: case 12: case 20: case 28: case 29:
+    case 22: case 25: case 30:
+        *edge = 100;
+        break;
+    case 23: case 26:
+        *edge = 112;
+        break;
+    default:
+        *face = 0;
+        *edge = 0;
+        break;
+    }
+}
+
 void Build_Prims(Addr record)
 {
     for (Addr node = W_GetAddr(record + Addr(offsetof(OBJ_Record, prims_a))); node != 0;) {

@@ -24,3 +24,8 @@ void Register_Affine(Addr node);
 void Register_Persp(Addr node);
 void Register_Gouraud(Addr node);
 void Register_Persp_Gouraud(Addr node);
+
+// What the face set-up and the edge registration read of a node's records for a type: the face and
+// edge record sizes, 0 and 0 for the types that are not drawn. The object API's type changes check
+// a new type against it.
+void Prim_Read_Sizes(int32_t type, uint32_t *face, uint32_t *edge);

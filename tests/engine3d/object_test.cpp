@@ -1,6 +1,8 @@
 // The object API: links, flags, types, materials, names, transforms, vertices, scaling and copies.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstring>
 #include <functional>
 
@@ -199,7 +201,9 @@ TEST(ObjectTest, TypeChangesThatWouldOverrunTheRecordsAreRefused)
         {1, 2, false},  // a texture where a colour is stored
         {2, 3, false},  // a larger edge record
         {2, 23, false}, {27, 4, true},  {2, 31, false}, {2, -16, false},
-        {2, 5, false},  // no stored records for the type
+        {2, 5, true},   // a flat type no file stores reads less than the node holds
+        {1, 5, true},   {3, 0, true},   {1, 13, true}, // types that are not drawn read nothing
+        {22, 24, true}, {22, 30, true}, {3, 28, true}, {23, 26, true}, {3, 23, false},
     };
     for (const Row &r : rows) {
         ImageArea area;
@@ -213,6 +217,18 @@ TEST(ObjectTest, TypeChangesThatWouldOverrunTheRecordsAreRefused)
         const int32_t expected = r.changes ? r.to : r.from;
         EXPECT_EQ(W_Get32(Node_A(h) + 4), expected) << r.from << " -> " << r.to;
         EXPECT_EQ(W_Get32(Node_B(h) + 4), expected) << r.from << " -> " << r.to;
+    }
+    // A node the render turned from 22 into 24 changes on as a node of affine records.
+    for (const Row &r : {Row{24, 2, true}, Row{24, 21, true}, Row{24, 24, true}, Row{24, 22, false}}) {
+        ImageArea area;
+        std::vector<ObjectSpec> objects = CubeObjects();
+        objects[0].type = 22;
+        objects[1].type = 1;
+        MemFiles_Add("x.3dc", HierarchyImage(objects, {{"CUBE", "", 1}, {"FLAT", "", 2}}).Finish().bytes);
+        OBJ_Handle h = Load_Obj("x.3dc");
+        ASSERT_EQ(Replace_Prim_Type(h, 22, 24), 0);
+        ASSERT_EQ(Replace_Prim_Type(h, 24, r.to), 0);
+        EXPECT_EQ(W_Get32(Node_A(h) + 4), r.changes ? r.to : 24) << "24 -> " << r.to;
     }
     ImageArea area;
     OBJ_Handle cube = Load_Cube();
@@ -353,6 +369,45 @@ TEST(ObjectTest, Mirrors)
     EXPECT_EQ(mirrored[7], -1500);
     EXPECT_EQ(mirrored[8], -1000);
     EXPECT_EQ(Mirror_Point(-1, point, out), -1);
+}
+
+TEST(ObjectTest, MirroringMatchesAWideReference)
+{
+    ImageArea area;
+    std::vector<OBJ_Handle> o = Singles(1);
+    struct Case {
+        int32_t normal[3];
+        int32_t pos[3];
+        int32_t point[3];
+        int32_t expected_z; // 0: only against the reference
+    };
+    const Case cases[] = {
+        // A float product would give 127225 for q here, one more than the wide one.
+        {{0, 0, 20000}, {0, 0, 341517}, {0, 0, 0}, 254448},
+        {{0, 0, 32768}, {0, 0, 1000}, {0, 0, 0}, 2000},
+        {{18919, 18919, 18919}, {300, -700, 1200}, {-5000, 42, 999}, 0},
+        {{0, 23170, 23170}, {-80000, 123456, -654321}, {7, 8, 9}, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.pos[2]);
+        const int32_t m[9] = {32768, 0, c.normal[0], 0, 32768, c.normal[1], 0, 0, c.normal[2]};
+        ASSERT_EQ(Set_Obj_Matrix(o[0], m), 0);
+        ASSERT_EQ(Set_Obj_Pos(o[0], c.pos), 0);
+        int32_t out[3];
+        ASSERT_EQ(Mirror_Point(o[0], c.point, out), 0);
+        int64_t dot = 0;
+        for (int i = 0; i < 3; i++) {
+            dot += int64_t(c.pos[i] - c.point[i]) * c.normal[i];
+        }
+        const float k = float(double(dot) / 1073741824.0);
+        for (int i = 0; i < 3; i++) {
+            const int32_t q = int32_t(std::trunc(double(c.normal[i]) * double(k)));
+            EXPECT_EQ(out[i], c.point[i] + 2 * q) << i;
+        }
+        if (c.expected_z != 0) {
+            EXPECT_EQ(out[2], c.expected_z);
+        }
+    }
 }
 
 TEST(ObjectTest, ScalingOneRecordAndNotItsNormals)
