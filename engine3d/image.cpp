@@ -201,15 +201,20 @@ bool Validate_Hierarchy(Checker &c)
         if (!c.add(r, 1, Record_Size, T_RECORD) || !c.named(r, 12)) {
             return false;
         }
+        // An array of no elements is never read, but its pointer is still relocated and walked past:
+        // it must still point into the data.
+        auto empty_inside = [&](uint32_t p) {
+            uint64_t at = Inner(rec0, p);
+            return p == 0 || (at >= c.data_start && at <= c.written);
+        };
         for (const ArrayField &f : Record_Arrays) {
             int32_t n = c.get(r + f.count);
             uint32_t p = c.getu(r + f.pointer);
             if (n != 0 && p == 0) {
                 return c.fail();
             }
-            if (p != 0 && n == 0) {
-                uint64_t at = Inner(rec0, p);
-                if (at < c.data_start || at > c.written) {
+            if (n == 0) {
+                if (!empty_inside(p)) {
                     return c.fail();
                 }
             } else if (p != 0) {
@@ -223,7 +228,7 @@ bool Validate_Hierarchy(Checker &c)
             uint32_t size = Prim_Face_Size(c.get(a + 4));
             int32_t n = c.get(a + 28);
             uint32_t p = c.getu(a + 32);
-            if (size == 0 || n < 0 || (n > 0 && p == 0)) {
+            if (size == 0 || n < 0 || (n > 0 && p == 0) || (n == 0 && !empty_inside(p))) {
                 c.fail();
             } else if (n > 0) {
                 c.add(Inner(rec0, p), n, size, T_FACES);
@@ -236,7 +241,7 @@ bool Validate_Hierarchy(Checker &c)
             uint32_t size = Prim_Edge_Size(c.get(a + 4));
             int32_t n = c.get(a + 8);
             uint32_t p = c.getu(a + 12);
-            if (size == 0 || n < 0 || (n > 0 && p == 0)) {
+            if (size == 0 || n < 0 || (n > 0 && p == 0) || (n == 0 && !empty_inside(p))) {
                 c.fail();
             } else if (n > 0) {
                 c.add(Inner(rec0, p), n, size, T_EDGES);

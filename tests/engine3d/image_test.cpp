@@ -220,6 +220,22 @@ TEST(ImageTest, DamagedImagesAreRefusedAndLeaveNothingBehind)
         {"a face vertex between two vertices", [] { ImageBuilder b = Cube(); b.DamageLink("faces0", 8, "verts0", 20, R); Add_X(b); }},
         {"two nodes sharing one face array", [] { ImageBuilder b = Cube(); b.DamageLink("nodeA1", 32, "faces0", 0, R); b.Damage32("nodeA1", 4, 2); Add_X(b); }},
         {"a node in two lists", [] { ImageBuilder b = Cube(); b.DamageLink("rec1", 164, "nodeA0", 0, R); Add_X(b); }},
+        {"a list-B node of no edges with a wild edge array", [] {
+            ImageBuilder b = Cube();
+            b.Damage32("nodeA1", 28, 0);
+            b.Damage32("nodeB1", 8, 0);
+            b.Damage32("nodeB1", 12, 0x7FFFFFF0);
+            Add_X(b);
+            MemFiles_Add("cube.3dm", Material_File()); // nothing else is missing
+        }},
+        {"a list-A node of no faces with a wild face array", [] {
+            ImageBuilder b = Cube();
+            b.Damage32("nodeA1", 28, 0);
+            b.Damage32("nodeB1", 8, 0);
+            b.Damage32("nodeA1", 32, 0x7FFFFFF0);
+            Add_X(b);
+            MemFiles_Add("cube.3dm", Material_File()); // nothing else is missing
+        }},
         {"a vertex pointer past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 128, 0x7FFFFFF0); Add_X(b); }},
         {"a box count past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 156, 100000); Add_X(b); }},
         {"an item pointer past the image", [] { ImageBuilder b = Cube(); b.Damage32("rec0", 136, 0x7FFFFFF0); Add_X(b); }},

@@ -1,8 +1,9 @@
 // kdev: the developers' program on the headless back-end. One command, one subcommand per job:
 //   kdev resolve <game path>...            host path of each, or "not found"
 //   kdev find <pattern>                    the directory search's matches
-//   kdev mkpack <out.bf> NAME=hostfile...  writes a pack
-//   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry
+//   kdev mkpack [--as-given] <out.bf> NAME=hostfile...  writes a pack (names upper-cased unless as given)
+//   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry,
+//                                          in the order of the pack table
 //   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -54,7 +56,7 @@ static int usage()
     std::fprintf(stderr,
                  "usage: kdev resolve <game path>...\n"
                  "       kdev find <pattern>\n"
-                 "       kdev mkpack <out.bf> NAME=hostfile...\n"
+                 "       kdev mkpack [--as-given] <out.bf> NAME=hostfile...\n"
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
                  "       kdev obj <game path of a 3D file>\n"
@@ -92,6 +94,16 @@ static int find(const char *pattern)
 
 static int mkpack(int argc, char **argv)
 {
+    // --as-given keeps the names' case; the game's own packs store them upper-cased.
+    kalder_test::PackWriterOptions options;
+    if (argc > 0 && std::strcmp(argv[0], "--as-given") == 0) {
+        options.upper_names = false;
+        argc--;
+        argv++;
+    }
+    if (argc < 1) {
+        return usage();
+    }
     std::vector<kalder_test::PackWriterEntry> entries;
     for (int i = 1; i < argc; i++) {
         const char *equals = std::strchr(argv[i], '=');
@@ -108,7 +120,7 @@ static int mkpack(int argc, char **argv)
         e.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         entries.push_back(e);
     }
-    if (!kalder_test::WritePack(argv[0], entries)) {
+    if (!kalder_test::WritePack(argv[0], entries, options)) {
         std::fprintf(stderr, "kdev: cannot write %s\n", argv[0]);
         return 1;
     }
@@ -118,9 +130,13 @@ static int mkpack(int argc, char **argv)
 static int pack(const char *path)
 {
     PACK_Open(path);
+    // Each entry by its place in the table, read through the entry itself: a stored name that is not
+    // upper case can never be found by name, yet its bytes are there.
     for (int32_t i = 0; i < PACK_Count; i++) {
-        std::string name = PACK_Table[i].name;
-        int32_t handle = FILE_Open(name.c_str(), O_RDONLY | O_BINARY);
+        PACK_Table[i].open = 1;
+        PACK_Table[i].position = 0;
+        const int32_t handle = -(i + 1);
+        FILE_Seek(handle, 0, 0);
         uint32_t hash = 2166136261u;
         uint8_t piece[1000];
         int32_t n;
@@ -141,12 +157,15 @@ static int pack(const char *path)
 // lists every record.
 static int prj(const char *folder)
 {
-    char cwd[4096];
-    if (getcwd(cwd, sizeof cwd) == nullptr) {
-        std::strcpy(cwd, ".");
+    // Mapped directly, not through a drive-map text, so that any folder name works.
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        std::fprintf(stderr, "kdev: %s is not a folder\n", folder);
+        return 1;
     }
-    std::string map = std::string("D=") + folder;
-    if (PLAT_LoadDriveMap(map.c_str(), cwd) != 1 || PLAT_SetDrive('D') != 0) {
+    test::ClearDrives();
+    test::MapDrive('D', std::filesystem::absolute(folder, error).string());
+    if (PLAT_SetDrive('D') != 0) {
         std::fprintf(stderr, "kdev: %s is not a folder\n", folder);
         return 1;
     }
@@ -267,10 +286,25 @@ static int obj(const char *path)
     return 0;
 }
 
+// Subcommands that write pictures make their folder first, with its parents, as a person expects.
+static bool make_folder(const char *folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder, error)) {
+        std::fprintf(stderr, "kdev: cannot make the folder %s\n", folder);
+        return false;
+    }
+    return true;
+}
+
 // Draws the bars at 640x480 in each pixel format, takes the screen copy as the in-game menu does
 // and writes each darkening of it as a picture to look at.
 static int blend(const char *folder)
 {
+    if (!make_folder(folder)) {
+        return 1;
+    }
     static std::vector<uint16_t> frame(640 * 480);
     SCR_Width = 640;
     SCR_Height = 480;
@@ -343,6 +377,9 @@ static int render(const char *option)
 // <folder>/<scene>.png.
 static int render_pictures(const char *folder)
 {
+    if (!make_folder(folder)) {
+        return 1;
+    }
     std::vector<std::string> names = kalder_test::GoldenSceneNames();
     for (const std::string &name : kalder_test::BenchSceneNames()) {
         names.push_back(name);
@@ -369,6 +406,9 @@ static int render_pictures(const char *folder)
 // the background black, into <folder>/<scene>.png.
 static int render_false_colour(const char *folder)
 {
+    if (!make_folder(folder)) {
+        return 1;
+    }
     for (const std::string &name : kalder_test::SceneNames()) {
         kalder_test::SceneArea area;
         if (kalder_test::LoadScene(area, name) < 0) {
