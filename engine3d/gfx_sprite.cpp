@@ -75,14 +75,15 @@ inline void ForEachPixel(const Blit &b, Op op)
 {
     const uint8_t *src_row = b.src;
     uint16_t *dst_row = b.dst;
+    const int32_t cols = b.cols, step = b.src_step;
+    const int64_t src_pitch = b.src_row, dst_pitch = SCR_Width;
     for (int32_t r = 0; r < b.rows; r++) {
         const uint8_t *s = src_row;
-        for (int32_t c = 0; c < b.cols; c++) {
+        for (int32_t c = 0; c < cols; c++, s += step) {
             op(s, dst_row + c);
-            s += b.src_step;
         }
-        src_row += b.src_row;
-        dst_row += SCR_Width;
+        src_row += src_pitch;
+        dst_row += dst_pitch;
     }
 }
 
