@@ -505,6 +505,19 @@ TEST_F(GfxSpriteTest, PixelBlenderSplitsAndPacksEachFormat)
             EXPECT_EQ(got & 0x20, 0);
         }
     }
+    // Every alpha: the pixel is the channels mixed one by one and packed again.
+    for (bool rgb555 : {false, true}) {
+        ScreenTarget format(1, 1, rgb555);
+        const int red = rgb555 ? 10 : 11, green = rgb555 ? 5 : 6;
+        for (uint32_t a = 0; a < 64; a++) {
+            for (auto [d, s] : {std::pair<uint16_t, uint16_t>{0x4A69, 0xFFE0}, {0x1234, 0x7ABC}, {0xFFFF, 0x0000}}) {
+                const auto channel = [&](int shift) { return GFX_BlendChannel(a, d >> shift & 31, s >> shift & 31) << shift; };
+                GFX_BlendAlpha = uint8_t(a);
+                EXPECT_EQ(GFX_BlendPixel16(d, s), channel(red) | channel(green) | channel(0))
+                    << (rgb555 ? "RGB555" : "RGB565") << ", alpha " << a << std::hex << ", " << d << " under " << s;
+            }
+        }
+    }
 }
 
 TEST_F(GfxSpriteTest, RedBarCoversTheTopTenRowsOfItsColumns)
