@@ -70,8 +70,8 @@ void BM_Glyphs(benchmark::State &state, uint8_t dim)
     const std::vector<Place> places = Places(kGlyphs, 8, 12);
     std::vector<GFX_BlitRecord> records;
     for (int i = 0; i < kGlyphs; i++) {
-        const SPR_Entry *glyph = &kalder_test::Glyph(kText[size_t(i) % kText.size()]).entry;
-        records.push_back({places[size_t(i)].x, places[size_t(i)].y, 0, const_cast<SPR_Entry *>(glyph)});
+        SPR_Entry *glyph = kalder_test::Glyph(kText[size_t(i) % kText.size()]).get();
+        records.push_back({places[size_t(i)].x, places[size_t(i)].y, 0, glyph});
     }
     for (auto _ : state) {
         for (const GFX_BlitRecord &r : records) {
@@ -195,7 +195,8 @@ void BM_IconsSDL(benchmark::State &state)
             const uint8_t *p = frame.pixels.data() + (y * kIconSize + x) * 2;
             const SDL_Color c = ToColour(kalder_test::TestPalette()[p[0]]);
             const uint32_t a = std::min<uint32_t>(p[1], 63) * 255 / 63;
-            static_cast<uint32_t *>(icon->pixels)[y * icon->pitch / 4 + x] = a << 24 | uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b;
+            uint32_t *row = static_cast<uint32_t *>(icon->pixels) + y * icon->pitch / 4;
+            row[x] = a << 24 | uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b;
         }
     }
     SDL_SetSurfaceBlendMode(icon, SDL_BLENDMODE_BLEND);

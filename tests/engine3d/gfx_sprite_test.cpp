@@ -74,9 +74,9 @@ void ExpectOpaqueAt(const ScreenTarget &screen, const SpriteFrame &f, int64_t x0
             if (x >= x0 && x < x0 + w && y >= y0 && y < y0 + h) {
                 want = TestPalette()[f.pixels[size_t((y - y0) * sy * f.entry.width + (x - x0) * sx)]];
             }
-            if (frame[size_t(y * screen.width() + x)] != want && wrong++ < 5) {
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << frame[size_t(y * screen.width() + x)]
-                              << ", want " << want;
+            const uint16_t got = frame[size_t(y * screen.width() + x)];
+            if (got != want && wrong++ < 5) {
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << got << ", want " << want;
             }
         }
     }
@@ -323,8 +323,10 @@ TEST_F(GfxSpriteTest, GaugeFillsFromTheBottomByLevel)
 {
     // Columns of the markers 0xFF, 0xFE, 0xFD over 40 rows; fills of 64 x 64 in index 2, 3, 4.
     SpriteFrame base(std::vector<std::string>(40, "111"), [](int x, int, uint8_t) { return uint8_t(0xFF - x); });
-    const auto fill = [](uint8_t index) { return SpriteFrame(std::vector<std::string>(64, std::string(64, char('0' + index))),
-                                                             [](int, int, uint8_t) { return uint8_t(63); }); };
+    const auto fill = [](uint8_t index) {
+        return SpriteFrame(std::vector<std::string>(64, std::string(64, char('0' + index))),
+                           [](int, int, uint8_t) { return uint8_t(63); });
+    };
     SpriteFrame f1 = fill(2), f2 = fill(3), f3 = fill(4);
     const GFX_GaugeRecord gauge{5, 3, base.get(), f1.get(), f2.get(), f3.get()};
     const uint16_t *pal = TestPalette();
@@ -460,7 +462,8 @@ TEST_F(GfxSpriteTest, ChannelBlendersAndTheProductTables)
     for (uint32_t a : alphas) {
         for (uint32_t x : values32) {
             for (uint32_t y : values32) {
-                EXPECT_EQ(GFX_BlendChannel(a, x, y), ((31 - a / 2) * x + (a / 2) * y) >> 5) << a << " " << x << " " << y;
+                EXPECT_EQ(GFX_BlendChannel(a, x, y), ((31 - a / 2) * x + (a / 2) * y) >> 5)
+                    << a << " " << x << " " << y;
             }
         }
         for (uint32_t x : values64) {
@@ -511,7 +514,9 @@ TEST_F(GfxSpriteTest, PixelBlenderSplitsAndPacksEachFormat)
         const int red = rgb555 ? 10 : 11, green = rgb555 ? 5 : 6;
         for (uint32_t a = 0; a < 64; a++) {
             for (auto [d, s] : {std::pair<uint16_t, uint16_t>{0x4A69, 0xFFE0}, {0x1234, 0x7ABC}, {0xFFFF, 0x0000}}) {
-                const auto channel = [&](int shift) { return GFX_BlendChannel(a, d >> shift & 31, s >> shift & 31) << shift; };
+                const auto channel = [&](int shift) {
+                    return GFX_BlendChannel(a, d >> shift & 31, s >> shift & 31) << shift;
+                };
                 GFX_BlendAlpha = uint8_t(a);
                 EXPECT_EQ(GFX_BlendPixel16(d, s), channel(red) | channel(green) | channel(0))
                     << (rgb555 ? "RGB555" : "RGB565") << ", alpha " << a << std::hex << ", " << d << " under " << s;
@@ -530,7 +535,8 @@ TEST_F(GfxSpriteTest, RedBarCoversTheTopTenRowsOfItsColumns)
             const int cols = std::clamp(n, 1, 320);
             for (int y = 0; y < 12; y++) {
                 for (int x = 0; x < 320; x++) {
-                    ASSERT_EQ(screen.at(x, y), x < cols && y < 10 ? 0xF800 : ScreenTarget::Pattern(x, y)) << x << ", " << y;
+                    const uint16_t want = x < cols && y < 10 ? 0xF800 : ScreenTarget::Pattern(x, y);
+                    ASSERT_EQ(screen.at(x, y), want) << x << ", " << y;
                 }
             }
             EXPECT_TRUE(screen.GuardIntact());

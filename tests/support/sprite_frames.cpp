@@ -99,7 +99,7 @@ static const std::map<char, std::array<uint8_t, 7>> &Shapes()
     return shapes;
 }
 
-const SpriteFrame &Glyph(char c, uint8_t colour)
+SpriteFrame &Glyph(char c, uint8_t colour)
 {
     static std::map<std::pair<char, uint8_t>, SpriteFrame> cache;
     if (c >= 'a' && c <= 'z') {
@@ -128,7 +128,7 @@ const SpriteFrame &Glyph(char c, uint8_t colour)
 void DrawGlyphText(int x, int y, const std::string &text, uint8_t colour, uint8_t dim)
 {
     for (char c : text) {
-        GFX_BlitRecord record{x, y, 0, const_cast<SPR_Entry *>(&Glyph(c, colour).entry)};
+        GFX_BlitRecord record{x, y, 0, Glyph(c, colour).get()};
         GFX_DrawSprite(&record, 1, 0, 0, dim);
         x += 8;
     }
@@ -262,7 +262,7 @@ void DrawSpriteSheet()
     DrawGlyphText(X(4), Y(14), "KALDER 0123456789", kPalWhite);
     DrawGlyphText(X(4), Y(28), "DIM TEXT: A-Z!?", kPalYellow, 1);
     for (int i = 0; i < 10; i++) {
-        GFX_BlitRecord record{X(164) + i * 8, Y(14), 0, const_cast<SPR_Entry *>(&Glyph("FADED TEXT"[i], kPalCyan).entry)};
+        GFX_BlitRecord record{X(164) + i * 8, Y(14), 0, Glyph("FADED TEXT"[i], kPalCyan).get()};
         GFX_DrawSpriteFaded(&record, 2, 0, 0);
     }
     Draw(s.icon, X(4), Y(44), GFX_BLIT_ALPHA);

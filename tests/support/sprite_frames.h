@@ -55,7 +55,7 @@ struct SpriteFrame {
 
 // The glyph of a character (digits, upper-case letters, space and . , : - ! ? / + = %; lower case
 // maps to upper case, anything else to a blank): an 8 x 12 cell, the glyph in the colour index given.
-const SpriteFrame &Glyph(char c, uint8_t colour = kPalWhite);
+SpriteFrame &Glyph(char c, uint8_t colour = kPalWhite);
 
 // Draws text with its top-left corner at (x, y), one 8-pixel cell a character, in plain mode.
 void DrawGlyphText(int x, int y, const std::string &text, uint8_t colour = kPalWhite, uint8_t dim = 0);
@@ -65,7 +65,10 @@ void DrawGlyphText(int x, int y, const std::string &text, uint8_t colour = kPalW
 // alpha 63, blue at alpha 40, green at alpha 63) read through the base's palette.
 struct GaugeFrames {
     SpriteFrame base, fill1, fill2, fill3;
-    GFX_GaugeRecord Record(int32_t x, int32_t y) const { return {x, y, &base.entry, &fill1.entry, &fill2.entry, &fill3.entry}; }
+    GFX_GaugeRecord Record(int32_t x, int32_t y) const
+    {
+        return {x, y, &base.entry, &fill1.entry, &fill2.entry, &fill3.entry};
+    }
 };
 GaugeFrames MakeGauge();
 
