@@ -7,6 +7,8 @@
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
+//   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
+//                                          RGB555: <folder>/sprites-{640x480,320x200}-{565,555}.png
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <cinttypes>
@@ -30,12 +32,15 @@
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/view.h"
+#include "interface/spr.h"
 #include "plat/files.h"
 #include "plat/test.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
 #include "tests/support/scenes.h"
+#include "tests/support/screen_target.h"
 #include "tests/support/span_recorder.h"
+#include "tests/support/sprite_frames.h"
 #include "tests/support/testcard.h"
 #include "world/prj.h"
 
@@ -61,7 +66,8 @@ static int usage()
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
                  "       kdev render --false-colour <folder>\n"
-                 "       kdev blend <folder>\n");
+                 "       kdev blend <folder>\n"
+                 "       kdev sprites <folder>\n");
     return 2;
 }
 
@@ -299,6 +305,27 @@ static int blend(const char *folder)
     return 0;
 }
 
+// Draws the sprite blitters' demonstration sheet at two screen sizes in each pixel format.
+static int sprites(const char *folder)
+{
+    BLEND_BuildTables();
+    const int sizes[][2] = {{640, 480}, {320, 200}};
+    for (auto [width, height] : sizes) {
+        for (bool rgb555 : {false, true}) {
+            kalder_test::ScreenTarget screen(width, height, rgb555);
+            kalder_test::DrawSpriteSheet();
+            const std::string path = std::string(folder) + "/sprites-" + std::to_string(width) + "x" +
+                                     std::to_string(height) + (rgb555 ? "-555" : "-565") + ".png";
+            if (!kalder_test::WritePng16(path, screen.pixels(), width, height, rgb555)) {
+                std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+                return 1;
+            }
+            std::printf("%s\n", path.c_str());
+        }
+    }
+    return 0;
+}
+
 // Renders the named test scenes from a camera that flies through them, and prints per frame what the
 // pipeline counted and how much of the frame heap it took.
 static int render(const char *option)
@@ -422,6 +449,9 @@ int main(int argc, char **argv)
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
+    }
+    if (command == "sprites" && argc == 3) {
+        return sprites(argv[2]);
     }
     return usage();
 }
