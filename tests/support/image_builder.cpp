@@ -450,6 +450,17 @@ ImageBuilder MaterialImage(const ColourRow &row, const std::function<uint8_t(int
 
 // ---- Kinds 4 and 6 -----------------------------------------------------------------------------
 
+// The order of a channel's keys by time; keys of one time keep the order they were given in.
+template <typename Key> static std::vector<size_t> By_Time(const std::vector<Key> &keys)
+{
+    std::vector<size_t> order(keys.size());
+    for (size_t k = 0; k < order.size(); k++) {
+        order[k] = k;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t c) { return keys[a].first < keys[c].first; });
+    return order;
+}
+
 ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
 {
     ImageBuilder b(kind);
@@ -458,10 +469,7 @@ ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
     b.Section("table", 4 + 4 * tracks.size());
     b.Put32("table", 0, int32_t(tracks.size()));
     for (size_t i = 0; i < tracks.size(); i++) {
-        TrackSpec t = tracks[i];
-        auto by_time = [](const auto &a, const auto &c) { return a.first < c.first; };
-        std::sort(t.rotations.begin(), t.rotations.end(), by_time);
-        std::sort(t.positions.begin(), t.positions.end(), by_time);
+        const TrackSpec &t = tracks[i];
         const std::string track = N("track", i), rot = N("rot", i), pos = N("pos", i);
         b.Section(track, 20);
         b.Section(rot, rot_size * t.rotations.size());
@@ -479,16 +487,37 @@ ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
         b.Put32(track, 8, int32_t(t.positions.size()));
         b.Link(track, 12, rot, 0, Convention::Base20);
         b.Link(track, 16, pos, 0, Convention::Base20);
-        for (size_t k = 0; k < t.rotations.size(); k++) {
-            b.Put32(rot, rot_size * uint32_t(k), t.rotations[k].first);
-            for (int c = 0; c < 4; c++) {
-                b.Put32(rot, rot_size * uint32_t(k) + 4 + 4 * uint32_t(c), t.rotations[k].second[size_t(c)]);
+        auto put_words = [&](const std::string &section, uint32_t at, const int32_t *words, int n) {
+            for (int c = 0; c < n; c++) {
+                b.Put32(section, at + 4 * uint32_t(c), words[c]);
+            }
+        };
+        auto put_float = [&](const std::string &section, uint32_t at, float f) { b.PutBytes(section, at, &f, 4); };
+        const std::vector<size_t> rot_order = By_Time(t.rotations), pos_order = By_Time(t.positions);
+        for (size_t k = 0; k < rot_order.size(); k++) {
+            const size_t from = rot_order[k];
+            const uint32_t at = rot_size * uint32_t(k);
+            b.Put32(rot, at, t.rotations[from].first);
+            put_words(rot, at + 4, t.rotations[from].second.data(), 4);
+            if (spline && from < t.rotation_splines.size()) {
+                const RotSpline &s = t.rotation_splines[from];
+                put_float(rot, at + 20, s.ease_a);
+                put_float(rot, at + 24, s.ease_b);
+                put_words(rot, at + 28, s.control_a.data(), 4);
+                put_words(rot, at + 44, s.control_b.data(), 4);
             }
         }
-        for (size_t k = 0; k < t.positions.size(); k++) {
-            b.Put32(pos, pos_size * uint32_t(k), t.positions[k].first);
-            for (int c = 0; c < 3; c++) {
-                b.Put32(pos, pos_size * uint32_t(k) + 4 + 4 * uint32_t(c), t.positions[k].second[size_t(c)]);
+        for (size_t k = 0; k < pos_order.size(); k++) {
+            const size_t from = pos_order[k];
+            const uint32_t at = pos_size * uint32_t(k);
+            b.Put32(pos, at, t.positions[from].first);
+            put_words(pos, at + 4, t.positions[from].second.data(), 3);
+            if (spline && from < t.position_splines.size()) {
+                const PosSpline &s = t.position_splines[from];
+                put_float(pos, at + 16, s.ease_a);
+                put_float(pos, at + 20, s.ease_b);
+                put_words(pos, at + 24, s.tangent_b.data(), 3); // tangent B is stored first
+                put_words(pos, at + 36, s.tangent_a.data(), 3);
             }
         }
     }
