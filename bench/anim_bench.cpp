@@ -88,39 +88,33 @@ Skeleton &The_Skeleton()
     return s;
 }
 
-void Per_Node(benchmark::State &state) { state.SetItemsProcessed(int64_t(state.iterations()) * Nodes); }
+// Runs one pose of the skeleton per iteration at frames that step through the tracks, and counts nodes.
+template <typename Pose> void Per_Node(benchmark::State &state, Pose pose)
+{
+    int32_t f = 0;
+    for (auto _ : state) {
+        pose(f);
+        f = (f + 7) % Frames;
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * Nodes);
+}
 
 void Anim_Linear(benchmark::State &state)
 {
     Skeleton &s = The_Skeleton();
-    int32_t f = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(Anim_Apply(s.body, s.walk + f, s.walk + f + 1, 100, 0));
-        f = (f + 7) % Frames;
-    }
-    Per_Node(state);
+    Per_Node(state, [&](int32_t f) { benchmark::DoNotOptimize(Anim_Apply(s.body, s.walk + f, s.walk + f + 1, 100, 0)); });
 }
 
 void Anim_Blend(benchmark::State &state)
 {
     Skeleton &s = The_Skeleton();
-    int32_t f = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(Anim_Apply(s.body, s.walk + f, s.run + (Frames - f), 100, 0));
-        f = (f + 7) % Frames;
-    }
-    Per_Node(state);
+    Per_Node(state, [&](int32_t f) { benchmark::DoNotOptimize(Anim_Apply(s.body, s.walk + f, s.run + (Frames - f), 100, 0)); });
 }
 
 void Anim_Spline(benchmark::State &state)
 {
     Skeleton &s = The_Skeleton();
-    int32_t f = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(Anim_Apply_Ext(s.body, s.spline + f, s.spline + f + 1, 100, 0));
-        f = (f + 7) % Frames;
-    }
-    Per_Node(state);
+    Per_Node(state, [&](int32_t f) { benchmark::DoNotOptimize(Anim_Apply_Ext(s.body, s.spline + f, s.spline + f + 1, 100, 0)); });
 }
 
 #ifdef KALDER_HAVE_GLM
@@ -180,8 +174,7 @@ void Glm_Linear(benchmark::State &state)
 {
     static const std::vector<Float_Track> walk = Float_Tracks(0);
     std::vector<Float_Pose> &poses = Float_Poses();
-    int32_t f = 0;
-    for (auto _ : state) {
+    Per_Node(state, [&](int32_t f) {
         const float time = float(f) + 100.0f / 256.0f;
         for (int n = 0; n < Nodes; n++) {
             glm::quat q;
@@ -189,17 +182,14 @@ void Glm_Linear(benchmark::State &state)
             poses[size_t(n)].m = glm::mat3_cast(q);
         }
         benchmark::ClobberMemory();
-        f = (f + 7) % Frames;
-    }
-    Per_Node(state);
+    });
 }
 
 void Glm_Blend(benchmark::State &state)
 {
     static const std::vector<Float_Track> walk = Float_Tracks(0), run = Float_Tracks(1);
     std::vector<Float_Pose> &poses = Float_Poses();
-    int32_t f = 0;
-    for (auto _ : state) {
+    Per_Node(state, [&](int32_t f) {
         for (int n = 0; n < Nodes; n++) {
             glm::quat qa, qb;
             glm::vec3 pa, pb;
@@ -209,9 +199,7 @@ void Glm_Blend(benchmark::State &state)
             poses[size_t(n)].p = glm::mix(pa, pb, 100.0f / 256.0f);
         }
         benchmark::ClobberMemory();
-        f = (f + 7) % Frames;
-    }
-    Per_Node(state);
+    });
 }
 
 // Squad between the keys with the keys as their own controls, and a Hermite curve for positions.
@@ -220,8 +208,7 @@ void Glm_Spline(benchmark::State &state)
     static const std::vector<Float_Track> walk = Float_Tracks(0);
     std::vector<Float_Pose> &poses = Float_Poses();
     const glm::vec3 tangent(40.0f, -40.0f, 10.0f);
-    int32_t f = 0;
-    for (auto _ : state) {
+    Per_Node(state, [&](int32_t f) {
         const float time = float(f) + 100.0f / 256.0f;
         for (int n = 0; n < Nodes; n++) {
             const Float_Track &t = walk[size_t(n)];
@@ -232,9 +219,7 @@ void Glm_Spline(benchmark::State &state)
             poses[size_t(n)].p = glm::hermite(t.positions[hi - 1], tangent, t.positions[hi], tangent, u);
         }
         benchmark::ClobberMemory();
-        f = (f + 7) % Frames;
-    }
-    Per_Node(state);
+    });
 }
 #endif
 

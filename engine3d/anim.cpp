@@ -101,18 +101,6 @@ Pick Pick_Frame(const Channel &c, int32_t f)
     return {hi, Clamp(w, 0, 256), false};
 }
 
-void Rotation_At(const Channel &c, const Pick &p, int32_t *q)
-{
-    if (p.whole) {
-        c.value(p.hi, q, 4);
-        return;
-    }
-    int32_t q0[4], q1[4];
-    c.value(p.hi - 1, q0, 4);
-    c.value(p.hi, q1, 4);
-    Quat_Slerp(q0, q1, p.w, q);
-}
-
 // (a x (256 - w) + b x w) >> 8 per component, in 64 bits so that no coordinate overflows.
 void Mix(const int32_t *a, const int32_t *b, int32_t w, int32_t *out, int n)
 {
@@ -121,16 +109,22 @@ void Mix(const int32_t *a, const int32_t *b, int32_t w, int32_t *out, int n)
     }
 }
 
-void Position_At(const Channel &c, const Pick &p, int32_t *v)
+// A channel's value at a pick: a key as it stands, or between two keys the slerp of rotations
+// (n = 4 words) or the mix of positions (n = 3).
+void Value_At(const Channel &c, const Pick &p, int32_t *out, int n)
 {
     if (p.whole) {
-        c.value(p.hi, v, 3);
+        c.value(p.hi, out, n);
         return;
     }
-    int32_t p0[3], p1[3];
-    c.value(p.hi - 1, p0, 3);
-    c.value(p.hi, p1, 3);
-    Mix(p0, p1, p.w, v, 3);
+    int32_t a[4], b[4];
+    c.value(p.hi - 1, a, n);
+    c.value(p.hi, b, n);
+    if (n == 4) {
+        Quat_Slerp(a, b, p.w, out);
+    } else {
+        Mix(a, b, p.w, out, n);
+    }
 }
 
 void Set_Rotation(Addr record, const int32_t *q)
@@ -151,13 +145,13 @@ void Linear(Addr record, Addr track, float t, int32_t flags, uint32_t rot_stride
     Channel r = Rotations(track, rot_stride);
     if (Rotations_Wanted(r, flags)) {
         int32_t q[4];
-        Rotation_At(r, Pick_Time(r, t), q);
+        Value_At(r, Pick_Time(r, t), q, 4);
         Set_Rotation(record, q);
     }
     Channel p = Positions(track, pos_stride);
     if (Positions_Wanted(p, flags)) {
         int32_t v[3];
-        Position_At(p, Pick_Time(p, t), v);
+        Value_At(p, Pick_Time(p, t), v, 3);
         Set_Position(record, v);
     }
 }
@@ -172,12 +166,7 @@ bool Pose_B(const Channel &c, int32_t f, int32_t *out, int n)
         c.value(0, out, n);
         return true;
     }
-    Pick p = Pick_Frame(c, f);
-    if (n == 4) {
-        Rotation_At(c, p, out);
-    } else {
-        Position_At(c, p, out);
-    }
+    Value_At(c, Pick_Frame(c, f), out, n);
     return true;
 }
 
@@ -190,7 +179,7 @@ void Blend(Addr record, Addr track_a, Addr track_b, int32_t fa, int32_t fb, floa
     if (Rotations_Wanted(ra, flags)) {
         int32_t qa[4], qb[4], q[4];
         if (Pose_B(Rotations(track_b, rot_stride), fb, qb, 4)) {
-            Rotation_At(ra, Pick_Frame(ra, fa), qa);
+            Value_At(ra, Pick_Frame(ra, fa), qa, 4);
             Quat_Slerp(qa, qb, h, q);
             Set_Rotation(record, q);
         }
@@ -199,7 +188,7 @@ void Blend(Addr record, Addr track_a, Addr track_b, int32_t fa, int32_t fb, floa
     if (Positions_Wanted(pa, flags)) {
         int32_t va[3], vb[3], v[3];
         if (Pose_B(Positions(track_b, pos_stride), fb, vb, 3)) {
-            Position_At(pa, Pick_Frame(pa, fa), va);
+            Value_At(pa, Pick_Frame(pa, fa), va, 3);
             Mix(va, vb, h, v, 3);
             Set_Position(record, v);
         }
@@ -215,6 +204,56 @@ float Segment_U(const Channel &c, int32_t hi, float t)
 
 // The Hermite basis, rows applied to (p0, p1, T0, T1).
 constexpr float Hermite[16] = {2, -2, 1, 1, -3, 3, -2, -1, 0, 0, 1, 0, 1, 0, 0, 0};
+
+// u of the segment ending at key hi, eased by the end zone of key hi - 1 and the start zone of key hi.
+float Eased_U(const Channel &c, int32_t hi, float t, uint32_t ease_a, uint32_t ease_b)
+{
+    return Anim_Ease(Segment_U(c, hi, t), c.word_f(hi - 1, ease_a), c.word_f(hi, ease_b));
+}
+
+// A spline channel's value at time t: a key as it stands, or the segment's curve toward key hi.
+template <typename Curve> void Spline_At(const Channel &c, float t, int32_t *out, int n, Curve curve)
+{
+    Pick p = Pick_Time(c, t);
+    if (p.whole) {
+        c.value(p.hi, out, n);
+    } else {
+        curve(p.hi);
+    }
+}
+
+// The rotation of a spline segment: the keys' slerp and the controls' slerp, met by the spherical
+// quadrangle's weight 2w(1 - w/256).
+void Quadrangle(const Channel &c, int32_t hi, float u, int32_t *q)
+{
+    int32_t w = Clamp(trunc_i32(u * 256.0f), 0, 256);
+    int32_t q0[4], q1[4], a[4], b[4], q_keys[4], q_controls[4];
+    c.value(hi - 1, q0, 4);
+    c.value(hi, q1, 4);
+    std::memcpy(a, c.key(hi - 1) + RS_Control_A, 16);
+    std::memcpy(b, c.key(hi) + RS_Control_B, 16);
+    Quat_Slerp(q0, q1, w, q_keys);
+    Quat_Slerp(a, b, w, q_controls);
+    Quat_Slerp(q_keys, q_controls, w * (512 - 2 * w) / 256, q);
+}
+
+// The position of a spline segment: per axis s . (H x (p0, p1, T0, T1)) with s = (u^3, u^2, u, 1),
+// T0 the start key's tangent A and T1 the end key's tangent B.
+void Hermite_Curve(const Channel &c, int32_t hi, float u, int32_t *v)
+{
+    const float s[4] = {u * u * u, u * u, u, 1.0f};
+    int32_t p0[3], p1[3], t0[3], t1[3];
+    c.value(hi - 1, p0, 3);
+    c.value(hi, p1, 3);
+    std::memcpy(t0, c.key(hi - 1) + PS_Tangent_A, 12);
+    std::memcpy(t1, c.key(hi) + PS_Tangent_B, 12);
+    for (int axis = 0; axis < 3; axis++) {
+        const float g[4] = {float(p0[axis]), float(p1[axis]), float(t0[axis]), float(t1[axis])};
+        float h[4];
+        Mat4_Vec4_Mul_F(Hermite, g, h);
+        v[axis] = trunc_i32(Quat_Dot_F(s, h));
+    }
+}
 
 using Track_Routine = void (*)(Addr, Addr, float, int32_t);
 using Blend_Routine = void (*)(Addr, Addr, Addr, int32_t, int32_t, float, int32_t);
@@ -381,45 +420,13 @@ void Anim_Track_Spline(Addr record, Addr track, float t, int32_t flags)
     Channel r = Rotations(track, sizeof(OBJ_RotKeySpline));
     if (Rotations_Wanted(r, flags)) {
         int32_t q[4];
-        Pick p = Pick_Time(r, t);
-        if (p.whole) {
-            r.value(p.hi, q, 4);
-        } else {
-            float u = Anim_Ease(Segment_U(r, p.hi, t), r.word_f(p.hi - 1, RS_Ease_A), r.word_f(p.hi, RS_Ease_B));
-            int32_t w = Clamp(trunc_i32(u * 256.0f), 0, 256);
-            int32_t q0[4], q1[4], a[4], b[4], q_keys[4], q_controls[4];
-            r.value(p.hi - 1, q0, 4);
-            r.value(p.hi, q1, 4);
-            std::memcpy(a, r.key(p.hi - 1) + RS_Control_A, 16);
-            std::memcpy(b, r.key(p.hi) + RS_Control_B, 16);
-            Quat_Slerp(q0, q1, w, q_keys);
-            Quat_Slerp(a, b, w, q_controls);
-            // The spherical quadrangle: the two slerps meet by 2w(1 - w/256).
-            Quat_Slerp(q_keys, q_controls, w * (512 - 2 * w) / 256, q);
-        }
+        Spline_At(r, t, q, 4, [&](int32_t hi) { Quadrangle(r, hi, Eased_U(r, hi, t, RS_Ease_A, RS_Ease_B), q); });
         Set_Rotation(record, q);
     }
     Channel c = Positions(track, sizeof(OBJ_PosKeySpline));
     if (Positions_Wanted(c, flags)) {
         int32_t v[3];
-        Pick p = Pick_Time(c, t);
-        if (p.whole) {
-            c.value(p.hi, v, 3);
-        } else {
-            float u = Anim_Ease(Segment_U(c, p.hi, t), c.word_f(p.hi - 1, PS_Ease_A), c.word_f(p.hi, PS_Ease_B));
-            const float s[4] = {u * u * u, u * u, u, 1.0f};
-            int32_t p0[3], p1[3], t0[3], t1[3];
-            c.value(p.hi - 1, p0, 3);
-            c.value(p.hi, p1, 3);
-            std::memcpy(t0, c.key(p.hi - 1) + PS_Tangent_A, 12);
-            std::memcpy(t1, c.key(p.hi) + PS_Tangent_B, 12);
-            for (int axis = 0; axis < 3; axis++) {
-                const float g[4] = {float(p0[axis]), float(p1[axis]), float(t0[axis]), float(t1[axis])};
-                float h[4];
-                Mat4_Vec4_Mul_F(Hermite, g, h);
-                v[axis] = trunc_i32(Quat_Dot_F(s, h));
-            }
-        }
+        Spline_At(c, t, v, 3, [&](int32_t hi) { Hermite_Curve(c, hi, Eased_U(c, hi, t, PS_Ease_A, PS_Ease_B), v); });
         Set_Position(record, v);
     }
 }

@@ -493,33 +493,32 @@ ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
             }
         };
         auto put_float = [&](const std::string &section, uint32_t at, float f) { b.PutBytes(section, at, &f, 4); };
-        const std::vector<size_t> rot_order = By_Time(t.rotations), pos_order = By_Time(t.positions);
-        for (size_t k = 0; k < rot_order.size(); k++) {
-            const size_t from = rot_order[k];
-            const uint32_t at = rot_size * uint32_t(k);
-            b.Put32(rot, at, t.rotations[from].first);
-            put_words(rot, at + 4, t.rotations[from].second.data(), 4);
-            if (spline && from < t.rotation_splines.size()) {
-                const RotSpline &s = t.rotation_splines[from];
-                put_float(rot, at + 20, s.ease_a);
-                put_float(rot, at + 24, s.ease_b);
-                put_words(rot, at + 28, s.control_a.data(), 4);
-                put_words(rot, at + 44, s.control_b.data(), 4);
+        // Keys in time order, each followed by its spline fields in a kind-6 image.
+        auto put_keys = [&](const std::string &section, uint32_t size, const auto &keys, const auto &splines, int words,
+                            auto put_spline) {
+            const std::vector<size_t> order = By_Time(keys);
+            for (size_t k = 0; k < order.size(); k++) {
+                const size_t from = order[k];
+                const uint32_t at = size * uint32_t(k);
+                b.Put32(section, at, keys[from].first);
+                put_words(section, at + 4, keys[from].second.data(), words);
+                if (spline && from < splines.size()) {
+                    put_spline(at, splines[from]);
+                }
             }
-        }
-        for (size_t k = 0; k < pos_order.size(); k++) {
-            const size_t from = pos_order[k];
-            const uint32_t at = pos_size * uint32_t(k);
-            b.Put32(pos, at, t.positions[from].first);
-            put_words(pos, at + 4, t.positions[from].second.data(), 3);
-            if (spline && from < t.position_splines.size()) {
-                const PosSpline &s = t.position_splines[from];
-                put_float(pos, at + 16, s.ease_a);
-                put_float(pos, at + 20, s.ease_b);
-                put_words(pos, at + 24, s.tangent_b.data(), 3); // tangent B is stored first
-                put_words(pos, at + 36, s.tangent_a.data(), 3);
-            }
-        }
+        };
+        put_keys(rot, rot_size, t.rotations, t.rotation_splines, 4, [&](uint32_t at, const RotSpline &s) {
+            put_float(rot, at + 20, s.ease_a);
+            put_float(rot, at + 24, s.ease_b);
+            put_words(rot, at + 28, s.control_a.data(), 4);
+            put_words(rot, at + 44, s.control_b.data(), 4);
+        });
+        put_keys(pos, pos_size, t.positions, t.position_splines, 3, [&](uint32_t at, const PosSpline &s) {
+            put_float(pos, at + 16, s.ease_a);
+            put_float(pos, at + 20, s.ease_b);
+            put_words(pos, at + 24, s.tangent_b.data(), 3); // tangent B is stored first
+            put_words(pos, at + 36, s.tangent_a.data(), 3);
+        });
     }
     return b;
 }
