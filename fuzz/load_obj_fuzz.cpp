@@ -1,10 +1,14 @@
 // Fuzzes the 3D image loader: the input is a .3DC file (any kind). A loaded image is then walked,
 // cloned, linked, scaled and deleted, with the free remainder of the area poisoned while it is read.
+// Animation tracks that load pose a four-record object, alone and blended with a valid animation of
+// their kind; record tables serve as morph frames.
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
+#include "engine3d/anim.h"
 #include "engine3d/image.h"
+#include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
 #include "engine3d/view.h"
@@ -28,6 +32,56 @@ namespace {
 
 constexpr size_t Area_Size = 2 << 20;
 alignas(16) uint8_t Area[Area_Size];
+
+// The four-record object and a valid animation of each kind, loaded before the input.
+struct Fixtures {
+    std::vector<uint8_t> object, tracks, splines;
+};
+
+const Fixtures &Fixture_Files()
+{
+    static const Fixtures f = [] {
+        using namespace kalder_test;
+        std::vector<ObjectSpec> objects(4);
+        for (int i = 0; i < 4; i++) {
+            objects[size_t(i)].name = "N" + std::to_string(i);
+            objects[size_t(i)].parent = i - 1;
+        }
+        objects[3].vertices = {{1, 2, 3}, {4, 5, 6}};
+        TrackSpec track{{{0, {0, 0, 0, 0x8000}}, {40, {0, 0x5A82, 0, 0x5A82}}}, {{5, {1, 2, 3}}, {30000, {-7, 8, 9}}}};
+        track.rotation_splines = {{0.5f, 0.25f, {0, 0, 0, 0x8000}, {0, 0x4000, 0, 0x6EDA}}};
+        track.position_splines = {{0.25f, 0.5f, {10, 0, 0}, {0, 10, 0}}, {0.1f, 0.9f, {0, 0, 10}, {5, 5, 5}}};
+        return Fixtures{HierarchyImage(objects, {}).Finish().bytes, TrackImage(4, {track, track, track}).Finish().bytes,
+                        TrackImage(6, {track, track}).Finish().bytes};
+    }();
+    return f;
+}
+
+// Every call of the animation on the loaded tracks h, against the valid table of the same kind.
+void Animate(OBJ_Handle object, OBJ_Handle h, OBJ_Handle valid, bool spline)
+{
+    static const int32_t frames[] = {0, 1, 30000, 65535};
+    static const int32_t blends[] = {0, 100, 256};
+    static const int32_t flags[] = {0, 0x40, 0xC0};
+    auto apply = spline ? Anim_Apply_Ext : Anim_Apply;
+    for (int32_t fc : frames) {
+        for (int32_t fd : frames) {
+            for (int32_t b : blends) {
+                for (int32_t f : flags) {
+                    apply(object, h + fc, h + fd, b, f);
+                    apply(object, h + fc, valid + fd, b, f);
+                    apply(object, valid + fc, h + fd, b, f);
+                }
+            }
+        }
+    }
+    // The other kind's call refuses the table.
+    (spline ? Anim_Apply : Anim_Apply_Ext)(object, h, h, 128, 0);
+    int32_t turn[9];
+    Mat_Rotate(100, 200, 300, turn);
+    Rotate_Track(h, turn);
+    Anim_Apply(object, h + 7, h + 9, 50, 0);
+}
 
 void Touch(void *item) { static_cast<volatile uint8_t *>(item)[7]; }
 
@@ -65,9 +119,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         kalder_test::MemFiles_SetAnyMaterial(material);
         Set_File_Source(kalder_test::MemFileSource);
         std::snprintf(Material_Dir, sizeof Material_Dir, "%s", "D:\\DATA\\3DC\\");
+        const Fixtures &f = Fixture_Files();
+        kalder_test::MemFiles_Add("OBJECT.3DC", f.object);
+        kalder_test::MemFiles_Add("TRACKS.3DA", f.tracks);
+        kalder_test::MemFiles_Add("SPLINES.3DA", f.splines);
+        const OBJ_Handle object = Load_Obj("OBJECT.3DC"), tracks = Load_Obj("TRACKS.3DA"), splines = Load_Obj("SPLINES.3DA");
         OBJ_Handle h = Load_Obj("FUZZ.3DC");
         if (h != -1) {
             KALDER_POISON(Area + Mem_libre, Area_Size - Mem_libre);
+            const int32_t kind = Get_Obj_Kind(h);
+            if (kind == 4 || kind == 6) {
+                Animate(object, h, kind == 4 ? tracks : splines, kind == 6);
+            } else if (kind == 2) {
+                Morph_Obj(object + 3, h, h + 1, 100, 0);
+                Morph_Obj(object + 3, h + 1, h, 255, 2);
+                Morph_Obj_Towards(object + 3, h, 128, 0);
+            } else if (kind == 1) {
+                Anim_Apply(h, tracks, tracks + 9, 128, 0);
+                Anim_Apply_Ext(h, splines + 3, splines + 2, 200, 0x40);
+            }
             Walk(h);
             KALDER_UNPOISON(Area + Mem_libre, Area_Size - Mem_libre);
             OBJ_Handle copy = Clone_Obj(h);

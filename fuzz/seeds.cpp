@@ -1,4 +1,5 @@
 // fuzz_seeds <folder>: writes the seeds of every harness, made by the fixture writers.
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -44,6 +45,23 @@ static bool write_image_seeds(const fs::path &dir)
     seeds.push_back({"material", MaterialImage([](int r, int i) { return uint16_t(r * 256 + i); })});
     seeds.push_back({"tracks", TrackImage(4, {track, track})});
     seeds.push_back({"splines", TrackImage(6, {track})});
+    TrackSpec eased = track;
+    eased.rotations.push_back({25, {0x4000, 0, 0, 0x6EDA}});
+    eased.rotation_splines = {{0.5f, 0.25f, {0, 0, 0x4000, 0x6EDA}, {0x5A82, 0, 0, 0x5A82}},
+                              {0.75f, 0.75f, {0, 0x8000, 0, 0}, {0, 0, 0, -0x8000}},
+                              {0.1f, 0.0f, {0, 0, 0, 0x8000}, {0, 0, 0, 0x8000}}};
+    eased.position_splines = {{0.3f, 0.6f, {100, -200, 300}, {-5, 5, -5}}, {0.0f, 0.9f, {7, 8, 9}, {1000, 0, -1000}}};
+    seeds.push_back({"splines-eased", TrackImage(6, {eased, track})});
+    TrackSpec odd = eased;
+    odd.rotation_splines[0].ease_a = std::nanf("");
+    odd.rotation_splines[1].ease_b = -3.0f;
+    odd.position_splines[0].ease_a = 1e30f;
+    odd.position_splines[1].ease_b = -1e30f;
+    seeds.push_back({"splines-odd-ease", TrackImage(6, {odd})});
+    const TrackSpec late{{{30000, {0, 0, 0, 0x8000}}, {30000, {0, 0, 0x4000, 0x4000}}, {65535, {0, 0x8000, 0, 0}}},
+                         {{65535, {2000000000, -2000000000, 5}}, {65535, {-2000000000, 2000000000, 6}}}};
+    seeds.push_back({"tracks-late-equal-times", TrackImage(4, {late, track, late})});
+    seeds.push_back({"morph-frames", RecordImage({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}})});
     seeds.push_back({"mesh", mesh()});
     auto damaged = [&](const char *name, ImageBuilder b, auto damage) {
         damage(b);
@@ -86,6 +104,8 @@ static bool write_image_seeds(const fs::path &dir)
     damaged("node-name-no-nul", cube(), [](ImageBuilder &b) { b.DamageBytes("nodeA0", 12, std::vector<uint8_t>(16, 'A')); });
     damaged("mesh-word-past", mesh(), [](ImageBuilder &b) { b.Damage32("body", 20, 100000); });
     damaged("material-short", MaterialImage([](int, int) { return uint16_t(0); }), [](ImageBuilder &b) { b.TruncateAt(8 + 98323); });
+    damaged("tracks-unsorted", TrackImage(4, {eased}), [](ImageBuilder &b) { b.Damage32("rot0", 20, -50); });
+    damaged("splines-unsorted", TrackImage(6, {eased}), [](ImageBuilder &b) { b.Damage32("pos0", 48, -0x7FFFFFFF); });
     for (const auto &seed : seeds) {
         if (!write(dir, seed.first, seed.second.Finish().bytes)) {
             return false;

@@ -450,6 +450,17 @@ ImageBuilder MaterialImage(const ColourRow &row, const std::function<uint8_t(int
 
 // ---- Kinds 4 and 6 -----------------------------------------------------------------------------
 
+// The order of a channel's keys by time; keys of one time keep the order they were given in.
+template <typename Key> static std::vector<size_t> By_Time(const std::vector<Key> &keys)
+{
+    std::vector<size_t> order(keys.size());
+    for (size_t k = 0; k < order.size(); k++) {
+        order[k] = k;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t c) { return keys[a].first < keys[c].first; });
+    return order;
+}
+
 ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
 {
     ImageBuilder b(kind);
@@ -458,10 +469,7 @@ ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
     b.Section("table", 4 + 4 * tracks.size());
     b.Put32("table", 0, int32_t(tracks.size()));
     for (size_t i = 0; i < tracks.size(); i++) {
-        TrackSpec t = tracks[i];
-        auto by_time = [](const auto &a, const auto &c) { return a.first < c.first; };
-        std::sort(t.rotations.begin(), t.rotations.end(), by_time);
-        std::sort(t.positions.begin(), t.positions.end(), by_time);
+        const TrackSpec &t = tracks[i];
         const std::string track = N("track", i), rot = N("rot", i), pos = N("pos", i);
         b.Section(track, 20);
         b.Section(rot, rot_size * t.rotations.size());
@@ -479,18 +487,38 @@ ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
         b.Put32(track, 8, int32_t(t.positions.size()));
         b.Link(track, 12, rot, 0, Convention::Base20);
         b.Link(track, 16, pos, 0, Convention::Base20);
-        for (size_t k = 0; k < t.rotations.size(); k++) {
-            b.Put32(rot, rot_size * uint32_t(k), t.rotations[k].first);
-            for (int c = 0; c < 4; c++) {
-                b.Put32(rot, rot_size * uint32_t(k) + 4 + 4 * uint32_t(c), t.rotations[k].second[size_t(c)]);
+        auto put_words = [&](const std::string &section, uint32_t at, const int32_t *words, int n) {
+            for (int c = 0; c < n; c++) {
+                b.Put32(section, at + 4 * uint32_t(c), words[c]);
             }
-        }
-        for (size_t k = 0; k < t.positions.size(); k++) {
-            b.Put32(pos, pos_size * uint32_t(k), t.positions[k].first);
-            for (int c = 0; c < 3; c++) {
-                b.Put32(pos, pos_size * uint32_t(k) + 4 + 4 * uint32_t(c), t.positions[k].second[size_t(c)]);
+        };
+        auto put_float = [&](const std::string &section, uint32_t at, float f) { b.PutBytes(section, at, &f, 4); };
+        // Keys in time order, each followed by its spline fields in a kind-6 image.
+        auto put_keys = [&](const std::string &section, uint32_t size, const auto &keys, const auto &splines, int words,
+                            auto put_spline) {
+            const std::vector<size_t> order = By_Time(keys);
+            for (size_t k = 0; k < order.size(); k++) {
+                const size_t from = order[k];
+                const uint32_t at = size * uint32_t(k);
+                b.Put32(section, at, keys[from].first);
+                put_words(section, at + 4, keys[from].second.data(), words);
+                if (spline && from < splines.size()) {
+                    put_spline(at, splines[from]);
+                }
             }
-        }
+        };
+        put_keys(rot, rot_size, t.rotations, t.rotation_splines, 4, [&](uint32_t at, const RotSpline &s) {
+            put_float(rot, at + 20, s.ease_a);
+            put_float(rot, at + 24, s.ease_b);
+            put_words(rot, at + 28, s.control_a.data(), 4);
+            put_words(rot, at + 44, s.control_b.data(), 4);
+        });
+        put_keys(pos, pos_size, t.positions, t.position_splines, 3, [&](uint32_t at, const PosSpline &s) {
+            put_float(pos, at + 16, s.ease_a);
+            put_float(pos, at + 20, s.ease_b);
+            put_words(pos, at + 24, s.tangent_b.data(), 3); // tangent B is stored first
+            put_words(pos, at + 36, s.tangent_a.data(), 3);
+        });
     }
     return b;
 }

@@ -123,11 +123,27 @@ ImageBuilder MaterialImage(const ColourRow &row, const std::function<uint8_t(int
 
 // ---- Kinds 4 and 6: animation tracks (.3DA) ----------------------------------------------------
 
-struct TrackSpec {
-    std::vector<std::pair<int32_t, std::array<int32_t, 4>>> rotations; // time, quaternion
-    std::vector<std::pair<int32_t, Vec3>> positions;                   // time, position
+using Quat = std::array<int32_t, 4>;
+
+// The spline fields of a kind-6 key.
+struct RotSpline {
+    float ease_a = 0, ease_b = 0;
+    Quat control_a{}, control_b{};
 };
-// Sections: "table", "track<i>", "rot<i>", "pos<i>".
+struct PosSpline {
+    float ease_a = 0, ease_b = 0;
+    Vec3 tangent_a{}, tangent_b{};
+};
+
+struct TrackSpec {
+    std::vector<std::pair<int32_t, Quat>> rotations; // time, quaternion
+    std::vector<std::pair<int32_t, Vec3>> positions; // time, position
+    // Kind 6: the spline fields of the keys above, in the same order; keys without one have them 0.
+    std::vector<RotSpline> rotation_splines = {};
+    std::vector<PosSpline> position_splines = {};
+};
+// Keys are sorted by time (keys of one time keep their order). Sections: "table", "track<i>", "rot<i>",
+// "pos<i>".
 ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks);
 
 // ---- Kind 2: record tables ---------------------------------------------------------------------

@@ -1,8 +1,11 @@
 // Named test scenes (see scenes.h).
 #include "tests/support/scenes.h"
 
+#include <cmath>
 #include <cstdio>
 
+#include "engine3d/image.h"
+#include "engine3d/object.h"
 #include "engine3d/view.h"
 #include "tests/support/mem_file_source.h"
 
@@ -12,7 +15,7 @@ std::vector<std::string> SceneNames() { return {"cubes", "floor"}; }
 
 std::vector<std::string> GoldenSceneNames()
 {
-    return {"rectangle", "flat-cube", "textured-cube", "receding-floor", "translucent-quad", "empty"};
+    return {"rectangle", "flat-cube", "textured-cube", "receding-floor", "translucent-quad", "empty", "arm"};
 }
 
 std::vector<std::string> BenchSceneNames()
@@ -60,6 +63,19 @@ static Mesh CubeFace(const Mesh &cube, size_t face)
     return m;
 }
 
+// A segment of the arm: a box 48 wide and deep and `length` long, from its joint at the origin up
+// (toward -y) to its far end, where the next segment's joint is.
+static Mesh Segment(int32_t length)
+{
+    Mesh m = CubeMesh(64);
+    for (Vec3 &v : m.vertices) {
+        v = {v[0] * 3 / 8, (v[1] - 64) * length / 128, v[2] * 3 / 8};
+    }
+    return m;
+}
+
+constexpr int32_t Upper_Length = 110, Fore_Length = 100, Hand_Length = 60;
+
 static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects, std::vector<MaterialSpec> &materials)
 {
     const Vec3 cube_at{-200, -140, 800};
@@ -85,6 +101,12 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
         objects.push_back(Textured("TexCube", cube_at, CubeMesh(cube_size), 2));
         objects.push_back(Textured("Glass", {0, 0, 0}, WallMesh(-150, 150, -150, 50, 600, 1, 1), -3));
     } else if (name == "empty") {
+    } else if (name == "arm") {
+        objects.push_back(Textured("Upper", {0, 180, 900}, Segment(Upper_Length), 2));
+        objects.push_back(Textured("Fore", {0, -Upper_Length, 0}, Segment(Fore_Length), 2));
+        objects.back().parent = 1;
+        objects.push_back(Textured("Hand", {0, -Fore_Length, 0}, Segment(Hand_Length), 2));
+        objects.back().parent = 2;
     } else if (name == "s1-flat") {
         objects.push_back(Flat("Wall", {0, 0, 0}, WallMesh(-1200, 1200, -900, 900, 1500, 25, 20), 0x4A69, materials));
     } else if (name == "s2-affine") {
@@ -187,6 +209,69 @@ OBJ_Handle LoadRectangle(SceneArea &area, int32_t x0, int32_t y0, int32_t x1, in
 {
     AddMaterials();
     return area.Load("rect.3dc", RectangleImage(x0, y0, x1, y1, colour));
+}
+
+// A turn of that many degrees about the view axis, 1.0 = 0x8000.
+static Quat Turn_Z(double degrees)
+{
+    const double half = degrees * 3.14159265358979323846 / 360.0;
+    return {0, 0, int32_t(std::lround(std::sin(half) * 32768.0)), int32_t(std::lround(std::cos(half) * 32768.0))};
+}
+
+std::vector<TrackSpec> ArmTracks(const std::string &name)
+{
+    std::vector<TrackSpec> tracks(4);
+    if (name == "wave") {
+        tracks[1].rotations = {{0, Turn_Z(0)}, {7, Turn_Z(25)}, {19, Turn_Z(-20)}, {30, Turn_Z(10)}};
+        tracks[1].positions = {{0, {0, 180, 900}}, {13, {0, 150, 900}}, {30, {0, 190, 900}}};
+        tracks[2].rotations = {{0, Turn_Z(0)}, {11, Turn_Z(40)}, {19, Turn_Z(10)}, {30, Turn_Z(-35)}};
+        tracks[3].rotations = {{0, Turn_Z(0)}, {5, Turn_Z(-30)}, {19, Turn_Z(30)}, {30, Turn_Z(0)}};
+    } else if (name == "reach") {
+        const double upper[] = {0, -35, -60, 0}, fore[] = {0, -50, -20, 0}, hand[] = {0, 20, -40, 0};
+        const int32_t times[] = {0, 9, 23, 40};
+        const double *angles[] = {upper, fore, hand};
+        for (size_t t = 1; t < 4; t++) {
+            for (size_t k = 0; k < 4; k++) {
+                const double a = angles[t - 1][k];
+                tracks[t].rotations.push_back({times[k], Turn_Z(a)});
+                tracks[t].rotation_splines.push_back({0.25f, 0.125f, Turn_Z(a + 8), Turn_Z(a - 8)});
+            }
+        }
+        tracks[1].positions = {{0, {0, 180, 900}}, {23, {60, 150, 900}}, {40, {0, 180, 900}}};
+        tracks[1].position_splines = {{0, 0, {40, 0, 0}, {0, 0, 0}}, {0.5f, 0.5f, {0, 30, 0}, {0, -30, 0}},
+                                      {0, 0, {0, 0, 0}, {-40, 0, 0}}};
+    }
+    return tracks;
+}
+
+OBJ_Handle LoadArmAnimation(const std::string &name, int32_t kind)
+{
+    const std::string file = name + ".3da";
+    MemFiles_Add(file, TrackImage(kind, ArmTracks(name)).Finish().bytes);
+    return Load_Obj(file.c_str());
+}
+
+int32_t LoadArmPoses(SceneArea &area, OBJ_Handle arms[3])
+{
+    OBJ_Handle arm = LoadScene(area, "arm");
+    std::vector<ObjectSpec> places(4);
+    places[0].name = "places";
+    for (int k = 0; k < 3; k++) {
+        places[size_t(k) + 1].name = "Place" + std::to_string(k);
+        places[size_t(k) + 1].parent = 0;
+        places[size_t(k) + 1].position = {-250 + 250 * k, 0, 0};
+    }
+    OBJ_Handle placed = area.Load("places.3dc", HierarchyImage(places, {}));
+    if (arm < 0 || placed < 0 || Unlink_Obj(arm) != 0) {
+        return -1;
+    }
+    for (int k = 0; k < 3; k++) {
+        arms[k] = Clone_Obj(arm);
+        if (arms[k] < 0 || Link_Obj(arms[k], placed + 1 + k) != 0) {
+            return -1;
+        }
+    }
+    return 0;
 }
 
 } // namespace kalder_test

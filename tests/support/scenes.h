@@ -7,7 +7,8 @@
 //   "textured-cube": a type-2 cube with the fixture texture;
 //   "receding-floor": a type-3 grid with the fixture texture, reaching behind the camera;
 //   "translucent-quad": a type -3 quad over the textured cube;
-//   "empty": nothing but the root.
+//   "empty": nothing but the root;
+//   "arm": a root with three jointed segments (textured boxes) standing up from (0, 180, 900).
 // The benchmark scenes, at the game's 640 x 480 view:
 //   "s1-flat": 1,000 flat triangles; "s2-affine": 10,000 affine textured triangles;
 //   "s3-perspective": a perspective floor and walls, all in front of the near plane; "s4-layers": four overlapping opaque layers;
@@ -39,5 +40,16 @@ void SetGoldenView();
 // and colour + 5000) with their corners at depth focal, so that they project onto whole pixels.
 ImageBuilder RectangleImage(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour);
 OBJ_Handle LoadRectangle(SceneArea &area, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour);
+
+// The arm's animations, one track per record of the "arm" scene (root, upper, fore, hand), with keys
+// at uneven times: "wave" (rotations about the view axis, and the upper segment's position) and
+// "reach" (the same with eases, control quaternions and tangents). Either kind can be written; kind 4
+// leaves the spline fields out.
+std::vector<TrackSpec> ArmTracks(const std::string &name);
+// Adds "<name>.3da" of that kind and loads it; -1 on failure.
+OBJ_Handle LoadArmAnimation(const std::string &name, int32_t kind);
+// "arm-poses": three clones of the arm under three parents placed 250 apart across the view (left to
+// right), the loaded arm itself unlinked. Sets the golden view; -1 on failure.
+int32_t LoadArmPoses(SceneArea &area, OBJ_Handle arms[3]);
 
 } // namespace kalder_test

@@ -5,6 +5,10 @@
 //   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry
 //   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
+//   kdev render --anim <folder>            the arm scene at nine blends b = 0, 32, ..., 256 between keys 7
+//                                          and 19 of its wave (<folder>/arm-wave-<b>.png), and posed by nine
+//                                          blends from the wave's frame 13 to the reach's frame 23
+//                                          (<folder>/arm-blend-<b>.png)
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 //   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
@@ -26,6 +30,7 @@
 #include "core/pack.h"
 #include "core/scr.h"
 #include "core/sys.h"
+#include "engine3d/anim.h"
 #include "engine3d/image.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
@@ -66,6 +71,7 @@ static int usage()
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
                  "       kdev render --false-colour <folder>\n"
+                 "       kdev render --anim <folder>\n"
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n");
     return 2;
@@ -415,6 +421,37 @@ static int render_false_colour(const char *folder)
     return 0;
 }
 
+// The arm posed by its animations: in time between two keys of one table, and blended between two.
+static int render_anim(const char *folder)
+{
+    kalder_test::SceneArea area;
+    const OBJ_Handle arm = kalder_test::LoadScene(area, "arm");
+    const OBJ_Handle wave = kalder_test::LoadArmAnimation("wave", 4);
+    const OBJ_Handle reach = kalder_test::LoadArmAnimation("reach", 4);
+    if (arm < 0 || wave < 0 || reach < 0) {
+        std::fprintf(stderr, "kdev: the arm or its animations do not load\n");
+        return 1;
+    }
+    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+    const struct {
+        const char *name;
+        OBJ_Handle c, d;
+    } series[] = {{"wave", wave + 7, wave + 19}, {"blend", wave + 13, reach + 23}};
+    for (const auto &s : series) {
+        for (int32_t b = 0; b <= 256; b += 32) {
+            Anim_Apply(arm, s.c, s.d, b, 0);
+            Render_Frame(frame.data());
+            const std::string path = std::string(folder) + "/arm-" + s.name + "-" + std::to_string(b) + ".png";
+            if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+                std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+                return 1;
+            }
+            std::printf("%s\n", path.c_str());
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -446,6 +483,9 @@ int main(int argc, char **argv)
     }
     if (command == "render" && argc == 4 && std::strcmp(argv[2], "--false-colour") == 0) {
         return render_false_colour(argv[3]);
+    }
+    if (command == "render" && argc == 4 && std::strcmp(argv[2], "--anim") == 0) {
+        return render_anim(argv[3]);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
