@@ -330,6 +330,54 @@ TEST(Lighting, GlossFollowsTheMirroredRay)
     }
 }
 
+// Faces that the near plane cuts are replaced by new ones in the frame heap; those are lit in their
+// place, flat and per corner.
+TEST(Lighting, FacesMadeByNearClippingAreLit)
+{
+    for (int32_t type : {2, 22}) {
+        SCOPED_TRACE(type);
+        SceneArea area;
+        ObjectSpec root;
+        root.name = "R";
+        // A floor below the eye from behind the camera to 1000 ahead, a light just above its middle.
+        ObjectSpec floor = MeshObject("F", 0, {0, 0, 0}, GridMesh(-300, 300, -200, 1000, 200, 1, 1), type, "FIXT");
+        MemFiles_Add("fixt.3dm", FixtureMaterialFile());
+        const ImageBuilder image = HierarchyImage({root, floor}, {{"FIXT", "FIXT", 0}});
+        const ImageFile file = image.Finish();
+        const OBJ_Handle h = area.Load("floor.3dc", image);
+        ASSERT_GE(h, 0);
+        const Addr r = SceneArea::Record(h + 1);
+        const Addr normals = W_GetAddr(r + offsetof(OBJ_Record, vnormals));
+        for (int32_t i = 0; i < W_Get32(r + offsetof(OBJ_Record, vnormal_count)); i++) {
+            const int32_t up[3] = {0, -32768, 0};
+            std::memcpy(W_Ptr(normals + 16 * Addr(i)), up, sizeof up);
+        }
+        const int32_t position[3] = {0, 100, 300};
+        Attach_Light(Add_Light(position, kIdentity, LIGHT_POINT, 400, 2000, 31), h + 1);
+        std::vector<uint16_t> frame(640 * 480);
+        Render_Frame(frame.data());
+        ASSERT_GT(nb_faces_clipped, 0);
+        const Addr faces = SceneArea::At(h, file, "faces1");
+        const Addr node = W_GetAddr(SceneArea::Record(h + 1) + offsetof(OBJ_Record, prims_a));
+        int made = 0;
+        for (Addr f = W_GetAddr(node + offsetof(OBJ_PrimNode, face_chain)); f != 0; f = W_GetAddr(f + offsetof(OBJ_Face, next))) {
+            if (f >= faces && f < faces + 2 * sizeof(OBJ_Face)) {
+                continue; // a stored face
+            }
+            made++;
+            const uint8_t *fp = W_Ptr(f);
+            if (type == 2) {
+                EXPECT_GT(fp[offsetof(OBJ_Face, light)], 0);
+            } else {
+                for (int k = 0; k < 3; k++) {
+                    EXPECT_GT(fp[offsetof(OBJ_Face, corner_light) + size_t(k)], 0) << "corner " << k;
+                }
+            }
+        }
+        EXPECT_GT(made, 0);
+    }
+}
+
 // An object without lights keeps the levels it holds, from its file or from the last lit frame.
 TEST(Lighting, AnObjectWithoutLightsKeepsItsLevels)
 {
