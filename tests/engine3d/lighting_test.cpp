@@ -177,6 +177,40 @@ TEST(Lighting, FlatLevelsFollowDistanceFacingAndFalloff)
     }
 }
 
+// Light lists as a damaged file may hold them: indices outside the table are skipped, a count above 8
+// reads the 8 entries, a negative count is no light at all, and attaching to such a list does nothing.
+TEST(Lighting, DamagedLightListsReadOnlyTheirValidEntries)
+{
+    struct Case {
+        int32_t count;
+        std::array<uint8_t, 8> list;
+        int level; // slot 0 gives 21, slot 1 gives 21 + 15 -> 31 with slot 0
+        int32_t count_after_attach;
+    };
+    const Case cases[] = {
+        {3, {200, 0, 255, 0, 0, 0, 0, 0}, 21, 4},
+        {1000, {100, 101, 0, 102, 103, 104, 105, 106}, 21, 1000},
+        {9, {0, 1, 100, 100, 100, 100, 100, 100}, 31, 9},
+        {-3, {0, 0, 0, 0, 0, 0, 0, 0}, 0x77, -3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.count);
+        Wall wall(2);
+        ASSERT_GE(wall.h, 0);
+        wall.Light({1, {0, 0, -300}, 0, 1000, 31, {}}, kCentre);
+        wall.Light({1, {300, 400, -300}, 2000, 3000, 31, {}}, kCentre);
+        const Addr r = SceneArea::Record(wall.h + 1);
+        W_Set32(r + offsetof(OBJ_Record, light_count), c.count);
+        std::memcpy(W_Ptr(r + offsetof(OBJ_Record, lights)), c.list.data(), 8);
+        wall.Face(0)[64] = 0x77;
+        wall.Render();
+        EXPECT_EQ(wall.Level(0), c.level);
+        EXPECT_EQ(Attach_Light(1, wall.h + 1), 0);
+        EXPECT_EQ(W_Get32(r + offsetof(OBJ_Record, light_count)), c.count_after_attach);
+        EXPECT_EQ(Detach_Light(1, wall.h + 1), 0);
+    }
+}
+
 // The light's position and direction in the frame of an object under a turned, moved parent: the
 // exact products, truncated toward zero. Negative coordinates make a floor or a ">> 15" differ.
 TEST(Lighting, LightsAreBroughtIntoTheObjectsFrameTruncatedTowardZero)
