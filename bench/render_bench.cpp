@@ -1,7 +1,8 @@
 // The render on built scenes.
 // - The scene pass alone (walk, per-object pipeline, near clipping) on "floor" and a 20,000-triangle
 //   grid: the geometry stage's own figures, with no peer.
-// - Whole frames of the benchmark scenes S1-S6 at 640 x 480, one thread: ours (Render_Frame with the
+// - Whole frames of the benchmark scenes S1-S7 at 640 x 480, one thread (S7 lit per corner by four
+//   point lights, the peers lighting the same triangles their own way): ours (Render_Frame with the
 //   rasteriser and the span routines) against SDL's software renderer and OSMesa (softpipe and
 //   llvmpipe, each in a child process of its own) on the same triangles, when they are built in. After the runs a table per scene gives ms per frame, Mpixels/s, frame-heap bytes, the
 //   peer's ratio and the coverage comparison. `--png DIR` writes every renderer's frame.
@@ -102,7 +103,30 @@ struct Tri {
     float x[3], y[3], z[3], u[3], v[3];
     uint16_t colour;
     bool textured, translucent;
+    // Lit scenes: camera-space vertex normals, and the peers' own per-vertex light (0..1), computed
+    // outside the timing for SDL; GL computes its own from the normals.
+    bool lit;
+    float normal[3][3];
+    float light[3];
 };
+
+// A point light's diffuse share at a camera-space point with a unit normal: the facing cosine times
+// the same linear falloff as ours, times intensity / 31.
+float Peer_Light(const std::vector<SceneLight> &lights, const float *p, const float *n)
+{
+    float sum = 0;
+    for (const SceneLight &l : lights) {
+        const float d[3] = {float(l.position[0]) - p[0], float(l.position[1]) - p[1], float(l.position[2]) - p[2]};
+        const float dist = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        if (l.type != 1 || dist >= float(l.outer) || dist <= 0) {
+            continue;
+        }
+        const float facing = (d[0] * n[0] + d[1] * n[1] + d[2] * n[2]) / dist;
+        const float falloff = dist <= float(l.inner) ? 1.0f : (float(l.outer) - dist) / float(l.outer);
+        sum += std::max(facing, 0.0f) * falloff * float(l.intensity) / 31.0f;
+    }
+    return std::min(sum, 1.0f);
+}
 
 struct SceneResult {
     int32_t triangles = 0;
@@ -124,6 +148,7 @@ std::vector<Tri> SceneTriangles(const std::string &name)
     std::vector<ObjectSpec> objects;
     std::vector<MaterialSpec> materials;
     SceneSpecs(name, objects, materials);
+    const std::vector<SceneLight> lights = SceneLights(name);
     std::vector<Tri> tris;
     for (size_t o = 1; o < objects.size(); o++) {
         const ObjectSpec &obj = objects[o];
@@ -146,6 +171,14 @@ std::vector<Tri> SceneTriangles(const std::string &name)
                     t.u[k] = float(obj.face_uvs[f][size_t(2 * k)]) / 65536.0f;
                     t.v[k] = float(obj.face_uvs[f][size_t(2 * k + 1)]) / 65536.0f;
                 }
+                // The image's vertex normals: each vertex's direction from its object's origin.
+                const float length = std::sqrt(float(p[0]) * float(p[0]) + float(p[1]) * float(p[1]) + float(p[2]) * float(p[2]));
+                for (int i = 0; i < 3; i++) {
+                    t.normal[k][i] = length > 0 ? float(p[size_t(i)]) / length : 0.0f;
+                }
+                const float at[3] = {x, y, z};
+                t.lit = !lights.empty();
+                t.light[k] = t.lit ? Peer_Light(lights, at, t.normal[k]) : 1.0f;
             }
             // Front faces turn counter-clockwise on the screen, which is clockwise in y-down sums.
             const float area = (t.x[1] - t.x[0]) * (t.y[2] - t.y[0]) - (t.x[2] - t.x[0]) * (t.y[1] - t.y[0]);
@@ -269,7 +302,8 @@ struct SdlPeer {
                 if (white) {
                     v.color = {255, 255, 255, 255};
                 } else if (tri.textured) {
-                    v.color = {255, 255, 255, uint8_t(tri.translucent ? 128 : 255)};
+                    const uint8_t c = uint8_t(255.0f * tri.light[i]);
+                    v.color = {c, c, c, uint8_t(tri.translucent ? 128 : 255)};
                 } else {
                     v.color = {r, g, b, 255};
                 }
@@ -373,6 +407,31 @@ struct MesaPeer {
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, texels.data());
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }
+    // GL's fixed-function lighting for a lit scene: one point light each, diffuse only, with linear
+    // attenuation, in eye space (GL's y and z turned from ours).
+    void Set_Lights(const std::vector<SceneLight> &lights)
+    {
+        lit = !lights.empty();
+        const float none[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
+        glMaterialfv(GL_FRONT, GL_AMBIENT, none);
+        glMaterialfv(GL_FRONT, GL_DIFFUSE, white);
+        for (size_t i = 0; i < lights.size() && i < 8; i++) {
+            const SceneLight &l = lights[i];
+            const GLenum id = GLenum(GL_LIGHT0 + i);
+            const float position[4] = {float(l.position[0]), -float(l.position[1]), -float(l.position[2]), 1};
+            const float k = float(l.intensity) / 31.0f;
+            const float diffuse[4] = {k, k, k, 1};
+            glLightfv(id, GL_POSITION, position);
+            glLightfv(id, GL_DIFFUSE, diffuse);
+            glLightfv(id, GL_AMBIENT, none);
+            glLightfv(id, GL_SPECULAR, none);
+            glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
+            glLightf(id, GL_LINEAR_ATTENUATION, 2.0f / float(l.outer));
+            glEnable(id);
+        }
+    }
+    bool lit = false;
     ~MesaPeer()
     {
         if (context != nullptr) {
@@ -391,6 +450,11 @@ struct MesaPeer {
                 glEnable(GL_BLEND);
                 glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
                 glDepthMask(GL_FALSE);
+            }
+            if (lit && !white) {
+                glEnable(GL_LIGHTING);
+            } else {
+                glDisable(GL_LIGHTING);
             }
             for (int textured = 0; textured < 2; textured++) {
                 if (textured != 0 && !white) {
@@ -416,6 +480,7 @@ struct MesaPeer {
                         const float x = (t.x[k] - float(OBJ_View.centre_x)) * t.z[k] / OBJ_View.focal_x;
                         const float y = (t.y[k] - float(OBJ_View.centre_y)) * t.z[k] / OBJ_View.focal_y;
                         glTexCoord2f(t.u[k] / 256.0f, t.v[k] / 256.0f);
+                        glNormal3f(t.normal[k][0], -t.normal[k][1], -t.normal[k][2]);
                         glVertex3f(x, -y, -t.z[k]);
                     }
                 }
@@ -426,6 +491,7 @@ struct MesaPeer {
                 glDepthMask(GL_TRUE);
             }
         }
+        glDisable(GL_LIGHTING);
         glFinish();
     }
     bool Covered(size_t i) const
@@ -448,6 +514,9 @@ int MesaChild(const char *path)
         SceneArea area(kArea);
         const std::vector<Tri> tris = SceneTriangles(name);
         MesaPeer mesa;
+        if (mesa.context != nullptr) {
+            mesa.Set_Lights(SceneLights(name));
+        }
         double ms = -1;
         std::vector<uint8_t> mask(kPixels, 0);
         if (mesa.context != nullptr) {
@@ -539,7 +608,8 @@ void PrintCoverage(const char *peer_name, const std::vector<uint8_t> &ours_mask,
 void PrintTable(const char *png_dir)
 {
     std::printf("\nWhole frames at %dx%d, one thread. SDL2: software renderer, far to near, no depth test. "
-                "OSMesa: RGB565 (RGBA where marked), depth test, back faces culled.\n",
+                "OSMesa: RGB565 (RGBA where marked), depth test, back faces culled. Lit scenes: SDL2 with vertex "
+                "colours computed outside the timing, OSMesa with GL's per-vertex point lights.\n",
                 kWidth, kHeight);
     for (const std::string &name : BenchSceneNames()) {
         auto it = Results.find(name);

@@ -311,6 +311,12 @@ int32_t Fix_Dot_Trunc(const int32_t *a, const int32_t *b, int32_t base)
     return q < INT32_MIN || q > INT32_MAX ? INT32_MIN : int32_t(q);
 }
 
+int32_t Fix_Dot_Trunc(const int32_t *a, const int64_t *b)
+{
+    __int128 q = (__int128(a[0]) * b[0] + __int128(a[1]) * b[1] + __int128(a[2]) * b[2]) / 32768;
+    return q < INT32_MIN || q > INT32_MAX ? INT32_MIN : int32_t(q);
+}
+
 void Vec_Lerp(const int32_t *a, const int32_t *b, int32_t t, int32_t *out)
 {
     for (int i = 0; i < 3; i++) {

@@ -1,5 +1,6 @@
 // Scenes rendered through the whole pipeline, the rasteriser and the span routines: exact golden
-// frames, the same frames from the row-by-row pass, the empty scene, and the rectangle oracle.
+// frames, the same frames from the row-by-row pass, the lit scenes, the empty scene, and the rectangle
+// oracle.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -37,6 +38,16 @@ TEST(RenderGolden, EachSceneMatchesItsGoldenAndTheRowByRowPass)
         EXPECT_TRUE(MatchesGolden("render-" + name, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false));
         EXPECT_TRUE(Render(1) == frame) << "the row-by-row pass draws another frame";
     }
+}
+
+// The spheres' point light on its circle, a quarter turn on: lit from the right.
+TEST(RenderGolden, TheOrbitingLightMatchesItsGolden)
+{
+    SceneArea area;
+    ASSERT_GE(LoadScene(area, "lit-spheres"), 0);
+    PlaceOrbitLight(4);
+    const std::vector<uint16_t> frame = Render(0);
+    EXPECT_TRUE(MatchesGolden("render-light-orbit-4", frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false));
 }
 
 TEST(RenderGolden, AnEmptySceneIsTheClearColour)

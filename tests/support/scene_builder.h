@@ -32,6 +32,13 @@ Mesh GridMesh(int32_t x0, int32_t x1, int32_t z0, int32_t z1, int32_t y, int nx,
 // each cell mapped over the whole texture.
 Mesh WallMesh(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t z, int nx, int ny);
 
+// A UV sphere of radius r around the origin, faces outward: `rings` bands from pole to pole, each of
+// `segments` cells (the polar bands of one triangle per cell); the texture wraps it once.
+Mesh SphereMesh(int32_t r, int rings, int segments);
+
+// The mesh turned by `angle` (0..4095 a turn) about the y axis, then by `tilt` about the x axis.
+Mesh TurnedMesh(const Mesh &mesh, int32_t angle, int32_t tilt);
+
 // An object of a scene from a mesh: name, parent index, position, primitive type and material.
 ObjectSpec MeshObject(const std::string &name, int parent, const Vec3 &position, const Mesh &mesh, int32_t type,
                       const std::string &material);

@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "engine3d/image.h"
+#include "engine3d/lights.h"
+#include "engine3d/maths.h"
 #include "engine3d/object.h"
 #include "engine3d/view.h"
 #include "tests/support/mem_file_source.h"
@@ -15,12 +17,13 @@ std::vector<std::string> SceneNames() { return {"cubes", "floor"}; }
 
 std::vector<std::string> GoldenSceneNames()
 {
-    return {"rectangle", "flat-cube", "textured-cube", "receding-floor", "translucent-quad", "empty", "arm"};
+    return {"rectangle", "flat-cube", "textured-cube", "receding-floor", "translucent-quad", "empty", "arm",
+            "lit-cubes", "lit-spheres"};
 }
 
 std::vector<std::string> BenchSceneNames()
 {
-    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small"};
+    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small", "s7-lit"};
 }
 
 static bool IsGolden(const std::string &name)
@@ -107,6 +110,13 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
         objects.back().parent = 1;
         objects.push_back(Textured("Hand", {0, -Fore_Length, 0}, Segment(Hand_Length), 2));
         objects.back().parent = 2;
+    } else if (name == "lit-cubes") {
+        objects.push_back(Textured("Floor", {0, 0, 0}, GridMesh(-700, 700, 500, 1900, 160, 10, 10), 2));
+        objects.push_back(Flat("FlatCube", {-190, 70, 950}, TurnedMesh(CubeMesh(90), 400, 0), 0x18E3, materials));
+        objects.push_back(Textured("TexCube", {190, 70, 1100}, TurnedMesh(CubeMesh(90), -400, 0), 2));
+    } else if (name == "lit-spheres") {
+        objects.push_back(Textured("Smooth", {-170, 0, 900}, SphereMesh(130, 10, 12), 22));
+        objects.push_back(Textured("Glossy", {170, 0, 900}, SphereMesh(130, 10, 12), 30));
     } else if (name == "s1-flat") {
         objects.push_back(Flat("Wall", {0, 0, 0}, WallMesh(-1200, 1200, -900, 900, 1500, 25, 20), 0x4A69, materials));
     } else if (name == "s2-affine") {
@@ -137,8 +147,75 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
             objects.push_back(Textured("Layer" + std::to_string(k), {0, 0, 0},
                                        WallMesh(-1200, 1200, -900, 900, 1500 + 10 * k, 50, 50), 2));
         }
+    } else if (name == "s7-lit") {
+        // Vertex normals point from the object's origin, behind the wall: they fan out towards the camera.
+        objects.push_back(Textured("Lit", {0, 0, 1900}, WallMesh(-1200, 1200, -900, 900, -400, 100, 100), 22));
     } else {
         objects.clear();
+    }
+}
+
+std::vector<SceneLight> SceneLights(const std::string &name)
+{
+    if (name == "lit-cubes") {
+        return {{1, {0, -120, 800}, {0, 0, 0}, 0, 1100, 31}};
+    }
+    if (name == "lit-spheres") {
+        return {{1, {0, -250, 650}, {0, 0, 0}, 150, 1200, 31}, {2, {-800, -800, 0}, {1, 1, 1}, 0, 3000, 14}};
+    }
+    if (name == "s7-lit") {
+        std::vector<SceneLight> lights;
+        for (int k = 0; k < 4; k++) {
+            lights.push_back({1, {(k & 1) ? 600 : -600, (k & 2) ? 450 : -450, 1100}, {0, 0, 0}, 0, 1500, 20});
+        }
+        return lights;
+    }
+    return {};
+}
+
+void DirectedMatrix(const Vec3 &direction, int32_t *m)
+{
+    auto unit = [](double x, double y, double z, double *out) {
+        const double l = std::sqrt(x * x + y * y + z * z);
+        out[0] = x / l;
+        out[1] = y / l;
+        out[2] = z / l;
+    };
+    double d[3], x[3], y[3];
+    unit(direction[0], direction[1], direction[2], d);
+    // x = up x d, with up the y axis unless d runs along it.
+    const bool vertical = std::fabs(d[1]) > 0.9;
+    const double up[3] = {vertical ? 1.0 : 0.0, vertical ? 0.0 : 1.0, 0.0};
+    unit(up[1] * d[2] - up[2] * d[1], up[2] * d[0] - up[0] * d[2], up[0] * d[1] - up[1] * d[0], x);
+    unit(d[1] * x[2] - d[2] * x[1], d[2] * x[0] - d[0] * x[2], d[0] * x[1] - d[1] * x[0], y);
+    for (int i = 0; i < 3; i++) {
+        m[3 * i] = int32_t(x[i] * 32768.0);
+        m[3 * i + 1] = int32_t(y[i] * 32768.0);
+        m[3 * i + 2] = int32_t(d[i] * 32768.0);
+    }
+}
+
+void PlaceOrbitLight(int32_t frame)
+{
+    constexpr double pi = 3.14159265358979323846;
+    const double a = 2 * pi * frame / kLightOrbitFrames;
+    const int32_t position[3] = {int32_t(std::lround(450 * std::sin(a))), -200, int32_t(std::lround(900 - 450 * std::cos(a)))};
+    Set_Light_Pos(0, position);
+}
+
+// Adds the scene's lights and attaches each to every object below the root.
+static void AddSceneLights(const std::string &name, OBJ_Handle scene)
+{
+    for (const SceneLight &l : SceneLights(name)) {
+        int32_t m[9];
+        Mat_Identity(m);
+        if (l.type == 2) {
+            DirectedMatrix(l.direction, m);
+        }
+        const int32_t slot = Add_Light(l.position.data(), m, l.type, l.inner, l.outer, l.intensity);
+        for (int32_t i = 1; i < Get_Obj_Count(scene); i++) {
+            Attach_Light(slot, scene + i);
+        }
     }
 }
 
@@ -202,7 +279,11 @@ OBJ_Handle LoadScene(SceneArea &area, const std::string &name)
         return -1;
     }
     AddMaterials();
-    return area.Load(name + ".3dc", image);
+    const OBJ_Handle h = area.Load(name + ".3dc", image);
+    if (h >= 0) {
+        AddSceneLights(name, h);
+    }
+    return h;
 }
 
 OBJ_Handle LoadRectangle(SceneArea &area, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour)

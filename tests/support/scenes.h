@@ -9,11 +9,15 @@
 //   "translucent-quad": a type -3 quad over the textured cube;
 //   "empty": nothing but the root;
 //   "arm": a root with three jointed segments (textured boxes) standing up from (0, 180, 900).
+//   "lit-cubes": a flat type-1 cube and a textured type-2 cube over a type-2 floor, one point light;
+//   "lit-spheres": two smooth spheres of 216 faces, type 22 and type 30, a point and a directed light.
 // The benchmark scenes, at the game's 640 x 480 view:
 //   "s1-flat": 1,000 flat triangles; "s2-affine": 10,000 affine textured triangles;
 //   "s3-perspective": a perspective floor and walls, all in front of the near plane; "s4-layers": four overlapping opaque layers;
 //   "s5-translucent": translucent -3 layers over an opaque backdrop;
-//   "s6-small": 20,000 small triangles of about 50 pixels each.
+//   "s6-small": 20,000 small triangles of about 50 pixels each;
+//   "s7-lit": a 20,000-triangle type-22 mesh facing the camera, lit per corner by four point lights.
+// Lit scenes add their lights to the light table when they load and attach them to every object.
 #pragma once
 #include <string>
 #include <vector>
@@ -33,6 +37,21 @@ ImageBuilder SceneImage(const std::string &name);
 // Adds the scene's files (its materials too) and loads it under the root camera; -1 for an unknown
 // name or a failed load. A golden scene sets its 320 x 240 view first.
 OBJ_Handle LoadScene(SceneArea &area, const std::string &name);
+
+// A light of a scene, in the root camera's frame; `direction` makes a directed light's matrix.
+struct SceneLight {
+    int32_t type;
+    Vec3 position;
+    Vec3 direction;
+    int32_t inner, outer, intensity;
+};
+std::vector<SceneLight> SceneLights(const std::string &name);
+// A matrix whose third column is the direction (scaled to 0x8000), the other two completing a frame.
+void DirectedMatrix(const Vec3 &direction, int32_t *m);
+// The lit scenes' point light circles the spheres of "lit-spheres" in the horizontal plane in
+// kLightOrbitFrames steps; this places it (slot 0) at step `frame`.
+constexpr int32_t kLightOrbitFrames = 16;
+void PlaceOrbitLight(int32_t frame);
 
 // The view of the golden scenes: screen and viewport 320 x 240, focal 320, aspect 1.
 void SetGoldenView();

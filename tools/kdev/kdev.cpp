@@ -5,6 +5,11 @@
 //   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry
 //   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
+//   kdev render <folder>                   the golden and benchmark scenes: <folder>/<scene>.png
+//   kdev render --stats                    per-frame counters of a camera flying through the test scenes
+//   kdev render --false-colour <folder>    the test scenes with each surface in its own colour
+//   kdev render --light-orbit <folder>     "lit-spheres" with its point light circling the spheres, 16
+//                                          frames: <folder>/light-orbit-00.png .. -15.png
 //   kdev render --anim <folder>            the arm scene at nine blends b = 0, 32, ..., 256 between keys 7
 //                                          and 19 of its wave (<folder>/arm-wave-<b>.png), and posed by nine
 //                                          blends from the wave's frame 13 to the reach's frame 23
@@ -72,6 +77,7 @@ static int usage()
                  "       kdev render --stats\n"
                  "       kdev render --false-colour <folder>\n"
                  "       kdev render --anim <folder>\n"
+                 "       kdev render --light-orbit <folder>\n"
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n");
     return 2;
@@ -398,6 +404,31 @@ static int render_pictures(const char *folder)
     return 0;
 }
 
+// Renders "lit-spheres" with its point light circling the spheres, one turn in kLightOrbitFrames
+// frames, into <folder>/light-orbit-<frame>.png.
+static int render_light_orbit(const char *folder)
+{
+    kalder_test::SceneArea area;
+    if (kalder_test::LoadScene(area, "lit-spheres") < 0) {
+        std::fprintf(stderr, "kdev: the scene lit-spheres does not load\n");
+        return 1;
+    }
+    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+    for (int32_t f = 0; f < kalder_test::kLightOrbitFrames; f++) {
+        kalder_test::PlaceOrbitLight(f);
+        Render_Frame(frame.data());
+        char name[32];
+        std::snprintf(name, sizeof name, "/light-orbit-%02" PRId32 ".png", f);
+        const std::string path = std::string(folder) + name;
+        if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
 // Renders each named test scene once with spans painted in false colours, one colour per surface and
 // the background black, into <folder>/<scene>.png.
 static int render_false_colour(const char *folder)
@@ -486,6 +517,9 @@ int main(int argc, char **argv)
     }
     if (command == "render" && argc == 4 && std::strcmp(argv[2], "--anim") == 0) {
         return render_anim(argv[3]);
+    }
+    if (command == "render" && argc == 4 && std::strcmp(argv[2], "--light-orbit") == 0) {
+        return render_light_orbit(argv[3]);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
