@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/dsp.h"
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/view.h"
@@ -37,6 +38,17 @@ TEST(RenderGolden, EachSceneMatchesItsGoldenAndTheRowByRowPass)
         EXPECT_TRUE(MatchesGolden("render-" + name, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false));
         EXPECT_TRUE(Render(1) == frame) << "the row-by-row pass draws another frame";
     }
+}
+
+// On a 15-bit display the frame's format check builds the RGB555 blend tables.
+TEST(RenderGolden, AlphaLayersOnAFifteenBitDisplay)
+{
+    SceneArea area;
+    ASSERT_GE(LoadScene(area, "alpha-layers"), 0);
+    DSP_Rgb555 = 1;
+    const std::vector<uint16_t> frame = Render(0);
+    DSP_Rgb555 = 0;
+    EXPECT_TRUE(MatchesGolden("render-alpha-layers-555", frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, true));
 }
 
 TEST(RenderGolden, AnEmptySceneIsTheClearColour)

@@ -12,7 +12,7 @@ std::vector<std::string> SceneNames() { return {"cubes", "floor"}; }
 
 std::vector<std::string> GoldenSceneNames()
 {
-    return {"rectangle", "flat-cube", "textured-cube", "receding-floor", "translucent-quad", "empty"};
+    return {"rectangle", "flat-cube", "textured-cube", "receding-floor", "translucent-quad", "empty", "alpha-layers"};
 }
 
 std::vector<std::string> BenchSceneNames()
@@ -84,6 +84,19 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
     } else if (name == "translucent-quad") {
         objects.push_back(Textured("TexCube", cube_at, CubeMesh(cube_size), 2));
         objects.push_back(Textured("Glass", {0, 0, 0}, WallMesh(-150, 150, -150, 50, 600, 1, 1), -3));
+    } else if (name == "alpha-layers") {
+        objects.push_back(Textured("TexCube", cube_at, CubeMesh(cube_size), 2));
+        // Unlit -13 faces take their alpha from the shade word's second level.
+        for (int k = 0; k < 3; k++) {
+            objects.push_back(MeshObject("Alpha" + std::to_string(k), 0, {0, 0, 0},
+                                         WallMesh(-300 + 110 * k, -190 + 110 * k, -200, 60, 650, 1, 1), -13, "CHECK"));
+            objects.back().shade = uint32_t(8 * (k + 1)) << 8 | kRowZero;
+        }
+        materials.push_back({"ALPH", "ALPH", 0});
+        objects.push_back(MeshObject("TexelAlpha", 0, {0, 0, 0}, WallMesh(60, 250, -200, -20, 700, 1, 1), -8, "ALPH"));
+        objects.back().shade = kRowZero;
+        objects.push_back(MeshObject("TexelFloor", 0, {0, 0, 0}, GridMesh(-250, 250, 900, 2000, 150, 2, 2), -9, "ALPH"));
+        objects.back().shade = kRowZero;
     } else if (name == "empty") {
     } else if (name == "s1-flat") {
         objects.push_back(Flat("Wall", {0, 0, 0}, WallMesh(-1200, 1200, -900, 900, 1500, 25, 20), 0x4A69, materials));
@@ -168,6 +181,7 @@ static void AddMaterials()
 {
     MemFiles_Add("check.3dm", CheckerMaterialFile());
     MemFiles_Add("fixt.3dm", FixtureMaterialFile());
+    MemFiles_Add("alph.3dm", AlphaMaterialFile());
 }
 
 OBJ_Handle LoadScene(SceneArea &area, const std::string &name)

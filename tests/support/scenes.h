@@ -7,7 +7,9 @@
 //   "textured-cube": a type-2 cube with the fixture texture;
 //   "receding-floor": a type-3 grid with the fixture texture, reaching behind the camera;
 //   "translucent-quad": a type -3 quad over the textured cube;
-//   "empty": nothing but the root.
+//   "empty": nothing but the root;
+//   "alpha-layers": checkered -13 quads at alpha 8, 16 and 24 over the textured cube, and a -8 quad and a -9 floor
+//   patch of 16-bit texels with an alpha gradient.
 // The benchmark scenes, at the game's 640 x 480 view:
 //   "s1-flat": 1,000 flat triangles; "s2-affine": 10,000 affine textured triangles;
 //   "s3-perspective": a perspective floor and walls, all in front of the near plane; "s4-layers": four overlapping opaque layers;
