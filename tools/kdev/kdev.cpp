@@ -7,6 +7,8 @@
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
+//   kdev tint <folder>                     the test palette tinted at nine offsets a channel, in RGB565 and
+//                                          RGB555: <folder>/tint-{565,555}.png
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <cinttypes>
@@ -36,6 +38,7 @@
 #include "tests/support/png16.h"
 #include "tests/support/scenes.h"
 #include "tests/support/span_recorder.h"
+#include "tests/support/span_texture.h"
 #include "tests/support/testcard.h"
 #include "world/prj.h"
 
@@ -61,7 +64,8 @@ static int usage()
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
                  "       kdev render --false-colour <folder>\n"
-                 "       kdev blend <folder>\n");
+                 "       kdev blend <folder>\n"
+                 "       kdev tint <folder>\n");
     return 2;
 }
 
@@ -388,6 +392,22 @@ static int render_false_colour(const char *folder)
     return 0;
 }
 
+// Writes the tint strip in both formats into <folder>/tint-565.png and <folder>/tint-555.png.
+static int tint(const char *folder)
+{
+    for (bool rgb555 : {false, true}) {
+        const std::vector<uint16_t> strip = kalder_test::TintStrip(rgb555);
+        const std::string path = std::string(folder) + (rgb555 ? "/tint-555.png" : "/tint-565.png");
+        if (!kalder_test::WritePng16(path, strip.data(), kalder_test::kTintStripWidth, kalder_test::kTintStripHeight,
+                                     rgb555)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -422,6 +442,9 @@ int main(int argc, char **argv)
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
+    }
+    if (command == "tint" && argc == 3) {
+        return tint(argv[2]);
     }
     return usage();
 }
