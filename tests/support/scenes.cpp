@@ -17,7 +17,7 @@ std::vector<std::string> GoldenSceneNames()
 
 std::vector<std::string> BenchSceneNames()
 {
-    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small"};
+    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small", "s9-alpha"};
 }
 
 static bool IsGolden(const std::string &name)
@@ -127,6 +127,14 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
         for (int k = 0; k < 4; k++) {
             objects.push_back(Textured("Layer" + std::to_string(k), {0, 0, 0},
                                        WallMesh(-1200, 1200, -900, 900, 1500 + 10 * k, 50, 50), 2));
+        }
+    } else if (name == "s9-alpha") {
+        objects.push_back(Textured("Backdrop", {0, 0, 0}, WallMesh(-1400, 1400, -1100, 1100, 1600, 8, 6), 2));
+        // 40 layers of 5 x 5 quads, each layer at its own alpha and depth, scattered over the view.
+        for (int k = 0; k < 40; k++) {
+            const int32_t x = -1000 + (k * 397) % 1500, y = -800 + (k * 211) % 1100, z = 1500 - 20 * k;
+            objects.push_back(Textured("Alpha" + std::to_string(k), {0, 0, 0}, WallMesh(x, x + 500, y, y + 400, z, 5, 5), -13));
+            objects.back().shade = uint32_t(1 + (k * 7) % 31) << 8 | kRowZero;
         }
     } else {
         objects.clear();
