@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/dsp.h"
+#include "engine3d/matcache.h"
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/view.h"
@@ -40,11 +41,13 @@ TEST(RenderGolden, EachSceneMatchesItsGoldenAndTheRowByRowPass)
     }
 }
 
-// On a 15-bit display the frame's format check builds the RGB555 blend tables.
+// On a 15-bit display the materials' shading rows are turned to RGB555 and the frame's format check
+// builds the RGB555 blend tables.
 TEST(RenderGolden, AlphaLayersOnAFifteenBitDisplay)
 {
     SceneArea area;
     ASSERT_GE(LoadScene(area, "alpha-layers"), 0);
+    Convert_Cache_To_555();
     DSP_Rgb555 = 1;
     const std::vector<uint16_t> frame = Render(0);
     DSP_Rgb555 = 0;
