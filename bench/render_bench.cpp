@@ -1,7 +1,7 @@
 // The render on built scenes.
 // - The scene pass alone (walk, per-object pipeline, near clipping) on "floor" and a 20,000-triangle
 //   grid: the geometry stage's own figures, with no peer.
-// - Whole frames of the benchmark scenes S1-S7 at 640 x 480, one thread (S7 lit per corner by four
+// - Whole frames of the benchmark scenes S1-S7 and S9 at 640 x 480, one thread (S7 lit per corner by four
 //   point lights, the peers lighting the same triangles their own way): ours (Render_Frame with the
 //   rasteriser and the span routines) against SDL's software renderer and OSMesa (softpipe and
 //   llvmpipe, each in a child process of its own) on the same triangles, when they are built in. After the runs a table per scene gives ms per frame, Mpixels/s, frame-heap bytes, the
@@ -98,7 +98,8 @@ constexpr size_t kPixels = size_t(kWidth) * kHeight;
 constexpr size_t kArea = size_t(32) << 20;
 
 // One projected triangle as every renderer gets it: screen positions (y down), camera depth, texture
-// coordinates in texels, the flat colour (textured when `textured`), and whether it is a 50% layer.
+// coordinates in texels, the flat colour (textured when `textured`), and whether it is a blended layer:
+// 50%, or at its own constant alpha (the alpha types).
 struct Tri {
     float x[3], y[3], z[3], u[3], v[3];
     uint16_t colour;
@@ -108,6 +109,8 @@ struct Tri {
     bool lit;
     float normal[3][3];
     float light[3];
+    bool constant_alpha;
+    float alpha;
 };
 
 // A point light's diffuse share at a camera-space point with a unit normal: the facing cosine times
@@ -187,7 +190,9 @@ std::vector<Tri> SceneTriangles(const std::string &name)
             }
             t.colour = colour;
             t.textured = obj.type != 1;
-            t.translucent = obj.type == -3;
+            t.constant_alpha = obj.type == -13;
+            t.translucent = obj.type == -3 || t.constant_alpha;
+            t.alpha = t.constant_alpha ? float((obj.shade >> 8) & 0x1F) / 32.0f : (t.translucent ? 0.5f : 1.0f);
             tris.push_back(t);
         }
     }
@@ -303,7 +308,7 @@ struct SdlPeer {
                     v.color = {255, 255, 255, 255};
                 } else if (tri.textured) {
                     const uint8_t c = uint8_t(255.0f * tri.light[i]);
-                    v.color = {c, c, c, uint8_t(tri.translucent ? 128 : 255)};
+                    v.color = {c, c, c, uint8_t(tri.alpha >= 1.0f ? 255 : int(tri.alpha * 256.0f))};
                 } else {
                     v.color = {r, g, b, 255};
                 }
@@ -463,9 +468,23 @@ struct MesaPeer {
                     glDisable(GL_TEXTURE_2D);
                 }
                 glBegin(GL_TRIANGLES);
+                float constant = -1; // the blend colour's alpha in force, -1 for the 50% function
                 for (const Tri &t : tris) {
                     if (t.translucent != (pass == 1) || t.textured != (textured != 0)) {
                         continue;
+                    }
+                    // The alpha types blend at their quad's alpha, the 50% types by the source alpha.
+                    const float wanted = blended && t.constant_alpha ? t.alpha : -1;
+                    if (blended && wanted != constant) {
+                        glEnd();
+                        if (wanted >= 0) {
+                            glBlendColor(0, 0, 0, wanted);
+                            glBlendFunc(GL_CONSTANT_ALPHA, GL_ONE_MINUS_CONSTANT_ALPHA);
+                        } else {
+                            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+                        }
+                        constant = wanted;
+                        glBegin(GL_TRIANGLES);
                     }
                     if (white) {
                         glColor4f(1, 1, 1, 1);

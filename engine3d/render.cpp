@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/dsp.h"
 #include "core/prof.h"
 #include "engine3d/boxes.h"
 #include "engine3d/lights.h"
@@ -11,6 +12,7 @@
 #include "engine3d/pipeline.h"
 #include "engine3d/raster.h"
 #include "engine3d/setup.h"
+#include "engine3d/span_routines.h"
 #include "engine3d/workarea.h"
 #include "plat/system.h"
 
@@ -76,6 +78,8 @@ template <typename Visit, typename Leave> void Walk_Tree(Addr root, Visit visit,
 
 void Render_From_Record(Addr camera, uint16_t *frame)
 {
+    // The frame buffer's format check: the blend tables follow the display's pixel format.
+    Span_Check_Format(DSP_Rgb555);
     PROF_StartTimer(1);
     if (Render_Settings.geom_only == 0) {
         Render_Scene(camera);

@@ -13,17 +13,17 @@ void Set_Blend_Mask(int32_t bits) { Span_Half_Mask = bits == 15 ? 0x3DEF : 0x7BE
 
 void Span_List_End(uint16_t *, int32_t, int32_t, uint32_t) {}
 
-// The colour-keyed, depth-tested and alpha-blended families have no routine yet: their entries draw
+// The colour-keyed and depth-tested families have no routine yet: their entries draw
 // nothing, as do the types that have no drawing at all (0, 4, 8, 16, 19, 31).
 Span_Routine Span_Routines[Span_Routine_Count] = {
     Span_Skip,                 // -15 depth-tested keyed 50%
     Span_Key_Blend_Affine,     // -14
-    Span_Skip,                 // -13 alpha, affine
-    Span_Skip,                 // -12 alpha, perspective
+    Span_Alpha_Affine,         // -13
+    Span_Alpha_Persp,          // -12
     Span_Skip,                 // -11 depth-tested keyed
     Span_Skip,                 // -10 depth-tested 50%
-    Span_Skip,                 // -9 texel alpha, perspective
-    Span_Skip,                 // -8 texel alpha, affine
+    Span_Texel_Alpha_Persp,    // -9
+    Span_Texel_Alpha_Affine,   // -8
     Span_Blend_Persp_Wrap,     // -7
     Span_Skip,                 // -6 keyed, perspective
     Span_Skip,                 // -5 keyed, affine

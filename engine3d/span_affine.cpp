@@ -46,6 +46,17 @@ void Span_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface
     }
 }
 
+void Span_Affine_Hicolour(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
+{
+    const Span_Texture tex = Span_Get_Texture(W_Ptr(surface));
+    Affine a(W_Ptr(surface), x_start);
+    for (int32_t i = 0; i < count; i++, a.Step()) {
+        // Two bytes a texel: the byte offset is kept inside the 64 KB map, so the index wraps at 0x8000.
+        const uint32_t at = (a.Texel() * 2) & 0xFFFF;
+        dst[i] = uint16_t(tex.texels[at] | (tex.texels[at + 1] << 8));
+    }
+}
+
 void Span_Blend_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
 {
     const uint8_t *s = W_Ptr(surface);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/dsp.h"
+#include "engine3d/matcache.h"
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/view.h"
@@ -48,6 +50,19 @@ TEST(RenderGolden, TheOrbitingLightMatchesItsGolden)
     PlaceOrbitLight(4);
     const std::vector<uint16_t> frame = Render(0);
     EXPECT_TRUE(MatchesGolden("render-light-orbit-4", frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false));
+}
+
+// On a 15-bit display the materials' shading rows are turned to RGB555 and the frame's format check
+// builds the RGB555 blend tables.
+TEST(RenderGolden, AlphaLayersOnAFifteenBitDisplay)
+{
+    SceneArea area;
+    ASSERT_GE(LoadScene(area, "alpha-layers"), 0);
+    Convert_Cache_To_555();
+    DSP_Rgb555 = 1;
+    const std::vector<uint16_t> frame = Render(0);
+    DSP_Rgb555 = 0;
+    EXPECT_TRUE(MatchesGolden("render-alpha-layers-555", frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, true));
 }
 
 TEST(RenderGolden, AnEmptySceneIsTheClearColour)

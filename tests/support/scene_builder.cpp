@@ -200,19 +200,28 @@ std::vector<uint8_t> CheckerMaterialFile()
     return MaterialFile(texels, shading);
 }
 
-std::vector<uint8_t> FixtureMaterialFile()
+// The ramp table's rows as colours.
+static std::vector<uint16_t> RampShading()
 {
-    std::vector<uint8_t> texture(kTextureBytes);
-    FillRampTable(texture.data());
-    FillCheckerTexels(texture.data());
+    std::vector<uint8_t> table(kShadeTableBytes);
+    FillRampTable(table.data());
     std::vector<uint16_t> shading(32 * 256);
     for (size_t i = 0; i < shading.size(); i++) {
         uint32_t entry;
-        std::memcpy(&entry, texture.data() + i * 4, 4);
+        std::memcpy(&entry, table.data() + i * 4, 4);
         shading[i] = uint16_t(entry >> 16);
     }
-    return MaterialFile(std::vector<uint8_t>(texture.begin() + kShadeTableBytes, texture.end()), shading);
+    return shading;
 }
+
+std::vector<uint8_t> FixtureMaterialFile()
+{
+    std::vector<uint8_t> texture(kTextureBytes);
+    FillCheckerTexels(texture.data());
+    return MaterialFile(std::vector<uint8_t>(texture.begin() + kShadeTableBytes, texture.end()), RampShading());
+}
+
+std::vector<uint8_t> AlphaMaterialFile() { return MaterialFile(HicolourTexels(AlphaGradientTexel), RampShading()); }
 
 SceneArea::SceneArea(size_t size, int32_t width, int32_t height) : ImageArea(size)
 {

@@ -50,6 +50,9 @@ std::vector<uint8_t> CheckerMaterialFile();
 // The span tests' fixture texture as a material: 32-texel squares with a gradient each and a marked
 // corner, shading rows a colour ramp with row 0 the brightest.
 std::vector<uint8_t> FixtureMaterialFile();
+// The fixture texture's shading rows over a map of 16-bit texels with an alpha gradient
+// (AlphaGradientTexel), for the per-texel alpha types.
+std::vector<uint8_t> AlphaMaterialFile();
 
 // A started library with a 640 x 480 screen and the game's view (field of view 76.36), serving files
 // from memory.

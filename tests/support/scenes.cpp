@@ -18,12 +18,12 @@ std::vector<std::string> SceneNames() { return {"cubes", "floor"}; }
 std::vector<std::string> GoldenSceneNames()
 {
     return {"rectangle", "flat-cube", "textured-cube", "receding-floor", "translucent-quad", "empty", "arm",
-            "lit-cubes", "lit-spheres"};
+            "lit-cubes", "lit-spheres", "alpha-layers"};
 }
 
 std::vector<std::string> BenchSceneNames()
 {
-    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small", "s7-lit"};
+    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small", "s7-lit", "s9-alpha"};
 }
 
 static bool IsGolden(const std::string &name)
@@ -103,6 +103,19 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
     } else if (name == "translucent-quad") {
         objects.push_back(Textured("TexCube", cube_at, CubeMesh(cube_size), 2));
         objects.push_back(Textured("Glass", {0, 0, 0}, WallMesh(-150, 150, -150, 50, 600, 1, 1), -3));
+    } else if (name == "alpha-layers") {
+        objects.push_back(Textured("TexCube", cube_at, CubeMesh(cube_size), 2));
+        // Unlit -13 faces take their alpha from the shade word's second level.
+        for (int k = 0; k < 3; k++) {
+            objects.push_back(MeshObject("Alpha" + std::to_string(k), 0, {0, 0, 0},
+                                         WallMesh(-300 + 110 * k, -190 + 110 * k, -200, 60, 650, 1, 1), -13, "CHECK"));
+            objects.back().shade = uint32_t(8 * (k + 1)) << 8 | kRowZero;
+        }
+        materials.push_back({"ALPH", "ALPH", 0});
+        objects.push_back(MeshObject("TexelAlpha", 0, {0, 0, 0}, WallMesh(60, 250, -200, -20, 700, 1, 1), -8, "ALPH"));
+        objects.back().shade = kRowZero;
+        objects.push_back(MeshObject("TexelFloor", 0, {0, 0, 0}, GridMesh(-250, 250, 900, 2000, 150, 2, 2), -9, "ALPH"));
+        objects.back().shade = kRowZero;
     } else if (name == "empty") {
     } else if (name == "arm") {
         objects.push_back(Textured("Upper", {0, 180, 900}, Segment(Upper_Length), 2));
@@ -150,6 +163,14 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
     } else if (name == "s7-lit") {
         // Vertex normals point from the object's origin, behind the wall: they fan out towards the camera.
         objects.push_back(Textured("Lit", {0, 0, 1900}, WallMesh(-1200, 1200, -900, 900, -400, 100, 100), 22));
+    } else if (name == "s9-alpha") {
+        objects.push_back(Textured("Backdrop", {0, 0, 0}, WallMesh(-1400, 1400, -1100, 1100, 1600, 8, 6), 2));
+        // 40 layers of 5 x 5 quads, each layer at its own alpha and depth, scattered over the view.
+        for (int k = 0; k < 40; k++) {
+            const int32_t x = -1000 + (k * 397) % 1500, y = -800 + (k * 211) % 1100, z = 1500 - 20 * k;
+            objects.push_back(Textured("Alpha" + std::to_string(k), {0, 0, 0}, WallMesh(x, x + 500, y, y + 400, z, 5, 5), -13));
+            objects.back().shade = uint32_t(1 + (k * 7) % 31) << 8 | kRowZero;
+        }
     } else {
         objects.clear();
     }
@@ -267,6 +288,7 @@ static void AddMaterials()
 {
     MemFiles_Add("check.3dm", CheckerMaterialFile());
     MemFiles_Add("fixt.3dm", FixtureMaterialFile());
+    MemFiles_Add("alph.3dm", AlphaMaterialFile());
 }
 
 OBJ_Handle LoadScene(SceneArea &area, const std::string &name)

@@ -11,6 +11,8 @@
 //   "arm": a root with three jointed segments (textured boxes) standing up from (0, 180, 900).
 //   "lit-cubes": a flat type-1 cube and a textured type-2 cube over a type-2 floor, one point light;
 //   "lit-spheres": two smooth spheres of 216 faces, type 22 and type 30, a point and a directed light.
+//   "alpha-layers": checkered -13 quads at alpha 8, 16 and 24 over the textured cube, and a -8 quad and a -9 floor
+//   patch of 16-bit texels with an alpha gradient.
 // The benchmark scenes, at the game's 640 x 480 view:
 //   "s1-flat": 1,000 flat triangles; "s2-affine": 10,000 affine textured triangles;
 //   "s3-perspective": a perspective floor and walls, all in front of the near plane; "s4-layers": four overlapping opaque layers;
@@ -18,6 +20,7 @@
 //   "s6-small": 20,000 small triangles of about 50 pixels each;
 //   "s7-lit": a 20,000-triangle type-22 mesh facing the camera, lit per corner by four point lights.
 // Lit scenes add their lights to the light table when they load and attach them to every object.
+//   "s9-alpha": 1,000 -13 quads at mixed alpha (40 layers of 25) over an opaque backdrop.
 #pragma once
 #include <string>
 #include <vector>

@@ -18,6 +18,8 @@
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 //   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
 //                                          RGB555: <folder>/sprites-{640x480,320x200}-{565,555}.png
+//   kdev tint <folder>                     the test palette tinted at nine offsets a channel, in RGB565 and
+//                                          RGB555: <folder>/tint-{565,555}.png
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <cinttypes>
@@ -51,6 +53,7 @@
 #include "tests/support/screen_target.h"
 #include "tests/support/span_recorder.h"
 #include "tests/support/sprite_frames.h"
+#include "tests/support/span_texture.h"
 #include "tests/support/testcard.h"
 #include "world/prj.h"
 
@@ -79,7 +82,8 @@ static int usage()
                  "       kdev render --anim <folder>\n"
                  "       kdev render --light-orbit <folder>\n"
                  "       kdev blend <folder>\n"
-                 "       kdev sprites <folder>\n");
+                 "       kdev sprites <folder>\n"
+                 "       kdev tint <folder>\n");
     return 2;
 }
 
@@ -483,6 +487,22 @@ static int render_anim(const char *folder)
     return 0;
 }
 
+// Writes the tint strip in both formats into <folder>/tint-565.png and <folder>/tint-555.png.
+static int tint(const char *folder)
+{
+    for (bool rgb555 : {false, true}) {
+        const std::vector<uint16_t> strip = kalder_test::TintStrip(rgb555);
+        const std::string path = std::string(folder) + (rgb555 ? "/tint-555.png" : "/tint-565.png");
+        if (!kalder_test::WritePng16(path, strip.data(), kalder_test::kTintStripWidth, kalder_test::kTintStripHeight,
+                                     rgb555)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -526,6 +546,9 @@ int main(int argc, char **argv)
     }
     if (command == "sprites" && argc == 3) {
         return sprites(argv[2]);
+    }
+    if (command == "tint" && argc == 3) {
+        return tint(argv[2]);
     }
     return usage();
 }
