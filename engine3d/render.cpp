@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/dsp.h"
 #include "core/prof.h"
 #include "engine3d/boxes.h"
 #include "engine3d/lights.h"
@@ -11,6 +12,7 @@
 #include "engine3d/pipeline.h"
 #include "engine3d/raster.h"
 #include "engine3d/setup.h"
+#include "engine3d/span.h"
 #include "engine3d/workarea.h"
 #include "plat/system.h"
 
@@ -109,7 +111,16 @@ void Render_From_Record(Addr camera, uint16_t *frame)
 
 // The root camera is the first record of handle 0. A library not yet started has none, and then
 // nothing is rendered.
-void Render_Frame(uint16_t *frame) { Render_Frame_From(0, frame); }
+void Render_Frame(uint16_t *frame)
+{
+    // The span state follows the display's pixel format: the halving mask of the 50% depth-tested spans.
+    static int32_t span_format = -1;
+    if (DSP_Rgb555 != span_format) {
+        span_format = DSP_Rgb555;
+        Set_Blend_Mask(DSP_Rgb555 != 0 ? 15 : 16);
+    }
+    Render_Frame_From(0, frame);
+}
 
 // A handle that names no object renders nothing: no counter, timer or pixel changes.
 void Render_Frame_From(OBJ_Handle camera, uint16_t *frame)

@@ -34,6 +34,17 @@ void Span_Persp_Hicolour(uint16_t *dst, int32_t count, int32_t x_start, uint32_t
 void Span_Blend_Persp(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
 void Span_Blend_Persp_Wrap(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
 
+// Colour-keyed spans: texel 0 leaves the pixel.
+void Span_Key_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Key_Persp(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+
+// Spans tested against the current height map's depth image.
+void Span_Depth_Flat(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Key(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Blend(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Key_Blend(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+
 // Byte offsets of the edge's fields that the spans read.
 enum : uint32_t {
     SURF_X = 8,             // 20.12 column of the edge on this row

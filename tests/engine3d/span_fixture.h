@@ -15,6 +15,22 @@
 
 namespace kalder_test {
 
+// Every texel different along a row and from row to row, so a wrong row or column shows.
+inline void FillHashTexels(uint8_t *texels)
+{
+    for (uint32_t i = 0; i < 65536; i++) {
+        texels[i] = uint8_t((i & 0xFF) ^ ((i >> 8) * 37));
+    }
+}
+
+// The texel offset an affine span reads at pixel k: exact 16.16 steps, kept inside the map.
+inline uint32_t AffineTexel(uint32_t u, uint32_t v, int32_t k, int32_t du, int32_t dv)
+{
+    const uint32_t uk = u + uint32_t(k) * uint32_t(du);
+    const uint32_t vk = v + uint32_t(k) * uint32_t(dv);
+    return (uint32_t(int32_t(vk) >> 16) * 256 + uint32_t(int32_t(uk) >> 16)) & 0xFFFF;
+}
+
 class SpanTest : public ::testing::Test {
 protected:
     SpanTest()
@@ -53,6 +69,21 @@ protected:
     uint32_t texture;
     uint32_t surface;
     alignas(4) uint16_t line[320];
+};
+
+// A texture at the very end of the work area: any read past its 64 KB map leaves the area, which
+// AddressSanitizer reports.
+class SpanEdgeOfAreaTest : public SpanTest {
+protected:
+    SpanEdgeOfAreaTest()
+    {
+        const uint32_t start = Work_Size - kTextureBytes;
+        FillRowTable(Work_Area + start);
+        for (uint32_t i = 0; i < 65536; i++) {
+            Work_Area[start + kShadeTableBytes + i] = uint8_t(i ^ (i >> 8));
+        }
+        Set32(SURF_TEXTURE, int32_t(start + kShadeTableBytes));
+    }
 };
 
 } // namespace kalder_test

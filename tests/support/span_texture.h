@@ -18,4 +18,12 @@ void FillRampTable(uint8_t *texture_start);
 // (7, 7)), so that orientation, carries and wraps show in a picture.
 void FillCheckerTexels(uint8_t *texture_start);
 
+// The checker texels with transparent holes (texel 0), for the colour-keyed spans:
+// every other square of `square` texels;
+void FillHoledChecker(uint8_t *texture_start, uint32_t square);
+// everything outside the disc of radius `radius` around the map's centre;
+void FillHoledDisc(uint8_t *texture_start, uint32_t radius);
+// the single texel (x, y).
+void FillSingleHole(uint8_t *texture_start, uint32_t x, uint32_t y);
+
 } // namespace kalder_test
