@@ -126,11 +126,13 @@ std::vector<uint8_t> CheckerMaterialFile()
     return MaterialFile(texels, shading);
 }
 
-std::vector<uint8_t> FixtureMaterialFile()
+std::vector<uint8_t> FixtureMaterialFile() { return FixtureMaterialFile(FillCheckerTexels); }
+
+std::vector<uint8_t> FixtureMaterialFile(const std::function<void(uint8_t *)> &fill_texels)
 {
     std::vector<uint8_t> texture(kTextureBytes);
     FillRampTable(texture.data());
-    FillCheckerTexels(texture.data());
+    fill_texels(texture.data());
     std::vector<uint16_t> shading(32 * 256);
     for (size_t i = 0; i < shading.size(); i++) {
         uint32_t entry;

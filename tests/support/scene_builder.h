@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ std::vector<uint8_t> CheckerMaterialFile();
 // The span tests' fixture texture as a material: 32-texel squares with a gradient each and a marked
 // corner, shading rows a colour ramp with row 0 the brightest.
 std::vector<uint8_t> FixtureMaterialFile();
+// The same shading rows over texels of the given fill (one of span_texture's).
+std::vector<uint8_t> FixtureMaterialFile(const std::function<void(uint8_t *)> &fill_texels);
 
 // A started library with a 640 x 480 screen and the game's view (field of view 76.36), serving files
 // from memory.

@@ -7,6 +7,11 @@
 //   "textured-cube": a type-2 cube with the fixture texture;
 //   "receding-floor": a type-3 grid with the fixture texture, reaching behind the camera;
 //   "translucent-quad": a type -3 quad over the textured cube;
+//   "keyed": a holed type -5 quad over the textured cube, and a holed type -6 fence on the floor;
+//   "backdrop": a painted brick wall with a doorway (background type 15) and its depth image, with
+//   objects of the depth-tested types 17, 18, -11, -10 and -15 before, behind and across it;
+//   "backdrop-555": the same on an RGB555 display, the materials converted and the 50% blend halving
+//   through 0x3DEF;
 //   "empty": nothing but the root.
 // The benchmark scenes, at the game's 640 x 480 view:
 //   "s1-flat": 1,000 flat triangles; "s2-affine": 10,000 affine textured triangles;
@@ -31,7 +36,11 @@ void SceneSpecs(const std::string &name, std::vector<ObjectSpec> &objects, std::
 ImageBuilder SceneImage(const std::string &name);
 // Adds the scene's files (its materials too) and loads it under the root camera; -1 for an unknown
 // name or a failed load. A golden scene sets its 320 x 240 view first.
+// The backdrop scenes also set the background picture and type, the current depth image and the
+// display format (ClearSceneBackdrop puts them back; every other scene's loading does too); their frame
+// starts as the picture, which the opaque depth-tested spans leave where they lose.
 OBJ_Handle LoadScene(SceneArea &area, const std::string &name);
+void ClearSceneBackdrop();
 
 // The view of the golden scenes: screen and viewport 320 x 240, focal 320, aspect 1.
 void SetGoldenView();
