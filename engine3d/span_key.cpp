@@ -1,6 +1,9 @@
 // Colour-keyed spans: texel 0 is transparent and leaves the pixel under it. Texels are staged sixteen
 // at a time with one transparency mask for each group of four, and each group is written by its mask
 // with no test per pixel.
+#include <cstring>
+#include <vector>
+
 #include "engine3d/span_walk.h"
 
 namespace {
@@ -10,11 +13,13 @@ namespace {
 uint8_t Key_Staged[16];
 int32_t Key_Masks[5] = {0, 0, 0, 0, -1};
 
-void Stage(int32_t k, uint8_t texel)
+// Forms the four masks of the staged texels.
+void Mask_Groups()
 {
-    Key_Staged[k] = texel;
-    const int32_t bit = int32_t(texel == 0) << (3 - (k & 3));
-    Key_Masks[k >> 2] = (k & 3) == 0 ? bit : Key_Masks[k >> 2] | bit;
+    for (int32_t g = 0; g < 4; g++) {
+        const uint8_t *t = Key_Staged + 4 * g;
+        Key_Masks[g] = int32_t(t[0] == 0) << 3 | int32_t(t[1] == 0) << 2 | int32_t(t[2] == 0) << 1 | int32_t(t[3] == 0);
+    }
 }
 
 // The pixels of one group that mask M leaves opaque: bit (3 - i) clear draws pixel i.
@@ -54,28 +59,6 @@ void Put(uint16_t *pixel, const Span_Texture &tex, uint32_t row, uint8_t texel)
     }
 }
 
-struct Key_Persp {
-    uint16_t *dst;
-    Span_Texture tex;
-    uint32_t row;
-    int32_t grouped; // the pixels of the full 16-pixel segments
-};
-
-// The perspective walk's pixels: those of full segments are staged and written by groups when their
-// segment is complete, those of the last stretch (and of a short span) one by one.
-void Key_Persp_Pixel(void *context, int32_t i, uint8_t texel)
-{
-    Key_Persp &k = *static_cast<Key_Persp *>(context);
-    if (i >= k.grouped) {
-        Put(k.dst + i, k.tex, k.row, texel);
-        return;
-    }
-    Stage(i & 15, texel);
-    if ((i & 15) == 15) {
-        Write_Batch(k.dst + i - 15, k.tex, k.row);
-    }
-}
-
 } // namespace
 
 void Span_Key_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
@@ -93,8 +76,9 @@ void Span_Key_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t sur
     }
     for (; count - i >= 16; i += 16) {
         for (int32_t k = 0; k < 16; k++, a.Step()) {
-            Stage(k, tex.texels[a.Texel()]);
+            Key_Staged[k] = tex.texels[a.Texel()];
         }
+        Mask_Groups();
         Write_Batch(dst + i, tex, row);
     }
     // The last 1 to 15 pixels step with 8-bit fractions: the low byte of u, v and their steps drops.
@@ -107,7 +91,30 @@ void Span_Key_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t sur
 
 void Span_Key_Persp(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
 {
+    if (count < 1) {
+        return;
+    }
     const uint8_t *s = W_Ptr(surface);
-    Key_Persp k{dst, Span_Get_Texture(s), s[SURF_SHADE], count > 16 ? 16 * ((count + 15) / 16 - 1) : 0};
-    Span_Persp_Texels(s, count, x_start, Key_Persp_Pixel, &k);
+    const Span_Texture tex = Span_Get_Texture(s);
+    const uint32_t row = s[SURF_SHADE];
+    // The texels first, then the drawing: a row's span fits the buffer; a longer one takes its own.
+    static uint8_t buffer[4096];
+    std::vector<uint8_t> longer;
+    uint8_t *texels = buffer;
+    if (count > int32_t(sizeof buffer)) {
+        longer.resize(size_t(count));
+        texels = longer.data();
+    }
+    Span_Persp_Texels(s, count, x_start, texels);
+    // The full 16-pixel segments by groups; the last stretch, and a span of 16 or fewer, one by one.
+    const int32_t grouped = count > 16 ? 16 * ((count + 15) / 16 - 1) : 0;
+    int32_t i = 0;
+    for (; i < grouped; i += 16) {
+        std::memcpy(Key_Staged, texels + i, 16);
+        Mask_Groups();
+        Write_Batch(dst + i, tex, row);
+    }
+    for (; i < count; i++) {
+        Put(dst + i, tex, row, texels[i]);
+    }
 }

@@ -193,9 +193,9 @@ void Span_Blend_Persp_Wrap(uint16_t *dst, int32_t count, int32_t x_start, uint32
     Blended<Wrap_Texel>(dst, count, x_start, surface);
 }
 
-void Span_Persp_Texels(const uint8_t *s, int32_t count, int32_t x_start, Span_Texel_Sink sink, void *context)
+void Span_Persp_Texels(const uint8_t *s, int32_t count, int32_t x_start, uint8_t *texels)
 {
     const Span_Texture tex = Span_Get_Texture(s);
     Persp_Span(s, count, x_start, false,
-               [&](int32_t i, uint32_t u, uint32_t v) { sink(context, i, tex.texels[Carry_Texel(u, v)]); });
+               [&](int32_t i, uint32_t u, uint32_t v) { texels[i] = tex.texels[Carry_Texel(u, v)]; });
 }

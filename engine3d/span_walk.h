@@ -39,7 +39,6 @@ inline uint32_t Span_Carry_Texel(uint32_t u, uint32_t v)
     return (uint32_t(int32_t(v) >> 8) * 256 + uint32_t(int32_t(u) >> 8)) & 0xFFFF;
 }
 
-// The perspective segment scheme of Span_Persp over a span, with carry addressing: sink(context, pixel
-// index, texel) for every pixel in order. The keyed perspective type draws through it.
-using Span_Texel_Sink = void (*)(void *context, int32_t i, uint8_t texel);
-void Span_Persp_Texels(const uint8_t *s, int32_t count, int32_t x_start, Span_Texel_Sink sink, void *context);
+// The texels of a span under the perspective segment scheme of Span_Persp with carry addressing, in
+// pixel order into texels[0 .. count - 1]. The keyed perspective type draws from them.
+void Span_Persp_Texels(const uint8_t *s, int32_t count, int32_t x_start, uint8_t *texels);
