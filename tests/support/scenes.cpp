@@ -25,7 +25,7 @@ std::vector<std::string> GoldenSceneNames()
 
 std::vector<std::string> BenchSceneNames()
 {
-    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small"};
+    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small", "s8-keyed"};
 }
 
 static bool IsGolden(const std::string &name)
@@ -203,6 +203,16 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
         for (int k = 0; k < 4; k++) {
             objects.push_back(Textured("Layer" + std::to_string(k), {0, 0, 0},
                                        WallMesh(-1200, 1200, -900, 900, 1500 + 10 * k, 50, 50), 2));
+        }
+    } else if (name == "s8-keyed") {
+        // Keyed foliage: four layers of 500 round-leaved quads each over an opaque wall.
+        materials.push_back({"DISC", "DISC", 0});
+        objects.push_back(Textured("Backdrop", {0, 0, 0}, WallMesh(-1400, 1400, -1100, 1100, 1600, 8, 6), 2));
+        for (int k = 0; k < 4; k++) {
+            objects.push_back(Textured("Leaves" + std::to_string(k), {0, 0, 0},
+                                       WallMesh(-1200 + 30 * k, 1200 + 30 * k, -900 + 20 * k, 900 + 20 * k, 1000 + 100 * k, 25, 20),
+                                       -5));
+            objects.back().material = "DISC";
         }
     } else {
         objects.clear();

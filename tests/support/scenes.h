@@ -17,7 +17,8 @@
 //   "s1-flat": 1,000 flat triangles; "s2-affine": 10,000 affine textured triangles;
 //   "s3-perspective": a perspective floor and walls, all in front of the near plane; "s4-layers": four overlapping opaque layers;
 //   "s5-translucent": translucent -3 layers over an opaque backdrop;
-//   "s6-small": 20,000 small triangles of about 50 pixels each.
+//   "s6-small": 20,000 small triangles of about 50 pixels each;
+//   "s8-keyed": keyed foliage, 2,000 type -5 quads with round holed leaves over an opaque wall.
 #pragma once
 #include <string>
 #include <vector>
