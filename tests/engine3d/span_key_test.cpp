@@ -185,17 +185,12 @@ TEST_F(SpanKeyTest, OpaquePixelsTakeTheShadeLevelsRow)
 
 TEST_F(SpanEdgeOfAreaTest, KeyedSpansReadInsideTheMap)
 {
-    Set32(SURF_X, 0);
-    Set32(SURF_U, 0x7FFF0000);
-    Set32(SURF_V, 0x7FF00000);
-    Set32(SURF_U_X, 0x01230000);
-    Set32(SURF_V_X, 0x00450000);
-    Set8(SURF_SHADE, 0);
+    FarAffine();
     const uint8_t *map = Work_Area + Work_Size - 65536;
     Draw(-5, 0, 300);
     for (int32_t k = 0; k < 300; k++) {
         // Row 0 gives the texel itself; a hole leaves the line's 0.
-        ASSERT_EQ(line[k], map[AffineTexel(0x7FFF0000, 0x7FF00000, k, 0x01230000, 0x00450000)]) << k;
+        ASSERT_EQ(line[k], map[AffineTexel(kFarU, kFarV, k, kFarDu, kFarDv)]) << k;
     }
     // Perspective: a plane whose u and v run far off the map.
     const float w = 0.001f;
@@ -213,23 +208,7 @@ TEST_F(SpanEdgeOfAreaTest, KeyedSpansReadInsideTheMap)
 
 // ---- Perspective ----------------------------------------------------------------------------------
 
-class SpanKeyPerspTest : public SpanKeyTest {
-protected:
-    void Plane(float edge_x, float w, float dw, float u_at, float du, float v_at, float dv)
-    {
-        constexpr float texel = 65536.0f;
-        Set32(SURF_X, int32_t(edge_x * 4096));
-        SetF(SURF_DEPTH, w);
-        SetF(SURF_DEPTH_X, dw);
-        SetF(SURF_DEPTH_16, dw * 16);
-        SetF(SURF_U, u_at * texel * w);
-        SetF(SURF_V, v_at * texel * w);
-        SetF(SURF_U_X, du * texel);
-        SetF(SURF_V_X, dv * texel);
-        SetF(SURF_U_16, du * texel * 16);
-        SetF(SURF_V_16, dv * texel * 16);
-    }
-};
+using SpanKeyPerspTest = SpanKeyTest;
 
 TEST_F(SpanKeyPerspTest, OpaquePixelsMatchThePerspectiveSpanAndHolesLeaveThePixel)
 {

@@ -361,12 +361,7 @@ TEST_F(SpanTest, LevelledAffineTypesDrawAsThePlainOnes)
 TEST_F(SpanEdgeOfAreaTest, FarCoordinatesStayInsideTheMap)
 {
     const uint8_t *map = Work_Area + Work_Size - 65536;
-    Set32(SURF_X, 0);
-    Set32(SURF_U, 0x7FFF0000);
-    Set32(SURF_V, 0x7FF00000);
-    Set32(SURF_U_X, 0x01230000);
-    Set32(SURF_V_X, 0x00450000);
-    Set8(SURF_SHADE, 0);
+    FarAffine();
     Set32(SURF_GOURAUD_SHADE, 0x7FFFFFFF); // far past the 32 rows
     Set32(SURF_GOURAUD_SHADE_X, 0x10000000);
     for (int32_t type : {2, -3, -14, 22, 11}) {
@@ -374,7 +369,7 @@ TEST_F(SpanEdgeOfAreaTest, FarCoordinatesStayInsideTheMap)
     }
     Draw(2, 0, 300);
     for (int32_t k = 0; k < 300; k++) {
-        ASSERT_EQ(line[k], map[AffineTexel(0x7FFF0000, 0x7FF00000, k, 0x01230000, 0x00450000)]);
+        ASSERT_EQ(line[k], map[AffineTexel(kFarU, kFarV, k, kFarDu, kFarDv)]);
     }
 }
 
