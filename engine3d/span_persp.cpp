@@ -112,8 +112,7 @@ template <class F> void Persp_Span(const uint8_t *s, int32_t count, int32_t x_st
     Run(full * 16, rest, start, Round_Step(start.u, end.u, rest), Round_Step(start.v, end.v, rest), f);
 }
 
-// Carry addressing: whole v rows of 256 plus whole u, u past 255 running into the next row; kept inside
-// the 64 KB map.
+// Carry addressing, as the keyed spans share it.
 inline uint32_t Carry_Texel(uint32_t u, uint32_t v) { return Span_Carry_Texel(u, v); }
 
 // Wrapped addressing: u and v each wrap at 256.

@@ -115,6 +115,24 @@ TEST_F(SpanKeyTest, EachGroupMaskWritesItsListedPixels)
     }
 }
 
+TEST_F(SpanKeyTest, AnOddFirstPixelGoesAloneBeforeTheGroups)
+{
+    // Pixel 0 at column 11 (an odd address) alone, then one group of 16 from column 12, then one more.
+    std::vector<uint8_t> values(18);
+    for (size_t i = 1; i < values.size(); i++) {
+        values[i] = i % 3 == 0 ? 0 : uint8_t(i);
+    }
+    Surface(0, 0, 0x10000, 0, 11);
+    for (uint8_t first : {0, 77}) { // skipped, then drawn
+        values[0] = first;
+        Row0(values);
+        Fill();
+        Draw(-5, 11, 18);
+        Expect(11, 18, [](int32_t k) { return uint32_t(k); });
+        EXPECT_EQ(line[11] != Before(11), first != 0);
+    }
+}
+
 TEST_F(SpanKeyTest, LengthsAndStartsFollowTheTexelsOfTheirSteps)
 {
     // Steps whose low fraction byte is 0: the odd first pixel, the groups and the last pixels read the
