@@ -4,7 +4,9 @@
 // - Whole frames of the benchmark scenes S1-S7 and S9 at 640 x 480, one thread (S7 lit per corner by four
 //   point lights, the peers lighting the same triangles their own way): ours (Render_Frame with the
 //   rasteriser and the span routines) against SDL's software renderer and OSMesa (softpipe and
-//   llvmpipe, each in a child process of its own) on the same triangles, when they are built in. After the runs a table per scene gives ms per frame, Mpixels/s, frame-heap bytes, the
+//   llvmpipe, each in a child process of its own) on the same triangles, when they are built in. Keyed
+//   surfaces go to the peers as a texture whose texel 0 has alpha 0: OSMesa tests it (GL_GREATER 0),
+//   SDL blends it. After the runs a table per scene gives ms per frame, Mpixels/s, frame-heap bytes, the
 //   peer's ratio and the coverage comparison. `--png DIR` writes every renderer's frame.
 #include <benchmark/benchmark.h>
 
@@ -103,7 +105,7 @@ constexpr size_t kArea = size_t(32) << 20;
 struct Tri {
     float x[3], y[3], z[3], u[3], v[3];
     uint16_t colour;
-    bool textured, translucent;
+    bool textured, translucent, keyed;
     // Lit scenes: camera-space vertex normals, and the peers' own per-vertex light (0..1), computed
     // outside the timing for SDL; GL computes its own from the normals.
     bool lit;
@@ -193,6 +195,7 @@ std::vector<Tri> SceneTriangles(const std::string &name)
             t.constant_alpha = obj.type == -13;
             t.translucent = obj.type == -3 || t.constant_alpha;
             t.alpha = t.constant_alpha ? float((obj.shade >> 8) & 0x1F) / 32.0f : (t.translucent ? 0.5f : 1.0f);
+            t.keyed = obj.type == -5;
             tris.push_back(t);
         }
     }
@@ -251,11 +254,32 @@ std::vector<uint16_t> Row0Texture565()
     return out;
 }
 
+// The keyed scene's leaf texture through shading row 0 as 8-bit RGBA, texel 0 with alpha 0.
+std::vector<uint8_t> KeyedTextureRgba()
+{
+    std::vector<uint8_t> texture(kTextureBytes);
+    FillRampTable(texture.data());
+    FillHoledDisc(texture.data(), 120);
+    std::vector<uint8_t> out(65536 * 4);
+    for (size_t i = 0; i < 65536; i++) {
+        const uint8_t texel = texture[kShadeTableBytes + i];
+        uint32_t entry;
+        std::memcpy(&entry, texture.data() + size_t(texel) * 4, 4);
+        const uint32_t c = entry >> 16;
+        out[i * 4] = uint8_t((c >> 11) * 255 / 31);
+        out[i * 4 + 1] = uint8_t(((c >> 5) & 63) * 255 / 63);
+        out[i * 4 + 2] = uint8_t((c & 31) * 255 / 31);
+        out[i * 4 + 3] = texel != 0 ? 255 : 0;
+    }
+    return out;
+}
+
 #ifdef KALDER_HAVE_SDL
 struct SdlPeer {
     SDL_Surface *surface = nullptr;
     SDL_Renderer *renderer = nullptr;
     SDL_Texture *texture = nullptr;
+    SDL_Texture *keyed = nullptr;
     SdlPeer()
     {
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
@@ -265,15 +289,19 @@ struct SdlPeer {
             texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STATIC, 256, 256);
             const std::vector<uint16_t> texels = Row0Texture565();
             SDL_UpdateTexture(texture, nullptr, texels.data(), 512);
+            keyed = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_STATIC, 256, 256);
+            SDL_UpdateTexture(keyed, nullptr, KeyedTextureRgba().data(), 1024);
+            SDL_SetTextureBlendMode(keyed, SDL_BLENDMODE_BLEND);
         }
     }
     ~SdlPeer()
     {
         SDL_DestroyTexture(texture);
+        SDL_DestroyTexture(keyed);
         SDL_DestroyRenderer(renderer);
         SDL_FreeSurface(surface);
     }
-    bool ok() const { return texture != nullptr; }
+    bool ok() const { return texture != nullptr && keyed != nullptr; }
 
     // Draws the triangles far to near in batches of one kind; `white` draws them untextured in white.
     void Draw(const std::vector<Tri> &tris, bool white)
@@ -286,15 +314,15 @@ struct SdlPeer {
             if (batch.empty()) {
                 return;
             }
-            SDL_Texture *t = (kind & 1) != 0 ? texture : nullptr;
-            if (t != nullptr) {
+            SDL_Texture *t = (kind & 4) != 0 ? keyed : (kind & 1) != 0 ? texture : nullptr;
+            if (t == texture) {
                 SDL_SetTextureBlendMode(t, (kind & 2) != 0 ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
             }
             SDL_RenderGeometry(renderer, t, batch.data(), int(batch.size()), nullptr, 0);
             batch.clear();
         };
         for (const Tri &tri : tris) {
-            const int k = white ? 0 : (tri.textured ? 1 : 0) | (tri.translucent ? 2 : 0);
+            const int k = white ? 0 : (tri.textured ? 1 : 0) | (tri.translucent ? 2 : 0) | (tri.keyed ? 4 : 0);
             if (k != kind) {
                 flush();
                 kind = k;
@@ -369,7 +397,7 @@ struct MesaPeer {
     OSMesaContext context = nullptr;
     bool rgba = false;
     std::vector<uint32_t> buffer = std::vector<uint32_t>(kPixels);
-    GLuint texture = 0;
+    GLuint texture = 0, keyed = 0;
     MesaPeer()
     {
         context = OSMesaCreateContextExt(OSMESA_RGB_565, 16, 0, 0, nullptr);
@@ -410,6 +438,13 @@ struct MesaPeer {
         const std::vector<uint16_t> texels = Row0Texture565();
         glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, texels.data());
+        glGenTextures(1, &keyed);
+        glBindTexture(GL_TEXTURE_2D, keyed);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, KeyedTextureRgba().data());
+        glAlphaFunc(GL_GREATER, 0.0f);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }
     // GL's fixed-function lighting for a lit scene: one point light each, diffuse only, with linear
@@ -461,16 +496,24 @@ struct MesaPeer {
             } else {
                 glDisable(GL_LIGHTING);
             }
-            for (int textured = 0; textured < 2; textured++) {
+            // Untextured, textured, and keyed through the alpha test.
+            for (int textured = 0; textured < 3; textured++) {
                 if (textured != 0 && !white) {
                     glEnable(GL_TEXTURE_2D);
+                    glBindTexture(GL_TEXTURE_2D, textured == 2 ? keyed : texture);
                 } else {
                     glDisable(GL_TEXTURE_2D);
+                }
+                if (textured == 2 && !white) {
+                    glEnable(GL_ALPHA_TEST);
+                } else {
+                    glDisable(GL_ALPHA_TEST);
                 }
                 glBegin(GL_TRIANGLES);
                 float constant = -1; // the blend colour's alpha in force, -1 for the 50% function
                 for (const Tri &t : tris) {
-                    if (t.translucent != (pass == 1) || t.textured != (textured != 0)) {
+                    const int kind = !t.textured ? 0 : t.keyed ? 2 : 1;
+                    if (t.translucent != (pass == 1) || kind != textured) {
                         continue;
                     }
                     // The alpha types blend at their quad's alpha, the 50% types by the source alpha.

@@ -66,6 +66,17 @@ inline uint16_t Span_Alpha_Blend(uint32_t s, uint32_t d, uint32_t k)
                     t[SCALE_DST_RED][k][d >> 8] + t[SCALE_DST_BLUE][k][d & 0xFF] + t[SCALE_DST_GREEN][k][(d >> 5) & 0xFF]);
 }
 
+// Colour-keyed spans: texel 0 leaves the pixel.
+void Span_Key_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Key_Persp(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+
+// Spans tested against the current height map's depth image.
+void Span_Depth_Flat(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Key(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Blend(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Key_Blend(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+
 // Byte offsets of the edge's fields that the spans read.
 enum : uint32_t {
     SURF_X = 8,             // 20.12 column of the edge on this row

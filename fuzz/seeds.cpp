@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/hmap_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
@@ -144,6 +145,45 @@ static bool write_prj_seeds(const fs::path &dir)
            write(dir, "dangling", dangling.Image()) && write(dir, "longer", longer.Image());
 }
 
+// Height maps: a ramp, literal and ramp runs, a depth picture, and the damage of the height-map tests.
+static bool write_hmap_seeds(const fs::path &dir)
+{
+    using kalder_test::HmapWriter;
+    using kalder_test::LiteralRun;
+    using kalder_test::RampRun;
+    fs::create_directories(dir);
+    HmapWriter ramp;
+    ramp.width = 5;
+    ramp.height = 3;
+    ramp.shift = 16;
+    ramp.runs = {RampRun(15, 0, 65536)};
+    HmapWriter mixed = ramp;
+    mixed.shift = 1;
+    mixed.runs = {LiteralRun({7, 0xFFFF, 9}), RampRun(2, -4, 2, 0x55), LiteralRun({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})};
+    HmapWriter depth;
+    depth.FromDepth(64, 48, 9, [](int32_t x, int32_t y) { return x >= 20 && x < 40 && y >= 10 ? 4000.0 : 1000.0 + y; });
+    std::vector<std::pair<std::string, HmapWriter>> seeds = {{"ramp", ramp}, {"mixed", mixed}, {"depth", depth}};
+    auto damaged = [&](const char *name, HmapWriter w, auto damage) {
+        damage(w);
+        seeds.push_back({name, w});
+    };
+    damaged("header-43", mixed, [](HmapWriter &w) { w.truncate_at = 43; });
+    damaged("width-0", mixed, [](HmapWriter &w) { w.width = 0; });
+    damaged("height-negative", mixed, [](HmapWriter &w) { w.height = -1; });
+    damaged("too-large", mixed, [](HmapWriter &w) { w.width = w.height = 4097; });
+    damaged("run-header-cut", mixed, [](HmapWriter &w) { w.truncate_at = 44 + 9 + 2; });
+    damaged("samples-cut", mixed, [](HmapWriter &w) { w.truncate_at = 44 + 3 + 3; });
+    damaged("zero-runs", mixed, [](HmapWriter &w) { w.runs = std::vector<kalder_test::HmapRun>(500, RampRun(0, 1, 1)); });
+    damaged("shift-40", mixed, [](HmapWriter &w) { w.shift = 40; });
+    damaged("run-past-grid", ramp, [](HmapWriter &w) { w.runs = {RampRun(60000, 5, 70000)}; });
+    for (const auto &seed : seeds) {
+        if (!write(dir, seed.first, seed.second.Bytes())) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2) {
@@ -210,6 +250,7 @@ int main(int argc, char **argv)
 
     ok = ok && WriteLzSeeds(argv[1]);
     ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
+    ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

@@ -214,10 +214,12 @@ static std::vector<uint16_t> RampShading()
     return shading;
 }
 
-std::vector<uint8_t> FixtureMaterialFile()
+std::vector<uint8_t> FixtureMaterialFile() { return FixtureMaterialFile(FillCheckerTexels); }
+
+std::vector<uint8_t> FixtureMaterialFile(const std::function<void(uint8_t *)> &fill_texels)
 {
     std::vector<uint8_t> texture(kTextureBytes);
-    FillCheckerTexels(texture.data());
+    fill_texels(texture.data());
     return MaterialFile(std::vector<uint8_t>(texture.begin() + kShadeTableBytes, texture.end()), RampShading());
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,8 @@ std::vector<uint8_t> FixtureMaterialFile();
 // The fixture texture's shading rows over a map of 16-bit texels with an alpha gradient
 // (AlphaGradientTexel), for the per-texel alpha types.
 std::vector<uint8_t> AlphaMaterialFile();
+// The same shading rows over texels of the given fill (one of span_texture's).
+std::vector<uint8_t> FixtureMaterialFile(const std::function<void(uint8_t *)> &fill_texels);
 
 // A started library with a 640 x 480 screen and the game's view (field of view 76.36), serving files
 // from memory.

@@ -8,7 +8,14 @@
 #include "engine3d/lights.h"
 #include "engine3d/maths.h"
 #include "engine3d/object.h"
+#include "core/dsp.h"
+#include "engine3d/hmap.h"
+#include "engine3d/matcache.h"
+#include "engine3d/raster.h"
+#include "engine3d/render.h"
 #include "engine3d/view.h"
+#include "tests/support/hmap_writer.h"
+#include "tests/support/span_texture.h"
 #include "tests/support/mem_file_source.h"
 
 namespace kalder_test {
@@ -18,12 +25,13 @@ std::vector<std::string> SceneNames() { return {"cubes", "floor"}; }
 std::vector<std::string> GoldenSceneNames()
 {
     return {"rectangle", "flat-cube", "textured-cube", "receding-floor", "translucent-quad", "empty", "arm",
-            "lit-cubes", "lit-spheres", "alpha-layers"};
+            "lit-cubes", "lit-spheres", "alpha-layers", "keyed", "backdrop", "backdrop-555"};
 }
 
 std::vector<std::string> BenchSceneNames()
 {
-    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small", "s7-lit", "s9-alpha"};
+    return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small", "s7-lit", "s8-keyed",
+            "s9-alpha"};
 }
 
 static bool IsGolden(const std::string &name)
@@ -77,7 +85,61 @@ static Mesh Segment(int32_t length)
     return m;
 }
 
+// A quad over columns sx0..sx1 and rows sy0..sy1 of the golden view, its left side at depth z0 and its
+// right side at z1, facing the camera and mapped over the whole texture.
+static Mesh ScreenQuad(int32_t sx0, int32_t sx1, int32_t sy0, int32_t sy1, int32_t z0, int32_t z1)
+{
+    Mesh m = WallMesh(sx0, sx1, sy0, sy1, 0, 1, 1);
+    for (Vec3 &v : m.vertices) {
+        const int64_t z = z0 + int64_t(z1 - z0) * (v[0] - sx0) / (sx1 - sx0);
+        v = {int32_t((v[0] - 160) * z / 320), int32_t((v[1] - 120) * z / 320), int32_t(z)};
+    }
+    return m;
+}
+
 constexpr int32_t Upper_Length = 110, Fore_Length = 100, Hand_Length = 60;
+// The backdrop scenes' picture: a brick wall with a doorway onto a dark room, and its depth image (the
+// wall 1000 away, the room 4000).
+constexpr int32_t kDoorLeft = 120, kDoorRight = 200, kDoorTop = 60;
+constexpr int32_t kWallDepth = 1000, kRoomDepth = 4000, kBackdropShift = 9;
+
+static bool InDoorway(int32_t x, int32_t y) { return x >= kDoorLeft && x < kDoorRight && y >= kDoorTop; }
+
+static std::vector<uint16_t> BackdropPicture(bool rgb555)
+{
+    std::vector<uint16_t> picture(320 * 240);
+    for (int32_t y = 0; y < 240; y++) {
+        for (int32_t x = 0; x < 320; x++) {
+            uint32_t r, g, b; // 5, 6 and 5 bits
+            if (InDoorway(x, y)) {
+                const uint32_t fade = uint32_t(y - kDoorTop) * 10 / 180;
+                r = 1 + fade / 2;
+                g = 3 + fade;
+                b = 6 + fade;
+                if ((y - kDoorTop) % 30 == 29) {
+                    r = g = b = 1; // the room's floor boards
+                }
+            } else {
+                const int32_t course = y / 12;
+                const bool mortar = y % 12 == 11 || (x + (course % 2) * 16) % 32 == 31;
+                const uint32_t tone = uint32_t((x / 32 * 7 + course * 5) % 6);
+                r = mortar ? 18 : 17 + tone;
+                g = mortar ? 36 : 14 + tone;
+                b = mortar ? 17 : 8;
+            }
+            picture[size_t(y) * 320 + size_t(x)] =
+                uint16_t(rgb555 ? (r << 10 | (g >> 1) << 5 | b) : (r << 11 | g << 5 | b));
+        }
+    }
+    return picture;
+}
+
+static std::vector<uint8_t> BackdropDepthFile()
+{
+    HmapWriter w;
+    w.FromDepth(320, 240, kBackdropShift, [](int32_t x, int32_t y) { return double(InDoorway(x, y) ? kRoomDepth : kWallDepth); });
+    return w.Bytes();
+}
 
 static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects, std::vector<MaterialSpec> &materials)
 {
@@ -116,6 +178,32 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
         objects.back().shade = kRowZero;
         objects.push_back(MeshObject("TexelFloor", 0, {0, 0, 0}, GridMesh(-250, 250, 900, 2000, 150, 2, 2), -9, "ALPH"));
         objects.back().shade = kRowZero;
+    } else if (name == "keyed") {
+        // A holed quad over the textured cube, and a fence along the left of the perspective floor.
+        materials.push_back({"HOLES", "HOLES", 0});
+        objects.push_back(Textured("TexCube", cube_at, CubeMesh(cube_size), 2));
+        objects.push_back(Textured("Grille", {0, 0, 0}, WallMesh(-150, 150, -150, 50, 600, 1, 1), -5));
+        objects.back().material = "HOLES";
+        objects.push_back(Textured("Floor", {0, 0, 0}, GridMesh(-3000, 3000, -2000, 20000, 300, 6, 22), 3));
+        Mesh fence = GridMesh(-100, 300, 400, 8000, -700, 1, 10);
+        for (Vec3 &v : fence.vertices) {
+            v = {v[1], v[0], v[2]}; // stood up on the floor, facing right
+        }
+        objects.push_back(Textured("Fence", {0, 0, 0}, fence, -6));
+        objects.back().material = "HOLES";
+    } else if (name == "backdrop" || name == "backdrop-555") {
+        // Objects before and behind the painted wall, and across its depth: the opaque ones on rows of
+        // their own, above the translucent ones.
+        materials.push_back({"HOLES", "HOLES", 0});
+        materials.push_back({"DISC", "DISC", 0});
+        objects.push_back(Flat("Post", {0, 0, 0}, ScreenQuad(90, 150, 30, 85, 2000, 2000), 0xFFE0, materials));
+        objects.back().type = 17;
+        objects.push_back(Textured("Beam", {0, 0, 0}, ScreenQuad(40, 280, 95, 130, 700, 1900), 18));
+        objects.push_back(Textured("Leaf", {0, 0, 0}, ScreenQuad(60, 160, 145, 190, 2500, 2500), -11));
+        objects.back().material = "DISC";
+        objects.push_back(Textured("Glass", {0, 0, 0}, ScreenQuad(170, 300, 145, 190, 800, 800), -10));
+        objects.push_back(Textured("Ghost", {0, 0, 0}, ScreenQuad(100, 220, 200, 236, 3000, 3000), -15));
+        objects.back().material = "HOLES";
     } else if (name == "empty") {
     } else if (name == "arm") {
         objects.push_back(Textured("Upper", {0, 180, 900}, Segment(Upper_Length), 2));
@@ -170,6 +258,16 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
             const int32_t x = -1000 + (k * 397) % 1500, y = -800 + (k * 211) % 1100, z = 1500 - 20 * k;
             objects.push_back(Textured("Alpha" + std::to_string(k), {0, 0, 0}, WallMesh(x, x + 500, y, y + 400, z, 5, 5), -13));
             objects.back().shade = uint32_t(1 + (k * 7) % 31) << 8 | kRowZero;
+        }
+    } else if (name == "s8-keyed") {
+        // Keyed foliage: four layers of 500 round-leaved quads each over an opaque wall.
+        materials.push_back({"DISC", "DISC", 0});
+        objects.push_back(Textured("Backdrop", {0, 0, 0}, WallMesh(-1400, 1400, -1100, 1100, 1600, 8, 6), 2));
+        for (int k = 0; k < 4; k++) {
+            objects.push_back(Textured("Leaves" + std::to_string(k), {0, 0, 0},
+                                       WallMesh(-1200 + 30 * k, 1200 + 30 * k, -900 + 20 * k, 900 + 20 * k, 1000 + 100 * k, 25, 20),
+                                       -5));
+            objects.back().material = "DISC";
         }
     } else {
         objects.clear();
@@ -289,6 +387,40 @@ static void AddMaterials()
     MemFiles_Add("check.3dm", CheckerMaterialFile());
     MemFiles_Add("fixt.3dm", FixtureMaterialFile());
     MemFiles_Add("alph.3dm", AlphaMaterialFile());
+    MemFiles_Add("holes.3dm", FixtureMaterialFile([](uint8_t *t) { FillHoledChecker(t, 32); }));
+    MemFiles_Add("disc.3dm", FixtureMaterialFile([](uint8_t *t) { FillHoledDisc(t, 120); }));
+}
+
+void ClearSceneBackdrop()
+{
+    Set_Background_Type(14);
+    Set_Background_Picture(nullptr);
+    HMAP_SetCurrent(nullptr);
+    DSP_Rgb555 = 0;
+}
+
+// The backdrop scenes' picture and depth image, kept for as long as they are current.
+static std::vector<uint16_t> Backdrop_Picture;
+static std::vector<uint8_t> Backdrop_Depth;
+
+static void SetSceneBackdrop(const std::string &name)
+{
+    ClearSceneBackdrop();
+    if (name != "backdrop" && name != "backdrop-555") {
+        return;
+    }
+    const bool rgb555 = name == "backdrop-555";
+    if (rgb555) {
+        DSP_Rgb555 = 1;
+        Convert_Cache_To_555();
+    }
+    Backdrop_Picture = BackdropPicture(rgb555);
+    const std::vector<uint8_t> file = BackdropDepthFile();
+    Backdrop_Depth.assign(Hmap_Image_Size(file.data(), uint32_t(file.size())), 0);
+    Hmap_Convert(Backdrop_Depth.data(), file.data(), uint32_t(file.size()));
+    Set_Background_Picture(Backdrop_Picture.data());
+    Set_Background_Type(15);
+    HMAP_SetCurrent(Backdrop_Depth.data());
 }
 
 OBJ_Handle LoadScene(SceneArea &area, const std::string &name)
@@ -304,6 +436,7 @@ OBJ_Handle LoadScene(SceneArea &area, const std::string &name)
     const OBJ_Handle h = area.Load(name + ".3dc", image);
     if (h >= 0) {
         AddSceneLights(name, h);
+        SetSceneBackdrop(name);
     }
     return h;
 }

@@ -7,20 +7,26 @@
 //   "textured-cube": a type-2 cube with the fixture texture;
 //   "receding-floor": a type-3 grid with the fixture texture, reaching behind the camera;
 //   "translucent-quad": a type -3 quad over the textured cube;
-//   "empty": nothing but the root;
-//   "arm": a root with three jointed segments (textured boxes) standing up from (0, 180, 900).
+//   "arm": a root with three jointed segments (textured boxes) standing up from (0, 180, 900);
 //   "lit-cubes": a flat type-1 cube and a textured type-2 cube over a type-2 floor, one point light;
 //   "lit-spheres": two smooth spheres of 216 faces, type 22 and type 30, a point and a directed light.
 //   "alpha-layers": checkered -13 quads at alpha 8, 16 and 24 over the textured cube, and a -8 quad and a -9 floor
 //   patch of 16-bit texels with an alpha gradient.
+//   "keyed": a holed type -5 quad over the textured cube, and a holed type -6 fence on the floor;
+//   "backdrop": a painted brick wall with a doorway (background type 15) and its depth image, with
+//   objects of the depth-tested types 17, 18, -11, -10 and -15 before, behind and across it;
+//   "backdrop-555": the same on an RGB555 display, the materials converted and the 50% blend halving
+//   through 0x3DEF;
+//   "empty": nothing but the root.
 // The benchmark scenes, at the game's 640 x 480 view:
 //   "s1-flat": 1,000 flat triangles; "s2-affine": 10,000 affine textured triangles;
 //   "s3-perspective": a perspective floor and walls, all in front of the near plane; "s4-layers": four overlapping opaque layers;
 //   "s5-translucent": translucent -3 layers over an opaque backdrop;
 //   "s6-small": 20,000 small triangles of about 50 pixels each;
-//   "s7-lit": a 20,000-triangle type-22 mesh facing the camera, lit per corner by four point lights.
-// Lit scenes add their lights to the light table when they load and attach them to every object.
+//   "s7-lit": a 20,000-triangle type-22 mesh facing the camera, lit per corner by four point lights;
+//   "s8-keyed": keyed foliage, 2,000 type -5 quads with round holed leaves over an opaque wall;
 //   "s9-alpha": 1,000 -13 quads at mixed alpha (40 layers of 25) over an opaque backdrop.
+// Lit scenes add their lights to the light table when they load and attach them to every object.
 #pragma once
 #include <string>
 #include <vector>
@@ -39,7 +45,11 @@ void SceneSpecs(const std::string &name, std::vector<ObjectSpec> &objects, std::
 ImageBuilder SceneImage(const std::string &name);
 // Adds the scene's files (its materials too) and loads it under the root camera; -1 for an unknown
 // name or a failed load. A golden scene sets its 320 x 240 view first.
+// The backdrop scenes also set the background picture and type, the current depth image and the
+// display format (ClearSceneBackdrop puts them back; every other scene's loading does too); their frame
+// starts as the picture, which the opaque depth-tested spans leave where they lose.
 OBJ_Handle LoadScene(SceneArea &area, const std::string &name);
+void ClearSceneBackdrop();
 
 // A light of a scene, in the root camera's frame; `direction` makes a directed light's matrix.
 struct SceneLight {

@@ -132,4 +132,35 @@ std::vector<uint16_t> TintStrip(bool rgb555)
     return strip;
 }
 
+template <class Hole> static void FillHoled(uint8_t *texture_start, Hole hole)
+{
+    FillCheckerTexels(texture_start);
+    uint8_t *texels = texture_start + kShadeTableBytes;
+    for (uint32_t y = 0; y < 256; y++) {
+        for (uint32_t x = 0; x < 256; x++) {
+            if (hole(x, y)) {
+                texels[y * 256 + x] = 0;
+            }
+        }
+    }
+}
+
+void FillHoledChecker(uint8_t *texture_start, uint32_t square)
+{
+    FillHoled(texture_start, [square](uint32_t x, uint32_t y) { return ((x / square) ^ (y / square)) & 1; });
+}
+
+void FillHoledDisc(uint8_t *texture_start, uint32_t radius)
+{
+    FillHoled(texture_start, [radius](uint32_t x, uint32_t y) {
+        const int32_t dx = int32_t(x) - 128, dy = int32_t(y) - 128;
+        return uint32_t(dx * dx + dy * dy) > radius * radius;
+    });
+}
+
+void FillSingleHole(uint8_t *texture_start, uint32_t x, uint32_t y)
+{
+    FillHoled(texture_start, [x, y](uint32_t hx, uint32_t hy) { return hx == x && hy == y; });
+}
+
 } // namespace kalder_test

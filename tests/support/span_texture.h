@@ -39,4 +39,12 @@ std::vector<uint8_t> TintTestPalette();
 constexpr int kTintStripWidth = 400, kTintStripHeight = 88;
 std::vector<uint16_t> TintStrip(bool rgb555);
 
+// The checker texels with transparent holes (texel 0), for the colour-keyed spans:
+// every other square of `square` texels;
+void FillHoledChecker(uint8_t *texture_start, uint32_t square);
+// everything outside the disc of radius `radius` around the map's centre;
+void FillHoledDisc(uint8_t *texture_start, uint32_t radius);
+// the single texel (x, y).
+void FillSingleHole(uint8_t *texture_start, uint32_t x, uint32_t y);
+
 } // namespace kalder_test

@@ -20,8 +20,13 @@
 //                                          RGB555: <folder>/sprites-{640x480,320x200}-{565,555}.png
 //   kdev tint <folder>                     the test palette tinted at nine offsets a channel, in RGB565 and
 //                                          RGB555: <folder>/tint-{565,555}.png
+//   kdev hmap <game path> [out.png] [--camera]
+//                                          a height map: its header and samples' range, the expanded image as
+//                                          a grey picture (nearer is brighter; hmap.png by default); with
+//                                          --camera the camera it places and a few world points it samples
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +43,7 @@
 #include "core/scr.h"
 #include "core/sys.h"
 #include "engine3d/anim.h"
+#include "engine3d/hmap.h"
 #include "engine3d/image.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
@@ -83,7 +89,8 @@ static int usage()
                  "       kdev render --light-orbit <folder>\n"
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n"
-                 "       kdev tint <folder>\n");
+                 "       kdev tint <folder>\n"
+                 "       kdev hmap <game path> [out.png] [--camera]\n");
     return 2;
 }
 
@@ -397,13 +404,96 @@ static int render_pictures(const char *folder)
             return 1;
         }
         std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+        if (HMAP_Current != nullptr) {
+            // The backdrop scenes' frame starts as their picture.
+            std::copy(Render_Settings.background_picture, Render_Settings.background_picture + frame.size(), frame.begin());
+        }
         Render_Frame(frame.data());
         const std::string path = std::string(folder) + "/" + name + ".png";
-        if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+        if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height,
+                                     DSP_Rgb555 != 0)) {
             std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
             return 1;
         }
         std::printf("%s: %" PRId32 " faces drawn\n", path.c_str(), nb_faces_drawn);
+    }
+    kalder_test::ClearSceneBackdrop();
+    return 0;
+}
+
+// Loads a height map, expands it and shows it; with the camera, places the root camera on a started
+// library and samples the corners and the centre back into the world.
+static int hmap(const char *path, const char *out, bool camera)
+{
+    uint32_t length = 0;
+    uint8_t *file = Hmap_Load_File(path, &length);
+    if (file == nullptr) {
+        std::fputs(test::Stdout().c_str(), stdout); // the loader's own message
+        return 1;
+    }
+    std::vector<uint8_t> image(Hmap_Image_Size(file, length));
+    if (image.empty() || Hmap_Convert(image.data(), file, length) == 0) {
+        std::fprintf(stderr, "kdev: %s: the header is refused\n", path);
+        MEM_FreePtr(&file);
+        return 1;
+    }
+    MEM_FreePtr(&file);
+    int32_t header[5];
+    float cam[6];
+    std::memcpy(header, image.data(), sizeof header);
+    std::memcpy(cam, image.data() + HMAP_POSITION, sizeof cam);
+    std::printf("%s: %" PRIu32 " bytes, %" PRId32 " x %" PRId32 ", shift %" PRId32 " (word 12: %" PRId32
+                "), lens %" PRId32 "\n", path, length, header[0], header[1], header[2], header[3], header[4]);
+    std::printf("camera (%g, %g, %g) looking at (%g, %g, %g)\n", cam[0], cam[1], cam[2], cam[3], cam[4], cam[5]);
+    const size_t count = (image.size() - HMAP_HEADER_BYTES) / 2;
+    std::vector<uint16_t> samples(count);
+    std::memcpy(samples.data(), image.data() + HMAP_HEADER_BYTES, count * 2);
+    uint16_t low = 0xFFFF, high = 0;
+    size_t zeros = 0;
+    for (uint16_t s : samples) {
+        zeros += s == 0;
+        if (s != 0) {
+            low = std::min(low, s);
+            high = std::max(high, s);
+        }
+    }
+    std::printf("samples %u..%u, %zu of 0\n", unsigned(low), unsigned(high), zeros);
+    std::vector<uint16_t> grey(count);
+    for (size_t i = 0; i < count; i++) {
+        const uint32_t level = samples[i] == 0 || high <= low ? 0 : 2 + (uint32_t(samples[i] - low) * 29) / (high - low);
+        grey[i] = uint16_t(level << 11 | (level * 2) << 5 | level);
+    }
+    if (!kalder_test::WritePng16(out, grey.data(), header[0], header[1], false)) {
+        std::fprintf(stderr, "kdev: cannot write %s\n", out);
+        return 1;
+    }
+    std::printf("%s written\n", out);
+    if (camera) {
+        kalder_test::SceneArea area;
+        if (Hmap_Set_Camera(image.data()) == 0) {
+            std::printf("camera: a lens below 1 places nothing\n");
+            return 0;
+        }
+        HMAP_SetCurrent(image.data());
+        int32_t m[9], pos[3];
+        Get_Obj_Matrix(0, m);
+        Get_Obj_Pos(0, pos);
+        std::printf("viewport %" PRId32 " x %" PRId32 ", focal %g x %g; root camera at (%" PRId32 ", %" PRId32
+                    ", %" PRId32 "), looking along (%" PRId32 ", %" PRId32 ", %" PRId32 ")\n",
+                    OBJ_View.view_width, OBJ_View.view_height, double(OBJ_View.focal_x), double(OBJ_View.focal_y),
+                    pos[0], pos[1], pos[2], m[2], m[5], m[8]);
+        const int32_t w = header[0], h = header[1];
+        const int32_t points[5][2] = {{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, h - 1}, {w - 1, h - 1}};
+        for (const auto &p : points) {
+            int32_t world[3];
+            if (Hmap_Sample(p[0], p[1], world) != 0) {
+                std::printf("pixel (%" PRId32 ", %" PRId32 "): world (%" PRId32 ", %" PRId32 ", %" PRId32 ")\n", p[0],
+                            p[1], world[0], world[1], world[2]);
+            } else {
+                std::printf("pixel (%" PRId32 ", %" PRId32 "): no depth\n", p[0], p[1]);
+            }
+        }
+        HMAP_SetCurrent(nullptr);
     }
     return 0;
 }
@@ -540,6 +630,18 @@ int main(int argc, char **argv)
     }
     if (command == "render" && argc == 4 && std::strcmp(argv[2], "--light-orbit") == 0) {
         return render_light_orbit(argv[3]);
+    }
+    if (command == "hmap" && argc >= 3 && argc <= 5) {
+        const char *out = "hmap.png";
+        bool camera = false;
+        for (int i = 3; i < argc; i++) {
+            if (std::strcmp(argv[i], "--camera") == 0) {
+                camera = true;
+            } else {
+                out = argv[i];
+            }
+        }
+        return hmap(argv[2], out, camera);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
