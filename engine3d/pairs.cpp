@@ -286,7 +286,7 @@ void Pairs_Mark(int32_t i, int32_t j)
             return; // no room: the pair stays inactive, as if it had never met
         }
     }
-    *node = {i, j, 0, 0, Pairs.active};
+    *node = {i, j, 0, 0, Pairs.active, 0};
     Pairs.active = node;
     Pairs.flags[Pair_Byte(i, j)] |= PAIR_ACTIVE;
     Pairs.active_count++;
@@ -384,7 +384,7 @@ int32_t Pairs_Next_Contact(OBJ_Handle *ha, int32_t *box_a, int32_t *point_a, OBJ
     *hb = b.handle;
     *box_b = b.box;
     float pa[3] = {0, 0, 0}, pb[3] = {0, 0, 0};
-    Pair_Test_Shapes(W_Ptr(a.record), pa, &node->feature_first, W_Ptr(b.record), pb, &node->feature_second);
+    node->steps = Pair_Test_Shapes(W_Ptr(a.record), pa, &node->feature_first, W_Ptr(b.record), pb, &node->feature_second);
     Write_Point(pa, point_a);
     Write_Point(pb, point_b);
     if (node->next == nullptr) {

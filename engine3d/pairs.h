@@ -34,6 +34,7 @@ struct OBJ_PairNode {
     int32_t first, second;
     int32_t feature_first, feature_second;
     OBJ_PairNode *next;
+    int32_t steps; // what the last closest-feature run gave (0..16), for the developers' tools
 };
 
 // The pool's state, for tests and the demonstration: read it, never write it.
