@@ -152,6 +152,53 @@ TEST(BoxFeatures, PairsSettleOnTheirNearestFeatures)
     }
 }
 
+// The steps of edges and faces on their own. Box A is [0, 10]^3 throughout.
+TEST(BoxFeatures, EdgeAndFaceStepsFindContactsOrMoveToTheNearerFeature)
+{
+    const BoxCorners a = Box(0, 0, 0, 10, 10, 10);
+    const struct {
+        const char *what;
+        Feat_Step step;
+        int32_t fa;
+        BoxCorners b;
+        int32_t fb;
+        int32_t result, end_a, end_b;
+        P3 point_a, point_b;
+    } steps[] = {
+        // A's edge 9 runs along z at x = 10, y = 0 from z = 0 to 10.
+        {"edge through the face", Feat_Edge_Face, 9, Box(5, -5, 3, 20, 5, 20), 20, 1, 9, 20, {10, 0, 3}, {10, 0, 3}},
+        {"edge past the face: its nearest edge", Feat_Edge_Face, 9, Box(12, -5, 3, 20, 5, 20), 20, 0, 9, 17,
+         {10, 0, 3}, {10, 0, 3}},
+        // A's edge 8 runs along x at y = z = 0, parallel to B's face at y = 3.
+        {"parallel edge, an end over the face", Feat_Edge_Face, 8, Box(-2, 3, -4, 8, 9, 4), 24, 0, 20, 24, {0, 0, 0},
+         {0, 3, 0}},
+        {"parallel edge beside the face", Feat_Edge_Face, 8, Box(2, 3, -4, 8, 9, 4), 24, 0, 20, 24, {8, 0, 0}, {8, 3, 0}},
+        {"edge pointing at the face", Feat_Edge_Face, 8, Box(15, -5, -5, 25, 5, 5), 23, 0, 1, 23, {10, 0, 0}, {15, 0, 0}},
+        {"edge with an end inside the box", Feat_Edge_Box, 9, Box(5, -5, 5, 20, 5, 20), 26, 1, 5, 26, {10, 0, 10},
+         {10, 0, 10}},
+        {"edge through the box", Feat_Edge_Box, 9, Box(5, -5, 3, 20, 5, 6), 26, 1, 9, 26, {10, 0, 3}, {10, 0, 3}},
+        {"edge past the box: the last face it faces", Feat_Edge_Box, 9, Box(15, -5, 3, 20, 5, 6), 26, 0, 9, 23,
+         {-1, -1, -1}, {-1, -1, -1}},
+        {"perpendicular faces", Feat_Face_Face, 20, Box(20, 20, 20, 30, 30, 30), 21, 1, 20, 21, {-1, -1, -1},
+         {-1, -1, -1}},
+        // A's top face under B's bottom face, apart by a corner: the nearest edges, the first of a tie.
+        {"facing faces", Feat_Face_Face, 22, Box(20, 20, 12, 30, 30, 20), 20, 0, 14, 17, {10, 10, 10}, {20, 20, 12}},
+        {"face with a corner inside the box", Feat_Face_Box, 22, Box(-5, -5, 5, 5, 5, 20), 26, 1, 22, 26, {0, 0, 10},
+         {0, 0, 10}},
+        {"face away from the box", Feat_Face_Box, 22, Box(20, 20, 20, 30, 30, 30), 26, 0, 22, 26, {-1, -1, -1},
+         {-1, -1, -1}},
+    };
+    for (const auto &c : steps) {
+        int32_t fa = c.fa, fb = c.fb;
+        float pa[3] = {-1, -1, -1}, pb[3] = {-1, -1, -1};
+        EXPECT_EQ(c.step(a, c.b, pa, pb, &fa, &fb), c.result) << c.what;
+        EXPECT_EQ(fa, c.end_a) << c.what;
+        EXPECT_EQ(fb, c.end_b) << c.what;
+        EXPECT_EQ(Of(pa), c.point_a) << c.what;
+        EXPECT_EQ(Of(pb), c.point_b) << c.what;
+    }
+}
+
 // Box against box runs no step: 16 unsettled, then both features drawn from the game's generator.
 TEST(BoxFeatures, BoxAgainstBoxNeverSettlesAndDrawsNewFeatures)
 {
