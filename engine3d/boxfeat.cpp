@@ -122,33 +122,34 @@ const Step &Step_For(int32_t kind_a, int32_t kind_b)
 
 void Load_Box_Corners(const uint8_t *box, BoxCorners *out) { std::memcpy(out->v, box + offsetof(OBJ_CollBox, world), sizeof out->v); }
 
-int32_t Point_Inside_Faces(const float *p, int32_t n, const BoxCorners &box, int32_t feature)
+// The first of the feature's first n planes that the point lies outside, or -1.
+static int32_t First_Plane_Outside(const float *p, int32_t n, const BoxCorners &box, const OBJ_BoxFeature &f)
 {
-    const OBJ_BoxFeature &f = Feat(feature);
     for (int32_t k = 0; k < n && k < 6; k++) {
         float d[3], r[3];
         Sub(box.v[f.plane[k][1]], box.v[f.plane[k][2]], d);
         Sub(p, box.v[f.plane[k][0]], r);
         if (!(Dot(d, r) >= 0.0f)) {
-            return 0;
+            return k;
         }
     }
-    return 1;
+    return -1;
+}
+
+int32_t Point_Inside_Faces(const float *p, int32_t n, const BoxCorners &box, int32_t feature)
+{
+    return First_Plane_Outside(p, n, box, Feat(feature)) < 0 ? 1 : 0;
 }
 
 int32_t Point_Inside_Faces_Id(const float *p, int32_t n, const BoxCorners &box, int32_t *feature)
 {
     const OBJ_BoxFeature &f = Feat(*feature);
-    for (int32_t k = 0; k < n && k < 6; k++) {
-        float d[3], r[3];
-        Sub(box.v[f.plane[k][1]], box.v[f.plane[k][2]], d);
-        Sub(p, box.v[f.plane[k][0]], r);
-        if (!(Dot(d, r) >= 0.0f)) {
-            *feature = f.plane[k][3];
-            return 0;
-        }
+    const int32_t k = First_Plane_Outside(p, n, box, f);
+    if (k < 0) {
+        return 1;
     }
-    return 1;
+    *feature = f.plane[k][3];
+    return 0;
 }
 
 // The whole region of a feature: its kind is also the number of its planes.

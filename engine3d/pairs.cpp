@@ -72,6 +72,19 @@ bool Find_Both(OBJ_Handle ha, int32_t box_a, OBJ_Handle hb, int32_t box_b, int32
     return *a >= 0 && *b >= 0;
 }
 
+// The pair of two registered boxes as (greater, smaller): -1 when either is not registered, 0 for a box
+// with itself, which has no byte, 1 for a pair.
+int32_t Find_Pair(OBJ_Handle ha, int32_t box_a, OBJ_Handle hb, int32_t box_b, int32_t *i, int32_t *j)
+{
+    int32_t a, b;
+    if (!Find_Both(ha, box_a, hb, box_b, &a, &b)) {
+        return -1;
+    }
+    *i = a > b ? a : b;
+    *j = a > b ? b : a;
+    return a == b ? 0 : 1;
+}
+
 void Write_Point(const float *p, int32_t *out)
 {
     for (int k = 0; k < 3; k++) {
@@ -244,34 +257,30 @@ void Pairs_Remove_Box(OBJ_Handle h, int32_t box)
 
 int32_t Pairs_Enable(OBJ_Handle ha, int32_t box_a, OBJ_Handle hb, int32_t box_b)
 {
-    int32_t a, b;
-    if (!Find_Both(ha, box_a, hb, box_b, &a, &b)) {
-        return -1;
+    int32_t i, j;
+    const int32_t found = Find_Pair(ha, box_a, hb, box_b, &i, &j);
+    if (found <= 0) {
+        return found;
     }
-    if (a == b) {
-        return 0;
-    }
-    uint8_t &flags = Byte(a, b);
+    uint8_t &flags = Pairs.flags[Pair_Byte(i, j)];
     flags &= uint8_t(~PAIR_DISABLED);
     if (flags == 7) {
-        Pairs_Mark(a > b ? a : b, a > b ? b : a);
+        Pairs_Mark(i, j);
     }
     return 0;
 }
 
 int32_t Pairs_Disable(OBJ_Handle ha, int32_t box_a, OBJ_Handle hb, int32_t box_b)
 {
-    int32_t a, b;
-    if (!Find_Both(ha, box_a, hb, box_b, &a, &b)) {
-        return -1;
+    int32_t i, j;
+    const int32_t found = Find_Pair(ha, box_a, hb, box_b, &i, &j);
+    if (found <= 0) {
+        return found;
     }
-    if (a == b) {
-        return 0;
+    if (Pairs.flags[Pair_Byte(i, j)] & PAIR_ACTIVE) {
+        Pairs_Unmark(i, j);
     }
-    if (Byte(a, b) & PAIR_ACTIVE) {
-        Pairs_Unmark(a > b ? a : b, a > b ? b : a);
-    }
-    Byte(a, b) |= PAIR_DISABLED;
+    Pairs.flags[Pair_Byte(i, j)] |= PAIR_DISABLED;
     return 0;
 }
 
