@@ -104,7 +104,7 @@ TEST_F(BoxesTest, BoundsAreTheExactExtremesOfTheWorldCornersWhateverTheyHeld)
 }
 
 // Every object below the root camera, four levels deep with siblings, from whichever camera the
-// frame is rendered; the camera's own boxes never.
+// frame is rendered and whatever the objects' flags; the camera's own boxes never.
 TEST_F(BoxesTest, TheWalkReachesEveryObjectBelowTheRootCameraButNotTheCamera)
 {
     // The root camera given a box of its own, in fresh memory of the area.
@@ -116,6 +116,10 @@ TEST_F(BoxesTest, TheWalkReachesEveryObjectBelowTheRootCameraButNotTheCamera)
     W_SetAddr(camera + offsetof(OBJ_Record, boxes), own);
     const std::vector<uint8_t> before(W_Ptr(own), W_Ptr(own) + BOX_SIZE);
 
+    // Whatever their flags: "Turned" and so its child are left out of the scene pass, yet updated.
+    const Addr turned = SceneArea::Record(Obj(3));
+    W_Set32(turned + offsetof(OBJ_Record, flags),
+            W_Get32(turned + offsetof(OBJ_Record, flags)) | int32_t(OBJ_FLAG_SKIP_TREE | OBJ_FLAG_HIDDEN | OBJ_FLAG_CULLED));
     for (const OBJ_Handle from : {OBJ_Handle(0), Obj(3), Obj(4)}) {
         for (int i = 1; i <= 4; i++) {
             Spoil(Obj(i));
