@@ -1,16 +1,19 @@
 // Fuzzes the 3D image loader: the input is a .3DC file (any kind). A loaded image is then walked,
-// cloned, linked, scaled and deleted, with the free remainder of the area poisoned while it is read.
-// Animation tracks that load pose a four-record object, alone and blended with a valid animation of
-// their kind; record tables serve as morph frames.
+// its collision boxes updated under the root camera and registered as box pairs that are swept and
+// tested, then it is cloned, linked, scaled and deleted, with the free remainder of the area poisoned
+// while it is read. Animation tracks that load pose a four-record object, alone and blended with a
+// valid animation of their kind; record tables serve as morph frames.
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "engine3d/anim.h"
+#include "engine3d/boxes.h"
 #include "engine3d/image.h"
 #include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
+#include "engine3d/pairs.h"
 #include "engine3d/view.h"
 #include "plat/test.h"
 #include "tests/support/image_builder.h"
@@ -101,7 +104,28 @@ void Walk(OBJ_Handle h)
             Get_Vertex(r, i, v);
         }
         For_Each_Obj_Item(r, Touch);
+        int32_t centre[3], axes[9];
+        for (int32_t i = 0; i < Get_Box_Count(r) && i < 64; i++) {
+            Get_Box_Axes(r, i, centre, axes);
+            Pairs_Add_Box(r, i);
+        }
     }
+}
+
+// The boxes of the image as the frame and the box pairs see them: whatever the file's floats hold.
+void Boxes(OBJ_Handle h)
+{
+    if (Link_Obj(h, 0) != 0) {
+        return;
+    }
+    Update_All_Boxes();
+    Pairs_Sweep();
+    OBJ_Handle ha, hb;
+    int32_t ba, bb, pa[3], pb[3];
+    for (int32_t k = 0; k < 1000 && Pairs_Next_Contact(&ha, &ba, pa, &hb, &bb, pb, k) == 0; k++) {
+        Pairs_Test(ha, ba, hb, bb, pa, pb);
+    }
+    Unlink_Obj(h);
 }
 
 } // namespace
@@ -111,6 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const std::vector<uint8_t> material =
         kalder_test::MaterialImage([](int r, int i) { return uint16_t((r << 11) | i); }).Finish().bytes;
     test::SetExitHook(test::ThrowOnExit);
+    static const int32_t pool = Pairs_Init(256);
+    (void)pool;
     try {
         Init_3D(Area, Area_Size);
         Cache_Count = 0;
@@ -139,6 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 Anim_Apply_Ext(h, splines + 3, splines + 2, 200, 0x40);
             }
             Walk(h);
+            Boxes(h);
             KALDER_UNPOISON(Area + Mem_libre, Area_Size - Mem_libre);
             OBJ_Handle copy = Clone_Obj(h);
             Link_Obj(copy, 0);

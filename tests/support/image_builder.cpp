@@ -299,14 +299,18 @@ ImageBuilder HierarchyImage(const std::vector<ObjectSpec> &objects, const std::v
             }
             b.Put32(rec, 176, int32_t(std::ceil(radius)));
         }
-        if (o.boxes > 0) {
-            b.Section(N("boxes", i), 280 * size_t(o.boxes));
-            b.Put32(rec, 156, o.boxes);
+        const int32_t box_count = o.box_corners.empty() ? o.boxes : int32_t(o.box_corners.size());
+        if (box_count > 0) {
+            b.Section(N("boxes", i), 280 * size_t(box_count));
+            b.Put32(rec, 156, box_count);
             b.Link(rec, 160, N("boxes", i), 0, R);
-            for (int k = 0; k < o.boxes; k++) {
+            for (int k = 0; k < box_count; k++) {
                 for (int c = 0; c < 8; c++) {
                     float corner[3] = {float((c & 1) ? 100 : -100), float((c & 2) ? 100 : -100),
                                        float((c & 4) ? 100 : -100)};
+                    if (!o.box_corners.empty()) {
+                        std::copy(o.box_corners[size_t(k)][size_t(c)].begin(), o.box_corners[size_t(k)][size_t(c)].end(), corner);
+                    }
                     b.PutBytes(N("boxes", i), 280 * uint32_t(k) + 12 * uint32_t(c), corner, 12);
                 }
             }
@@ -625,6 +629,21 @@ std::vector<Vec3> CubeFaces()
         }
     }
     return faces;
+}
+
+BoxSpec BoxAround(const std::array<float, 3> &centre, const std::array<float, 3> &half, double yaw, double pitch)
+{
+    static const int signs[8][3] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+                                    {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
+    const double cy = std::cos(yaw), sy = std::sin(yaw), cp = std::cos(pitch), sp = std::sin(pitch);
+    BoxSpec box{};
+    for (int c = 0; c < 8; c++) {
+        const double x = signs[c][0] * double(half[0]), y = signs[c][1] * double(half[1]), z = signs[c][2] * double(half[2]);
+        const double x1 = cy * x + sy * z, z1 = -sy * x + cy * z;
+        const double y2 = cp * y - sp * z1, z2 = sp * y + cp * z1;
+        box[size_t(c)] = {float(centre[0] + x1), float(centre[1] + y2), float(centre[2] + z2)};
+    }
+    return box;
 }
 
 std::vector<ObjectSpec> CubeObjects(int32_t s)

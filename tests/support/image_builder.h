@@ -87,6 +87,14 @@ struct MaterialSpec {
     uint32_t colour = 0;
 };
 
+// The eight corners of a collision box, x, y, z each, in the object's frame: 0..3 round one face, corner
+// i + 4 facing corner i, 0 and 6 the ends of a diagonal.
+using BoxSpec = std::array<std::array<float, 3>, 8>;
+// A box around a centre with half-extents, turned by yaw about y and then pitch about x (radians),
+// numbered as above: 0..3 round the face at -z (0 at -x -y, 1 at +x -y, 2 at +x +y), 4..7 at +z.
+BoxSpec BoxAround(const std::array<float, 3> &centre, const std::array<float, 3> &half, double yaw = 0,
+                  double pitch = 0);
+
 struct ObjectSpec {
     std::string name;
     int parent = -1;                 // index of an earlier object; -1 for the root (object 0)
@@ -102,7 +110,8 @@ struct ObjectSpec {
     int32_t type = 1;                // the primitive type of its nodes
     std::string material;            // the nodes' material name
     uint32_t material_word = 0;      // the node's stored material word
-    int32_t boxes = 0;
+    int32_t boxes = 0;               // +-100 cubes with corner c at x from bit 0, y from 1, z from 2
+    std::vector<BoxSpec> box_corners; // boxes of its own instead, when there are any
     uint32_t shade = 0;
 };
 

@@ -218,6 +218,18 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
     } else if (name == "lit-spheres") {
         objects.push_back(Textured("Smooth", {-170, 0, 900}, SphereMesh(130, 10, 12), 22));
         objects.push_back(Textured("Glossy", {170, 0, 900}, SphereMesh(130, 10, 12), 30));
+    } else if (name == "boxes") {
+        // Four levels below the root camera, with siblings: the scene root, three objects, one child.
+        const Mesh cube = CubeMesh(80);
+        objects.push_back(MeshObject("Crate", 0, {0, 0, 1500}, cube, 1, "FLAT"));
+        objects.back().box_corners = {BoxAround({0, 0, 0}, {100, 100, 100})};
+        objects.push_back(MeshObject("Pillar", 0, {450, 0, 1600}, cube, 1, "FLAT"));
+        objects.back().box_corners = {BoxAround({0, -150, 0}, {60, 150, 60}), BoxAround({0, 150, 0}, {60, 150, 60})};
+        objects.push_back(MeshObject("Turned", 0, {-400, 60, 1400}, cube, 1, "FLAT"));
+        objects.back().box_corners = {BoxAround({0, 0, 0}, {120, 60, 90}, 0.5, 0.3)};
+        objects.push_back(MeshObject("Lid", 3, {0, -160, 0}, cube, 1, "FLAT"));
+        objects.back().box_corners = {BoxAround({-50, 0, 0}, {40, 20, 40}), BoxAround({50, 0, 0}, {40, 20, 40}),
+                                      BoxAround({0, -40, 0}, {30, 20, 30}, 0.25)};
     } else if (name == "s1-flat") {
         objects.push_back(Flat("Wall", {0, 0, 0}, WallMesh(-1200, 1200, -900, 900, 1500, 25, 20), 0x4A69, materials));
     } else if (name == "s2-affine") {
@@ -356,6 +368,14 @@ ImageBuilder SceneImage(const std::string &name)
     std::vector<MaterialSpec> materials;
     SceneSpecs(name, objects, materials);
     return HierarchyImage(objects, materials);
+}
+
+void PlaceRootCamera(const Vec3 &position, int32_t yaw)
+{
+    const int32_t c = Get_Cos(yaw & 4095), s = Get_Sin(yaw & 4095);
+    const int32_t local[9] = {c, 0, s, 0, 0x8000, 0, -s, 0, c};
+    Set_Obj_Matrix(0, local); // a camera's view follows its placement
+    Set_Obj_Pos(0, position.data());
 }
 
 void SetGoldenView()

@@ -1,6 +1,8 @@
 // Named test scenes, built with the scene builder.
 //   "cubes": a flat type-1 cube and a textured type-2 cube side by side, 1500 units ahead.
 //   "floor": a textured grid below the eye, from behind the camera to beyond the far clip.
+//   "boxes": small flat cubes carrying one to three collision boxes each ("Crate", "Pillar", "Turned"
+//   with its child "Lid"), two of the boxes turned; meant to be seen through a moved root camera.
 // The golden scenes, drawn at 320 x 240 with focal 320 (their loading sets that view):
 //   "rectangle": a quad of two flat triangles whose colours differ by 5000, on integer screen corners;
 //   "flat-cube": a type-1 cube, each face its own colour, stepping by 5000;
@@ -65,6 +67,9 @@ void DirectedMatrix(const Vec3 &direction, int32_t *m);
 // kLightOrbitFrames steps; this places it (slot 0) at step `frame`.
 constexpr int32_t kLightOrbitFrames = 16;
 void PlaceOrbitLight(int32_t frame);
+
+// Places the root camera at a position, turned by yaw (0..4095 a turn) about y; its view follows.
+void PlaceRootCamera(const Vec3 &position, int32_t yaw);
 
 // The view of the golden scenes: screen and viewport 320 x 240, focal 320, aspect 1.
 void SetGoldenView();

@@ -14,6 +14,9 @@
 //                                          and 19 of its wave (<folder>/arm-wave-<b>.png), and posed by nine
 //                                          blends from the wave's frame 13 to the reach's frame 23
 //                                          (<folder>/arm-blend-<b>.png)
+//   kdev boxes                             the "boxes" scene over 60 frames of a fixed motion: the world
+//                                          bounds of every box, the box pairs in contact with their
+//                                          features, nearest points and closest-feature steps
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 //   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
@@ -44,9 +47,12 @@
 #include "core/sys.h"
 #include "engine3d/anim.h"
 #include "engine3d/hmap.h"
+#include "engine3d/boxes.h"
 #include "engine3d/image.h"
+#include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
+#include "engine3d/pairs.h"
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/view.h"
@@ -87,6 +93,7 @@ static int usage()
                  "       kdev render --false-colour <folder>\n"
                  "       kdev render --anim <folder>\n"
                  "       kdev render --light-orbit <folder>\n"
+                 "       kdev boxes\n"
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n"
                  "       kdev tint <folder>\n"
@@ -593,6 +600,58 @@ static int tint(const char *folder)
     return 0;
 }
 
+// The "boxes" scene through a moved camera: the crate slides from left to right past the turned box and
+// the pillar while the turned box spins. Every box is registered in the pool; after each frame's
+// render the pairs are swept and their contacts walked, as a game using them would.
+static int boxes()
+{
+    kalder_test::SceneArea area;
+    const OBJ_Handle scene = kalder_test::LoadScene(area, "boxes");
+    if (scene < 0) {
+        std::fprintf(stderr, "kdev: the scene boxes does not load\n");
+        return 1;
+    }
+    kalder_test::PlaceRootCamera({120, -40, -300}, 200);
+    Pairs_Init(256);
+    std::vector<std::pair<OBJ_Handle, int32_t>> registered;
+    for (OBJ_Handle h = scene + 1; Get_Box_Count(h) >= 0; h++) {
+        for (int32_t b = 0; b < Get_Box_Count(h); b++) {
+            Pairs_Add_Box(h, b);
+            registered.push_back({h, b});
+        }
+    }
+    const OBJ_Handle crate = scene + 1, turned = scene + 3;
+    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+    for (int32_t f = 0; f < 60; f++) {
+        const int32_t position[3] = {-700 + 25 * f, 0, 1500};
+        Set_Obj_Pos(crate, position);
+        const int32_t c = Get_Cos(f * 20), s = Get_Sin(f * 20);
+        const int32_t spin[9] = {c, 0, s, 0, 0x8000, 0, -s, 0, c};
+        Set_Obj_Matrix(turned, spin);
+        Render_Frame(frame.data());
+        Pairs_Sweep();
+        std::printf("frame %" PRId32 "\n", f);
+        for (const auto &r : registered) {
+            float v[6];
+            std::memcpy(v, Get_Box(r.first, r.second) + BOX_MINIMUM, sizeof v);
+            std::printf("  box %s/%" PRId32 ": %.0f %.0f %.0f .. %.0f %.0f %.0f\n", Get_Obj_Name(r.first), r.second,
+                        double(v[0]), double(v[1]), double(v[2]), double(v[3]), double(v[4]), double(v[5]));
+        }
+        const OBJ_PairNode *node = Pairs.active;
+        OBJ_Handle ha, hb;
+        int32_t ba, bb, pa[3], pb[3];
+        for (int32_t k = 0; Pairs_Next_Contact(&ha, &ba, pa, &hb, &bb, pb, k) == 0; k++, node = node->next) {
+            std::printf("  pair %s/%" PRId32 " %s/%" PRId32 ": features %" PRId32 " %" PRId32 ", points %" PRId32
+                        " %" PRId32 " %" PRId32 " and %" PRId32 " %" PRId32 " %" PRId32 ", steps %" PRId32 "\n",
+                        Get_Obj_Name(ha), ba, Get_Obj_Name(hb), bb, node->feature_first, node->feature_second, pa[0],
+                        pa[1], pa[2], pb[0], pb[1], pb[2], node->steps);
+        }
+        std::printf("  %" PRId32 " pairs in contact\n", Pairs.active_count);
+    }
+    Pairs_Free();
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -642,6 +701,9 @@ int main(int argc, char **argv)
             }
         }
         return hmap(argv[2], out, camera);
+    }
+    if (command == "boxes" && argc == 2) {
+        return boxes();
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
