@@ -6,6 +6,7 @@
 
 #include "core/fconv.h"
 #include "core/prof.h"
+#include "engine3d/coll.h"
 #include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/raster.h"
@@ -110,6 +111,7 @@ int32_t Init_3D(void *area, size_t size)
     OBJ_Handle root = Alloc_Handle_Table();
     Build_Root_Camera(Mem_Alloc(sizeof(OBJ_RootCameraBlock)), root);
     Heap_Init(Mem_libre);
+    Coll_Forget_Meshes();
 
     Build_Trig_Tables();
 
