@@ -81,9 +81,10 @@ void Foot(const int32_t *p, const int32_t *a, const int32_t *b, int32_t *out)
 void Closest(const int32_t *p, int32_t *out, const int32_t *a, const int32_t *b)
 {
     Foot(p, a, b, out);
-    int64_t beyond_a = 0, beyond_b = 0;
+    // Differences of 32-bit values need 33 bits, their products 66: exact in 128 bits.
+    __int128 beyond_a = 0, beyond_b = 0;
     for (int k = 0; k < 3; k++) {
-        const int64_t d = int64_t(a[k]) - b[k];
+        const __int128 d = int64_t(a[k]) - b[k];
         beyond_a += (int64_t(out[k]) - a[k]) * d;
         beyond_b += (int64_t(out[k]) - b[k]) * d;
     }
@@ -146,12 +147,12 @@ int32_t Sphere_Contact(const Tri &t, const int32_t *c, int32_t r, int32_t *conta
     default:
         return 0; // outside all three edges: no well-formed triangle has such a point
     }
-    int64_t dist2 = 0;
+    __int128 dist2 = 0;
     for (int k = 0; k < 3; k++) {
-        const int64_t dk = int64_t(contact[k]) - c[k];
+        const __int128 dk = int64_t(contact[k]) - c[k];
         dist2 += dk * dk;
     }
-    return dist2 < int64_t(r) * r ? s : 0;
+    return dist2 < __int128(r) * r ? s : 0;
 }
 
 int32_t Point_On(const Tri &t, const int32_t *p, int32_t *contact, int32_t flags)
