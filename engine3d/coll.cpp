@@ -100,46 +100,96 @@ struct Pool {
     }
 };
 
-Pool<OBJ_CollNode> Nodes;
 Pool<OBJ_CollContact> Contacts;
 
-OBJ_CollNode *Coll_Alloc_Node() { return Nodes.Alloc(); }
-void Coll_Free_Node(OBJ_CollNode *node) { Nodes.Free(node); }
 OBJ_CollContact *Coll_Alloc_Contact() { return Contacts.Alloc(); }
 void Coll_Free_Contact(OBJ_CollContact *c) { Contacts.Free(c); }
 
 // ---- Bodies -------------------------------------------------------------------------------------
 
+// The body's map keeps its table between resets: it grows to what the body meets and stays there.
 void Coll_Init_Body(OBJ_CollBody *b, uint8_t mask)
 {
     b->mask = mask;
     for (int32_t &c : b->cursor) {
         c = 0;
     }
-    b->root = nullptr;
+    b->records = 0;
     b->head_3d = nullptr;
     b->head_2d = nullptr;
 }
 
-// Depth first: the greater-key subtree, the smaller-key subtree, then the record. An explicit stack
-// keeps a degenerate tree from running the program's stack out.
-void Coll_Free_Tree(OBJ_CollNode *root)
+void Coll_Free_Tree(OBJ_CollBody *b)
 {
-    std::vector<OBJ_CollNode *> stack;
-    if (root != nullptr) {
-        stack.push_back(root);
+    if (b->records != 0) {
+        std::memset(static_cast<void *>(b->slots), 0, sizeof(OBJ_CollNode) * b->capacity);
+        b->records = 0;
     }
-    while (!stack.empty()) {
-        OBJ_CollNode *n = stack.back();
-        stack.pop_back();
-        if (n->smaller != nullptr) {
-            stack.push_back(n->smaller);
-        }
-        if (n->greater != nullptr) {
-            stack.push_back(n->greater);
-        }
-        Coll_Free_Node(n);
+}
+
+// ---- The overlap map ------------------------------------------------------------------------------
+
+uint32_t Home(const OBJ_CollBody *b, Addr tri)
+{
+    uint32_t h = tri * 2654435761u;
+    h ^= h >> 15;
+    return h & (b->capacity - 1);
+}
+
+// The slot that holds the triangle's record, or the empty slot where it would go.
+uint32_t Find_Slot(const OBJ_CollBody *b, Addr tri)
+{
+    uint32_t i = Home(b, tri);
+    while (b->slots[i].tri != 0 && b->slots[i].tri != tri) {
+        i = (i + 1) & (b->capacity - 1);
     }
+    return i;
+}
+
+void Grow_Map(OBJ_CollBody *b)
+{
+    OBJ_CollNode *old = b->slots;
+    const uint32_t old_capacity = b->capacity;
+    b->capacity = old_capacity == 0 ? 64 : old_capacity * 2;
+    b->slots = new OBJ_CollNode[b->capacity]();
+    for (uint32_t i = 0; i < old_capacity; i++) {
+        if (old[i].tri != 0) {
+            b->slots[Find_Slot(b, old[i].tri)] = old[i];
+        }
+    }
+    delete[] old;
+}
+
+// A new record for the triangle in the empty slot i.
+OBJ_CollNode *Coll_Alloc_Node(OBJ_CollBody *b, uint32_t i, Addr tri)
+{
+    b->slots[i] = OBJ_CollNode{tri, 0, nullptr, nullptr};
+    b->records++;
+    return &b->slots[i];
+}
+
+// Empties slot i and moves later records of its run back, so that every record stays reachable from
+// its home slot without markers for removed ones. The list entries name the triangle, not the slot,
+// so records may move.
+void Coll_Free_Node(OBJ_CollBody *b, uint32_t i)
+{
+    const uint32_t mask = b->capacity - 1;
+    uint32_t j = i;
+    for (;;) {
+        j = (j + 1) & mask;
+        if (b->slots[j].tri == 0) {
+            break;
+        }
+        const uint32_t k = Home(b, b->slots[j].tri);
+        // The record at j may move to i unless its home lies cyclically in (i, j].
+        const bool stays = i <= j ? (i < k && k <= j) : (i < k || k <= j);
+        if (!stays) {
+            b->slots[i] = b->slots[j];
+            i = j;
+        }
+    }
+    b->slots[i] = OBJ_CollNode{};
+    b->records--;
 }
 
 void Free_List(OBJ_CollContact *c)
@@ -155,7 +205,7 @@ void Free_List(OBJ_CollContact *c)
 // entries, so both walks end here too.
 void Coll_Clear_Body(OBJ_CollBody *b)
 {
-    Coll_Free_Tree(b->root);
+    Coll_Free_Tree(b);
     Free_List(b->head_3d);
     Free_List(b->head_2d);
     Coll_Init_Body(b, b->mask);
@@ -186,6 +236,7 @@ void Coll_Drop_Body(OBJ_CollBody *b)
     for (int32_t i = 0; i < Space.body_count; i++) {
         if (Space.bodies[i] == b) {
             Coll_Clear_Body(b);
+            delete[] b->slots;
             delete b;
             Space.body_count--;
             Space.bodies[i] = Space.bodies[Space.body_count];
@@ -220,10 +271,10 @@ void Unlink(OBJ_CollContact **head, OBJ_CollContact *c)
     Coll_Free_Contact(c);
 }
 
-OBJ_CollContact *New_Entry(OBJ_CollNode *n, OBJ_CollContact **head)
+OBJ_CollContact *New_Entry(const OBJ_CollNode *n, OBJ_CollContact **head)
 {
     OBJ_CollContact *c = Coll_Alloc_Contact();
-    c->node = n;
+    c->tri = n->tri;
     Push(head, c);
     return c;
 }
@@ -231,15 +282,14 @@ OBJ_CollContact *New_Entry(OBJ_CollNode *n, OBJ_CollContact **head)
 void Coll_Overlap_Add(OBJ_CollBody *b, int32_t axis, Addr tri)
 {
     const uint8_t bit = uint8_t(1u << axis);
-    OBJ_CollNode **link = &b->root;
-    while (*link != nullptr && (*link)->tri != tri) {
-        link = tri > (*link)->tri ? &(*link)->greater : &(*link)->smaller;
+    if ((b->records + 1) * 2 > b->capacity) {
+        Grow_Map(b);
     }
-    OBJ_CollNode *n = *link;
-    if (n == nullptr) {
-        n = Coll_Alloc_Node();
-        *n = OBJ_CollNode{tri, bit, nullptr, nullptr, nullptr, nullptr};
-        *link = n;
+    const uint32_t i = Find_Slot(b, tri);
+    OBJ_CollNode *n = &b->slots[i];
+    if (n->tri == 0) {
+        n = Coll_Alloc_Node(b, i, tri);
+        n->bits = bit;
     } else if (n->bits & bit) {
         return;
     } else {
@@ -255,12 +305,12 @@ void Coll_Overlap_Add(OBJ_CollBody *b, int32_t axis, Addr tri)
 
 void Coll_Overlap_Remove(OBJ_CollBody *b, int32_t axis, Addr tri)
 {
-    OBJ_CollNode **link = &b->root;
-    while (*link != nullptr && (*link)->tri != tri) {
-        link = tri > (*link)->tri ? &(*link)->greater : &(*link)->smaller;
+    if (b->records == 0) {
+        return;
     }
-    OBJ_CollNode *n = *link;
-    if (n == nullptr) {
+    const uint32_t i = Find_Slot(b, tri);
+    OBJ_CollNode *n = &b->slots[i];
+    if (n->tri == 0) {
         return;
     }
     if ((b->mask & COLL_LIST_3D) && n->bits == 7 && n->entry_3d != nullptr) {
@@ -272,20 +322,9 @@ void Coll_Overlap_Remove(OBJ_CollBody *b, int32_t axis, Addr tri)
         n->entry_2d = nullptr;
     }
     n->bits &= uint8_t(~(1u << axis));
-    if (n->bits != 0) {
-        return;
+    if (n->bits == 0) {
+        Coll_Free_Node(b, i);
     }
-    if (n->greater != nullptr) {
-        OBJ_CollNode *least = n->greater;
-        while (least->smaller != nullptr) {
-            least = least->smaller;
-        }
-        least->smaller = n->smaller;
-        *link = n->greater;
-    } else {
-        *link = n->smaller;
-    }
-    Coll_Free_Node(n);
 }
 
 // ---- Endpoint lists -----------------------------------------------------------------------------
@@ -313,7 +352,6 @@ void Coll_Free_Space()
         l.shrink_to_fit();
     }
     Space.count = 0;
-    Nodes.Release();
     Contacts.Release();
     Reset_Iterators();
 }
@@ -488,7 +526,7 @@ OBJ_CollTri *Next(Iterator &it, OBJ_CollContact *head)
     }
     OBJ_CollTri *tri = nullptr;
     if (it.next != nullptr) {
-        tri = reinterpret_cast<OBJ_CollTri *>(W_Ptr(it.next->node->tri));
+        tri = reinterpret_cast<OBJ_CollTri *>(W_Ptr(it.next->tri));
         it.next = it.next->next;
     } else {
         it.started = false;

@@ -15,20 +15,18 @@ enum : uint8_t {
 
 struct OBJ_CollContact;
 
-// One triangle that overlaps a body on at least one axis; the body's records form a search tree
-// keyed by the triangle's work-area offset.
+// One triangle that overlaps a body on at least one axis: a slot of the body's map, keyed by the
+// triangle's work-area offset (0 for an empty slot: no triangle lies at offset 0).
 struct OBJ_CollNode {
     Addr tri;
     uint8_t bits;               // 1 x, 2 y, 4 z: the axes on which the boxes overlap
-    OBJ_CollNode *greater;
-    OBJ_CollNode *smaller;
     OBJ_CollContact *entry_3d;  // its entry in the 3D contact list, or none
     OBJ_CollContact *entry_2d;  // its entry in the 2D contact list, or none
 };
 
 // A contact-list entry; new entries go to the head.
 struct OBJ_CollContact {
-    OBJ_CollNode *node;
+    Addr tri;
     OBJ_CollContact *next;
     OBJ_CollContact *prev;
 };
@@ -39,7 +37,12 @@ struct OBJ_CollBody {
     int32_t radius;
     uint8_t mask;
     int32_t cursor[6];
-    OBJ_CollNode *root;
+    // The overlap records by triangle: an open-addressed table of `capacity` slots (a power of two,
+    // or 0), `records` of them in use. A body over a floor overlaps most of it on the vertical axis,
+    // so the map is searched on every endpoint a cursor passes: one probe, in place, however large.
+    OBJ_CollNode *slots;
+    uint32_t capacity;
+    uint32_t records;
     OBJ_CollContact *head_3d;
     OBJ_CollContact *head_2d;
 };

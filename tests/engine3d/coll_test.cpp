@@ -1,5 +1,6 @@
 // The collision space: meshes in and out, bodies, sweeps against brute force, contact walks, sorting.
 #include <functional>
+#include <map>
 #include <set>
 
 #include "engine3d/object.h"
@@ -32,7 +33,7 @@ TEST_F(CollSpaceTest, WithNoMeshASweepTouchesNothing)
     for (int32_t c : b->cursor) {
         EXPECT_EQ(c, 3);
     }
-    EXPECT_EQ(b->root, nullptr);
+    EXPECT_EQ(b->records, 0u);
     EXPECT_EQ(Coll_Next_Contact(b), nullptr);
     EXPECT_EQ(Coll_Next_Contact2(b), nullptr);
 }
@@ -222,7 +223,7 @@ TEST_F(CollSpaceTest, RemovingAMeshKeepsTheOthersInOrder)
     Coll_Sweep_Body(b);
     Coll_Remove_Mesh(floor);
     EXPECT_EQ(Coll_Tri_Count(), 40);
-    EXPECT_EQ(b->root, nullptr);
+    EXPECT_EQ(b->records, 0u);
     for (int a = 0; a < 3; a++) {
         std::vector<Addr> got;
         for (int32_t i = 0; i < 80; i++) {
@@ -289,7 +290,7 @@ TEST_F(CollSpaceTest, Init3DEmptiesTheSpaceAndKeepsTheBodies)
     Cache_Count = 0;
     EXPECT_EQ(Coll_Tri_Count(), 0);
     EXPECT_EQ(Coll_Body_Count(), 1);
-    EXPECT_EQ(b->root, nullptr);
+    EXPECT_EQ(b->records, 0u);
     EXPECT_EQ(b->radius, 50);
     EXPECT_EQ(b->mask, 15);
     OBJ_Handle wall = Add(Wall(0, 200, 120, -100, 100));
@@ -321,46 +322,43 @@ TEST_F(CollSpaceTest, AMeshEntersOnceAndOnlyAMeshEnters)
 
 // ---- Sweeps against brute force ------------------------------------------------------------------
 
-struct Tree_Check {
-    const OBJ_CollBody *b;
-    const std::vector<RefBox> *boxes;
-    int records = 0;
-    void Visit(const OBJ_CollNode *n)
-    {
-        if (n == nullptr) {
-            return;
-        }
-        records++;
-        const RefBox *box = nullptr;
-        for (const RefBox &r : *boxes) {
-            if (r.tri == n->tri) {
-                box = &r;
-            }
-        }
-        ASSERT_NE(box, nullptr);
+// Every overlap record of the body: its axis bits are those of its box, it has its list entries
+// exactly when its bits and the body's mask call for them, and there is one per triangle that overlaps
+// the cube on at least one axis.
+void Check_Records(const OBJ_CollBody *b, const std::vector<RefBox> &boxes)
+{
+    std::map<Addr, uint8_t> expected;
+    for (const RefBox &r : boxes) {
         uint8_t bits = 0;
         for (int a = 0; a < 3; a++) {
             const int64_t lo = int64_t(b->centre[a]) - b->radius, hi = int64_t(b->centre[a]) + b->radius;
-            if (box->min[a] < hi && box->max[a] > lo) {
+            if (r.min[a] < hi && r.max[a] > lo) {
                 bits |= uint8_t(1 << a);
             }
         }
-        EXPECT_EQ(n->bits, bits);
+        if (bits != 0) {
+            expected[r.tri] = bits;
+        }
+    }
+    std::map<Addr, uint8_t> found;
+    for (uint32_t i = 0; i < b->capacity; i++) {
+        const OBJ_CollNode *n = &b->slots[i];
+        if (n->tri == 0) {
+            continue;
+        }
+        EXPECT_TRUE(found.emplace(n->tri, n->bits).second);
         EXPECT_EQ(n->entry_3d != nullptr, (b->mask & 4) && n->bits == 7);
         EXPECT_EQ(n->entry_2d != nullptr, (b->mask & 8) && (n->bits & 5) == 5);
         if (n->entry_3d != nullptr) {
-            EXPECT_EQ(n->entry_3d->node, n);
+            EXPECT_EQ(n->entry_3d->tri, n->tri);
         }
-        if (n->smaller != nullptr) {
-            EXPECT_LT(n->smaller->tri, n->tri);
+        if (n->entry_2d != nullptr) {
+            EXPECT_EQ(n->entry_2d->tri, n->tri);
         }
-        if (n->greater != nullptr) {
-            EXPECT_GT(n->greater->tri, n->tri);
-        }
-        Visit(n->smaller);
-        Visit(n->greater);
     }
-};
+    EXPECT_EQ(found.size(), b->records);
+    EXPECT_EQ(found, expected);
+}
 
 void Random_Sweeps(CollSpaceTest &t, bool tie_free, uint32_t seed)
 {
@@ -436,8 +434,7 @@ void Random_Sweeps(CollSpaceTest &t, bool tie_free, uint32_t seed)
             ASSERT_EQ(CollArea::Sorted(got3), want3) << "step " << step;
             ASSERT_EQ(CollArea::Sorted(got2), want2) << "step " << step;
             if (step % 50 == 0) {
-                Tree_Check check{body, &boxes};
-                check.Visit(body->root);
+                Check_Records(body, boxes);
                 ASSERT_FALSE(::testing::Test::HasFailure()) << "step " << step;
             }
         }
