@@ -1,6 +1,7 @@
 // Collision space: endpoint lists, bodies, overlap records and contact lists, swept incrementally.
 #include "engine3d/coll.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <utility>
