@@ -6,6 +6,7 @@
 
 #include "core/fconv.h"
 #include "core/prof.h"
+#include "engine3d/coll.h"
 #include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/pairs.h"
@@ -113,6 +114,8 @@ int32_t Init_3D(void *area, size_t size)
     Heap_Init(Mem_libre);
     // The registered boxes lived in the area just cleared.
     Pairs_Empty();
+    // So did the collision meshes.
+    Coll_Forget_Meshes();
 
     Build_Trig_Tables();
 

@@ -3,12 +3,15 @@
 // tested, then it is cloned, linked, scaled and deleted, with the free remainder of the area poisoned
 // while it is read. Animation tracks that load pose a four-record object, alone and blended with a
 // valid animation of their kind; record tables serve as morph frames.
+// A collision mesh also enters the collision space, where two bodies cross it and a segment query runs.
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "engine3d/anim.h"
 #include "engine3d/boxes.h"
+#include "engine3d/coll.h"
+#include "engine3d/colltest.h"
 #include "engine3d/image.h"
 #include "engine3d/maths.h"
 #include "engine3d/matcache.h"
@@ -128,6 +131,56 @@ void Boxes(OBJ_Handle h)
     Unlink_Obj(h);
 }
 
+int32_t Clamp32(int64_t v) { return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : int32_t(v); }
+
+// The mesh's bounds from the space's endpoint lists; two bodies walk from one corner to the other,
+// every contact goes through the exact tests, and one segment query runs along the diagonal.
+void Collide(OBJ_Handle h)
+{
+    Coll_Init();
+    Coll_Add_Mesh(h);
+    const int32_t n2 = 2 * Coll_Tri_Count();
+    int64_t lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+    if (n2 > 0) {
+        for (int a = 0; a < 3; a++) {
+            lo[a] = Coll_Axis_List(a)[0].value;
+            hi[a] = Coll_Axis_List(a)[n2 - 1].value;
+        }
+    }
+    OBJ_CollBody *bodies[2] = {Coll_Create_Body(7), Coll_Create_Body(15)};
+    for (int step = -1; step <= 9; step++) {
+        for (int i = 0; i < 2; i++) {
+            OBJ_CollBody *b = bodies[i];
+            const int64_t span = (hi[0] - lo[0]) + (hi[1] - lo[1]) + (hi[2] - lo[2]);
+            Coll_Set_Body_Radius(b, Clamp32(span / (4 + 4 * i) + 1 + i));
+            for (int a = 0; a < 3; a++) {
+                b->centre[a] = Clamp32(lo[a] + (hi[a] - lo[a]) * step / 8 + i);
+            }
+            Coll_Sweep_Body(b);
+            int32_t point[3], v[3][3], n[3];
+            while (OBJ_CollTri *t = Coll_Next_Contact(b)) {
+                Coll_Test_Sphere_Tri(b, t, point);
+                Coll_Test_Point_Tri(b, t, point);
+                Coll_Get_Hit(t, v[0], v[1], v[2], n);
+            }
+            while (OBJ_CollTri *t = Coll_Next_Contact2(b)) {
+                Coll_Test_Sphere_Tri(b, t, point);
+                Coll_Test_Point_Tri(b, t, point);
+                Coll_Get_Hit(t, v[0], v[1], v[2], n);
+            }
+        }
+    }
+    const int32_t p1[3] = {Clamp32(lo[0] - 1), Clamp32(hi[1] + 1), Clamp32(lo[2] - 1)};
+    const int32_t p2[3] = {Clamp32(hi[0] + 1), Clamp32(lo[1] - 1), Clamp32(hi[2] + 1)};
+    int32_t out[3];
+    while (OBJ_CollTri *t = Coll_Box_Of_Segment(p1, p2)) {
+        Seg_Cross_Plane(p1, p2, t, out);
+    }
+    Coll_Remove_Mesh(h);
+    Coll_Delete_Body(bodies[0]);
+    Coll_Delete_Body(bodies[1]);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -166,6 +219,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             }
             Walk(h);
             Boxes(h);
+            if (Get_Obj_Kind(h) == OBJ_KIND_MESH) {
+                Collide(h);
+            }
             KALDER_UNPOISON(Area + Mem_libre, Area_Size - Mem_libre);
             OBJ_Handle copy = Clone_Obj(h);
             Link_Obj(copy, 0);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/coll_meshes.h"
 #include "tests/support/hmap_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
@@ -64,6 +65,12 @@ static bool write_image_seeds(const fs::path &dir)
     seeds.push_back({"tracks-late-equal-times", TrackImage(4, {late, track, late})});
     seeds.push_back({"morph-frames", RecordImage({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}})});
     seeds.push_back({"mesh", mesh()});
+    seeds.push_back({"mesh-floor", FloorGrid(6, 5, 64, 40, 1).Image()});
+    seeds.push_back({"mesh-soup", Soup(40, 16, 256, 2).Image()});
+    CollMeshSpec shapes = Wall(0, 300, 100, -50, 200);
+    shapes.Append(Ramp(0, 300, 0, 90, 150, 400));
+    shapes.Append(Degenerate({10, 10, 10}, {90, 10, 200}));
+    seeds.push_back({"mesh-shapes", shapes.Image()});
     auto damaged = [&](const char *name, ImageBuilder b, auto damage) {
         damage(b);
         seeds.push_back({name, b});

@@ -17,6 +17,9 @@
 //   kdev boxes                             the "boxes" scene over 60 frames of a fixed motion: the world
 //                                          bounds of every box, the box pairs in contact with their
 //                                          features, nearest points and closest-feature steps
+//   kdev coll <game path of a .3di>        adds the collision mesh to the space, moves a body of each mask
+//                                          across it and prints per step both contact lists, the sphere
+//                                          and point tests with their points, and a line-of-sight verdict
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 //   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
@@ -48,6 +51,8 @@
 #include "engine3d/anim.h"
 #include "engine3d/hmap.h"
 #include "engine3d/boxes.h"
+#include "engine3d/coll.h"
+#include "engine3d/colltest.h"
 #include "engine3d/image.h"
 #include "engine3d/maths.h"
 #include "engine3d/matcache.h"
@@ -94,6 +99,7 @@ static int usage()
                  "       kdev render --anim <folder>\n"
                  "       kdev render --light-orbit <folder>\n"
                  "       kdev boxes\n"
+                 "       kdev coll <game path of a .3di>\n"
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n"
                  "       kdev tint <folder>\n"
@@ -268,7 +274,9 @@ static void print_tree(OBJ_Handle h, int depth)
     }
 }
 
-static int obj(const char *path)
+// Starts the library on a work area of the game's size and loads the file, its materials from its
+// own folder; -1 (with a line saying so) when it does not load.
+static OBJ_Handle load_3d(const char *path)
 {
     static std::vector<uint8_t> area(7850000);
     Init_3D(area.data(), area.size());
@@ -283,6 +291,14 @@ static int obj(const char *path)
     OBJ_Handle h = Load_Obj(path);
     if (h == -1) {
         std::printf("%s: not loaded (missing or damaged)\n", path);
+    }
+    return h;
+}
+
+static int obj(const char *path)
+{
+    OBJ_Handle h = load_3d(path);
+    if (h == -1) {
         return 1;
     }
     std::printf("%s: kind %" PRId32 ", %" PRId32 " bytes, handle %08" PRIx32 "\n", path, Get_Obj_Kind(h),
@@ -300,6 +316,104 @@ static int obj(const char *path)
         std::printf("  %3" PRId32 "  %-16s file %-16s count %" PRId32 "  handle %08" PRIx32 "\n", i, Get_Cache_Name(i),
                     reinterpret_cast<const char *>(W_Ptr(e + 12 + 16)), W_Get32(e), uint32_t(W_Get32(e + 4)));
     }
+    return 0;
+}
+
+static void print_vec(const char *label, const int32_t *v)
+{
+    std::printf("%s(%" PRId32 ", %" PRId32 ", %" PRId32 ")", label, v[0], v[1], v[2]);
+}
+
+// One contact of a body: the triangle's index in its mesh and both exact tests.
+static void print_contact(const OBJ_CollBody *b, const OBJ_CollTri *t, Addr tris)
+{
+    int32_t sphere[3] = {0, 0, 0}, ground[3] = {0, 0, 0};
+    const int32_t s = Coll_Test_Sphere_Tri(b, t, sphere);
+    const int32_t p = Coll_Test_Point_Tri(b, t, ground);
+    std::printf("      triangle %" PRIu32 ": sphere %+" PRId32, (W_Addr(t) - tris) / uint32_t(sizeof(OBJ_CollTri)), s);
+    if (s != 0) {
+        print_vec(" at ", sphere);
+    }
+    std::printf(", point %+" PRId32, p);
+    if (p != 0) {
+        print_vec(" at ", ground);
+    }
+    std::printf("\n");
+}
+
+// Two bodies (masks 7 and 15) cross the mesh's bounds from corner to corner, a little above its top.
+static int coll(const char *path)
+{
+    OBJ_Handle h = load_3d(path);
+    if (h == -1) {
+        return 1;
+    }
+    if (Get_Obj_Kind(h) != OBJ_KIND_MESH) {
+        std::printf("%s: not a collision mesh\n", path);
+        return 1;
+    }
+    Coll_Init();
+    Coll_Add_Mesh(h);
+    const int32_t n2 = 2 * Coll_Tri_Count();
+    const Addr tris = W_GetAddr(Get_Obj_Block(h) + 32);
+    std::printf("%s: %" PRId32 " triangles in the space\n", path, Coll_Tri_Count());
+    if (n2 == 0) {
+        return 0;
+    }
+    int32_t lo[3], hi[3];
+    for (int a = 0; a < 3; a++) {
+        lo[a] = Coll_Axis_List(a)[0].value;
+        hi[a] = Coll_Axis_List(a)[n2 - 1].value;
+    }
+    print_vec("bounds ", lo);
+    print_vec(" to ", hi);
+    std::printf("\n");
+    const int32_t radius = 64;
+    OBJ_CollBody *bodies[2] = {Coll_Create_Body(7), Coll_Create_Body(15)};
+    for (OBJ_CollBody *b : bodies) {
+        Coll_Set_Body_Radius(b, radius);
+    }
+    const int32_t eye[3] = {lo[0], hi[1] + 100, lo[2]};
+    const int32_t far[3] = {hi[0], lo[1] - 100, hi[2]};
+    const int32_t steps = 8;
+    for (int32_t step = 0; step <= steps; step++) {
+        std::printf("step %" PRId32 "\n", step);
+        for (OBJ_CollBody *b : bodies) {
+            const int32_t centre[3] = {int32_t(lo[0] - radius + int64_t(hi[0] - lo[0] + 2 * radius) * step / steps),
+                                       int32_t(hi[1] + radius / 2 - step % 2 * radius),
+                                       int32_t(lo[2] - radius + int64_t(hi[2] - lo[2] + 2 * radius) * step / steps)};
+            Copy_Vec(b->centre, centre);
+            Coll_Sweep_Body(b);
+            std::printf("  body mask %" PRIu8 " ", b->mask);
+            print_vec("at ", b->centre);
+            std::printf(" radius %" PRId32 "\n    3D list:\n", b->radius);
+            while (const OBJ_CollTri *t = Coll_Next_Contact(b)) {
+                print_contact(b, t, tris);
+            }
+            std::printf("    2D list:\n");
+            while (const OBJ_CollTri *t = Coll_Next_Contact2(b)) {
+                print_contact(b, t, tris);
+            }
+        }
+        // Line of sight between two fixed points: above the first corner, below the opposite one.
+        int32_t crossing[3] = {0, 0, 0};
+        int32_t blocked = -1;
+        while (const OBJ_CollTri *t = Coll_Box_Of_Segment(eye, far)) {
+            if (blocked < 0 && Seg_Cross_Plane(eye, far, t, crossing) != 0) {
+                blocked = int32_t((W_Addr(t) - tris) / uint32_t(sizeof(OBJ_CollTri)));
+            }
+        }
+        print_vec("  sight ", eye);
+        print_vec(" to ", far);
+        if (blocked < 0) {
+            std::printf(": clear\n");
+        } else {
+            std::printf(": blocked by triangle %" PRId32, blocked);
+            print_vec(" at ", crossing);
+            std::printf("\n");
+        }
+    }
+    Coll_Free();
     return 0;
 }
 
@@ -704,6 +818,9 @@ int main(int argc, char **argv)
     }
     if (command == "boxes" && argc == 2) {
         return boxes();
+    }
+    if (command == "coll" && argc == 3) {
+        return coll(argv[2]);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
