@@ -7,7 +7,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls
 
 all: release
 
@@ -54,6 +54,10 @@ clean:
 
 demo-input: release
 	xvfb-run -a tools/xvfb-demo.sh input
+
+# The control mapping under Xvfb: Up, Left held for a second, Space and Escape, as control words.
+demo-controls: release
+	xvfb-run -a tools/xvfb-demo.sh controls
 
 # The display under Xvfb: windows and full screen, screenshots checked, pictures in build/demo.
 demo-display: release

@@ -25,7 +25,7 @@ enum : uint8_t {
 
 extern uint16_t GAME_LastKey;          // virtual-key code of the last key event of this round, 0 for none
 extern GAME_RawInputRecord GAME_RawInput;
-extern int32_t GAME_PadButtons[3];     // the pad's three extra buttons, each 0 or 2
+extern int32_t GAME_PadButtons[3];     // the three extra buttons, zero or non-zero when pressed
 extern double GAME_TimeFactor;         // 1.0 = one frame at 30 frames a second; 0.2..5.0
 extern float GAME_LastFrameClock;      // game clock (5 ms units) at the last frame
 extern double GAME_FramesPerSecond;

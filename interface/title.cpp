@@ -3,4 +3,6 @@
 
 #include "core/sys.h"
 
+int32_t TITLE_FrameDue;
+
 void TITLE_Run() { GAME_EndRequest = 0; }

@@ -6,7 +6,8 @@
 #   xvfb-run -a tools/xvfb-demo.sh [kalder|kalderdx]      (after `make release`)
 #
 # With `input` it starts `kshow echo` instead, types keys into its window with xdotool, one step per
-# scan, and checks the key events it printed.
+# scan, and checks the key events it printed. With `controls` it starts `kshow controls`, presses Up,
+# holds Left for a second, presses Space and Escape, and checks the control words it printed.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-kalder}
@@ -244,9 +245,11 @@ display)
     ;;
 esac
 demo=$top/build/demo
-if [ "$program" = input ]; then
+
+# Starts a kshow subcommand with its output in $out, waits for its window and gives it the focus.
+start_kshow() { # subcommand
     out=$(mktemp)
-    "$top/build/release/tools/kshow/kshow" echo >"$out" 2>&1 &
+    "$top/build/release/tools/kshow/kshow" "$1" >"$out" 2>&1 &
     pid=$!
     window=$(focus_kalder)
     if [ -z "$window" ]; then
@@ -255,6 +258,36 @@ if [ "$program" = input ]; then
         exit 1
     fi
     sleep 0.5
+}
+
+if [ "$program" = controls ]; then
+    start_kshow controls
+    for step in "keydown Up" "sleep 0.1" "keyup Up" "sleep 0.2" "keydown Left" "sleep 1" "keyup Left" \
+        "sleep 0.2" "keydown space" "sleep 0.1" "keyup space" "keydown Escape" "sleep 0.1" "keyup Escape"; do
+        case "$step" in
+        sleep*) $step ;;
+        *) xdotool $step ;;
+        esac
+    done
+    sleep 0.3
+    python3 "$top/tools/xclose.py" "$(printf '%d' "$window")"
+    wait "$pid"
+    status=$?
+    sed 's/^/    /' "$out"
+    check "Up pressed" 1 "$(grep -c '^up 0x05$' "$out")"
+    check "Up released" 1 "$(grep -c '^up 0x06$' "$out")"
+    check "Left pressed, then repeated at least twice" yes "$([ "$(grep -c '^left 0x05$' "$out")" -ge 3 ] && echo yes || echo no)"
+    check "Left released" 1 "$(grep -c '^left 0x06$' "$out")"
+    check "Space pressed" 1 "$(grep -c '^k1 0x05$' "$out")"
+    check "Escape pressed" 1 "$(grep -c '^k2 0x05$' "$out")"
+    check "a time factor printed" yes "$(grep -q '^factor ' "$out" && echo yes || echo no)"
+    check "kshow controls ends with status 0" 0 "$status"
+    rm -f "$out"
+    [ "$fails" -eq 0 ]
+    exit
+fi
+if [ "$program" = input ]; then
+    start_kshow echo
     for step in "key F3" "keydown Control_L" "key a" "keyup Control_L" "key KP_Left" "key Tab"; do
         xdotool $step
         sleep 0.1

@@ -3,14 +3,20 @@
 //   kshow echo
 //       Opens the game's window, starts the message manager and prints every event its receiver
 //       gets, one line each ("3 a=0x72 b=0").
+//   kshow controls [device]
+//       Opens the game's window, installs the control receiver over a running message manager with
+//       the given control device (0 keyboard by default) and prints one line per changed control word
+//       ("left 0x05") and, once a second, the time factor ("factor 0.6"), until the window closes.
 //   kshow card <window|fullscreen> <W>x<H>
 //       Starts the display of kalder (window) or kalderdx (fullscreen), sets the mode and shows the
 //       test card until the window is closed or the program is asked to end. Prints
 //       "mode WxH rgb555=N", or "refused" when the display refuses the mode.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/dsp.h"
+#include "core/game_frame.h"
 #include "core/mgm.h"
 #include "core/que.h"
 #include "core/scr.h"
@@ -18,6 +24,7 @@
 #include "plat/time.h"
 #include "plat/window.h"
 #include "tests/support/testcard.h"
+#include "world/ctrl.h"
 
 static MGM_Queue *echo_queue;
 
@@ -31,15 +38,24 @@ static uint8_t echo_handler()
     return 1;
 }
 
-static int echo()
+// The game's window and a message manager, as start-up makes them; 0 when either is refused.
+static int open_window_and_mgm()
 {
     DSP_BackEnd = 1;
     if (!WIN_InitDisplay(nullptr, 1)) {
         std::fprintf(stderr, "kshow: no window\n");
-        return 1;
+        return 0;
     }
     if (!MGM_Create(50, 50)) {
         std::fprintf(stderr, "kshow: no message manager\n");
+        return 0;
+    }
+    return 1;
+}
+
+static int echo()
+{
+    if (!open_window_and_mgm()) {
         return 1;
     }
     echo_queue = QUE_Create(50);
@@ -60,9 +76,58 @@ static int echo()
     return 0;
 }
 
+static MGM_Queue *idle_queue;
+static uint8_t idle_handler() { return 1; }
+
+static int controls(int device)
+{
+    static const char *const names[CTRL_COUNT] = {"up", "down", "left", "right", "k1", "k2",
+                                                  "k3", "sel", "swi", "bt0", "bt1"};
+    if (!open_window_and_mgm()) {
+        return 1;
+    }
+    // A receiver of its own stands for the game's, as a modal screen finds it.
+    idle_queue = QUE_Create(50);
+    MGM_SendMessage(38, reinterpret_cast<intptr_t>(idle_queue), reinterpret_cast<intptr_t>(&idle_handler));
+    // Keys and the pad are forwarded; clock stamps are not, since the control receiver takes them
+    // for an unknown event.
+    MGM_SendMessage(4);
+    MGM_SendMessage(10);
+    MGM_SendMessage(12, 200, 15);
+    CTRL_SetDevice(device);
+    CTRL_ResetButtons();
+    CTRL_Install();
+    int32_t shown[CTRL_COUNT];
+    for (int i = 0; i < CTRL_COUNT; i++) {
+        shown[i] = CTRL_Controls[i];
+    }
+    uint32_t next_factor = PLAT_TimeMs() + 1000;
+    while (MGM_DispatchMessages()) {
+        for (int i = 0; i < CTRL_COUNT; i++) {
+            if (CTRL_Controls[i] != shown[i]) {
+                shown[i] = CTRL_Controls[i];
+                std::printf("%s 0x%02x\n", names[i], unsigned(shown[i]));
+            }
+        }
+        if (int32_t(PLAT_TimeMs() - next_factor) >= 0) {
+            next_factor += 1000;
+            std::printf("factor %g\n", GAME_TimeFactor);
+        }
+        std::fflush(stdout);
+        PLAT_Sleep(5);
+    }
+    CTRL_Uninstall();
+    MGM_SendMessage(13);
+    MGM_Destroy();
+    QUE_Destroy(idle_queue);
+    WIN_ShutdownDisplay();
+    return 0;
+}
+
 static int usage()
 {
-    std::fprintf(stderr, "usage: kshow echo\n       kshow card <window|fullscreen> <W>x<H>\n");
+    std::fprintf(stderr, "usage: kshow echo\n       kshow controls [device]\n"
+                         "       kshow card <window|fullscreen> <W>x<H>\n");
     return 2;
 }
 
@@ -107,6 +172,9 @@ int main(int argc, char **argv)
 {
     if (argc >= 2 && std::strcmp(argv[1], "echo") == 0) {
         return echo();
+    }
+    if ((argc == 2 || argc == 3) && std::strcmp(argv[1], "controls") == 0) {
+        return controls(argc == 3 ? std::atoi(argv[2]) : 0);
     }
     if (argc == 4 && std::strcmp(argv[1], "card") == 0) {
         return card(argv[2], argv[3]);
