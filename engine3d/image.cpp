@@ -616,10 +616,18 @@ void Add_Base(Addr at, Addr base) { W_SetAddr(at, W_GetAddr(at) + base); }
 
 } // namespace
 
-void Relocate_Prims(Addr list, Addr base)
+// The type a node's records were stored with. A node's type may change after load (the render makes
+// 22 and 25 into 24, the object API retypes), but its records keep their stored sizes: the load notes
+// the stored type in the node's unused word, and every later move of the records steps by it.
+constexpr Addr Node_Stored_Type = 40;
+
+void Relocate_Prims(Addr list, Addr base, bool at_load)
 {
     for (Addr node = list; node != 0; node = W_GetAddr(node)) {
-        uint32_t size = Prim_Face_Size(W_Get32(node + 4));
+        if (at_load) {
+            W_Set32(node + Node_Stored_Type, W_Get32(node + 4));
+        }
+        uint32_t size = Prim_Face_Size(W_Get32(node + Node_Stored_Type));
         if (size == 0) {
             continue;
         }
@@ -650,14 +658,27 @@ void Relocate_Prims(Addr list, Addr base)
     }
 }
 
-void Relocate_Prims_B(Addr list, Addr base)
+// The stored type of a list-B node is its face node's (list A, already moved, names it).
+static int32_t Edge_Node_Stored_Type(Addr node, Addr list_a)
+{
+    for (Addr a = list_a; a != 0; a = W_GetAddr(a)) {
+        if (W_GetAddr(a + 48) == node) {
+            return W_Get32(a + Node_Stored_Type);
+        }
+    }
+    return W_Get32(node + 4);
+}
+
+void Relocate_Prims_B(Addr list, Addr base, Addr list_a, bool at_load)
 {
     for (Addr node = list; node != 0; node = W_GetAddr(node)) {
-        uint32_t size = Prim_Edge_Size(W_Get32(node + 4));
+        uint32_t size = Prim_Edge_Size(at_load ? W_Get32(node + 4) : Edge_Node_Stored_Type(node, list_a));
         if (size == 0) {
             continue;
         }
-        W_Set32(node + 16, 0);
+        if (at_load) {
+            W_Set32(node + 16, 0);
+        }
         Add_Unless_Null(node, base);
         Add_Base(node + 12, base);
         int32_t n = W_Get32(node + 8);
@@ -674,18 +695,18 @@ void Relocate_Prims_B(Addr list, Addr base)
     }
 }
 
-void Relocate_Obj(Addr record, Addr base)
+void Relocate_Obj(Addr record, Addr base, bool at_load)
 {
     for (Addr field : {128u, 136u, 144u, 152u, 160u, 164u, 168u, 16u, 20u, 24u}) {
         Add_Unless_Null(record + field, base);
     }
-    Relocate_Prims(W_GetAddr(record + 164), base);
-    Relocate_Prims_B(W_GetAddr(record + 168), base);
+    Relocate_Prims(W_GetAddr(record + 164), base, at_load);
+    Relocate_Prims_B(W_GetAddr(record + 168), base, W_GetAddr(record + 164), at_load);
 }
 
-void Relocate_Tree(Addr root, Addr base)
+void Relocate_Tree(Addr root, Addr base, bool at_load)
 {
-    Walk_Hierarchy(root, [base](Addr record) { Relocate_Obj(record, base); });
+    Walk_Hierarchy(root, [base, at_load](Addr record) { Relocate_Obj(record, base, at_load); });
 }
 
 int32_t Fix_Up_Block(Addr block, OBJ_Handle h)
@@ -702,7 +723,7 @@ int32_t Fix_Up_Block(Addr block, OBJ_Handle h)
         Relocate_Kind5(block, h);
     } else if (kind == OBJ_KIND_HIERARCHY) {
         Addr rec0 = W_GetAddr(block + OBJ_RECORD_TABLE);
-        Relocate_Tree(rec0, rec0 - 1);
+        Relocate_Tree(rec0, rec0 - 1, true);
         return Load_Materials(block + 20);
     }
     return 0;
@@ -741,7 +762,7 @@ int32_t Register_Clone(Addr copy, OBJ_Handle h, int32_t size, Addr distance)
     }
     W_SetAddr(rec0 + 16, 0);
     W_SetAddr(rec0 + 24, 0);
-    Relocate_Tree(rec0, distance);
+    Relocate_Tree(rec0, distance, false);
     return Load_Materials(copy + 20);
 }
 
@@ -815,6 +836,152 @@ int32_t Delete_Obj(OBJ_Handle h)
     Free_Table_Entry(h);
     Unchain_Block(block);
     return 0;
+}
+
+// ---- Compaction ---------------------------------------------------------------------------------
+
+namespace {
+
+// A pointer word that names a byte of the moved block [from, from + size) moves with it.
+void Move_If_Inside(Addr at, Addr from, uint32_t size, Addr distance)
+{
+    Addr v = W_GetAddr(at);
+    if (v >= from && uint64_t(v) < uint64_t(from) + size) {
+        W_SetAddr(at, v - distance);
+    }
+}
+
+// The link that names `old_record` in the child list of `parent` (its first child, or a sibling's next)
+// now names `new_record`.
+void Relink_Child(Addr parent, Addr old_record, Addr new_record)
+{
+    Addr at = parent + 20;
+    for (uint32_t steps = 0; steps < 0x100000; steps++) {
+        Addr v = W_GetAddr(at);
+        if (v == 0 || !W_Fits(v, Record_Size)) {
+            return;
+        }
+        if (v == old_record) {
+            W_SetAddr(at, new_record);
+            return;
+        }
+        at = v + 24;
+    }
+}
+
+// A record moved down by `distance`: its arrays and primitive lists as at load, its links only where
+// they name a record of the block.
+void Move_Record(Addr record, Addr from, uint32_t size, Addr distance)
+{
+    const Addr back = Addr(0) - distance;
+    for (Addr field : {128u, 136u, 144u, 152u, 160u, 164u, 168u}) {
+        Add_Unless_Null(record + field, back);
+    }
+    Relocate_Prims(W_GetAddr(record + 164), back, false);
+    Relocate_Prims_B(W_GetAddr(record + 168), back, W_GetAddr(record + 164), false);
+    for (Addr link : {16u, 20u, 24u}) {
+        Move_If_Inside(record + link, from, size, distance);
+    }
+}
+
+// Once every record of the block has moved: the records of other blocks that name one of them follow.
+// A record hung under another block's record is renamed in that record's child list; the children it
+// holds from other blocks point back at its new place, and their next-sibling links that name a record
+// of the block move with it.
+void Relink_Record(Addr record, Addr to, uint32_t size, Addr distance)
+{
+    const Addr from = to + distance;
+    const Addr old_record = record + distance;
+    const Addr parent = W_GetAddr(record + 16);
+    if (parent != 0 && !In_Block(parent, to, int32_t(size))) {
+        Relink_Child(parent, old_record, record);
+    }
+    Addr child = W_GetAddr(record + 20);
+    for (uint32_t steps = 0; child != 0 && steps < 0x100000 && W_Fits(child, Record_Size); steps++) {
+        if (!In_Block(child, to, int32_t(size))) {
+            if (W_GetAddr(child + 16) == old_record) {
+                W_SetAddr(child + 16, record);
+            }
+            Move_If_Inside(child + 24, from, size, distance);
+        }
+        child = W_GetAddr(child + 24);
+    }
+}
+
+} // namespace
+
+void Move_Block(Addr block, Addr distance)
+{
+    const Addr from = W_GetAddr(block + 16);
+    if (from == 0 || distance == 0 || from - distance < block + uint32_t(W_Get32(block + 4))) {
+        return;
+    }
+    const int32_t kind = W_Get32(from + 8);
+    // The collision space holds the triangles of a mesh where they lie: a mesh never moves.
+    if (kind == OBJ_KIND_MESH) {
+        return;
+    }
+    const uint32_t size = uint32_t(W_Get32(from + 4));
+    const Addr to = from - distance;
+    std::memmove(W_Ptr(to), W_Ptr(from), size);
+    W_SetAddr(block + 16, to);
+    const Addr after = W_GetAddr(to + 16);
+    if (after != 0) {
+        W_SetAddr(after + 12, to);
+    } else {
+        Last_Block = to;
+    }
+    P_Set32(Get_Table_Entry_Ptr(W_Get32(to)), int32_t(to));
+
+    if (kind == OBJ_KIND_MATERIAL) {
+        for (int32_t i = 0; i < Name_Cache_Entries; i++) {
+            const Addr e = Cache_Entry(i);
+            if (W_Get32(e) != 0 && W_GetAddr(e + 8) == from + OBJ_MATERIAL_TEXELS) {
+                W_SetAddr(e + 8, to + OBJ_MATERIAL_TEXELS);
+            }
+        }
+        return;
+    }
+    if (kind != OBJ_KIND_HIERARCHY && kind != OBJ_KIND_RECORDS && kind != OBJ_KIND_TRACKS && kind != OBJ_KIND_SPLINES) {
+        return;
+    }
+    const int32_t count = W_Get32(to + OBJ_RECORD_COUNT);
+    for (int32_t i = 0; i < count; i++) {
+        Move_If_Inside(to + OBJ_RECORD_TABLE + Addr(i) * 4, from, size, distance);
+    }
+    for (int32_t i = 0; i < count; i++) {
+        const Addr record = W_GetAddr(to + OBJ_RECORD_TABLE + Addr(i) * 4);
+        if (kind == OBJ_KIND_TRACKS || kind == OBJ_KIND_SPLINES) {
+            Move_If_Inside(record + 12, from, size, distance);
+            Move_If_Inside(record + 16, from, size, distance);
+        } else if (kind == OBJ_KIND_HIERARCHY) {
+            Move_Record(record, from, size, distance);
+        }
+    }
+    if (kind == OBJ_KIND_HIERARCHY) {
+        for (int32_t i = 0; i < count; i++) {
+            Relink_Record(W_GetAddr(to + OBJ_RECORD_TABLE + Addr(i) * 4), to, size, distance);
+        }
+    }
+}
+
+void Compact_Blocks()
+{
+    Addr block = First_Block;
+    for (int32_t steps = 0; block != 0 && steps <= Max_Handle_Tables; steps++) {
+        const Addr next = W_GetAddr(block + 16);
+        if (next == 0) {
+            break;
+        }
+        const Addr end = block + uint32_t(W_Get32(block + 4));
+        if (next > end && W_Get32(block + 8) != OBJ_KIND_MESH) {
+            Move_Block(block, next - end);
+        }
+        block = W_GetAddr(block + 16);
+    }
+    if (Last_Block != 0) {
+        Mem_libre = Last_Block + uint32_t(W_Get32(Last_Block + 4));
+    }
 }
 
 int32_t For_Each_Obj_Item(OBJ_Handle h, void (*routine)(void *item))

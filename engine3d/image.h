@@ -26,16 +26,24 @@ void Relocate_Offsets(Addr block);
 void Relocate_Kind4(Addr block);
 void Relocate_Kind6(Addr block);
 void Relocate_Kind5(Addr block, OBJ_Handle h);
-void Relocate_Tree(Addr root, Addr base);
-void Relocate_Obj(Addr record, Addr base);
-void Relocate_Prims(Addr list, Addr base);
-void Relocate_Prims_B(Addr list, Addr base);
+// Pointer words moved by `base`: at load from the image's offsets (the node's stored type is noted
+// then), later for a clone or a compaction (the records step by their stored type).
+void Relocate_Tree(Addr root, Addr base, bool at_load);
+void Relocate_Obj(Addr record, Addr base, bool at_load);
+void Relocate_Prims(Addr list, Addr base, bool at_load);
+void Relocate_Prims_B(Addr list, Addr base, Addr list_a, bool at_load);
 
 // 1 when a stored image of that many written bytes may be relocated: every offset and count checked.
 int32_t Validate_Image(Addr image, uint32_t written);
 
 // Calls the routine with the native address of each item of the object.
 int32_t For_Each_Obj_Item(OBJ_Handle h, void (*routine)(void *item));
+
+// The dormant compaction: every block moved down against the one before it, so that the holes that
+// Delete_Obj leaves are given back; nothing in the game calls it. A collision mesh stays where it is.
+void Compact_Blocks();
+// Moves the block after `block` down by `distance` bytes, with every pointer that names it.
+void Move_Block(Addr block, Addr distance);
 
 // The chain: whether a block is still in it, and taking it out.
 bool Block_Is_Chained(Addr block);

@@ -11,6 +11,8 @@
 #include "core/dsp.h"
 #include "engine3d/matcache.h"
 #include "engine3d/hmap.h"
+#include "engine3d/image.h"
+#include "engine3d/object.h"
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/view.h"
@@ -32,6 +34,63 @@ std::vector<uint16_t> Render(int32_t scan_mode)
     Render_Frame(frame.data());
     Select_Rasteriser(0);
     return frame;
+}
+
+// Compaction gives back the holes that deleted blocks leave: the blocks after them move down with every
+// pointer that names them (the material image with its cache entry, a hierarchy linked under another
+// block's record, a node the render or the object API retyped), and the frame stays the same.
+TEST(RenderGolden, CompactingTheAreaKeepsEveryObjectAndItsFrame)
+{
+    SceneArea area;
+    // A block to delete before the scene, so that the scene and its material image both move.
+    const OBJ_Handle doomed = LoadRectangle(area, 10, 10, 40, 40, 0xF800);
+    const OBJ_Handle cube = LoadScene(area, "textured-cube");
+    ASSERT_GE(doomed, 0);
+    ASSERT_GE(cube, 0);
+    // A clone moved aside and retyped (its type-2 nodes to 24, which no file stores), then a spare clone
+    // that is deleted, and a clone hung under the first clone's record, across blocks.
+    const OBJ_Handle beside = Clone_Obj(cube);
+    const OBJ_Handle spare = Clone_Obj(cube);
+    const OBJ_Handle hung = Clone_Obj(cube);
+    ASSERT_GE(beside, 0);
+    ASSERT_GE(spare, 0);
+    ASSERT_GE(hung, 0);
+    const int32_t aside[3] = {-60, 0, 0}, below[3] = {20, 40, 0};
+    Set_Obj_Pos(beside, aside);
+    Set_Obj_Pos(hung, below);
+    ASSERT_EQ(Link_Obj(beside, 0), 0);
+    ASSERT_EQ(Link_Obj(hung, beside), 0);
+    ASSERT_EQ(Replace_Prim_Type(beside, 2, 24), 0);
+    ASSERT_EQ(Delete_Obj(doomed), 0);
+    ASSERT_EQ(Delete_Obj(spare), 0);
+
+    const std::vector<uint16_t> before = Render(0);
+    // Three cubes drawn, the retyped one among them.
+    EXPECT_GT(std::count_if(before.begin(), before.end(), [](uint16_t p) { return p != 0; }), 3000);
+    const Addr libre = Mem_libre;
+    std::vector<std::string> names;
+    for (OBJ_Handle h : {cube, beside, hung}) {
+        names.push_back(Get_Obj_Name(h));
+    }
+    Compact_Blocks();
+    EXPECT_LT(Mem_libre, libre);
+    EXPECT_EQ(Mem_libre, Last_Block + uint32_t(W_Get32(Last_Block + 4)));
+    for (size_t i = 0; i < 3; i++) {
+        const OBJ_Handle h = std::vector<OBJ_Handle>{cube, beside, hung}[i];
+        ASSERT_NE(Get_Obj_Ptr(h), nullptr) << h;
+        EXPECT_EQ(Get_Obj_Name(h), names[i]);
+    }
+    EXPECT_EQ(Get_Obj_Parent(hung), beside);
+    // The chain runs from the first block to the last without a gap.
+    for (Addr b = First_Block; W_GetAddr(b + 16) != 0; b = W_GetAddr(b + 16)) {
+        EXPECT_EQ(W_GetAddr(b + 16), b + uint32_t(W_Get32(b + 4)));
+    }
+    EXPECT_TRUE(Render(0) == before);
+    EXPECT_TRUE(Render(1) == before);
+    // A copy made after the move still reads its retyped records at their stored size.
+    const OBJ_Handle late = Clone_Obj(beside);
+    ASSERT_GE(late, 0);
+    EXPECT_EQ(Get_Obj_Count(late), Get_Obj_Count(beside));
 }
 
 TEST(RenderGolden, EachSceneMatchesItsGoldenAndTheRowByRowPass)
