@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "engine3d/matcache.h"
+#include "engine3d/image.h"
 #include "engine3d/object.h"
 #include "engine3d/view.h"
 #include "tests/support/image_area.h"
@@ -46,6 +48,37 @@ TEST(MatCacheTest, TwoObjectsShareOneMaterialUntilBothAreDeleted)
     EXPECT_FALSE(Block_Is_Chained(image));
     EXPECT_STREQ(Get_Cache_Name(0), "CUBE"); // kept until the entry is reused
     EXPECT_EQ(Get_Obj_Block(Entry_Handle(0)), image);
+}
+
+// An entry whose count fell to 0 keeps its name and texture: the file look-up still finds it, a
+// second release empties its names, and the 15-bit conversion passes it by.
+TEST(MatCacheTest, AnEntryNoLongerInUse)
+{
+    ImageArea area;
+    Add_Cube_Files();
+    OBJ_Handle a = Load_Obj("cube.3dc");
+    ASSERT_NE(a, -1);
+    const Addr entry = Cache_Entry(0);
+    const uint8_t *texels = Find_Cached_File("CUBE");
+    ASSERT_NE(texels, nullptr);
+    const Addr block = Get_Obj_Block(a);
+    ASSERT_EQ(Delete_Obj(a), 0);
+    EXPECT_EQ(Count(0), 0);
+    EXPECT_EQ(Find_Cached_File("CUBE"), texels);
+    EXPECT_EQ(Find_Cached_File_Slot("CUBE"), 0u);
+
+    uint32_t before;
+    std::memcpy(&before, texels - 0x8000, 4);
+    Convert_Cache_To_555();
+    uint32_t after;
+    std::memcpy(&after, texels - 0x8000, 4);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(W_Get32(entry + 56) & 1, 0);
+
+    Release_Materials(block);
+    EXPECT_STREQ(Get_Cache_Name(0), "");
+    EXPECT_EQ(Count(0), 0);
+    EXPECT_EQ(Find_Cached_File("CUBE"), nullptr);
 }
 
 TEST(MatCacheTest, AnEmptyFileNameTakesAnEntryAndLoadsNothing)

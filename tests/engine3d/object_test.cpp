@@ -241,6 +241,20 @@ TEST(ObjectTest, TypeChangesThatWouldOverrunTheRecordsAreRefused)
     EXPECT_EQ(W_Get32(Node_B(cube + 1) + 4), 1); // list B: only the starting object's nodes
     EXPECT_EQ(Replace_Prim_Type(-1, 1, 2), -1);
     EXPECT_EQ(Set_Tree_Prim_Type(-1, 2), -1);
+
+    // A tree walk never leaves through the starting object's siblings: in the game it starts at an
+    // object under the root camera, whose siblings are the rest of the scene.
+    OBJ_Handle other = Load_Obj("cube.3dc");
+    ASSERT_NE(other, -1);
+    ASSERT_EQ(Link_Obj(other, 0), 0);
+    ASSERT_EQ(Link_Obj(cube, 0), 0);
+    ASSERT_EQ(Get_Obj_Sibling(cube), other);
+    ASSERT_EQ(Set_Tree_Prim_Type(cube, 21), 0);
+    ASSERT_EQ(Replace_Tree_Prim_Type(cube, 27, 4), 0);
+    EXPECT_EQ(W_Get32(Node_A(cube) + 4), 21);
+    EXPECT_EQ(W_Get32(Node_A(cube + 1) + 4), 4);
+    EXPECT_EQ(W_Get32(Node_A(other) + 4), 2);
+    EXPECT_EQ(W_Get32(Node_A(other + 1) + 4), 1);
 }
 
 TEST(ObjectTest, MaterialsReplacedThroughTheCacheAndTheShadeWord)
@@ -348,6 +362,31 @@ TEST(ObjectTest, ViewSettersNeedAParent)
     int32_t p[3];
     Get_Obj_Pos(o[1], p);
     EXPECT_EQ(p[2], 3);
+
+    // Under a turned and moved parent the parent's camera-space frame is undone: its transpose.
+    Link_Obj(o[1], o[0]);
+    int32_t pm[9], pt[9], expected[9];
+    Mat_Rotate(300, 700, 1100, pm);
+    const int32_t pp[3] = {500, -250, 4000};
+    for (int i = 0; i < 9; i++) {
+        W_Set32(Rec(o[0]) + 88 + Addr(i) * 4, pm[i]);
+    }
+    for (int i = 0; i < 3; i++) {
+        W_Set32(Rec(o[0]) + 76 + Addr(i) * 4, pp[i]);
+    }
+    Mat_Transpose(pm, pt);
+    ASSERT_EQ(Set_Obj_View_Matrix(o[1], m), 0);
+    Mat_Mul(pt, m, expected);
+    Get_Obj_Matrix(o[1], after);
+    EXPECT_EQ(std::memcmp(expected, after, sizeof after), 0);
+    const int32_t w[3] = {900, 100, 5000};
+    ASSERT_EQ(Set_Obj_View_Pos(o[1], w), 0);
+    const int32_t d[3] = {w[0] - pp[0], w[1] - pp[1], w[2] - pp[2]};
+    int32_t q[3];
+    Mat_Vec_Mul(pt, d, q);
+    Get_Obj_Pos(o[1], p);
+    EXPECT_EQ(std::vector<int32_t>(p, p + 3), std::vector<int32_t>(q, q + 3));
+    EXPECT_NE(std::vector<int32_t>(p, p + 3), (std::vector<int32_t>{d[0], d[1], d[2]}));
 }
 
 TEST(ObjectTest, Mirrors)
@@ -419,7 +458,22 @@ TEST(ObjectTest, ScalingOneRecordAndNotItsNormals)
     const int32_t flap_x = W_Get32(Rec(cube + 1) + 28);
     const int32_t plane = W_Get32(W_GetAddr(Node_A(cube) + 32) + 68 + 48);
     const int32_t radius = W_Get32(r + 176);
+    // A place and a bounding centre away from the origin, so that their scaling shows.
+    const int32_t place[3] = {101, -200, 333};
+    Set_Obj_Pos(cube, place);
+    const int32_t centre[3] = {-7, 40, 99};
+    for (int i = 0; i < 3; i++) {
+        W_Set32(r + 180 + Addr(i) * 4, centre[i]);
+    }
     ASSERT_EQ(Scale_Obj(cube, -0.5f, 2.0f, 3.0f), 0);
+    int32_t p[3];
+    Get_Obj_Pos(cube, p);
+    EXPECT_EQ(p[0], -50); // truncated toward zero
+    EXPECT_EQ(p[1], -400);
+    EXPECT_EQ(p[2], 999);
+    EXPECT_EQ(W_Get32(r + 180), 3);
+    EXPECT_EQ(W_Get32(r + 184), 80);
+    EXPECT_EQ(W_Get32(r + 188), 297);
     int32_t v[3];
     Get_Vertex(cube, 7, v);
     EXPECT_EQ(v[0], -128);
