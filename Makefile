@@ -40,7 +40,7 @@ test: deps
 FUZZ := build/fuzz
 FUZZ_RUNS ?=
 FUZZ_TIME ?= $(if $(FUZZ_RUNS),0,20)
-FUZZ_TIMEOUT = $(if $(filter 0,$(FUZZ_TIME)),0,$$(( $(FUZZ_TIME) + 120 )))
+FUZZ_TIMEOUT = $(if $(filter 0,$(FUZZ_TIME)),86400,$$(( $(FUZZ_TIME) + 120 )))
 fuzz: deps
 	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DKALDER_FUZZ=ON -DKALDER_TESTS=OFF -DKALDER_BENCH=OFF -DKALDER_WERROR=ON -DKALDER_FUZZ_TIME=$(FUZZ_TIME) -DKALDER_FUZZ_RUNS=$(FUZZ_RUNS)
 	cmake --build $(FUZZ) -j $(JOBS)
