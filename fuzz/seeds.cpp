@@ -283,11 +283,17 @@ int main(int argc, char **argv)
     fs::create_directories(lists);
     const std::vector<std::string> names = {"DATA\\3DC\\L1.DSN", "data\\3dc\\obj.3dc", "DATA/ANIM/INTRO.HNM",
                                             "DATA\\3DC\\EMPTY.DAN", "DATA\\3DC\\NONE.DSN"};
+    // A list of the length a data part's list has: the files above among hundreds the disc lacks.
+    std::vector<std::string> full_size;
+    for (int i = 0; i < 400; i++) {
+        full_size.push_back(i % 40 < 5 ? names[size_t(i % 5)] : "DATA\\3DC\\OBJECT" + std::to_string(i) + ".3DC");
+    }
     ok = ok && write(lists, "crlf", bytes_of(kalder_test::ListText(names))) &&
          write(lists, "blanks", bytes_of(kalder_test::ListText(names, " \t "))) &&
          write(lists, "outside", bytes_of(kalder_test::ListText({"..\\X", "C:\\X", "\\X", "X", "DATA\\..\\X"}))) &&
          write(lists, "no-folder", bytes_of(kalder_test::ListText({"DATA\\3DC\\L1.DSN", "X\\Y", "DATA\\GFX\\A.TGA"}))) &&
          write(lists, "level-id", bytes_of(std::string("L\x02\0\0\0", 5))) &&
+         write(lists, "full-size", bytes_of(kalder_test::ListText(full_size))) &&
          write(lists, "level-id-short", bytes_of("L\x02"));
 
     // The drive map: the texts of KALDER_DRIVES against the harness's base folder, and a NUL for the
