@@ -35,13 +35,16 @@ test: deps
 	cd $(TESTS) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) fuzz FUZZ_TIME=20
 
-# The fuzz harnesses under clang's libFuzzer: a short run of each (make fuzz FUZZ_TIME=600 for longer).
+# The fuzz harnesses under clang's libFuzzer: a short run of each (make fuzz FUZZ_TIME=600 for longer,
+# make fuzz FUZZ_RUNS=1000000 for a count of executions, with no time limit unless FUZZ_TIME is given).
 FUZZ := build/fuzz
-FUZZ_TIME ?= 20
+FUZZ_RUNS ?=
+FUZZ_TIME ?= $(if $(FUZZ_RUNS),0,20)
+FUZZ_TIMEOUT = $(if $(filter 0,$(FUZZ_TIME)),86400,$$(( $(FUZZ_TIME) + 120 )))
 fuzz: deps
-	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DKALDER_FUZZ=ON -DKALDER_TESTS=OFF -DKALDER_BENCH=OFF -DKALDER_WERROR=ON -DKALDER_FUZZ_TIME=$(FUZZ_TIME)
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DKALDER_FUZZ=ON -DKALDER_TESTS=OFF -DKALDER_BENCH=OFF -DKALDER_WERROR=ON -DKALDER_FUZZ_TIME=$(FUZZ_TIME) -DKALDER_FUZZ_RUNS=$(FUZZ_RUNS)
 	cmake --build $(FUZZ) -j $(JOBS)
-	cd $(FUZZ) && ctest -L fuzz --output-on-failure -j $(JOBS) --timeout $$(( $(FUZZ_TIME) + 120 ))
+	cd $(FUZZ) && ctest -L fuzz --output-on-failure -j $(JOBS) --timeout $(FUZZ_TIMEOUT)
 
 bench: release
 	-@tools/install-deps.sh bench

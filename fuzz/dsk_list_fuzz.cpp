@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -22,12 +21,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Files = std::map<std::string, std::vector<uint8_t>>;
+struct Stored {
+    std::vector<uint8_t> bytes;
+    fs::file_time_type written;
+};
+using Files = std::map<std::string, Stored>;
 
 std::vector<uint8_t> read_host(const fs::path &path)
 {
+    std::error_code error;
+    const uintmax_t size = fs::file_size(path, error);
+    std::vector<uint8_t> bytes(error ? 0 : size_t(size));
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.read(reinterpret_cast<char *>(bytes.data()), std::streamsize(bytes.size()));
+    bytes.resize(size_t(in.gcount()));
+    return bytes;
 }
 
 Files files_below(const fs::path &folder)
@@ -35,7 +43,7 @@ Files files_below(const fs::path &folder)
     Files files;
     for (const auto &entry : fs::recursive_directory_iterator(folder)) {
         if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), folder).string()] = read_host(entry.path());
+            files[fs::relative(entry.path(), folder).string()] = {read_host(entry.path()), entry.last_write_time()};
         }
     }
     return files;
@@ -70,6 +78,83 @@ kalder_test::TempDrives &drives()
     return *the_drives;
 }
 
+// The fixed tree of drive C as it was set up, read once per process: its files, and its folders
+// with the time each was last changed.
+struct Tree {
+    Files files;
+    std::map<std::string, fs::file_time_type> folders;
+};
+
+Tree &tree_c()
+{
+    static Tree tree = [] {
+        const fs::path c_root = drives().Host('C');
+        Tree t{files_below(c_root), {{".", fs::last_write_time(c_root)}}};
+        for (const auto &entry : fs::recursive_directory_iterator(c_root)) {
+            if (entry.is_directory()) {
+                t.folders[fs::relative(entry.path(), c_root).string()] = entry.last_write_time();
+            }
+        }
+        return t;
+    }();
+    return tree;
+}
+
+// The contents of the disc's files, the list itself aside (it changes with every input).
+const std::multiset<std::vector<uint8_t>> &disc_contents()
+{
+    static const std::multiset<std::vector<uint8_t>> contents = [] {
+        std::multiset<std::vector<uint8_t>> all;
+        for (const auto &[name, file] : files_below(drives().Host('D'))) {
+            if (name != "ListL1.txt") {
+                all.insert(file.bytes);
+            }
+        }
+        return all;
+    }();
+    return contents;
+}
+
+// Checks what an input did to drive C and puts the fixed tree back, looking only at what changed
+// since the last input: a file written again, a folder whose entries changed. Whatever is new lies
+// in the installation folder and copies a disc file byte for byte; what was there keeps its bytes;
+// what the input removed comes back.
+void check_and_restore_c(const std::vector<uint8_t> &list)
+{
+    const fs::path c_root = drives().Host('C');
+    Tree &tree = tree_c();
+    std::error_code error;
+    for (auto &[name, file] : tree.files) {
+        const fs::path path = c_root / name;
+        const fs::file_time_type written = fs::last_write_time(path, error);
+        if (error) {
+            kalder_test::WriteHostFile(path.string(), file.bytes);
+            file.written = fs::last_write_time(path);
+        } else if (written != file.written) {
+            check(read_host(path) == file.bytes, "a file that was there changed");
+            file.written = written;
+        }
+    }
+    for (auto &[name, changed] : tree.folders) {
+        const fs::path folder = c_root / name;
+        if (fs::last_write_time(folder) == changed) {
+            continue;
+        }
+        for (const auto &entry : fs::directory_iterator(folder)) {
+            const std::string entry_name = fs::relative(entry.path(), c_root).string();
+            if (tree.files.count(entry_name) > 0 || tree.folders.count(entry_name) > 0) {
+                continue;
+            }
+            check(entry.is_regular_file(), "a folder created");
+            check(entry_name.rfind("VORN/KALDER/", 0) == 0, "a file created outside the installation folder");
+            const std::vector<uint8_t> bytes = read_host(entry.path());
+            check(disc_contents().count(bytes) > 0 || bytes == list, "a file that copies no disc file");
+            fs::remove(entry.path());
+        }
+        changed = fs::last_write_time(folder);
+    }
+}
+
 void fatal_hook(int code) { throw test::ExitCalled{code}; }
 
 } // namespace
@@ -82,9 +167,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     test::MapDrive('D', d.Host('D'));
     test::ResetCurrentDirectories();
     test::SetExitHook(fatal_hook);
-    const fs::path c_root = d.Host('C');
     const fs::path install = kalder_test::InstallHost(d.Host('C'));
-    const Files before = files_below(c_root);
+    tree_c();
+    disc_contents();
     try {
         DSK_Locate();
     } catch (const test::ExitCalled &) {
@@ -101,6 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             expected = uint32_t(level[0]) | uint32_t(level[1]) << 8 | uint32_t(level[2]) << 16 | uint32_t(level[3]) << 24;
         }
         check(value == expected, "LEVEL.ID read wrongly");
+        fs::remove(install / "DATA" / "LEVEL.ID");
     } else {
         kalder_test::WriteHostFile(d.Host('D') + "/ListL1.txt", input);
         try {
@@ -109,25 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             check(exit.code == 999, "a stop with another code");
         }
         check(test::OpenFileCount() == 0, "a file left open");
-        // Whatever is new on C lies in the installation folder and copies a disc file byte for byte.
-        const Files disc = files_below(d.Host('D'));
-        std::multiset<std::vector<uint8_t>> contents;
-        for (const auto &[name, bytes] : disc) {
-            contents.insert(bytes);
-        }
-        for (const auto &[name, bytes] : files_below(c_root)) {
-            auto old = before.find(name);
-            if (old != before.end()) {
-                check(old->second == bytes, "a file that was there changed");
-                continue;
-            }
-            check(name.rfind("VORN/KALDER/", 0) == 0, "a file created outside the installation folder");
-            check(contents.count(bytes) > 0, "a file that copies no disc file");
-            fs::remove(c_root / name);
-        }
+        check_and_restore_c(input);
     }
-    // Back to the fixed tree for the next input.
-    fs::remove(install / "DATA" / "LEVEL.ID");
     test::CloseAllFiles();
     test::Reset();
     return 0;

@@ -9,6 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
+// A harness's own mutator may call libFuzzer's; a replay never mutates, so this one is never called.
+extern "C" size_t LLVMFuzzerMutate(uint8_t *, size_t size, size_t) { return size; }
+
 int main(int argc, char **argv)
 {
     namespace fs = std::filesystem;

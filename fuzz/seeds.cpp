@@ -121,6 +121,40 @@ static bool write_image_seeds(const fs::path &dir)
     }
     return write(dir, "short-27", std::vector<uint8_t>(27, 0));
 }
+// Packs inside packs: one that names the entry it lies in (the harness also stores every input in
+// such an entry), the pack holding it, and a chain of three.
+static bool write_nested_pack_seeds(const fs::path &dir)
+{
+    using kalder_test::PackImage;
+    std::vector<PackWriterEntry> entries;
+    auto entry = [&](const std::string &name, const std::vector<uint8_t> &bytes) {
+        PackWriterEntry e;
+        e.name = name;
+        e.bytes = bytes;
+        entries.push_back(e);
+    };
+    entry("Z:\\INNER.BF", bytes_of("not the inner pack"));
+    entry("A.TXT", bytes_of("inner a"));
+    const std::vector<uint8_t> names_itself = PackImage(entries);
+    entries.clear();
+    entry("Z:\\INNER.BF", names_itself);
+    entry("B.TXT", bytes_of("outer b"));
+    entry("A.TXT", bytes_of("outer a"));
+    const std::vector<uint8_t> outer = PackImage(entries);
+    entries.clear();
+    entry("I.TXT", bytes_of("innermost"));
+    const std::vector<uint8_t> innermost = PackImage(entries);
+    entries.clear();
+    entry("M.TXT", bytes_of("middle"));
+    entry("Z:\\IN.BF", innermost);
+    const std::vector<uint8_t> middle = PackImage(entries);
+    entries.clear();
+    entry("Z:\\MID.BF", middle);
+    entry("O.TXT", bytes_of("outer"));
+    return write(dir, "nested-names-itself", names_itself) && write(dir, "nested-outer", outer) &&
+           write(dir, "nested-three", PackImage(entries));
+}
+
 bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
 
 // kalder.dat: a sound database with projects that lead to each other, and one of each damage.
@@ -219,6 +253,7 @@ int main(int argc, char **argv)
               write(pack, "past-the-end", kalder_test::PackImage({{"A", {}, 2000, 50}, {"B", {}, 0x7FFFFFF0, 0x40}})) &&
               write(pack, "magic", kalder_test::PackImage(icons, mirx)) &&
               write(pack, "cut", kalder_test::PackImage(icons, cut));
+    ok = ok && write_nested_pack_seeds(pack);
 
     const char *paths[] = {
         "\x00" "D:\\DATA\\1CD.ID",
@@ -248,13 +283,35 @@ int main(int argc, char **argv)
     fs::create_directories(lists);
     const std::vector<std::string> names = {"DATA\\3DC\\L1.DSN", "data\\3dc\\obj.3dc", "DATA/ANIM/INTRO.HNM",
                                             "DATA\\3DC\\EMPTY.DAN", "DATA\\3DC\\NONE.DSN"};
+    // A list of the length a data part's list has: the files above among hundreds the disc lacks.
+    std::vector<std::string> full_size;
+    for (int i = 0; i < 400; i++) {
+        full_size.push_back(i % 40 < 5 ? names[size_t(i % 5)] : "DATA\\3DC\\OBJECT" + std::to_string(i) + ".3DC");
+    }
     ok = ok && write(lists, "crlf", bytes_of(kalder_test::ListText(names))) &&
          write(lists, "blanks", bytes_of(kalder_test::ListText(names, " \t "))) &&
          write(lists, "outside", bytes_of(kalder_test::ListText({"..\\X", "C:\\X", "\\X", "X", "DATA\\..\\X"}))) &&
          write(lists, "no-folder", bytes_of(kalder_test::ListText({"DATA\\3DC\\L1.DSN", "X\\Y", "DATA\\GFX\\A.TGA"}))) &&
          write(lists, "level-id", bytes_of(std::string("L\x02\0\0\0", 5))) &&
+         write(lists, "full-size", bytes_of(kalder_test::ListText(full_size))) &&
          write(lists, "level-id-short", bytes_of("L\x02"));
 
+    // The drive map: the texts of KALDER_DRIVES against the harness's base folder, and a NUL for the
+    // base's drives folder.
+    const fs::path drive_map = fs::path(argv[1]) / "drive_map";
+    fs::create_directories(drive_map);
+    const char *maps[] = {"C=C;D=D",
+                          "C=C;c=D",
+                          "C=/;D=sub/deeper;E=link;F=dangling;G=file",
+                          "C=C;;D=;=D;1=C;DD=C;D=D/..;E=../..",
+                          "z=sub;Z=a b;Y=./sub/../sub/",
+                          "C=a b;c",
+                          ""};
+    n = 0;
+    for (const char *text : maps) {
+        ok = ok && write(drive_map, "map" + std::to_string(n++), bytes_of(text));
+    }
+    ok = ok && write(drive_map, "folder", {0});
     ok = ok && WriteLzSeeds(argv[1]);
     ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
     ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
