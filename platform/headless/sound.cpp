@@ -55,16 +55,17 @@ void catch_up()
 // -1 when a rule fails this call, -2 when it makes a lock "lost", else 0.
 int scripted(int op)
 {
+    int answer = 0;
     for (SoundRule &r : rules) {
         if (r.op != op) {
             continue;
         }
         r.calls++;
-        if (r.nth == 0 || r.calls == r.nth) {
-            return r.lost && op == SNDM_OP_LOCK ? -2 : -1;
+        if (answer == 0 && (r.nth == 0 || r.calls == r.nth)) {
+            answer = r.lost && op == SNDM_OP_LOCK ? -2 : -1;
         }
     }
-    return 0;
+    return answer;
 }
 
 void log_call(int op, const PLAT_SoundBuffer *buffer, const int64_t *args, int count)
