@@ -5,10 +5,13 @@
 //   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry
 //   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
+//   kdev fsb <game path of a bank>         loads the sound bank; each sound's sizes, format, bytes that play
+//                                          and duration
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +23,7 @@
 
 #include "core/dsp.h"
 #include "core/file.h"
+#include "core/fsb.h"
 #include "core/mem.h"
 #include "core/pack.h"
 #include "core/scr.h"
@@ -61,6 +65,7 @@ static int usage()
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
                  "       kdev render --false-colour <folder>\n"
+                 "       kdev fsb <game path of a bank>\n"
                  "       kdev blend <folder>\n");
     return 2;
 }
@@ -134,6 +139,36 @@ static int pack(const char *path)
                     PACK_Table[i].size, hash);
     }
     PACK_FreeTable();
+    return 0;
+}
+
+// Loads a sound bank as the game does and describes each sound from its WAVE header. The bytes that
+// play are those the sound module copies: min(RIFF size - 44, size - 44).
+static int fsb(const char *path)
+{
+    FSB_Load(path);
+    std::printf("%5s %8s %8s %3s %6s %4s %8s %8s\n", "index", "size", "riff", "ch", "rate", "bits", "plays", "ms");
+    for (uint32_t i = 0; i < FSB_Count; i++) {
+        const uint8_t *wav = FSB_GetSound(int32_t(i));
+        uint32_t size = FSB_Table[i].size;
+        if (wav == nullptr || size < 44) {
+            std::printf("%5" PRIu32 " %8" PRIu32 "  %s\n", i, size,
+                        wav == nullptr ? "outside the bank's data" : "shorter than a WAVE header");
+            continue;
+        }
+        uint32_t riff, rate;
+        uint16_t channels, bits;
+        std::memcpy(&riff, wav + 4, 4);
+        std::memcpy(&channels, wav + 22, 2);
+        std::memcpy(&rate, wav + 24, 4);
+        std::memcpy(&bits, wav + 34, 2);
+        uint32_t plays = riff < 44 ? 0 : std::min(riff - 44, size - 44);
+        uint64_t bytes_per_second = uint64_t(rate) * channels * (bits / 8);
+        uint64_t ms = bytes_per_second == 0 ? 0 : uint64_t(plays) * 1000 / bytes_per_second;
+        std::printf("%5" PRIu32 " %8" PRIu32 " %8" PRIu32 " %3u %6" PRIu32 " %4u %8" PRIu32 " %8" PRIu64 "\n", i, size,
+                    riff, unsigned(channels), rate, unsigned(bits), plays, ms);
+    }
+    FSB_Free();
     return 0;
 }
 
@@ -419,6 +454,9 @@ int main(int argc, char **argv)
     }
     if (command == "render" && argc == 4 && std::strcmp(argv[2], "--false-colour") == 0) {
         return render_false_colour(argv[3]);
+    }
+    if (command == "fsb" && argc == 3) {
+        return fsb(argv[2]);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
