@@ -83,8 +83,10 @@ void FSB_Load(const char *path)
 
 void FSB_Free()
 {
-    MEM_FreePtr(&FSB_Table);
-    MEM_FreePtr(&FSB_Block);
+    MEM_Free(FSB_Table);
+    MEM_Free(FSB_Block);
+    FSB_Table = nullptr;
+    FSB_Block = nullptr;
     FSB_Count = 0;
     FSB_BlockSize = 0;
 }
