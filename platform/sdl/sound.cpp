@@ -84,6 +84,12 @@ void SNDB_Close(PLAT_SoundDevice *d)
         return;
     }
     if (output.id != 0) {
+        // A buffer left locked still holds the output; the callback must be free to finish.
+        for (PLAT_SoundBuffer *b : d->buffers) {
+            if (b->locked) {
+                SDL_UnlockAudioDevice(output.id);
+            }
+        }
         SDL_CloseAudioDevice(output.id);
     }
     output.id = 0;
