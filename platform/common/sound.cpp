@@ -12,8 +12,6 @@ namespace {
 
 int live_buffers;
 
-constexpr uint64_t ONE = 0x10000;
-
 uint64_t frames_of(const PLAT_SoundBuffer *b) { return b->bytes / b->align; }
 
 void set_gains(PLAT_SoundBuffer *b)
