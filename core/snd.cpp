@@ -210,7 +210,7 @@ int32_t SND_PickChannel(uint8_t flags, ActorRecord *owner, int32_t sound)
         if (owner != nullptr) {
             bool playing = readable && (status & PLAT_SOUND_PLAYING);
             if (playing && c.owner == owner) {
-                return (c.handle & 0xFFFF) != (uint32_t(sound) & 0xFFFF) ? i : -1;
+                return (c.handle & 0xFFFF) != uint32_t(sound) ? i : -1;
             }
             if (playing && !(c.flags & SND_TAKE_OVER)) {
                 candidate = i;

@@ -217,6 +217,7 @@ TEST_F(SndTest, ChannelChoice)
         {"PAP.P", 0x10, true, 5, -1, false},
         {"PaPPP", 0x10, true, 5, 1, false},
         {"PaPPA", 0x10, true, 5, -1, false},
+        {"PaPPA", 0x10, true, 5 + 0x10000, 4, false}, // the whole value is compared with the handle's low 16 bits
         {"PPPPP", 0x14, true, 5, 4, true},
         {"PPPPT", 0x14, true, 5, 3, true},
         {"PPPPP", 0x10, true, 5, -1, false},
