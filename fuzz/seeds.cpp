@@ -7,10 +7,12 @@
 
 #include "tests/support/coll_meshes.h"
 #include "tests/support/hmap_writer.h"
+#include "tests/support/fsb_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/pack_writer.h"
+#include "tests/support/wav_writer.h"
 
 namespace fs = std::filesystem;
 using kalder_test::PackWriterEntry;
@@ -191,6 +193,39 @@ static bool write_hmap_seeds(const fs::path &dir)
     return true;
 }
 
+// The sound bank's seeds: valid banks (effects, a voice, surplus bytes, uneven sizes) and every
+// damaged bank of the bank's tests.
+static bool write_fsb_seeds(const fs::path &dir)
+{
+    using kalder_test::FsbImage;
+    using kalder_test::FsbOptions;
+    fs::create_directories(dir);
+    const kalder_test::WavFormat effect{1, 11025, 16};
+    const kalder_test::WavFormat voice{1, 11025, 8};
+    std::vector<std::vector<uint8_t>> sounds = kalder_test::DemoSounds(3);
+    sounds.push_back(kalder_test::WavImage(voice, kalder_test::WavSamples(voice, kalder_test::Wave::Noise, 300)));
+    sounds.push_back(kalder_test::WavImage(effect, kalder_test::WavSamples(effect, kalder_test::Wave::Square, 40),
+                                           {30, -1, -1}));
+    const std::vector<uint8_t> good = FsbImage(sounds);
+    auto with = [&](auto knob) {
+        FsbOptions o;
+        knob(o);
+        return FsbImage(sounds, o);
+    };
+    auto cut = [&](size_t n) { return std::vector<uint8_t>(good.begin(), good.begin() + long(n)); };
+    return write(dir, "bank", good) && write(dir, "empty-bank", FsbImage({})) &&
+           write(dir, "surplus", with([](FsbOptions &o) { o.surplus = {1, 2, 3}; })) &&
+           write(dir, "sizes-below", with([](FsbOptions &o) { o.sizes = {{0, 10}, {1, 20}}; })) &&
+           write(dir, "sizes-above", with([](FsbOptions &o) { o.sizes = {{2, 100000}}; })) &&
+           write(dir, "zero-bytes", {}) && write(dir, "eleven-bytes", cut(11)) &&
+           write(dir, "one-blank", with([](FsbOptions &o) { o.magic = "KALDER FSB "; })) &&
+           write(dir, "lower-case", with([](FsbOptions &o) { o.magic = "kalder fsb  "; })) &&
+           write(dir, "fourteen-bytes", cut(14)) &&
+           write(dir, "count-too-large", with([&](FsbOptions &o) { o.count = int64_t(good.size() - 16) / 4 + 1; })) &&
+           write(dir, "count-all-ones", with([](FsbOptions &o) { o.count = 0xFFFFFFFF; })) &&
+           write(dir, "cut-in-sizes", cut(22)) && write(dir, "cut-in-data", cut(good.size() - 7));
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2) {
@@ -258,6 +293,7 @@ int main(int argc, char **argv)
     ok = ok && WriteLzSeeds(argv[1]);
     ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
     ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
+    ok = ok && write_fsb_seeds(fs::path(argv[1]) / "fsb");
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

@@ -20,6 +20,8 @@
 //   kdev coll <game path of a .3di>        adds the collision mesh to the space, moves a body of each mask
 //                                          across it and prints per step both contact lists, the sphere
 //                                          and point tests with their points, and a line-of-sight verdict
+//   kdev fsb <game path of a bank>         loads the sound bank; each sound's sizes, format, bytes that play
+//                                          and duration
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 //   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
@@ -44,6 +46,7 @@
 
 #include "core/dsp.h"
 #include "core/file.h"
+#include "core/fsb.h"
 #include "core/mem.h"
 #include "core/pack.h"
 #include "core/scr.h"
@@ -103,7 +106,8 @@ static int usage()
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n"
                  "       kdev tint <folder>\n"
-                 "       kdev hmap <game path> [out.png] [--camera]\n");
+                 "       kdev hmap <game path> [out.png] [--camera]\n"
+                 "       kdev fsb <game path of a bank>\n");
     return 2;
 }
 
@@ -176,6 +180,36 @@ static int pack(const char *path)
                     PACK_Table[i].size, hash);
     }
     PACK_FreeTable();
+    return 0;
+}
+
+// Loads a sound bank as the game does and describes each sound from its WAVE header. The bytes that
+// play are those the sound module copies: min(RIFF size - 44, size - 44).
+static int fsb(const char *path)
+{
+    FSB_Load(path);
+    std::printf("%5s %8s %8s %3s %6s %4s %8s %8s\n", "index", "size", "riff", "ch", "rate", "bits", "plays", "ms");
+    for (uint32_t i = 0; i < FSB_Count; i++) {
+        const uint8_t *wav = FSB_GetSound(int32_t(i));
+        uint32_t size = FSB_Table[i].size;
+        if (wav == nullptr || size < 44) {
+            std::printf("%5" PRIu32 " %8" PRIu32 "  %s\n", i, size,
+                        wav == nullptr ? "outside the bank's data" : "shorter than a WAVE header");
+            continue;
+        }
+        uint32_t riff, rate;
+        uint16_t channels, bits;
+        std::memcpy(&riff, wav + 4, 4);
+        std::memcpy(&channels, wav + 22, 2);
+        std::memcpy(&rate, wav + 24, 4);
+        std::memcpy(&bits, wav + 34, 2);
+        uint32_t plays = riff < 44 ? 0 : std::min(riff - 44, size - 44);
+        uint64_t bytes_per_second = uint64_t(rate) * channels * (bits / 8);
+        uint64_t ms = bytes_per_second == 0 ? 0 : uint64_t(plays) * 1000 / bytes_per_second;
+        std::printf("%5" PRIu32 " %8" PRIu32 " %8" PRIu32 " %3u %6" PRIu32 " %4u %8" PRIu32 " %8" PRIu64 "\n", i, size,
+                    riff, unsigned(channels), rate, unsigned(bits), plays, ms);
+    }
+    FSB_Free();
     return 0;
 }
 
@@ -821,6 +855,9 @@ int main(int argc, char **argv)
     }
     if (command == "coll" && argc == 3) {
         return coll(argv[2]);
+    }
+    if (command == "fsb" && argc == 3) {
+        return fsb(argv[2]);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
