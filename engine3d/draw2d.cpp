@@ -60,6 +60,31 @@ bool clip_end(int64_t &x, int64_t &y, int64_t ox, int64_t oy, uint32_t code, int
     return moved;
 }
 
+// Bresenham along the major axis from the end with the smaller major coordinate: e starts at
+// 2|dminor| - dmajor, and the minor coordinate steps whenever e is not negative.
+void bresenham(uint16_t *buffer, int64_t a_major, int64_t a_minor, int64_t b_major, int64_t b_minor,
+               int64_t major_stride, int64_t minor_stride, uint16_t colour)
+{
+    if (b_major < a_major) {
+        std::swap(a_major, b_major);
+        std::swap(a_minor, b_minor);
+    }
+    const int64_t d_major = b_major - a_major, d_minor = std::llabs(b_minor - a_minor);
+    const int64_t step = b_minor < a_minor ? -1 : 1;
+    int64_t e = 2 * d_minor - d_major;
+    int64_t minor = a_minor;
+    buffer[a_major * major_stride + minor * minor_stride] = colour;
+    for (int64_t major = a_major + 1; major <= b_major; major++) {
+        if (e < 0) {
+            e += 2 * d_minor;
+        } else {
+            minor += step;
+            e += 2 * (d_minor - d_major);
+        }
+        buffer[major * major_stride + minor * minor_stride] = colour;
+    }
+}
+
 } // namespace
 
 void Draw_Text(uint16_t *buffer, int32_t cellWidth, int32_t rows, int32_t x, int32_t y, const char *text,
@@ -114,47 +139,11 @@ void Draw_Line(uint16_t *buffer, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
             return;
         }
     }
-    int64_t dx = bx - ax, dy = by - ay;
-    if (std::llabs(dx) >= std::llabs(dy)) {
-        if (dx < 0) {
-            std::swap(ax, bx);
-            std::swap(ay, by);
-            dx = -dx;
-            dy = -dy;
-        }
-        const int64_t ady = std::llabs(dy), step = dy < 0 ? -1 : 1;
-        int64_t e = 2 * ady - dx;
-        int64_t py = ay;
-        buffer[py * w + ax] = colour;
-        for (int64_t px = ax + 1; px <= bx; px++) {
-            if (e < 0) {
-                e += 2 * ady;
-            } else {
-                py += step;
-                e += 2 * (ady - dx);
-            }
-            buffer[py * w + px] = colour;
-        }
+    // Walked along x when |dx| >= |dy|, else along y; the pixel steps are the strides of the two axes.
+    if (std::llabs(bx - ax) >= std::llabs(by - ay)) {
+        bresenham(buffer, ax, ay, bx, by, 1, w, colour);
     } else {
-        if (dy < 0) {
-            std::swap(ax, bx);
-            std::swap(ay, by);
-            dx = -dx;
-            dy = -dy;
-        }
-        const int64_t adx = std::llabs(dx), step = dx < 0 ? -1 : 1;
-        int64_t e = 2 * adx - dy;
-        int64_t px = ax;
-        buffer[ay * w + px] = colour;
-        for (int64_t py = ay + 1; py <= by; py++) {
-            if (e < 0) {
-                e += 2 * adx;
-            } else {
-                px += step;
-                e += 2 * (adx - dy);
-            }
-            buffer[py * w + px] = colour;
-        }
+        bresenham(buffer, ay, ax, by, bx, w, 1, colour);
     }
 }
 
