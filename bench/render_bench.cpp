@@ -1,9 +1,12 @@
 // The render on built scenes.
 // - The scene pass alone (walk, per-object pipeline, near clipping) on "floor" and a 20,000-triangle
 //   grid: the geometry stage's own figures, with no peer.
-// - Whole frames of the benchmark scenes S1-S6 at 640 x 480, one thread: ours (Render_Frame with the
+// - Whole frames of the benchmark scenes S1-S7 and S9 at 640 x 480, one thread (S7 lit per corner by four
+//   point lights, the peers lighting the same triangles their own way): ours (Render_Frame with the
 //   rasteriser and the span routines) against SDL's software renderer and OSMesa (softpipe and
-//   llvmpipe, each in a child process of its own) on the same triangles, when they are built in. After the runs a table per scene gives ms per frame, Mpixels/s, frame-heap bytes, the
+//   llvmpipe, each in a child process of its own) on the same triangles, when they are built in. Keyed
+//   surfaces go to the peers as a texture whose texel 0 has alpha 0: OSMesa tests it (GL_GREATER 0),
+//   SDL blends it. After the runs a table per scene gives ms per frame, Mpixels/s, frame-heap bytes, the
 //   peer's ratio and the coverage comparison. `--png DIR` writes every renderer's frame.
 #include <benchmark/benchmark.h>
 
@@ -97,12 +100,38 @@ constexpr size_t kPixels = size_t(kWidth) * kHeight;
 constexpr size_t kArea = size_t(32) << 20;
 
 // One projected triangle as every renderer gets it: screen positions (y down), camera depth, texture
-// coordinates in texels, the flat colour (textured when `textured`), and whether it is a 50% layer.
+// coordinates in texels, the flat colour (textured when `textured`), and whether it is a blended layer:
+// 50%, or at its own constant alpha (the alpha types).
 struct Tri {
     float x[3], y[3], z[3], u[3], v[3];
     uint16_t colour;
-    bool textured, translucent;
+    bool textured, translucent, keyed;
+    // Lit scenes: camera-space vertex normals, and the peers' own per-vertex light (0..1), computed
+    // outside the timing for SDL; GL computes its own from the normals.
+    bool lit;
+    float normal[3][3];
+    float light[3];
+    bool constant_alpha;
+    float alpha;
 };
+
+// A point light's diffuse share at a camera-space point with a unit normal: the facing cosine times
+// the same linear falloff as ours, times intensity / 31.
+float Peer_Light(const std::vector<SceneLight> &lights, const float *p, const float *n)
+{
+    float sum = 0;
+    for (const SceneLight &l : lights) {
+        const float d[3] = {float(l.position[0]) - p[0], float(l.position[1]) - p[1], float(l.position[2]) - p[2]};
+        const float dist = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        if (l.type != 1 || dist >= float(l.outer) || dist <= 0) {
+            continue;
+        }
+        const float facing = (d[0] * n[0] + d[1] * n[1] + d[2] * n[2]) / dist;
+        const float falloff = dist <= float(l.inner) ? 1.0f : (float(l.outer) - dist) / float(l.outer);
+        sum += std::max(facing, 0.0f) * falloff * float(l.intensity) / 31.0f;
+    }
+    return std::min(sum, 1.0f);
+}
 
 struct SceneResult {
     int32_t triangles = 0;
@@ -124,6 +153,7 @@ std::vector<Tri> SceneTriangles(const std::string &name)
     std::vector<ObjectSpec> objects;
     std::vector<MaterialSpec> materials;
     SceneSpecs(name, objects, materials);
+    const std::vector<SceneLight> lights = SceneLights(name);
     std::vector<Tri> tris;
     for (size_t o = 1; o < objects.size(); o++) {
         const ObjectSpec &obj = objects[o];
@@ -146,6 +176,14 @@ std::vector<Tri> SceneTriangles(const std::string &name)
                     t.u[k] = float(obj.face_uvs[f][size_t(2 * k)]) / 65536.0f;
                     t.v[k] = float(obj.face_uvs[f][size_t(2 * k + 1)]) / 65536.0f;
                 }
+                // The image's vertex normals: each vertex's direction from its object's origin.
+                const float length = std::sqrt(float(p[0]) * float(p[0]) + float(p[1]) * float(p[1]) + float(p[2]) * float(p[2]));
+                for (int i = 0; i < 3; i++) {
+                    t.normal[k][i] = length > 0 ? float(p[size_t(i)]) / length : 0.0f;
+                }
+                const float at[3] = {x, y, z};
+                t.lit = !lights.empty();
+                t.light[k] = t.lit ? Peer_Light(lights, at, t.normal[k]) : 1.0f;
             }
             // Front faces turn counter-clockwise on the screen, which is clockwise in y-down sums.
             const float area = (t.x[1] - t.x[0]) * (t.y[2] - t.y[0]) - (t.x[2] - t.x[0]) * (t.y[1] - t.y[0]);
@@ -154,7 +192,10 @@ std::vector<Tri> SceneTriangles(const std::string &name)
             }
             t.colour = colour;
             t.textured = obj.type != 1;
-            t.translucent = obj.type == -3;
+            t.constant_alpha = obj.type == -13;
+            t.translucent = obj.type == -3 || t.constant_alpha;
+            t.alpha = t.constant_alpha ? float((obj.shade >> 8) & 0x1F) / 32.0f : (t.translucent ? 0.5f : 1.0f);
+            t.keyed = obj.type == -5;
             tris.push_back(t);
         }
     }
@@ -213,11 +254,32 @@ std::vector<uint16_t> Row0Texture565()
     return out;
 }
 
+// The keyed scene's leaf texture through shading row 0 as 8-bit RGBA, texel 0 with alpha 0.
+std::vector<uint8_t> KeyedTextureRgba()
+{
+    std::vector<uint8_t> texture(kTextureBytes);
+    FillRampTable(texture.data());
+    FillHoledDisc(texture.data(), 120);
+    std::vector<uint8_t> out(65536 * 4);
+    for (size_t i = 0; i < 65536; i++) {
+        const uint8_t texel = texture[kShadeTableBytes + i];
+        uint32_t entry;
+        std::memcpy(&entry, texture.data() + size_t(texel) * 4, 4);
+        const uint32_t c = entry >> 16;
+        out[i * 4] = uint8_t((c >> 11) * 255 / 31);
+        out[i * 4 + 1] = uint8_t(((c >> 5) & 63) * 255 / 63);
+        out[i * 4 + 2] = uint8_t((c & 31) * 255 / 31);
+        out[i * 4 + 3] = texel != 0 ? 255 : 0;
+    }
+    return out;
+}
+
 #ifdef KALDER_HAVE_SDL
 struct SdlPeer {
     SDL_Surface *surface = nullptr;
     SDL_Renderer *renderer = nullptr;
     SDL_Texture *texture = nullptr;
+    SDL_Texture *keyed = nullptr;
     SdlPeer()
     {
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
@@ -227,15 +289,19 @@ struct SdlPeer {
             texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STATIC, 256, 256);
             const std::vector<uint16_t> texels = Row0Texture565();
             SDL_UpdateTexture(texture, nullptr, texels.data(), 512);
+            keyed = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_STATIC, 256, 256);
+            SDL_UpdateTexture(keyed, nullptr, KeyedTextureRgba().data(), 1024);
+            SDL_SetTextureBlendMode(keyed, SDL_BLENDMODE_BLEND);
         }
     }
     ~SdlPeer()
     {
         SDL_DestroyTexture(texture);
+        SDL_DestroyTexture(keyed);
         SDL_DestroyRenderer(renderer);
         SDL_FreeSurface(surface);
     }
-    bool ok() const { return texture != nullptr; }
+    bool ok() const { return texture != nullptr && keyed != nullptr; }
 
     // Draws the triangles far to near in batches of one kind; `white` draws them untextured in white.
     void Draw(const std::vector<Tri> &tris, bool white)
@@ -248,15 +314,15 @@ struct SdlPeer {
             if (batch.empty()) {
                 return;
             }
-            SDL_Texture *t = (kind & 1) != 0 ? texture : nullptr;
-            if (t != nullptr) {
+            SDL_Texture *t = (kind & 4) != 0 ? keyed : (kind & 1) != 0 ? texture : nullptr;
+            if (t == texture) {
                 SDL_SetTextureBlendMode(t, (kind & 2) != 0 ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
             }
             SDL_RenderGeometry(renderer, t, batch.data(), int(batch.size()), nullptr, 0);
             batch.clear();
         };
         for (const Tri &tri : tris) {
-            const int k = white ? 0 : (tri.textured ? 1 : 0) | (tri.translucent ? 2 : 0);
+            const int k = white ? 0 : (tri.textured ? 1 : 0) | (tri.translucent ? 2 : 0) | (tri.keyed ? 4 : 0);
             if (k != kind) {
                 flush();
                 kind = k;
@@ -269,7 +335,8 @@ struct SdlPeer {
                 if (white) {
                     v.color = {255, 255, 255, 255};
                 } else if (tri.textured) {
-                    v.color = {255, 255, 255, uint8_t(tri.translucent ? 128 : 255)};
+                    const uint8_t c = uint8_t(255.0f * tri.light[i]);
+                    v.color = {c, c, c, uint8_t(tri.alpha >= 1.0f ? 255 : int(tri.alpha * 256.0f))};
                 } else {
                     v.color = {r, g, b, 255};
                 }
@@ -330,7 +397,7 @@ struct MesaPeer {
     OSMesaContext context = nullptr;
     bool rgba = false;
     std::vector<uint32_t> buffer = std::vector<uint32_t>(kPixels);
-    GLuint texture = 0;
+    GLuint texture = 0, keyed = 0;
     MesaPeer()
     {
         context = OSMesaCreateContextExt(OSMESA_RGB_565, 16, 0, 0, nullptr);
@@ -371,8 +438,40 @@ struct MesaPeer {
         const std::vector<uint16_t> texels = Row0Texture565();
         glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, texels.data());
+        glGenTextures(1, &keyed);
+        glBindTexture(GL_TEXTURE_2D, keyed);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, KeyedTextureRgba().data());
+        glAlphaFunc(GL_GREATER, 0.0f);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }
+    // GL's fixed-function lighting for a lit scene: one point light each, diffuse only, with linear
+    // attenuation, in eye space (GL's y and z turned from ours).
+    void Set_Lights(const std::vector<SceneLight> &lights)
+    {
+        lit = !lights.empty();
+        const float none[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
+        glMaterialfv(GL_FRONT, GL_AMBIENT, none);
+        glMaterialfv(GL_FRONT, GL_DIFFUSE, white);
+        for (size_t i = 0; i < lights.size() && i < 8; i++) {
+            const SceneLight &l = lights[i];
+            const GLenum id = GLenum(GL_LIGHT0 + i);
+            const float position[4] = {float(l.position[0]), -float(l.position[1]), -float(l.position[2]), 1};
+            const float k = float(l.intensity) / 31.0f;
+            const float diffuse[4] = {k, k, k, 1};
+            glLightfv(id, GL_POSITION, position);
+            glLightfv(id, GL_DIFFUSE, diffuse);
+            glLightfv(id, GL_AMBIENT, none);
+            glLightfv(id, GL_SPECULAR, none);
+            glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
+            glLightf(id, GL_LINEAR_ATTENUATION, 2.0f / float(l.outer));
+            glEnable(id);
+        }
+    }
+    bool lit = false;
     ~MesaPeer()
     {
         if (context != nullptr) {
@@ -392,16 +491,43 @@ struct MesaPeer {
                 glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
                 glDepthMask(GL_FALSE);
             }
-            for (int textured = 0; textured < 2; textured++) {
+            if (lit && !white) {
+                glEnable(GL_LIGHTING);
+            } else {
+                glDisable(GL_LIGHTING);
+            }
+            // Untextured, textured, and keyed through the alpha test.
+            for (int textured = 0; textured < 3; textured++) {
                 if (textured != 0 && !white) {
                     glEnable(GL_TEXTURE_2D);
+                    glBindTexture(GL_TEXTURE_2D, textured == 2 ? keyed : texture);
                 } else {
                     glDisable(GL_TEXTURE_2D);
                 }
+                if (textured == 2 && !white) {
+                    glEnable(GL_ALPHA_TEST);
+                } else {
+                    glDisable(GL_ALPHA_TEST);
+                }
                 glBegin(GL_TRIANGLES);
+                float constant = -1; // the blend colour's alpha in force, -1 for the 50% function
                 for (const Tri &t : tris) {
-                    if (t.translucent != (pass == 1) || t.textured != (textured != 0)) {
+                    const int kind = !t.textured ? 0 : t.keyed ? 2 : 1;
+                    if (t.translucent != (pass == 1) || kind != textured) {
                         continue;
+                    }
+                    // The alpha types blend at their quad's alpha, the 50% types by the source alpha.
+                    const float wanted = blended && t.constant_alpha ? t.alpha : -1;
+                    if (blended && wanted != constant) {
+                        glEnd();
+                        if (wanted >= 0) {
+                            glBlendColor(0, 0, 0, wanted);
+                            glBlendFunc(GL_CONSTANT_ALPHA, GL_ONE_MINUS_CONSTANT_ALPHA);
+                        } else {
+                            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+                        }
+                        constant = wanted;
+                        glBegin(GL_TRIANGLES);
                     }
                     if (white) {
                         glColor4f(1, 1, 1, 1);
@@ -416,6 +542,7 @@ struct MesaPeer {
                         const float x = (t.x[k] - float(OBJ_View.centre_x)) * t.z[k] / OBJ_View.focal_x;
                         const float y = (t.y[k] - float(OBJ_View.centre_y)) * t.z[k] / OBJ_View.focal_y;
                         glTexCoord2f(t.u[k] / 256.0f, t.v[k] / 256.0f);
+                        glNormal3f(t.normal[k][0], -t.normal[k][1], -t.normal[k][2]);
                         glVertex3f(x, -y, -t.z[k]);
                     }
                 }
@@ -426,6 +553,7 @@ struct MesaPeer {
                 glDepthMask(GL_TRUE);
             }
         }
+        glDisable(GL_LIGHTING);
         glFinish();
     }
     bool Covered(size_t i) const
@@ -448,6 +576,9 @@ int MesaChild(const char *path)
         SceneArea area(kArea);
         const std::vector<Tri> tris = SceneTriangles(name);
         MesaPeer mesa;
+        if (mesa.context != nullptr) {
+            mesa.Set_Lights(SceneLights(name));
+        }
         double ms = -1;
         std::vector<uint8_t> mask(kPixels, 0);
         if (mesa.context != nullptr) {
@@ -539,7 +670,8 @@ void PrintCoverage(const char *peer_name, const std::vector<uint8_t> &ours_mask,
 void PrintTable(const char *png_dir)
 {
     std::printf("\nWhole frames at %dx%d, one thread. SDL2: software renderer, far to near, no depth test. "
-                "OSMesa: RGB565 (RGBA where marked), depth test, back faces culled.\n",
+                "OSMesa: RGB565 (RGBA where marked), depth test, back faces culled. Lit scenes: SDL2 with vertex "
+                "colours computed outside the timing, OSMesa with GL's per-vertex point lights.\n",
                 kWidth, kHeight);
     for (const std::string &name : BenchSceneNames()) {
         auto it = Results.find(name);

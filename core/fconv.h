@@ -15,6 +15,22 @@ inline int32_t trunc_i32(double x)
 
 inline int32_t trunc_i32(float x) { return trunc_i32(static_cast<double>(x)); }
 
+// Truncates toward zero and holds results outside the int32 range at its ends, so that a huge value
+// still compares on its own side; NaN gives 0 (callers that must tell it apart test it first).
+inline int32_t trunc_sat_i32(double x)
+{
+    if (x != x) {
+        return 0;
+    }
+    if (x >= 2147483647.0) {
+        return INT32_MAX;
+    }
+    if (x <= -2147483648.0) {
+        return INT32_MIN;
+    }
+    return static_cast<int32_t>(x);
+}
+
 // Rounds to nearest, ties to even, by the magic-constant trick: adding 1.5 x 2^52 leaves the rounded
 // integer in the low bits of the double. Out of range the low 32 bits are taken as they fall, which is
 // what the original's conversion gave; it is defined for every input.

@@ -26,6 +26,10 @@ int32_t narrow(int64_t v) { return static_cast<int32_t>(v); }
 
 int64_t mul(int32_t a, int32_t b) { return int64_t(a) * int64_t(b); }
 
+// The sum of two such products. Only quaternions far from unit length (damaged animation keys) take
+// it past 64 bits; it then wraps, as a defined result.
+int64_t wsum(int64_t a, int64_t b) { return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b)); }
+
 // Rounds a float element of a frame to fixed point.
 int32_t fixed(double v) { return trunc_i32(v * 32768.0); }
 
@@ -307,6 +311,12 @@ int32_t Fix_Dot_Trunc(const int32_t *a, const int32_t *b, int32_t base)
     return q < INT32_MIN || q > INT32_MAX ? INT32_MIN : int32_t(q);
 }
 
+int32_t Fix_Dot_Trunc(const int32_t *a, const int64_t *b)
+{
+    __int128 q = (__int128(a[0]) * b[0] + __int128(a[1]) * b[1] + __int128(a[2]) * b[2]) / 32768;
+    return q < INT32_MIN || q > INT32_MAX ? INT32_MIN : int32_t(q);
+}
+
 void Vec_Lerp(const int32_t *a, const int32_t *b, int32_t t, int32_t *out)
 {
     for (int i = 0; i < 3; i++) {
@@ -355,15 +365,15 @@ void Print_Vec(const int32_t *v)
 void Quat_To_Matrix(const int32_t *q, int32_t *out)
 {
     int64_t x = q[0], y = q[1], z = q[2], w = q[3];
-    out[0] = narrow(0x8000 - ((y * y + z * z) >> 14));
-    out[1] = narrow((x * y - z * w) >> 14);
-    out[2] = narrow((x * z + y * w) >> 14);
-    out[3] = narrow((x * y + z * w) >> 14);
-    out[4] = narrow(0x8000 - ((x * x + z * z) >> 14));
-    out[5] = narrow((y * z - x * w) >> 14);
-    out[6] = narrow((x * z - y * w) >> 14);
-    out[7] = narrow((y * z + x * w) >> 14);
-    out[8] = narrow(0x8000 - ((x * x + y * y) >> 14));
+    out[0] = narrow(0x8000 - (wsum(y * y, z * z) >> 14));
+    out[1] = narrow(wsum(x * y, -(z * w)) >> 14);
+    out[2] = narrow(wsum(x * z, y * w) >> 14);
+    out[3] = narrow(wsum(x * y, z * w) >> 14);
+    out[4] = narrow(0x8000 - (wsum(x * x, z * z) >> 14));
+    out[5] = narrow(wsum(y * z, -(x * w)) >> 14);
+    out[6] = narrow(wsum(x * z, -(y * w)) >> 14);
+    out[7] = narrow(wsum(y * z, x * w) >> 14);
+    out[8] = narrow(0x8000 - (wsum(x * x, y * y) >> 14));
 }
 
 // The trace method; without a positive trace the largest diagonal element (the first of equals)
@@ -410,7 +420,7 @@ void Mat_To_Quat(const int32_t *m, int32_t *out)
 void Quat_Slerp(const int32_t *q0, const int32_t *q1, int32_t t, int32_t *out)
 {
     t = t < 0 ? 0 : t > 256 ? 256 : t;
-    int32_t d = narrow((mul(q0[0], q1[0]) + mul(q0[1], q1[1]) + mul(q0[2], q1[2]) + mul(q0[3], q1[3])) >> 15);
+    int32_t d = narrow(wsum(wsum(mul(q0[0], q1[0]), mul(q0[1], q1[1])), wsum(mul(q0[2], q1[2]), mul(q0[3], q1[3]))) >> 15);
     int32_t r[4];
     if (int64_t(d) + 0x8000 > 20) {
         int64_t s0, s1;

@@ -41,6 +41,8 @@ void Unproject_At_Y(int32_t x_offset, int32_t y_offset, int32_t y, int32_t *out)
 // INT32_MIN when the result does not fit. With base 0 it is a fixed-point dot product truncated
 // toward zero, which differs from ">> 15" for negative sums.
 int32_t Fix_Dot_Trunc(const int32_t *a, const int32_t *b, int32_t base = 0);
+// The same for a vector of 64-bit differences of positions, which can pass 32 bits.
+int32_t Fix_Dot_Trunc(const int32_t *a, const int64_t *b);
 // The exact dot product of two integer vectors.
 __int128 Fix_Dot_Exact(const int32_t *a, const int32_t *b);
 

@@ -304,6 +304,18 @@ void XForm_Free_Verts(Addr o)
     }
 }
 
+void Obj_Eye(Addr o, int32_t *e)
+{
+    int32_t m[9], position[3];
+    Read_Words(o + offsetof(OBJ_Record, cam_matrix), m, 9);
+    Read_Words(o + offsetof(OBJ_Record, cam_position), position, 3);
+    for (int j = 0; j < 3; j++) {
+        const int32_t column[3] = {m[j], m[3 + j], m[6 + j]};
+        const int32_t t = Fix_Dot_Trunc(column, position);
+        e[j] = t == INT32_MIN ? INT32_MIN : -t;
+    }
+}
+
 // The eye product of each face normal: the normal dotted with the camera's origin in the object's
 // frame, each term truncated toward zero.
 void XForm_Norms(Addr o)
@@ -313,14 +325,8 @@ void XForm_Norms(Addr o)
     if (count <= 0 || normals == 0) {
         return;
     }
-    int32_t m[9], position[3], e[3];
-    Read_Words(o + offsetof(OBJ_Record, cam_matrix), m, 9);
-    Read_Words(o + offsetof(OBJ_Record, cam_position), position, 3);
-    for (int j = 0; j < 3; j++) {
-        const int32_t column[3] = {m[j], m[3 + j], m[6 + j]};
-        const int32_t t = Fix_Dot_Trunc(column, position);
-        e[j] = t == INT32_MIN ? INT32_MIN : -t;
-    }
+    int32_t e[3];
+    Obj_Eye(o, e);
     uint8_t *nrm = W_Ptr(normals);
     for (int32_t i = 0; i < count; i++, nrm += sizeof(OBJ_Normal)) {
         uint32_t w = 0;

@@ -13,6 +13,8 @@ void XForm_Free_Verts(Addr record);
 void XForm_Norms(Addr record);
 void Cull_Faces(Addr record);
 void Project_Verts(Addr record);
+// The camera's origin in the object's frame, truncated toward zero, from its camera frame of this frame.
+void Obj_Eye(Addr record, int32_t *eye);
 
 // Vertex flag bits.
 enum : uint32_t {

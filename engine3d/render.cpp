@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/dsp.h"
 #include "core/prof.h"
 #include "engine3d/boxes.h"
 #include "engine3d/draw2d.h"
@@ -14,6 +15,8 @@
 #include "engine3d/raster.h"
 #include "engine3d/setup.h"
 #include "engine3d/view.h"
+#include "engine3d/span_routines.h"
+#include "engine3d/span.h"
 #include "engine3d/workarea.h"
 #include "plat/system.h"
 
@@ -79,6 +82,14 @@ template <typename Visit, typename Leave> void Walk_Tree(Addr root, Visit visit,
 
 void Render_From_Record(Addr camera, uint16_t *frame)
 {
+    // The frame buffer's format check: the halving mask of the 50% spans and the blend tables follow
+    // the display's pixel format.
+    static int32_t span_format = -1;
+    if (DSP_Rgb555 != span_format) {
+        span_format = DSP_Rgb555;
+        Set_Blend_Mask(DSP_Rgb555 != 0 ? 15 : 16);
+    }
+    Span_Check_Format(DSP_Rgb555);
     PROF_StartTimer(1);
     if (Render_Settings.geom_only == 0) {
         Render_Scene(camera);
@@ -112,7 +123,10 @@ void Render_From_Record(Addr camera, uint16_t *frame)
 
 // The root camera is the first record of handle 0. A library not yet started has none, and then
 // nothing is rendered.
-void Render_Frame(uint16_t *frame) { Render_Frame_From(0, frame); }
+void Render_Frame(uint16_t *frame)
+{
+    Render_Frame_From(0, frame);
+}
 
 // A handle that names no object renders nothing: no counter, timer or pixel changes.
 void Render_Frame_From(OBJ_Handle camera, uint16_t *frame)

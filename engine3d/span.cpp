@@ -13,20 +13,19 @@ void Set_Blend_Mask(int32_t bits) { Span_Half_Mask = bits == 15 ? 0x3DEF : 0x7BE
 
 void Span_List_End(uint16_t *, int32_t, int32_t, uint32_t) {}
 
-// The colour-keyed, depth-tested and alpha-blended families have no routine yet: their entries draw
-// nothing, as do the types that have no drawing at all (0, 4, 8, 16, 19, 31).
+// The types that have no drawing at all (0, 4, 8, 16, 19, 31) draw nothing.
 Span_Routine Span_Routines[Span_Routine_Count] = {
-    Span_Skip,                 // -15 depth-tested keyed 50%
+    Span_Depth_Key_Blend,      // -15
     Span_Key_Blend_Affine,     // -14
-    Span_Skip,                 // -13 alpha, affine
-    Span_Skip,                 // -12 alpha, perspective
-    Span_Skip,                 // -11 depth-tested keyed
-    Span_Skip,                 // -10 depth-tested 50%
-    Span_Skip,                 // -9 texel alpha, perspective
-    Span_Skip,                 // -8 texel alpha, affine
+    Span_Alpha_Affine,         // -13
+    Span_Alpha_Persp,          // -12
+    Span_Depth_Key,            // -11
+    Span_Depth_Blend,          // -10
+    Span_Texel_Alpha_Persp,    // -9
+    Span_Texel_Alpha_Affine,   // -8
     Span_Blend_Persp_Wrap,     // -7
-    Span_Skip,                 // -6 keyed, perspective
-    Span_Skip,                 // -5 keyed, affine
+    Span_Key_Persp,            // -6
+    Span_Key_Affine,           // -5
     Span_Blend_Persp,          // -4
     Span_Blend_Affine,         // -3
     Span_Blend_Flat,           // -2
@@ -48,8 +47,8 @@ Span_Routine Span_Routines[Span_Routine_Count] = {
     Span_Clear,                // 14
     Span_Background,           // 15
     Span_Skip,                 // 16
-    Span_Skip,                 // 17 depth-tested flat
-    Span_Skip,                 // 18 depth-tested affine
+    Span_Depth_Flat,           // 17
+    Span_Depth_Affine,         // 18
     Span_Skip,                 // 19
     Span_Persp,                // 20: no level directory; the row is the edge's shade level
     Span_Affine_Level,         // 21

@@ -1,39 +1,7 @@
 // Affine textured spans: u and v step linearly across the span in 16.16 texels.
-#include "engine3d/span_routines.h"
+#include "engine3d/span_walk.h"
 
-namespace {
-
-// u and v of the span's first pixel and their steps per column. Values are given at the edge's column;
-// a span that starts right of it moves them on by whole columns, one that starts at or left of it
-// takes them as they are. Sums wrap at 32 bits.
-struct Affine {
-    uint32_t u, v, du, dv;
-    int32_t dx; // columns from the edge to x start, when positive; else 0
-
-    Affine(const uint8_t *s, int32_t x_start)
-    {
-        dx = x_start - (P_Get32(s + SURF_X) >> 12);
-        if (dx < 0) {
-            dx = 0;
-        }
-        du = uint32_t(P_Get32(s + SURF_U_X));
-        dv = uint32_t(P_Get32(s + SURF_V_X));
-        u = uint32_t(P_Get32(s + SURF_U)) + uint32_t(dx) * du;
-        v = uint32_t(P_Get32(s + SURF_V)) + uint32_t(dx) * dv;
-    }
-
-    // The offset of the current texel: whole v rows of 256 plus whole u, so that u past 255 runs into
-    // the next row. It is kept inside the 64 KB map, which changes no read that lay inside it.
-    uint32_t Texel() const { return (uint32_t(int32_t(v) >> 16) * 256 + uint32_t(int32_t(u) >> 16)) & 0xFFFF; }
-
-    void Step()
-    {
-        u += du;
-        v += dv;
-    }
-};
-
-} // namespace
+using Affine = Span_Affine_Walk;
 
 void Span_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
 {
@@ -43,6 +11,17 @@ void Span_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface
     Affine a(s, x_start);
     for (int32_t i = 0; i < count; i++, a.Step()) {
         dst[i] = Span_Shade(tex, row, tex.texels[a.Texel()]);
+    }
+}
+
+void Span_Affine_Hicolour(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
+{
+    const Span_Texture tex = Span_Get_Texture(W_Ptr(surface));
+    Affine a(W_Ptr(surface), x_start);
+    for (int32_t i = 0; i < count; i++, a.Step()) {
+        // Two bytes a texel: the byte offset is kept inside the 64 KB map, so the index wraps at 0x8000.
+        const uint32_t at = (a.Texel() * 2) & 0xFFFF;
+        dst[i] = uint16_t(tex.texels[at] | (tex.texels[at + 1] << 8));
     }
 }
 

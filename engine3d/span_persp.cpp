@@ -1,7 +1,7 @@
 // Perspective-correct textured spans: one true division every 16 pixels, linear steps with 8-bit
 // fractions in between.
 #include "core/fconv.h"
-#include "engine3d/span_routines.h"
+#include "engine3d/span_walk.h"
 
 namespace {
 
@@ -112,12 +112,8 @@ template <class F> void Persp_Span(const uint8_t *s, int32_t count, int32_t x_st
     Run(full * 16, rest, start, Round_Step(start.u, end.u, rest), Round_Step(start.v, end.v, rest), f);
 }
 
-// Carry addressing: whole v rows of 256 plus whole u, u past 255 running into the next row; kept inside
-// the 64 KB map.
-inline uint32_t Carry_Texel(uint32_t u, uint32_t v)
-{
-    return (uint32_t(int32_t(v) >> 8) * 256 + uint32_t(int32_t(u) >> 8)) & 0xFFFF;
-}
+// Carry addressing, as the keyed spans share it.
+inline uint32_t Carry_Texel(uint32_t u, uint32_t v) { return Span_Carry_Texel(u, v); }
 
 // Wrapped addressing: u and v each wrap at 256.
 inline uint32_t Wrap_Texel(uint32_t u, uint32_t v) { return (v & 0xFF00) | ((u >> 8) & 0xFF); }
@@ -194,4 +190,11 @@ void Span_Blend_Persp(uint16_t *dst, int32_t count, int32_t x_start, uint32_t su
 void Span_Blend_Persp_Wrap(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface)
 {
     Blended<Wrap_Texel>(dst, count, x_start, surface);
+}
+
+void Span_Persp_Texels(const uint8_t *s, int32_t count, int32_t x_start, uint8_t *texels)
+{
+    const Span_Texture tex = Span_Get_Texture(s);
+    Persp_Span(s, count, x_start, false,
+               [&](int32_t i, uint32_t u, uint32_t v) { texels[i] = tex.texels[Carry_Texel(u, v)]; });
 }

@@ -21,6 +21,9 @@ void Span_Blend_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t s
 void Span_Key_Blend_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
 void Span_Affine_Gouraud(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
 void Span_Affine8(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+// Raw 16-bit texels at affine steps, unshaded: no surface type draws it; the per-texel alpha span stages
+// its texels through it.
+void Span_Affine_Hicolour(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
 // No texture carries a level directory, so the levelled affine types draw on the plain map.
 inline constexpr auto &Span_Affine_Level = Span_Affine;
 inline constexpr auto &Span_Affine_Gouraud_Level = Span_Affine_Gouraud;
@@ -33,6 +36,46 @@ void Span_Persp_Level(uint16_t *dst, int32_t count, int32_t x_start, uint32_t su
 void Span_Persp_Hicolour(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
 void Span_Blend_Persp(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
 void Span_Blend_Persp_Wrap(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+
+// Spans blended at one of 32 alpha levels through the colour-scaling tables; a level above 31 blends
+// as 31. Span_Alpha_Flat has no surface type.
+void Span_Alpha_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Alpha_Persp(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Texel_Alpha_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Texel_Alpha_Persp(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Alpha_Flat(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+
+// The colour-scaling tables: [table][level k][byte]. The source tables scale a colour's channels by
+// k / 32, the destination tables by (32 - k) / 32; blue is looked up by the low byte, green by bits
+// 5..12, red by the high byte. All zero until a builder has run, and then the blends give black.
+enum { SCALE_SRC_BLUE, SCALE_SRC_GREEN, SCALE_SRC_RED, SCALE_DST_BLUE, SCALE_DST_GREEN, SCALE_DST_RED, SCALE_TABLE_COUNT };
+extern uint32_t SPAN_ScaleTables[SCALE_TABLE_COUNT][32][256];
+// The format the tables were last built for by Span_Check_Format: 1 RGB555, 0 RGB565, -1 none.
+extern int32_t SPAN_ScaleFormat;
+void Build_Shade_Tables();     // RGB555
+void Build_Shade_Tables_565(); // RGB565
+// Called by Render_Frame before each frame with DSP_Rgb555: builds the tables for the frame buffer's
+// format the first time and whenever it changes.
+void Span_Check_Format(int32_t rgb555);
+
+// Source s over destination d at level k (0..31): six table entries summed, kept to 16 bits.
+inline uint16_t Span_Alpha_Blend(uint32_t s, uint32_t d, uint32_t k)
+{
+    const auto &t = SPAN_ScaleTables;
+    return uint16_t(t[SCALE_SRC_RED][k][s >> 8] + t[SCALE_SRC_BLUE][k][s & 0xFF] + t[SCALE_SRC_GREEN][k][(s >> 5) & 0xFF] +
+                    t[SCALE_DST_RED][k][d >> 8] + t[SCALE_DST_BLUE][k][d & 0xFF] + t[SCALE_DST_GREEN][k][(d >> 5) & 0xFF]);
+}
+
+// Colour-keyed spans: texel 0 leaves the pixel.
+void Span_Key_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Key_Persp(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+
+// Spans tested against the current height map's depth image.
+void Span_Depth_Flat(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Affine(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Key(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Blend(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
+void Span_Depth_Key_Blend(uint16_t *dst, int32_t count, int32_t x_start, uint32_t surface);
 
 // Byte offsets of the edge's fields that the spans read.
 enum : uint32_t {

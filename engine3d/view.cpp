@@ -6,8 +6,10 @@
 
 #include "core/fconv.h"
 #include "core/prof.h"
+#include "engine3d/coll.h"
 #include "engine3d/maths.h"
 #include "engine3d/matcache.h"
+#include "engine3d/pairs.h"
 #include "engine3d/raster.h"
 #include "engine3d/records.h"
 #include "engine3d/workarea.h"
@@ -110,6 +112,10 @@ int32_t Init_3D(void *area, size_t size)
     OBJ_Handle root = Alloc_Handle_Table();
     Build_Root_Camera(Mem_Alloc(sizeof(OBJ_RootCameraBlock)), root);
     Heap_Init(Mem_libre);
+    // The registered boxes lived in the area just cleared.
+    Pairs_Empty();
+    // So did the collision meshes.
+    Coll_Forget_Meshes();
 
     Build_Trig_Tables();
 

@@ -1,9 +1,12 @@
 // fuzz_seeds <folder>: writes the seeds of every harness, made by the fixture writers.
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/coll_meshes.h"
+#include "tests/support/hmap_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
@@ -44,7 +47,30 @@ static bool write_image_seeds(const fs::path &dir)
     seeds.push_back({"material", MaterialImage([](int r, int i) { return uint16_t(r * 256 + i); })});
     seeds.push_back({"tracks", TrackImage(4, {track, track})});
     seeds.push_back({"splines", TrackImage(6, {track})});
+    TrackSpec eased = track;
+    eased.rotations.push_back({25, {0x4000, 0, 0, 0x6EDA}});
+    eased.rotation_splines = {{0.5f, 0.25f, {0, 0, 0x4000, 0x6EDA}, {0x5A82, 0, 0, 0x5A82}},
+                              {0.75f, 0.75f, {0, 0x8000, 0, 0}, {0, 0, 0, -0x8000}},
+                              {0.1f, 0.0f, {0, 0, 0, 0x8000}, {0, 0, 0, 0x8000}}};
+    eased.position_splines = {{0.3f, 0.6f, {100, -200, 300}, {-5, 5, -5}}, {0.0f, 0.9f, {7, 8, 9}, {1000, 0, -1000}}};
+    seeds.push_back({"splines-eased", TrackImage(6, {eased, track})});
+    TrackSpec odd = eased;
+    odd.rotation_splines[0].ease_a = std::nanf("");
+    odd.rotation_splines[1].ease_b = -3.0f;
+    odd.position_splines[0].ease_a = 1e30f;
+    odd.position_splines[1].ease_b = -1e30f;
+    seeds.push_back({"splines-odd-ease", TrackImage(6, {odd})});
+    const TrackSpec late{{{30000, {0, 0, 0, 0x8000}}, {30000, {0, 0, 0x4000, 0x4000}}, {65535, {0, 0x8000, 0, 0}}},
+                         {{65535, {2000000000, -2000000000, 5}}, {65535, {-2000000000, 2000000000, 6}}}};
+    seeds.push_back({"tracks-late-equal-times", TrackImage(4, {late, track, late})});
+    seeds.push_back({"morph-frames", RecordImage({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}})});
     seeds.push_back({"mesh", mesh()});
+    seeds.push_back({"mesh-floor", FloorGrid(6, 5, 64, 40, 1).Image()});
+    seeds.push_back({"mesh-soup", Soup(40, 16, 256, 2).Image()});
+    CollMeshSpec shapes = Wall(0, 300, 100, -50, 200);
+    shapes.Append(Ramp(0, 300, 0, 90, 150, 400));
+    shapes.Append(Degenerate({10, 10, 10}, {90, 10, 200}));
+    seeds.push_back({"mesh-shapes", shapes.Image()});
     auto damaged = [&](const char *name, ImageBuilder b, auto damage) {
         damage(b);
         seeds.push_back({name, b});
@@ -86,6 +112,8 @@ static bool write_image_seeds(const fs::path &dir)
     damaged("node-name-no-nul", cube(), [](ImageBuilder &b) { b.DamageBytes("nodeA0", 12, std::vector<uint8_t>(16, 'A')); });
     damaged("mesh-word-past", mesh(), [](ImageBuilder &b) { b.Damage32("body", 20, 100000); });
     damaged("material-short", MaterialImage([](int, int) { return uint16_t(0); }), [](ImageBuilder &b) { b.TruncateAt(8 + 98323); });
+    damaged("tracks-unsorted", TrackImage(4, {eased}), [](ImageBuilder &b) { b.Damage32("rot0", 20, -50); });
+    damaged("splines-unsorted", TrackImage(6, {eased}), [](ImageBuilder &b) { b.Damage32("pos0", 48, -0x7FFFFFFF); });
     for (const auto &seed : seeds) {
         if (!write(dir, seed.first, seed.second.Finish().bytes)) {
             return false;
@@ -139,6 +167,45 @@ static bool write_magnify_seeds(const fs::path &dir)
         ok = ok && write(dir, "seed" + std::to_string(n++), bytes);
     }
     return ok;
+}
+
+// Height maps: a ramp, literal and ramp runs, a depth picture, and the damage of the height-map tests.
+static bool write_hmap_seeds(const fs::path &dir)
+{
+    using kalder_test::HmapWriter;
+    using kalder_test::LiteralRun;
+    using kalder_test::RampRun;
+    fs::create_directories(dir);
+    HmapWriter ramp;
+    ramp.width = 5;
+    ramp.height = 3;
+    ramp.shift = 16;
+    ramp.runs = {RampRun(15, 0, 65536)};
+    HmapWriter mixed = ramp;
+    mixed.shift = 1;
+    mixed.runs = {LiteralRun({7, 0xFFFF, 9}), RampRun(2, -4, 2, 0x55), LiteralRun({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})};
+    HmapWriter depth;
+    depth.FromDepth(64, 48, 9, [](int32_t x, int32_t y) { return x >= 20 && x < 40 && y >= 10 ? 4000.0 : 1000.0 + y; });
+    std::vector<std::pair<std::string, HmapWriter>> seeds = {{"ramp", ramp}, {"mixed", mixed}, {"depth", depth}};
+    auto damaged = [&](const char *name, HmapWriter w, auto damage) {
+        damage(w);
+        seeds.push_back({name, w});
+    };
+    damaged("header-43", mixed, [](HmapWriter &w) { w.truncate_at = 43; });
+    damaged("width-0", mixed, [](HmapWriter &w) { w.width = 0; });
+    damaged("height-negative", mixed, [](HmapWriter &w) { w.height = -1; });
+    damaged("too-large", mixed, [](HmapWriter &w) { w.width = w.height = 4097; });
+    damaged("run-header-cut", mixed, [](HmapWriter &w) { w.truncate_at = 44 + 9 + 2; });
+    damaged("samples-cut", mixed, [](HmapWriter &w) { w.truncate_at = 44 + 3 + 3; });
+    damaged("zero-runs", mixed, [](HmapWriter &w) { w.runs = std::vector<kalder_test::HmapRun>(500, RampRun(0, 1, 1)); });
+    damaged("shift-40", mixed, [](HmapWriter &w) { w.shift = 40; });
+    damaged("run-past-grid", ramp, [](HmapWriter &w) { w.runs = {RampRun(60000, 5, 70000)}; });
+    for (const auto &seed : seeds) {
+        if (!write(dir, seed.first, seed.second.Bytes())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int main(int argc, char **argv)
@@ -208,6 +275,7 @@ int main(int argc, char **argv)
     ok = ok && WriteLzSeeds(argv[1]);
     ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
     ok = ok && write_magnify_seeds(fs::path(argv[1]) / "magnify");
+    ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

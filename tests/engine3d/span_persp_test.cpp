@@ -19,24 +19,6 @@ struct UV {
 
 class SpanPerspTest : public SpanTest {
 protected:
-    // A plane given at the edge: 1/z, u (texels) and v (texels) at the edge's column, and their steps
-    // per column. u/z and v/z are formed from them; the 16-column steps are 16 times the column steps.
-    void Plane(float edge_x, float w, float dw, float u_at, float du, float v_at, float dv)
-    {
-        Set32(SURF_X, int32_t(edge_x * 4096));
-        SetF(SURF_DEPTH, w);
-        SetF(SURF_DEPTH_X, dw);
-        SetF(SURF_DEPTH_16, dw * 16);
-        SetF(SURF_U, u_at * kTexel * w);
-        SetF(SURF_V, v_at * kTexel * w);
-        // u/z gets a linear step of its own, in texels of u at 1/z = 1.
-        SetF(SURF_U_X, du * kTexel);
-        SetF(SURF_V_X, dv * kTexel);
-        SetF(SURF_U_16, du * kTexel * 16);
-        SetF(SURF_V_16, dv * kTexel * 16);
-        Set8(SURF_SHADE, 0);
-    }
-
     // Draws the span twice, over a map whose texels are their column and one whose texels are their
     // row, and gives back the map position each pixel read.
     // The 50% types read back over a black line: the texels then hold the position mod 16 in bits 1-4,

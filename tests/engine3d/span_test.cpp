@@ -243,21 +243,6 @@ TEST_F(SpanTest, BlendFlatPairsPixelsByAddress)
 
 // ---- Affine -------------------------------------------------------------------------------------
 
-// Every texel different along a row and from row to row, so a wrong row or column shows.
-void FillHashTexels(uint8_t *texels)
-{
-    for (uint32_t i = 0; i < 65536; i++) {
-        texels[i] = uint8_t((i & 0xFF) ^ ((i >> 8) * 37));
-    }
-}
-
-uint32_t AffineTexel(uint32_t u, uint32_t v, int32_t k, int32_t du, int32_t dv)
-{
-    const uint32_t uk = u + uint32_t(k) * uint32_t(du);
-    const uint32_t vk = v + uint32_t(k) * uint32_t(dv);
-    return (uint32_t(int32_t(vk) >> 16) * 256 + uint32_t(int32_t(uk) >> 16)) & 0xFFFF;
-}
-
 TEST_F(SpanTest, AffinePixelsReadTheTexelOfTheirStep)
 {
     FillHashTexels(texels());
@@ -373,30 +358,10 @@ TEST_F(SpanTest, LevelledAffineTypesDrawAsThePlainOnes)
 
 // ---- Coordinates from outside the map -------------------------------------------------------------
 
-// A texture at the very end of the work area: any read past its 64 KB map leaves the area, which
-// AddressSanitizer reports.
-class SpanEdgeOfAreaTest : public SpanTest {
-protected:
-    SpanEdgeOfAreaTest()
-    {
-        const uint32_t start = Work_Size - kTextureBytes;
-        FillRowTable(Work_Area + start);
-        for (uint32_t i = 0; i < 65536; i++) {
-            Work_Area[start + kShadeTableBytes + i] = uint8_t(i ^ (i >> 8));
-        }
-        Set32(SURF_TEXTURE, int32_t(start + kShadeTableBytes));
-    }
-};
-
 TEST_F(SpanEdgeOfAreaTest, FarCoordinatesStayInsideTheMap)
 {
     const uint8_t *map = Work_Area + Work_Size - 65536;
-    Set32(SURF_X, 0);
-    Set32(SURF_U, 0x7FFF0000);
-    Set32(SURF_V, 0x7FF00000);
-    Set32(SURF_U_X, 0x01230000);
-    Set32(SURF_V_X, 0x00450000);
-    Set8(SURF_SHADE, 0);
+    FarAffine();
     Set32(SURF_GOURAUD_SHADE, 0x7FFFFFFF); // far past the 32 rows
     Set32(SURF_GOURAUD_SHADE_X, 0x10000000);
     for (int32_t type : {2, -3, -14, 22, 11}) {
@@ -404,7 +369,7 @@ TEST_F(SpanEdgeOfAreaTest, FarCoordinatesStayInsideTheMap)
     }
     Draw(2, 0, 300);
     for (int32_t k = 0; k < 300; k++) {
-        ASSERT_EQ(line[k], map[AffineTexel(0x7FFF0000, 0x7FF00000, k, 0x01230000, 0x00450000)]);
+        ASSERT_EQ(line[k], map[AffineTexel(kFarU, kFarV, k, kFarDu, kFarDv)]);
     }
 }
 

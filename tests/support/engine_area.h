@@ -1,5 +1,6 @@
 // A started 3D library for a test: a zeroed work area of its own, the game's limits, Init_3D done.
-// The library's globals outlive the test, so the limits and the area pointers are put back at the end.
+// The library's globals outlive the test, so the limits and the area pointers are put back at the end,
+// and the light table is emptied at both ends.
 #pragma once
 #include <cstddef>
 #include <cstdint>

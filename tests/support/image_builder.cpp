@@ -299,14 +299,18 @@ ImageBuilder HierarchyImage(const std::vector<ObjectSpec> &objects, const std::v
             }
             b.Put32(rec, 176, int32_t(std::ceil(radius)));
         }
-        if (o.boxes > 0) {
-            b.Section(N("boxes", i), 280 * size_t(o.boxes));
-            b.Put32(rec, 156, o.boxes);
+        const int32_t box_count = o.box_corners.empty() ? o.boxes : int32_t(o.box_corners.size());
+        if (box_count > 0) {
+            b.Section(N("boxes", i), 280 * size_t(box_count));
+            b.Put32(rec, 156, box_count);
             b.Link(rec, 160, N("boxes", i), 0, R);
-            for (int k = 0; k < o.boxes; k++) {
+            for (int k = 0; k < box_count; k++) {
                 for (int c = 0; c < 8; c++) {
                     float corner[3] = {float((c & 1) ? 100 : -100), float((c & 2) ? 100 : -100),
                                        float((c & 4) ? 100 : -100)};
+                    if (!o.box_corners.empty()) {
+                        std::copy(o.box_corners[size_t(k)][size_t(c)].begin(), o.box_corners[size_t(k)][size_t(c)].end(), corner);
+                    }
                     b.PutBytes(N("boxes", i), 280 * uint32_t(k) + 12 * uint32_t(c), corner, 12);
                 }
             }
@@ -450,6 +454,17 @@ ImageBuilder MaterialImage(const ColourRow &row, const std::function<uint8_t(int
 
 // ---- Kinds 4 and 6 -----------------------------------------------------------------------------
 
+// The order of a channel's keys by time; keys of one time keep the order they were given in.
+template <typename Key> static std::vector<size_t> By_Time(const std::vector<Key> &keys)
+{
+    std::vector<size_t> order(keys.size());
+    for (size_t k = 0; k < order.size(); k++) {
+        order[k] = k;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t c) { return keys[a].first < keys[c].first; });
+    return order;
+}
+
 ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
 {
     ImageBuilder b(kind);
@@ -458,10 +473,7 @@ ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
     b.Section("table", 4 + 4 * tracks.size());
     b.Put32("table", 0, int32_t(tracks.size()));
     for (size_t i = 0; i < tracks.size(); i++) {
-        TrackSpec t = tracks[i];
-        auto by_time = [](const auto &a, const auto &c) { return a.first < c.first; };
-        std::sort(t.rotations.begin(), t.rotations.end(), by_time);
-        std::sort(t.positions.begin(), t.positions.end(), by_time);
+        const TrackSpec &t = tracks[i];
         const std::string track = N("track", i), rot = N("rot", i), pos = N("pos", i);
         b.Section(track, 20);
         b.Section(rot, rot_size * t.rotations.size());
@@ -479,18 +491,38 @@ ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks)
         b.Put32(track, 8, int32_t(t.positions.size()));
         b.Link(track, 12, rot, 0, Convention::Base20);
         b.Link(track, 16, pos, 0, Convention::Base20);
-        for (size_t k = 0; k < t.rotations.size(); k++) {
-            b.Put32(rot, rot_size * uint32_t(k), t.rotations[k].first);
-            for (int c = 0; c < 4; c++) {
-                b.Put32(rot, rot_size * uint32_t(k) + 4 + 4 * uint32_t(c), t.rotations[k].second[size_t(c)]);
+        auto put_words = [&](const std::string &section, uint32_t at, const int32_t *words, int n) {
+            for (int c = 0; c < n; c++) {
+                b.Put32(section, at + 4 * uint32_t(c), words[c]);
             }
-        }
-        for (size_t k = 0; k < t.positions.size(); k++) {
-            b.Put32(pos, pos_size * uint32_t(k), t.positions[k].first);
-            for (int c = 0; c < 3; c++) {
-                b.Put32(pos, pos_size * uint32_t(k) + 4 + 4 * uint32_t(c), t.positions[k].second[size_t(c)]);
+        };
+        auto put_float = [&](const std::string &section, uint32_t at, float f) { b.PutBytes(section, at, &f, 4); };
+        // Keys in time order, each followed by its spline fields in a kind-6 image.
+        auto put_keys = [&](const std::string &section, uint32_t size, const auto &keys, const auto &splines, int words,
+                            auto put_spline) {
+            const std::vector<size_t> order = By_Time(keys);
+            for (size_t k = 0; k < order.size(); k++) {
+                const size_t from = order[k];
+                const uint32_t at = size * uint32_t(k);
+                b.Put32(section, at, keys[from].first);
+                put_words(section, at + 4, keys[from].second.data(), words);
+                if (spline && from < splines.size()) {
+                    put_spline(at, splines[from]);
+                }
             }
-        }
+        };
+        put_keys(rot, rot_size, t.rotations, t.rotation_splines, 4, [&](uint32_t at, const RotSpline &s) {
+            put_float(rot, at + 20, s.ease_a);
+            put_float(rot, at + 24, s.ease_b);
+            put_words(rot, at + 28, s.control_a.data(), 4);
+            put_words(rot, at + 44, s.control_b.data(), 4);
+        });
+        put_keys(pos, pos_size, t.positions, t.position_splines, 3, [&](uint32_t at, const PosSpline &s) {
+            put_float(pos, at + 16, s.ease_a);
+            put_float(pos, at + 20, s.ease_b);
+            put_words(pos, at + 24, s.tangent_b.data(), 3); // tangent B is stored first
+            put_words(pos, at + 36, s.tangent_a.data(), 3);
+        });
     }
     return b;
 }
@@ -597,6 +629,21 @@ std::vector<Vec3> CubeFaces()
         }
     }
     return faces;
+}
+
+BoxSpec BoxAround(const std::array<float, 3> &centre, const std::array<float, 3> &half, double yaw, double pitch)
+{
+    static const int signs[8][3] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+                                    {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
+    const double cy = std::cos(yaw), sy = std::sin(yaw), cp = std::cos(pitch), sp = std::sin(pitch);
+    BoxSpec box{};
+    for (int c = 0; c < 8; c++) {
+        const double x = signs[c][0] * double(half[0]), y = signs[c][1] * double(half[1]), z = signs[c][2] * double(half[2]);
+        const double x1 = cy * x + sy * z, z1 = -sy * x + cy * z;
+        const double y2 = cp * y - sp * z1, z2 = sp * y + cp * z1;
+        box[size_t(c)] = {float(centre[0] + x1), float(centre[1] + y2), float(centre[2] + z2)};
+    }
+    return box;
 }
 
 std::vector<ObjectSpec> CubeObjects(int32_t s)

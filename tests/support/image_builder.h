@@ -87,6 +87,14 @@ struct MaterialSpec {
     uint32_t colour = 0;
 };
 
+// The eight corners of a collision box, x, y, z each, in the object's frame: 0..3 round one face, corner
+// i + 4 facing corner i, 0 and 6 the ends of a diagonal.
+using BoxSpec = std::array<std::array<float, 3>, 8>;
+// A box around a centre with half-extents, turned by yaw about y and then pitch about x (radians),
+// numbered as above: 0..3 round the face at -z (0 at -x -y, 1 at +x -y, 2 at +x +y), 4..7 at +z.
+BoxSpec BoxAround(const std::array<float, 3> &centre, const std::array<float, 3> &half, double yaw = 0,
+                  double pitch = 0);
+
 struct ObjectSpec {
     std::string name;
     int parent = -1;                 // index of an earlier object; -1 for the root (object 0)
@@ -102,7 +110,8 @@ struct ObjectSpec {
     int32_t type = 1;                // the primitive type of its nodes
     std::string material;            // the nodes' material name
     uint32_t material_word = 0;      // the node's stored material word
-    int32_t boxes = 0;
+    int32_t boxes = 0;               // +-100 cubes with corner c at x from bit 0, y from 1, z from 2
+    std::vector<BoxSpec> box_corners; // boxes of its own instead, when there are any
     uint32_t shade = 0;
 };
 
@@ -123,11 +132,27 @@ ImageBuilder MaterialImage(const ColourRow &row, const std::function<uint8_t(int
 
 // ---- Kinds 4 and 6: animation tracks (.3DA) ----------------------------------------------------
 
-struct TrackSpec {
-    std::vector<std::pair<int32_t, std::array<int32_t, 4>>> rotations; // time, quaternion
-    std::vector<std::pair<int32_t, Vec3>> positions;                   // time, position
+using Quat = std::array<int32_t, 4>;
+
+// The spline fields of a kind-6 key.
+struct RotSpline {
+    float ease_a = 0, ease_b = 0;
+    Quat control_a{}, control_b{};
 };
-// Sections: "table", "track<i>", "rot<i>", "pos<i>".
+struct PosSpline {
+    float ease_a = 0, ease_b = 0;
+    Vec3 tangent_a{}, tangent_b{};
+};
+
+struct TrackSpec {
+    std::vector<std::pair<int32_t, Quat>> rotations; // time, quaternion
+    std::vector<std::pair<int32_t, Vec3>> positions; // time, position
+    // Kind 6: the spline fields of the keys above, in the same order; keys without one have them 0.
+    std::vector<RotSpline> rotation_splines = {};
+    std::vector<PosSpline> position_splines = {};
+};
+// Keys are sorted by time (keys of one time keep their order). Sections: "table", "track<i>", "rot<i>",
+// "pos<i>".
 ImageBuilder TrackImage(int32_t kind, const std::vector<TrackSpec> &tracks);
 
 // ---- Kind 2: record tables ---------------------------------------------------------------------

@@ -6,7 +6,9 @@
 #include "engine3d/workarea.h"
 #include "tests/support/span_texture.h"
 
+#include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace kalder_test {
 
@@ -85,6 +87,78 @@ Mesh WallMesh(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t z, int nx,
     return m;
 }
 
+// A face of a mesh centred on the origin, wound so that its normal points away from the centre.
+static Vec3 Outward(const std::vector<Vec3> &vertices, Vec3 f)
+{
+    Vec3 n;
+    int32_t plane;
+    Face_Plane(vertices[size_t(f[0])], vertices[size_t(f[1])], vertices[size_t(f[2])], &n, &plane);
+    if (plane < 0) {
+        std::swap(f[1], f[2]);
+    }
+    return f;
+}
+
+Mesh SphereMesh(int32_t r, int rings, int segments)
+{
+    constexpr double pi = 3.14159265358979323846;
+    Mesh m;
+    m.vertices.push_back({0, -r, 0}); // the top pole (y up is negative)
+    for (int i = 1; i < rings; i++) {
+        const double a = pi * i / rings;
+        for (int j = 0; j < segments; j++) {
+            const double b = 2 * pi * j / segments;
+            m.vertices.push_back({int32_t(std::lround(r * std::sin(a) * std::cos(b))), int32_t(std::lround(-r * std::cos(a))),
+                                  int32_t(std::lround(r * std::sin(a) * std::sin(b)))});
+        }
+    }
+    m.vertices.push_back({0, r, 0});
+    const int32_t bottom = int32_t(m.vertices.size()) - 1;
+    auto at = [segments](int ring, int j) { return 1 + (ring - 1) * segments + (j % segments); };
+    // The texture wraps the sphere once: u round the equator, v from pole to pole. A face's corners are
+    // mapped by where they lie, whichever way it was turned to face outward.
+    auto uv = [&](const Vec3 &face, const std::array<std::array<int32_t, 2>, 3> &cells, const Vec3 &listed) {
+        FaceUV out{};
+        for (size_t k = 0; k < 3; k++) {
+            for (size_t c = 0; c < 3; c++) {
+                if (listed[c] == face[k]) {
+                    out[2 * k] = int32_t((255 << 16) / int64_t(segments) * cells[c][1]);
+                    out[2 * k + 1] = int32_t((255 << 16) / int64_t(rings) * cells[c][0]);
+                }
+            }
+        }
+        return out;
+    };
+    auto add = [&](const Vec3 &listed, const std::array<std::array<int32_t, 2>, 3> &cells) {
+        const Vec3 face = Outward(m.vertices, listed);
+        m.faces.push_back(face);
+        m.uvs.push_back(uv(face, cells, listed));
+    };
+    for (int j = 0; j < segments; j++) {
+        add({0, at(1, j), at(1, j + 1)}, {{{0, j}, {1, j}, {1, j + 1}}});
+        for (int i = 1; i + 1 < rings; i++) {
+            const int32_t a = at(i, j), b = at(i, j + 1), c = at(i + 1, j), d = at(i + 1, j + 1);
+            add({a, c, b}, {{{i, j}, {i + 1, j}, {i, j + 1}}});
+            add({b, c, d}, {{{i, j + 1}, {i + 1, j}, {i + 1, j + 1}}});
+        }
+        add({bottom, at(rings - 1, j + 1), at(rings - 1, j)}, {{{rings, j}, {rings - 1, j + 1}, {rings - 1, j}}});
+    }
+    return m;
+}
+
+Mesh TurnedMesh(const Mesh &mesh, int32_t angle, int32_t tilt)
+{
+    constexpr double pi = 3.14159265358979323846;
+    const double a = 2 * pi * angle / 4096, t = 2 * pi * tilt / 4096;
+    Mesh m = mesh;
+    for (Vec3 &v : m.vertices) {
+        const double x = v[0] * std::cos(a) + v[2] * std::sin(a), z = -v[0] * std::sin(a) + v[2] * std::cos(a);
+        const double y = v[1] * std::cos(t) - z * std::sin(t), z2 = v[1] * std::sin(t) + z * std::cos(t);
+        v = {int32_t(std::lround(x)), int32_t(std::lround(y)), int32_t(std::lround(z2))};
+    }
+    return m;
+}
+
 ObjectSpec MeshObject(const std::string &name, int parent, const Vec3 &position, const Mesh &mesh, int32_t type,
                       const std::string &material)
 {
@@ -126,19 +200,30 @@ std::vector<uint8_t> CheckerMaterialFile()
     return MaterialFile(texels, shading);
 }
 
-std::vector<uint8_t> FixtureMaterialFile()
+// The ramp table's rows as colours.
+static std::vector<uint16_t> RampShading()
 {
-    std::vector<uint8_t> texture(kTextureBytes);
-    FillRampTable(texture.data());
-    FillCheckerTexels(texture.data());
+    std::vector<uint8_t> table(kShadeTableBytes);
+    FillRampTable(table.data());
     std::vector<uint16_t> shading(32 * 256);
     for (size_t i = 0; i < shading.size(); i++) {
         uint32_t entry;
-        std::memcpy(&entry, texture.data() + i * 4, 4);
+        std::memcpy(&entry, table.data() + i * 4, 4);
         shading[i] = uint16_t(entry >> 16);
     }
-    return MaterialFile(std::vector<uint8_t>(texture.begin() + kShadeTableBytes, texture.end()), shading);
+    return shading;
 }
+
+std::vector<uint8_t> FixtureMaterialFile() { return FixtureMaterialFile(FillCheckerTexels); }
+
+std::vector<uint8_t> FixtureMaterialFile(const std::function<void(uint8_t *)> &fill_texels)
+{
+    std::vector<uint8_t> texture(kTextureBytes);
+    fill_texels(texture.data());
+    return MaterialFile(std::vector<uint8_t>(texture.begin() + kShadeTableBytes, texture.end()), RampShading());
+}
+
+std::vector<uint8_t> AlphaMaterialFile() { return MaterialFile(HicolourTexels(AlphaGradientTexel), RampShading()); }
 
 SceneArea::SceneArea(size_t size, int32_t width, int32_t height) : ImageArea(size)
 {

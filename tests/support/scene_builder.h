@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,13 @@ Mesh GridMesh(int32_t x0, int32_t x1, int32_t z0, int32_t z1, int32_t y, int nx,
 // each cell mapped over the whole texture.
 Mesh WallMesh(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t z, int nx, int ny);
 
+// A UV sphere of radius r around the origin, faces outward: `rings` bands from pole to pole, each of
+// `segments` cells (the polar bands of one triangle per cell); the texture wraps it once.
+Mesh SphereMesh(int32_t r, int rings, int segments);
+
+// The mesh turned by `angle` (0..4095 a turn) about the y axis, then by `tilt` about the x axis.
+Mesh TurnedMesh(const Mesh &mesh, int32_t angle, int32_t tilt);
+
 // An object of a scene from a mesh: name, parent index, position, primitive type and material.
 ObjectSpec MeshObject(const std::string &name, int parent, const Vec3 &position, const Mesh &mesh, int32_t type,
                       const std::string &material);
@@ -43,6 +51,11 @@ std::vector<uint8_t> CheckerMaterialFile();
 // The span tests' fixture texture as a material: 32-texel squares with a gradient each and a marked
 // corner, shading rows a colour ramp with row 0 the brightest.
 std::vector<uint8_t> FixtureMaterialFile();
+// The fixture texture's shading rows over a map of 16-bit texels with an alpha gradient
+// (AlphaGradientTexel), for the per-texel alpha types.
+std::vector<uint8_t> AlphaMaterialFile();
+// The same shading rows over texels of the given fill (one of span_texture's).
+std::vector<uint8_t> FixtureMaterialFile(const std::function<void(uint8_t *)> &fill_texels);
 
 // A started library with a 640 x 480 screen and the game's view (field of view 76.36), serving files
 // from memory.

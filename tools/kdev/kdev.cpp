@@ -5,6 +5,21 @@
 //   kdev pack <game path of a .bf>         opens the pack; name, offset, size and FNV-1a of each entry
 //   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
+//   kdev render <folder>                   the golden and benchmark scenes: <folder>/<scene>.png
+//   kdev render --stats                    per-frame counters of a camera flying through the test scenes
+//   kdev render --false-colour <folder>    the test scenes with each surface in its own colour
+//   kdev render --light-orbit <folder>     "lit-spheres" with its point light circling the spheres, 16
+//                                          frames: <folder>/light-orbit-00.png .. -15.png
+//   kdev render --anim <folder>            the arm scene at nine blends b = 0, 32, ..., 256 between keys 7
+//                                          and 19 of its wave (<folder>/arm-wave-<b>.png), and posed by nine
+//                                          blends from the wave's frame 13 to the reach's frame 23
+//                                          (<folder>/arm-blend-<b>.png)
+//   kdev boxes                             the "boxes" scene over 60 frames of a fixed motion: the world
+//                                          bounds of every box, the box pairs in contact with their
+//                                          features, nearest points and closest-feature steps
+//   kdev coll <game path of a .3di>        adds the collision mesh to the space, moves a body of each mask
+//                                          across it and prints per step both contact lists, the sphere
+//                                          and point tests with their points, and a line-of-sight verdict
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 //   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
@@ -12,8 +27,15 @@
 //   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
 //                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
 //                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
+//   kdev tint <folder>                     the test palette tinted at nine offsets a channel, in RGB565 and
+//                                          RGB555: <folder>/tint-{565,555}.png
+//   kdev hmap <game path> [out.png] [--camera]
+//                                          a height map: its header and samples' range, the expanded image as
+//                                          a grey picture (nearer is brighter; hmap.png by default); with
+//                                          --camera the camera it places and a few world points it samples
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -30,9 +52,16 @@
 #include "core/pack.h"
 #include "core/scr.h"
 #include "core/sys.h"
+#include "engine3d/anim.h"
+#include "engine3d/hmap.h"
+#include "engine3d/boxes.h"
+#include "engine3d/coll.h"
+#include "engine3d/colltest.h"
 #include "engine3d/image.h"
+#include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
+#include "engine3d/pairs.h"
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/view.h"
@@ -46,6 +75,7 @@
 #include "tests/support/screen_target.h"
 #include "tests/support/span_recorder.h"
 #include "tests/support/sprite_frames.h"
+#include "tests/support/span_texture.h"
 #include "tests/support/testcard.h"
 #include "world/prj.h"
 
@@ -71,9 +101,15 @@ static int usage()
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
                  "       kdev render --false-colour <folder>\n"
+                 "       kdev render --anim <folder>\n"
+                 "       kdev render --light-orbit <folder>\n"
+                 "       kdev boxes\n"
+                 "       kdev coll <game path of a .3di>\n"
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n"
-                 "       kdev gfx <folder>\n");
+                 "       kdev gfx <folder>\n"
+                 "       kdev tint <folder>\n"
+                 "       kdev hmap <game path> [out.png] [--camera]\n");
     return 2;
 }
 
@@ -244,7 +280,9 @@ static void print_tree(OBJ_Handle h, int depth)
     }
 }
 
-static int obj(const char *path)
+// Starts the library on a work area of the game's size and loads the file, its materials from its
+// own folder; -1 (with a line saying so) when it does not load.
+static OBJ_Handle load_3d(const char *path)
 {
     static std::vector<uint8_t> area(7850000);
     Init_3D(area.data(), area.size());
@@ -259,6 +297,14 @@ static int obj(const char *path)
     OBJ_Handle h = Load_Obj(path);
     if (h == -1) {
         std::printf("%s: not loaded (missing or damaged)\n", path);
+    }
+    return h;
+}
+
+static int obj(const char *path)
+{
+    OBJ_Handle h = load_3d(path);
+    if (h == -1) {
         return 1;
     }
     std::printf("%s: kind %" PRId32 ", %" PRId32 " bytes, handle %08" PRIx32 "\n", path, Get_Obj_Kind(h),
@@ -276,6 +322,104 @@ static int obj(const char *path)
         std::printf("  %3" PRId32 "  %-16s file %-16s count %" PRId32 "  handle %08" PRIx32 "\n", i, Get_Cache_Name(i),
                     reinterpret_cast<const char *>(W_Ptr(e + 12 + 16)), W_Get32(e), uint32_t(W_Get32(e + 4)));
     }
+    return 0;
+}
+
+static void print_vec(const char *label, const int32_t *v)
+{
+    std::printf("%s(%" PRId32 ", %" PRId32 ", %" PRId32 ")", label, v[0], v[1], v[2]);
+}
+
+// One contact of a body: the triangle's index in its mesh and both exact tests.
+static void print_contact(const OBJ_CollBody *b, const OBJ_CollTri *t, Addr tris)
+{
+    int32_t sphere[3] = {0, 0, 0}, ground[3] = {0, 0, 0};
+    const int32_t s = Coll_Test_Sphere_Tri(b, t, sphere);
+    const int32_t p = Coll_Test_Point_Tri(b, t, ground);
+    std::printf("      triangle %" PRIu32 ": sphere %+" PRId32, (W_Addr(t) - tris) / uint32_t(sizeof(OBJ_CollTri)), s);
+    if (s != 0) {
+        print_vec(" at ", sphere);
+    }
+    std::printf(", point %+" PRId32, p);
+    if (p != 0) {
+        print_vec(" at ", ground);
+    }
+    std::printf("\n");
+}
+
+// Two bodies (masks 7 and 15) cross the mesh's bounds from corner to corner, a little above its top.
+static int coll(const char *path)
+{
+    OBJ_Handle h = load_3d(path);
+    if (h == -1) {
+        return 1;
+    }
+    if (Get_Obj_Kind(h) != OBJ_KIND_MESH) {
+        std::printf("%s: not a collision mesh\n", path);
+        return 1;
+    }
+    Coll_Init();
+    Coll_Add_Mesh(h);
+    const int32_t n2 = 2 * Coll_Tri_Count();
+    const Addr tris = W_GetAddr(Get_Obj_Block(h) + 32);
+    std::printf("%s: %" PRId32 " triangles in the space\n", path, Coll_Tri_Count());
+    if (n2 == 0) {
+        return 0;
+    }
+    int32_t lo[3], hi[3];
+    for (int a = 0; a < 3; a++) {
+        lo[a] = Coll_Axis_List(a)[0].value;
+        hi[a] = Coll_Axis_List(a)[n2 - 1].value;
+    }
+    print_vec("bounds ", lo);
+    print_vec(" to ", hi);
+    std::printf("\n");
+    const int32_t radius = 64;
+    OBJ_CollBody *bodies[2] = {Coll_Create_Body(7), Coll_Create_Body(15)};
+    for (OBJ_CollBody *b : bodies) {
+        Coll_Set_Body_Radius(b, radius);
+    }
+    const int32_t eye[3] = {lo[0], hi[1] + 100, lo[2]};
+    const int32_t far[3] = {hi[0], lo[1] - 100, hi[2]};
+    const int32_t steps = 8;
+    for (int32_t step = 0; step <= steps; step++) {
+        std::printf("step %" PRId32 "\n", step);
+        for (OBJ_CollBody *b : bodies) {
+            const int32_t centre[3] = {int32_t(lo[0] - radius + int64_t(hi[0] - lo[0] + 2 * radius) * step / steps),
+                                       int32_t(hi[1] + radius / 2 - step % 2 * radius),
+                                       int32_t(lo[2] - radius + int64_t(hi[2] - lo[2] + 2 * radius) * step / steps)};
+            Copy_Vec(b->centre, centre);
+            Coll_Sweep_Body(b);
+            std::printf("  body mask %" PRIu8 " ", b->mask);
+            print_vec("at ", b->centre);
+            std::printf(" radius %" PRId32 "\n    3D list:\n", b->radius);
+            while (const OBJ_CollTri *t = Coll_Next_Contact(b)) {
+                print_contact(b, t, tris);
+            }
+            std::printf("    2D list:\n");
+            while (const OBJ_CollTri *t = Coll_Next_Contact2(b)) {
+                print_contact(b, t, tris);
+            }
+        }
+        // Line of sight between two fixed points: above the first corner, below the opposite one.
+        int32_t crossing[3] = {0, 0, 0};
+        int32_t blocked = -1;
+        while (const OBJ_CollTri *t = Coll_Box_Of_Segment(eye, far)) {
+            if (blocked < 0 && Seg_Cross_Plane(eye, far, t, crossing) != 0) {
+                blocked = int32_t((W_Addr(t) - tris) / uint32_t(sizeof(OBJ_CollTri)));
+            }
+        }
+        print_vec("  sight ", eye);
+        print_vec(" to ", far);
+        if (blocked < 0) {
+            std::printf(": clear\n");
+        } else {
+            std::printf(": blocked by triangle %" PRId32, blocked);
+            print_vec(" at ", crossing);
+            std::printf("\n");
+        }
+    }
+    Coll_Free();
     return 0;
 }
 
@@ -387,13 +531,121 @@ static int render_pictures(const char *folder)
             return 1;
         }
         std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+        if (HMAP_Current != nullptr) {
+            // The backdrop scenes' frame starts as their picture.
+            std::copy(Render_Settings.background_picture, Render_Settings.background_picture + frame.size(), frame.begin());
+        }
         Render_Frame(frame.data());
         const std::string path = std::string(folder) + "/" + name + ".png";
-        if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+        if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height,
+                                     DSP_Rgb555 != 0)) {
             std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
             return 1;
         }
         std::printf("%s: %" PRId32 " faces drawn\n", path.c_str(), nb_faces_drawn);
+    }
+    kalder_test::ClearSceneBackdrop();
+    return 0;
+}
+
+// Loads a height map, expands it and shows it; with the camera, places the root camera on a started
+// library and samples the corners and the centre back into the world.
+static int hmap(const char *path, const char *out, bool camera)
+{
+    uint32_t length = 0;
+    uint8_t *file = Hmap_Load_File(path, &length);
+    if (file == nullptr) {
+        std::fputs(test::Stdout().c_str(), stdout); // the loader's own message
+        return 1;
+    }
+    std::vector<uint8_t> image(Hmap_Image_Size(file, length));
+    if (image.empty() || Hmap_Convert(image.data(), file, length) == 0) {
+        std::fprintf(stderr, "kdev: %s: the header is refused\n", path);
+        MEM_FreePtr(&file);
+        return 1;
+    }
+    MEM_FreePtr(&file);
+    int32_t header[5];
+    float cam[6];
+    std::memcpy(header, image.data(), sizeof header);
+    std::memcpy(cam, image.data() + HMAP_POSITION, sizeof cam);
+    std::printf("%s: %" PRIu32 " bytes, %" PRId32 " x %" PRId32 ", shift %" PRId32 " (word 12: %" PRId32
+                "), lens %" PRId32 "\n", path, length, header[0], header[1], header[2], header[3], header[4]);
+    std::printf("camera (%g, %g, %g) looking at (%g, %g, %g)\n", cam[0], cam[1], cam[2], cam[3], cam[4], cam[5]);
+    const size_t count = (image.size() - HMAP_HEADER_BYTES) / 2;
+    std::vector<uint16_t> samples(count);
+    std::memcpy(samples.data(), image.data() + HMAP_HEADER_BYTES, count * 2);
+    uint16_t low = 0xFFFF, high = 0;
+    size_t zeros = 0;
+    for (uint16_t s : samples) {
+        zeros += s == 0;
+        if (s != 0) {
+            low = std::min(low, s);
+            high = std::max(high, s);
+        }
+    }
+    std::printf("samples %u..%u, %zu of 0\n", unsigned(low), unsigned(high), zeros);
+    std::vector<uint16_t> grey(count);
+    for (size_t i = 0; i < count; i++) {
+        const uint32_t level = samples[i] == 0 || high <= low ? 0 : 2 + (uint32_t(samples[i] - low) * 29) / (high - low);
+        grey[i] = uint16_t(level << 11 | (level * 2) << 5 | level);
+    }
+    if (!kalder_test::WritePng16(out, grey.data(), header[0], header[1], false)) {
+        std::fprintf(stderr, "kdev: cannot write %s\n", out);
+        return 1;
+    }
+    std::printf("%s written\n", out);
+    if (camera) {
+        kalder_test::SceneArea area;
+        if (Hmap_Set_Camera(image.data()) == 0) {
+            std::printf("camera: a lens below 1 places nothing\n");
+            return 0;
+        }
+        HMAP_SetCurrent(image.data());
+        int32_t m[9], pos[3];
+        Get_Obj_Matrix(0, m);
+        Get_Obj_Pos(0, pos);
+        std::printf("viewport %" PRId32 " x %" PRId32 ", focal %g x %g; root camera at (%" PRId32 ", %" PRId32
+                    ", %" PRId32 "), looking along (%" PRId32 ", %" PRId32 ", %" PRId32 ")\n",
+                    OBJ_View.view_width, OBJ_View.view_height, double(OBJ_View.focal_x), double(OBJ_View.focal_y),
+                    pos[0], pos[1], pos[2], m[2], m[5], m[8]);
+        const int32_t w = header[0], h = header[1];
+        const int32_t points[5][2] = {{0, 0}, {w - 1, 0}, {w / 2, h / 2}, {0, h - 1}, {w - 1, h - 1}};
+        for (const auto &p : points) {
+            int32_t world[3];
+            if (Hmap_Sample(p[0], p[1], world) != 0) {
+                std::printf("pixel (%" PRId32 ", %" PRId32 "): world (%" PRId32 ", %" PRId32 ", %" PRId32 ")\n", p[0],
+                            p[1], world[0], world[1], world[2]);
+            } else {
+                std::printf("pixel (%" PRId32 ", %" PRId32 "): no depth\n", p[0], p[1]);
+            }
+        }
+        HMAP_SetCurrent(nullptr);
+    }
+    return 0;
+}
+
+// Renders "lit-spheres" with its point light circling the spheres, one turn in kLightOrbitFrames
+// frames, into <folder>/light-orbit-<frame>.png.
+static int render_light_orbit(const char *folder)
+{
+    kalder_test::SceneArea area;
+    if (kalder_test::LoadScene(area, "lit-spheres") < 0) {
+        std::fprintf(stderr, "kdev: the scene lit-spheres does not load\n");
+        return 1;
+    }
+    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+    for (int32_t f = 0; f < kalder_test::kLightOrbitFrames; f++) {
+        kalder_test::PlaceOrbitLight(f);
+        Render_Frame(frame.data());
+        char name[32];
+        std::snprintf(name, sizeof name, "/light-orbit-%02" PRId32 ".png", f);
+        const std::string path = std::string(folder) + name;
+        if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
     }
     return 0;
 }
@@ -418,6 +670,105 @@ static int render_false_colour(const char *folder)
         }
         std::printf("%s: %zu spans\n", path.c_str(), painter.spans().size());
     }
+    return 0;
+}
+
+// The arm posed by its animations: in time between two keys of one table, and blended between two.
+static int render_anim(const char *folder)
+{
+    kalder_test::SceneArea area;
+    const OBJ_Handle arm = kalder_test::LoadScene(area, "arm");
+    const OBJ_Handle wave = kalder_test::LoadArmAnimation("wave", 4);
+    const OBJ_Handle reach = kalder_test::LoadArmAnimation("reach", 4);
+    if (arm < 0 || wave < 0 || reach < 0) {
+        std::fprintf(stderr, "kdev: the arm or its animations do not load\n");
+        return 1;
+    }
+    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+    const struct {
+        const char *name;
+        OBJ_Handle c, d;
+    } series[] = {{"wave", wave + 7, wave + 19}, {"blend", wave + 13, reach + 23}};
+    for (const auto &s : series) {
+        for (int32_t b = 0; b <= 256; b += 32) {
+            Anim_Apply(arm, s.c, s.d, b, 0);
+            Render_Frame(frame.data());
+            const std::string path = std::string(folder) + "/arm-" + s.name + "-" + std::to_string(b) + ".png";
+            if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+                std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+                return 1;
+            }
+            std::printf("%s\n", path.c_str());
+        }
+    }
+    return 0;
+}
+
+// Writes the tint strip in both formats into <folder>/tint-565.png and <folder>/tint-555.png.
+static int tint(const char *folder)
+{
+    for (bool rgb555 : {false, true}) {
+        const std::vector<uint16_t> strip = kalder_test::TintStrip(rgb555);
+        const std::string path = std::string(folder) + (rgb555 ? "/tint-555.png" : "/tint-565.png");
+        if (!kalder_test::WritePng16(path, strip.data(), kalder_test::kTintStripWidth, kalder_test::kTintStripHeight,
+                                     rgb555)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
+// The "boxes" scene through a moved camera: the crate slides from left to right past the turned box and
+// the pillar while the turned box spins. Every box is registered in the pool; after each frame's
+// render the pairs are swept and their contacts walked, as a game using them would.
+static int boxes()
+{
+    kalder_test::SceneArea area;
+    const OBJ_Handle scene = kalder_test::LoadScene(area, "boxes");
+    if (scene < 0) {
+        std::fprintf(stderr, "kdev: the scene boxes does not load\n");
+        return 1;
+    }
+    kalder_test::PlaceRootCamera({120, -40, -300}, 200);
+    Pairs_Init(256);
+    std::vector<std::pair<OBJ_Handle, int32_t>> registered;
+    for (OBJ_Handle h = scene + 1; Get_Box_Count(h) >= 0; h++) {
+        for (int32_t b = 0; b < Get_Box_Count(h); b++) {
+            Pairs_Add_Box(h, b);
+            registered.push_back({h, b});
+        }
+    }
+    const OBJ_Handle crate = scene + 1, turned = scene + 3;
+    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+    for (int32_t f = 0; f < 60; f++) {
+        const int32_t position[3] = {-700 + 25 * f, 0, 1500};
+        Set_Obj_Pos(crate, position);
+        const int32_t c = Get_Cos(f * 20), s = Get_Sin(f * 20);
+        const int32_t spin[9] = {c, 0, s, 0, 0x8000, 0, -s, 0, c};
+        Set_Obj_Matrix(turned, spin);
+        Render_Frame(frame.data());
+        Pairs_Sweep();
+        std::printf("frame %" PRId32 "\n", f);
+        for (const auto &r : registered) {
+            float v[6];
+            std::memcpy(v, Get_Box(r.first, r.second) + BOX_MINIMUM, sizeof v);
+            std::printf("  box %s/%" PRId32 ": %.0f %.0f %.0f .. %.0f %.0f %.0f\n", Get_Obj_Name(r.first), r.second,
+                        double(v[0]), double(v[1]), double(v[2]), double(v[3]), double(v[4]), double(v[5]));
+        }
+        const OBJ_PairNode *node = Pairs.active;
+        OBJ_Handle ha, hb;
+        int32_t ba, bb, pa[3], pb[3];
+        for (int32_t k = 0; Pairs_Next_Contact(&ha, &ba, pa, &hb, &bb, pb, k) == 0; k++, node = node->next) {
+            std::printf("  pair %s/%" PRId32 " %s/%" PRId32 ": features %" PRId32 " %" PRId32 ", points %" PRId32
+                        " %" PRId32 " %" PRId32 " and %" PRId32 " %" PRId32 " %" PRId32 ", steps %" PRId32 "\n",
+                        Get_Obj_Name(ha), ba, Get_Obj_Name(hb), bb, node->feature_first, node->feature_second, pa[0],
+                        pa[1], pa[2], pb[0], pb[1], pb[2], node->steps);
+        }
+        std::printf("  %" PRId32 " pairs in contact\n", Pairs.active_count);
+    }
+    Pairs_Free();
     return 0;
 }
 
@@ -484,6 +835,30 @@ int main(int argc, char **argv)
     if (command == "render" && argc == 4 && std::strcmp(argv[2], "--false-colour") == 0) {
         return render_false_colour(argv[3]);
     }
+    if (command == "render" && argc == 4 && std::strcmp(argv[2], "--anim") == 0) {
+        return render_anim(argv[3]);
+    }
+    if (command == "render" && argc == 4 && std::strcmp(argv[2], "--light-orbit") == 0) {
+        return render_light_orbit(argv[3]);
+    }
+    if (command == "hmap" && argc >= 3 && argc <= 5) {
+        const char *out = "hmap.png";
+        bool camera = false;
+        for (int i = 3; i < argc; i++) {
+            if (std::strcmp(argv[i], "--camera") == 0) {
+                camera = true;
+            } else {
+                out = argv[i];
+            }
+        }
+        return hmap(argv[2], out, camera);
+    }
+    if (command == "boxes" && argc == 2) {
+        return boxes();
+    }
+    if (command == "coll" && argc == 3) {
+        return coll(argv[2]);
+    }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
     }
@@ -492,6 +867,9 @@ int main(int argc, char **argv)
     }
     if (command == "gfx" && argc == 3) {
         return gfx(argv[2]);
+    }
+    if (command == "tint" && argc == 3) {
+        return tint(argv[2]);
     }
     return usage();
 }
