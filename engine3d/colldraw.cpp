@@ -17,9 +17,6 @@ namespace {
 constexpr int32_t Near_Distance = 128;
 
 constexpr uint32_t Flags = offsetof(OBJ_Record, flags);
-constexpr uint32_t Parent = offsetof(OBJ_Record, parent);
-constexpr uint32_t First_Child = offsetof(OBJ_Record, first_child);
-constexpr uint32_t Next_Sibling = offsetof(OBJ_Record, next_sibling);
 constexpr uint16_t Box_Colour = 0x00FF;
 
 // The twelve edges: round the face 0..3, round the face 4..7, and the four between them.
@@ -104,37 +101,10 @@ void Draw_Obj_Boxes(uint16_t *frame, Addr object)
     }
 }
 
-// The walk of the box update: down to the first child, else on to the next sibling, else up until a
-// parent has one; it ends back at the start node.
+// The walk of the box update, from the start node.
 void Draw_All_Boxes(uint16_t *frame, Addr start)
 {
-    if (start == 0) {
-        return;
-    }
-    Addr current = start;
-    for (;;) {
-        const Addr child = W_GetAddr(current + First_Child);
-        if (child != 0) {
-            current = child;
-            Draw_Obj_Boxes(frame, current);
-            continue;
-        }
-        for (;;) {
-            if (current == start) {
-                return;
-            }
-            const Addr sibling = W_GetAddr(current + Next_Sibling);
-            if (sibling != 0) {
-                current = sibling;
-                Draw_Obj_Boxes(frame, current);
-                break;
-            }
-            current = W_GetAddr(current + Parent);
-            if (current == 0) {
-                return;
-            }
-        }
-    }
+    Walk_Below(start, [](Addr object, void *f) { Draw_Obj_Boxes(static_cast<uint16_t *>(f), object); }, frame);
 }
 
 void Draw_Mesh_Wire(uint16_t *frame, OBJ_Handle h, uint16_t colour)

@@ -23,6 +23,19 @@
 
 namespace kalder_test {
 
+namespace {
+
+Picture Canvas(int width, int height, uint16_t fill)
+{
+    Picture p;
+    p.width = width;
+    p.height = height;
+    p.pixels.assign(size_t(width) * size_t(height), fill);
+    return p;
+}
+
+} // namespace
+
 std::vector<uint8_t> MagnifierTile()
 {
     std::vector<uint8_t> tile(32 * 32);
@@ -52,9 +65,7 @@ std::vector<uint8_t> FlowTestTexture()
 Picture MagnifyPicture()
 {
     constexpr int Gap = 8, Side = 256;
-    Picture p;
-    p.width = p.height = 4 * Side + 3 * Gap;
-    p.pixels.assign(size_t(p.width) * size_t(p.height), 0x4208);
+    Picture p = Canvas(4 * Side + 3 * Gap, 4 * Side + 3 * Gap, 0x4208);
     const std::vector<uint8_t> tile = MagnifierTile();
     std::vector<uint8_t> map(Side * Side);
     for (int r = 0; r < 4; r++) {
@@ -75,10 +86,7 @@ Picture FirePicture(int steps)
     for (int i = 0; i < steps; i++) {
         GFX_UpdateFireTexture(GFX_FireMap, 0);
     }
-    Picture p;
-    p.width = 64 * 4;
-    p.height = 84 * 4;
-    p.pixels.assign(size_t(p.width) * size_t(p.height), 0);
+    Picture p = Canvas(64 * 4, 84 * 4, 0);
     PaintByteMap(GFX_FireMap, 64, 84, 4, p.pixels.data(), p.width, p.height, 0, 0);
     return p;
 }
@@ -90,9 +98,7 @@ Picture FlowPicture(int steps)
     for (int i = 0; i < steps; i++) {
         GFX_StepFlowTexture(texture.data());
     }
-    Picture p;
-    p.width = p.height = 512;
-    p.pixels.assign(size_t(p.width) * size_t(p.height), 0);
+    Picture p = Canvas(512, 512, 0);
     PaintByteMap(texture.data(), 256, 256, 2, p.pixels.data(), p.width, p.height, 0, 0);
     return p;
 }
@@ -118,10 +124,7 @@ Picture DebugDrawPicture()
     SetGoldenView();
     OBJ_View.near_clip = 128;
     Build_Trig_Tables();
-    Picture p;
-    p.width = 320;
-    p.height = 240;
-    p.pixels.assign(size_t(p.width) * size_t(p.height), 0x18E3);
+    Picture p = Canvas(320, 240, 0x18E3);
     uint16_t *frame = p.pixels.data();
 
     Draw_Text(frame, 8, 14, 4, 4, "Draw_Text 0123456789 !?#", 0xFFFF, 0, 0);
@@ -151,10 +154,7 @@ Picture DebugDrawPicture()
 Picture CollisionWirePicture()
 {
     const OBJ_ViewParams saved = OBJ_View;
-    Picture p;
-    p.width = 320;
-    p.height = 240;
-    p.pixels.assign(size_t(p.width) * size_t(p.height), 0x0841);
+    Picture p = Canvas(320, 240, 0x0841);
     uint16_t *frame = p.pixels.data();
     {
         SceneArea area;
@@ -198,10 +198,7 @@ Picture CollisionWirePicture()
 Picture BoxesWirePicture()
 {
     const OBJ_ViewParams saved = OBJ_View;
-    Picture p;
-    p.width = 320;
-    p.height = 240;
-    p.pixels.assign(size_t(p.width) * size_t(p.height), 0);
+    Picture p = Canvas(320, 240, 0);
     uint16_t *frame = p.pixels.data();
     {
         SceneArea area;
