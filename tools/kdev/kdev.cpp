@@ -30,6 +30,10 @@
 //                                          a height map: its header and samples' range, the expanded image as
 //                                          a grey picture (nearer is brighter; hmap.png by default); with
 //                                          --camera the camera it places and a few world points it samples
+//   kdev dsn <game path> [--png OUTDIR]   a scene stream's tables and blocks; with --png each map after 2,
+//                                          16 and 64 parts: OUTDIR/<map>-parts{02,16,64}.png
+//   kdev dan <game path>                   a container's names and blocks, the model's block kind
+//   kdev mkscene <folder>                  a sample stream and container: <folder>/SCENE.DSN, CHAR.DAN
 //   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
 //                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
 //                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
@@ -71,6 +75,7 @@
 #include "tests/support/gfx_pictures.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
+#include "tools/kdev/kdev_scene.h"
 #include "tests/support/scenes.h"
 #include "tests/support/screen_target.h"
 #include "tests/support/span_recorder.h"
@@ -109,7 +114,10 @@ static int usage()
                  "       kdev sprites <folder>\n"
                  "       kdev tint <folder>\n"
                  "       kdev hmap <game path> [out.png] [--camera]\n"
-                 "       kdev gfx <folder>\n");
+                 "       kdev gfx <folder>\n"
+                 "       kdev dsn <game path> [--png OUTDIR]\n"
+                 "       kdev dan <game path>\n"
+                 "       kdev mkscene <folder>\n");
     return 2;
 }
 
@@ -867,6 +875,15 @@ int main(int argc, char **argv)
     }
     if (command == "tint" && argc == 3) {
         return tint(argv[2]);
+    }
+    if (command == "dsn" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--png") == 0))) {
+        return KdevDsn(argv[2], argc == 5 ? argv[4] : nullptr);
+    }
+    if (command == "dan" && argc == 3) {
+        return KdevDan(argv[2]);
+    }
+    if (command == "mkscene" && argc == 3) {
+        return KdevMkScene(argv[2]);
     }
     if (command == "gfx" && argc == 3) {
         return gfx(argv[2]);
