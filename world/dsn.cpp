@@ -124,6 +124,9 @@ bool Take_Header(uint8_t type, uint32_t *dataLength)
 bool With_Extension(const char *path, const char *extension, char *out)
 {
     const size_t length = strnlen(path, DSN_PathBytes);
+    if (length >= size_t(DSN_PathBytes)) {
+        return false;
+    }
     size_t stem = length;
     for (size_t i = length; i > 0; i--) {
         const char c = path[i - 1];

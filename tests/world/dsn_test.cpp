@@ -271,6 +271,15 @@ TEST_F(DsnTest, ResetIsSafeInEveryState)
     EXPECT_EQ(DSN_Stream.dpr, DPR_Main);
     uint8_t out[16];
     EXPECT_EQ(DSN_Load3DC("scene", out, 16), 0);
+
+    // A path whose model name would not fit is refused before anything opens.
+    const std::string dir = "C:\\" + std::string(240, 'D');
+    drives->MakeDir('C', std::string(240, 'D'));
+    const std::string longer = dir + "\\L.DSN" + std::string(30, 'X');
+    EXPECT_EQ(DSN_Open(longer.c_str()), 0);
+    EXPECT_EQ(DAN_Load3DC(longer.c_str()), 0);
+    EXPECT_FALSE(DPR_Main->flags & DPR_OPEN);
+    EXPECT_EQ(DSN_Open((dir + "\\LEVEL.DSN").c_str()), 0); // fits, but no such file
 }
 
 } // namespace
