@@ -70,7 +70,9 @@ kalder_test::TempDrives &Drives()
 // The scene: a 1 MB model, a 200 KB collision model, 8 maps of texture pictures.
 Workload Scene(kalder_test::DsnWriter *w)
 {
-    w->model = Image_File(1 << 20, LzSample::Records, 3);
+    // Records and texels, so that the packed model fits the ring as a real scene's must.
+    w->model = Image_File(384 * 1024, LzSample::Records, 3);
+    Append(w->model, kalder_test::LzSampleData(LzSample::Texture, 640 * 1024, 3));
     w->collision = Image_File(200 * 1024, LzSample::Records, 4);
     Workload load{"stream", "", "", {}, 0, {}};
     Append(load.delivered, kalder_test::DsnImage(w->model));
@@ -209,7 +211,8 @@ void Prepare()
         const size_t n = load.name == "stream" ? Read_Stream(load, out) : Read_Container(load, out);
         out.resize(n);
         if (out != load.delivered) {
-            Fail(load.name + " delivers other bytes");
+            Fail(load.name + " delivers other bytes (" + std::to_string(n) + " of " +
+                 std::to_string(load.delivered.size()) + ")");
         }
     }
 }
