@@ -7,21 +7,8 @@
 
 #include "core/mem.h"
 #include "core/sys.h"
-#include "fuzz/arena_poison.h"
-#include "plat/test.h"
-#include "tests/support/pack_writer.h"
-#include "tests/support/temp_drives.h"
+#include "fuzz/reader_harness.h"
 #include "world/dan.h"
-
-namespace {
-
-kalder_test::TempDrives &drives()
-{
-    static kalder_test::TempDrives the_drives("C");
-    return the_drives;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -34,11 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static std::vector<uint8_t> out(1 << 20);
     const int32_t room = int32_t(out.size());
 
-    kalder_test::TempDrives &d = drives();
-    test::Reset();
-    test::MapDrive('C', d.Host('C'));
-    test::ResetCurrentDirectories();
-    kalder_test::WriteHostFile(d.Host('C') + "/F.DAN", std::vector<uint8_t>(data, data + size));
+    Harness_WriteInput("F.DAN", data, size);
 
     if (DAN_Load3DC("C:\\F.DAN")) {
         Arena_PoisonFree(MEM_Arena);

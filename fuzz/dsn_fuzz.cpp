@@ -9,21 +9,8 @@
 #include "core/dpr.h"
 #include "core/mem.h"
 #include "core/sys.h"
-#include "fuzz/arena_poison.h"
-#include "plat/test.h"
-#include "tests/support/pack_writer.h"
-#include "tests/support/temp_drives.h"
+#include "fuzz/reader_harness.h"
 #include "world/dsn.h"
-
-namespace {
-
-kalder_test::TempDrives &drives()
-{
-    static kalder_test::TempDrives the_drives("C");
-    return the_drives;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -38,11 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static std::vector<std::vector<uint8_t>> maps(DSN_MaxMaps + 1, std::vector<uint8_t>(DSN_MapBytes + 1));
     static std::vector<uint8_t> small(DSN_MapBytes);
 
-    kalder_test::TempDrives &d = drives();
-    test::Reset();
-    test::MapDrive('C', d.Host('C'));
-    test::ResetCurrentDirectories();
-    kalder_test::WriteHostFile(d.Host('C') + "/F.DSN", std::vector<uint8_t>(data, data + size));
+    Harness_WriteInput("F.DSN", data, size);
 
     if (DSN_Open("C:\\F.DSN")) {
         Arena_PoisonFree(MEM_Arena);

@@ -1,7 +1,16 @@
-// Poisons the memory arena's free remainder while a harness's reader runs, so that a read or write
-// past the blocks it took shows under AddressSanitizer.
+// For the harnesses of the readers that open a game file: the input as a file on drive C, and the
+// memory arena's free remainder poisoned while the reader runs, so that a read or write past the blocks
+// it took shows under AddressSanitizer.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "core/mem.h"
+#include "plat/test.h"
+#include "tests/support/pack_writer.h"
+#include "tests/support/temp_drives.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -27,3 +36,13 @@ inline void Arena_PoisonFree(MEM_Stack *arena)
 }
 
 inline void Arena_UnpoisonAll(MEM_Stack *arena) { KALDER_ARENA_UNPOISON(arena->base, arena->size); }
+
+// Writes the input as C:\<name> on a fresh drive map.
+inline void Harness_WriteInput(const std::string &name, const uint8_t *data, size_t size)
+{
+    static kalder_test::TempDrives drives("C");
+    test::Reset();
+    test::MapDrive('C', drives.Host('C'));
+    test::ResetCurrentDirectories();
+    kalder_test::WriteHostFile(drives.Host('C') + "/" + name, std::vector<uint8_t>(data, data + size));
+}
