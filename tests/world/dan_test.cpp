@@ -62,7 +62,7 @@ TEST_F(DanTest, ServesTheModelMapsAndAnimationsByName)
         const char *request;
         int entry; // -1: none
     } anims[] = {
-        {"xh_an4.3da", 0}, {"XH_AN4.3DB", 0}, {"xh_an4", -1}, {"xh_an4x.3da", 1}, {"XH_AN4X", -1},
+        {"xh_an4.3da", 0}, {"XH_AN4.3XA", 0}, {"XH_AN4.3DB", 0}, {"xh_an4", -1}, {"xh_an4x.3da", 1}, {"XH_AN4X", -1},
         {"xh_run01", 2}, {"xh_run01.xxx", 2}, {"xh_run02.3da", -1}, {"xh_an", -1}, {"", -1},
     };
     for (const auto &a : anims) {
