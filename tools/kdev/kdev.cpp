@@ -29,6 +29,10 @@
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 //   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
 //                                          RGB555: <folder>/sprites-{640x480,320x200}-{565,555}.png
+//   kdev dsn <game path> [--png OUTDIR]   a scene stream's tables and blocks; with --png each map after 2,
+//                                          16 and 64 parts: OUTDIR/<map>-parts{02,16,64}.png
+//   kdev dan <game path>                   a container's names and blocks, the model's block kind
+//   kdev mkscene <folder>                  a sample stream and container: <folder>/SCENE.DSN, CHAR.DAN
 //   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
 //                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
 //                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
@@ -75,6 +79,7 @@
 #include "interface/spr.h"
 #include "plat/files.h"
 #include "plat/test.h"
+#include "tools/kdev/kdev_scene.h"
 #include "tests/support/gfx_pictures.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
@@ -117,7 +122,10 @@ static int usage()
                  "       kdev gfx <folder>\n"
                  "       kdev tint <folder>\n"
                  "       kdev hmap <game path> [out.png] [--camera]\n"
-                 "       kdev fsb <game path of a bank>\n");
+                 "       kdev fsb <game path of a bank>\n"
+                 "       kdev dsn <game path> [--png OUTDIR]\n"
+                 "       kdev dan <game path>\n"
+                 "       kdev mkscene <folder>\n");
     return 2;
 }
 
@@ -957,6 +965,15 @@ int main(int argc, char **argv)
     }
     if (command == "tint" && argc == 3) {
         return tint(argv[2]);
+    }
+    if (command == "dsn" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--png") == 0))) {
+        return KdevDsn(argv[2], argc == 5 ? argv[4] : nullptr);
+    }
+    if (command == "dan" && argc == 3) {
+        return KdevDan(argv[2]);
+    }
+    if (command == "mkscene" && argc == 3) {
+        return KdevMkScene(argv[2]);
     }
     return usage();
 }
