@@ -33,6 +33,8 @@
 //   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
 //                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
 //                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
+//   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
+//                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <algorithm>
@@ -71,6 +73,7 @@
 #include "tests/support/gfx_pictures.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
+#include "tests/support/prof_picture.h"
 #include "tests/support/scenes.h"
 #include "tests/support/screen_target.h"
 #include "tests/support/span_recorder.h"
@@ -109,7 +112,8 @@ static int usage()
                  "       kdev sprites <folder>\n"
                  "       kdev tint <folder>\n"
                  "       kdev hmap <game path> [out.png] [--camera]\n"
-                 "       kdev gfx <folder>\n");
+                 "       kdev gfx <folder>\n"
+                 "       kdev prof <out.png>\n");
     return 2;
 }
 
@@ -803,6 +807,19 @@ static int boxes()
     return 0;
 }
 
+// The profiler's overlay as the golden shows it, at the game's 640 x 480.
+static int prof(const char *out)
+{
+    kalder_test::SceneArea area;
+    const std::vector<uint16_t> frame = kalder_test::ProfilerOverlayFrame(area, 640, 480, 1);
+    if (frame.empty() || !kalder_test::WritePng16(out, frame.data(), 640, 480, false)) {
+        std::fprintf(stderr, "kdev: cannot write %s\n", out);
+        return 1;
+    }
+    std::printf("%s\n", out);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -870,6 +887,9 @@ int main(int argc, char **argv)
     }
     if (command == "gfx" && argc == 3) {
         return gfx(argv[2]);
+    }
+    if (command == "prof" && argc == 3) {
+        return prof(argv[2]);
     }
     return usage();
 }
