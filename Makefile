@@ -7,7 +7,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-prof
 
 all: release
 
@@ -69,3 +69,9 @@ demo-display: release
 demo-frame: release
 	@tools/install-deps.sh demo
 	tools/xvfb-demo.sh frame
+
+# The profiler's bars and frame rate over the cubes under Xvfb (kshow prof): a screenshot checked,
+# build/demo/prof.png, and the last figures the tool printed.
+demo-prof: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh prof
