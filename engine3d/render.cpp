@@ -14,9 +14,9 @@
 #include "engine3d/pipeline.h"
 #include "engine3d/raster.h"
 #include "engine3d/setup.h"
+#include "engine3d/view.h"
 #include "engine3d/span_routines.h"
 #include "engine3d/span.h"
-#include "engine3d/view.h"
 #include "engine3d/workarea.h"
 #include "plat/system.h"
 

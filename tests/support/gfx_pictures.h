@@ -30,5 +30,11 @@ Picture ScreenEffectsPicture(int width, int height);
 // 320 x 240 on the golden scenes' view: text plain and bold, a fan of lines through every border and
 // the axes of three frames.
 Picture DebugDrawPicture();
+// 320 x 240 on the golden scenes' view: a collision floor and two walls as wire, two bodies with their
+// sphere and point tests, and the line of sight between them.
+Picture CollisionWirePicture();
+// 320 x 240 with the scenes' wide view: the "boxes" scene rendered with every box in 0x00FF, and again
+// in yellow through Draw_Box, which leaves out the crate moved across the near plane.
+Picture BoxesWirePicture();
 
 } // namespace kalder_test

@@ -14,25 +14,28 @@
 //                                          and 19 of its wave (<folder>/arm-wave-<b>.png), and posed by nine
 //                                          blends from the wave's frame 13 to the reach's frame 23
 //                                          (<folder>/arm-blend-<b>.png)
-//   kdev boxes                             the "boxes" scene over 60 frames of a fixed motion: the world
+//   kdev boxes [--png <folder>]            the "boxes" scene over 60 frames of a fixed motion: the world
 //                                          bounds of every box, the box pairs in contact with their
-//                                          features, nearest points and closest-feature steps
-//   kdev coll <game path of a .3di>        adds the collision mesh to the space, moves a body of each mask
+//                                          features, nearest points and closest-feature steps; with --png
+//                                          each frame with its boxes drawn, <folder>/boxes-NN.png
+//   kdev coll <game path of a .3di> [--wire <out.png>]
+//                                          adds the collision mesh to the space, moves a body of each mask
 //                                          across it and prints per step both contact lists, the sphere
-//                                          and point tests with their points, and a line-of-sight verdict
+//                                          and point tests with their points, and a line-of-sight verdict;
+//                                          with --wire the mesh, every step's tests and the sight line drawn
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 //   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
 //                                          RGB555: <folder>/sprites-{640x480,320x200}-{565,555}.png
+//   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
+//                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
+//                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
 //   kdev tint <folder>                     the test palette tinted at nine offsets a channel, in RGB565 and
 //                                          RGB555: <folder>/tint-{565,555}.png
 //   kdev hmap <game path> [out.png] [--camera]
 //                                          a height map: its header and samples' range, the expanded image as
 //                                          a grey picture (nearer is brighter; hmap.png by default); with
 //                                          --camera the camera it places and a few world points it samples
-//   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
-//                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
-//                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
 //   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
 //                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
@@ -58,6 +61,7 @@
 #include "engine3d/hmap.h"
 #include "engine3d/boxes.h"
 #include "engine3d/coll.h"
+#include "engine3d/colldraw.h"
 #include "engine3d/colltest.h"
 #include "engine3d/image.h"
 #include "engine3d/maths.h"
@@ -106,13 +110,13 @@ static int usage()
                  "       kdev render --false-colour <folder>\n"
                  "       kdev render --anim <folder>\n"
                  "       kdev render --light-orbit <folder>\n"
-                 "       kdev boxes\n"
-                 "       kdev coll <game path of a .3di>\n"
+                 "       kdev boxes [--png <folder>]\n"
+                 "       kdev coll <game path of a .3di> [--wire <out.png>]\n"
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n"
+                 "       kdev gfx <folder>\n"
                  "       kdev tint <folder>\n"
                  "       kdev hmap <game path> [out.png] [--camera]\n"
-                 "       kdev gfx <folder>\n"
                  "       kdev prof <out.png>\n");
     return 2;
 }
@@ -351,8 +355,22 @@ static void print_contact(const OBJ_CollBody *b, const OBJ_CollTri *t, Addr tris
     std::printf("\n");
 }
 
+// The eye of the wire picture: above the mesh's top (+y) and before its near side, looking down 30
+// degrees, turned half a turn about its line of sight so that the top shows upward.
+static void place_wire_eye(const int32_t *lo, const int32_t *hi)
+{
+    const int64_t span = std::max({int64_t(hi[0]) - lo[0], int64_t(hi[1]) - lo[1], int64_t(hi[2]) - lo[2], int64_t(1)});
+    const int32_t c = Get_Cos(341), s = Get_Sin(341);
+    const int32_t turn[9] = {-0x8000, 0, 0, 0, -c, -s, 0, -s, c};
+    const int32_t eye[3] = {int32_t((int64_t(lo[0]) + hi[0]) / 2), int32_t(hi[1] + span * 6 / 10),
+                            int32_t((int64_t(lo[2]) + hi[2]) / 2 - span * 12 / 10)};
+    Set_Obj_Matrix(0, turn);
+    Set_Obj_Pos(0, eye);
+}
+
 // Two bodies (masks 7 and 15) cross the mesh's bounds from corner to corner, a little above its top.
-static int coll(const char *path)
+// With a wire picture, each step's tests are drawn over the mesh, and the line of sight last.
+static int coll(const char *path, const char *wire)
 {
     OBJ_Handle h = load_3d(path);
     if (h == -1) {
@@ -385,6 +403,16 @@ static int coll(const char *path)
     }
     const int32_t eye[3] = {lo[0], hi[1] + 100, lo[2]};
     const int32_t far[3] = {hi[0], lo[1] - 100, hi[2]};
+    if (wire != nullptr) {
+        Set_Screen_Size(640, 480);
+        Set_Viewport_Fov(640, 480, 0, 0, 76.36f);
+    }
+    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height), 0);
+    if (wire != nullptr) {
+        place_wire_eye(lo, hi);
+        Draw_Mesh_Wire(frame.data(), h, 0x4A69);
+    }
+    const uint16_t sphere_colours[2] = {0x07E0, 0x07FF}, point_colours[2] = {0xFFE0, 0xFC00};
     const int32_t steps = 8;
     for (int32_t step = 0; step <= steps; step++) {
         std::printf("step %" PRId32 "\n", step);
@@ -403,6 +431,11 @@ static int coll(const char *path)
             std::printf("    2D list:\n");
             while (const OBJ_CollTri *t = Coll_Next_Contact2(b)) {
                 print_contact(b, t, tris);
+            }
+            if (wire != nullptr) {
+                const int k = b == bodies[0] ? 0 : 1;
+                Draw_Sphere_Test(frame.data(), b, sphere_colours[k]);
+                Draw_Point_Test(frame.data(), b, point_colours[k]);
             }
         }
         // Line of sight between two fixed points: above the first corner, below the opposite one.
@@ -424,6 +457,14 @@ static int coll(const char *path)
         }
     }
     Coll_Free();
+    if (wire != nullptr) {
+        Draw_Line_3D(frame.data(), eye, far, 0xF81F);
+        if (!kalder_test::WritePng16(wire, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", wire);
+            return 1;
+        }
+        std::printf("%s\n", wire);
+    }
     return 0;
 }
 
@@ -724,6 +765,67 @@ static int tint(const char *folder)
     return 0;
 }
 
+// The "boxes" scene through a moved camera: the crate slides from left to right past the turned box and
+// the pillar while the turned box spins. Every box is registered in the pool; after each frame's
+// render the pairs are swept and their contacts walked, as a game using them would.
+static int boxes(const char *png)
+{
+    kalder_test::SceneArea area;
+    const OBJ_Handle scene = kalder_test::LoadScene(area, "boxes");
+    if (scene < 0) {
+        std::fprintf(stderr, "kdev: the scene boxes does not load\n");
+        return 1;
+    }
+    kalder_test::PlaceRootCamera({120, -40, -300}, 200);
+    Pairs_Init(256);
+    std::vector<std::pair<OBJ_Handle, int32_t>> registered;
+    for (OBJ_Handle h = scene + 1; Get_Box_Count(h) >= 0; h++) {
+        for (int32_t b = 0; b < Get_Box_Count(h); b++) {
+            Pairs_Add_Box(h, b);
+            registered.push_back({h, b});
+        }
+    }
+    const OBJ_Handle crate = scene + 1, turned = scene + 3;
+    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
+    for (int32_t f = 0; f < 60; f++) {
+        const int32_t position[3] = {-700 + 25 * f, 0, 1500};
+        Set_Obj_Pos(crate, position);
+        const int32_t c = Get_Cos(f * 20), s = Get_Sin(f * 20);
+        const int32_t spin[9] = {c, 0, s, 0, 0x8000, 0, -s, 0, c};
+        Set_Obj_Matrix(turned, spin);
+        Render_Frame(frame.data());
+        if (png != nullptr) {
+            Draw_All_Boxes(frame.data(), Get_Hierarchy_Record(0));
+            char path[4096];
+            std::snprintf(path, sizeof path, "%s/boxes-%02" PRId32 ".png", png, f);
+            if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+                std::fprintf(stderr, "kdev: cannot write %s\n", path);
+                return 1;
+            }
+        }
+        Pairs_Sweep();
+        std::printf("frame %" PRId32 "\n", f);
+        for (const auto &r : registered) {
+            float v[6];
+            std::memcpy(v, Get_Box(r.first, r.second) + BOX_MINIMUM, sizeof v);
+            std::printf("  box %s/%" PRId32 ": %.0f %.0f %.0f .. %.0f %.0f %.0f\n", Get_Obj_Name(r.first), r.second,
+                        double(v[0]), double(v[1]), double(v[2]), double(v[3]), double(v[4]), double(v[5]));
+        }
+        const OBJ_PairNode *node = Pairs.active;
+        OBJ_Handle ha, hb;
+        int32_t ba, bb, pa[3], pb[3];
+        for (int32_t k = 0; Pairs_Next_Contact(&ha, &ba, pa, &hb, &bb, pb, k) == 0; k++, node = node->next) {
+            std::printf("  pair %s/%" PRId32 " %s/%" PRId32 ": features %" PRId32 " %" PRId32 ", points %" PRId32
+                        " %" PRId32 " %" PRId32 " and %" PRId32 " %" PRId32 " %" PRId32 ", steps %" PRId32 "\n",
+                        Get_Obj_Name(ha), ba, Get_Obj_Name(hb), bb, node->feature_first, node->feature_second, pa[0],
+                        pa[1], pa[2], pb[0], pb[1], pb[2], node->steps);
+        }
+        std::printf("  %" PRId32 " pairs in contact\n", Pairs.active_count);
+    }
+    Pairs_Free();
+    return 0;
+}
+
 // The procedural texture, magnifier, screen-effect and debug-drawing pictures, as PNG files.
 static int gfx(const char *folder)
 {
@@ -752,58 +854,6 @@ static int gfx(const char *folder)
         }
         std::printf("%s\n", path.c_str());
     }
-    return 0;
-}
-
-// The "boxes" scene through a moved camera: the crate slides from left to right past the turned box and
-// the pillar while the turned box spins. Every box is registered in the pool; after each frame's
-// render the pairs are swept and their contacts walked, as a game using them would.
-static int boxes()
-{
-    kalder_test::SceneArea area;
-    const OBJ_Handle scene = kalder_test::LoadScene(area, "boxes");
-    if (scene < 0) {
-        std::fprintf(stderr, "kdev: the scene boxes does not load\n");
-        return 1;
-    }
-    kalder_test::PlaceRootCamera({120, -40, -300}, 200);
-    Pairs_Init(256);
-    std::vector<std::pair<OBJ_Handle, int32_t>> registered;
-    for (OBJ_Handle h = scene + 1; Get_Box_Count(h) >= 0; h++) {
-        for (int32_t b = 0; b < Get_Box_Count(h); b++) {
-            Pairs_Add_Box(h, b);
-            registered.push_back({h, b});
-        }
-    }
-    const OBJ_Handle crate = scene + 1, turned = scene + 3;
-    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height));
-    for (int32_t f = 0; f < 60; f++) {
-        const int32_t position[3] = {-700 + 25 * f, 0, 1500};
-        Set_Obj_Pos(crate, position);
-        const int32_t c = Get_Cos(f * 20), s = Get_Sin(f * 20);
-        const int32_t spin[9] = {c, 0, s, 0, 0x8000, 0, -s, 0, c};
-        Set_Obj_Matrix(turned, spin);
-        Render_Frame(frame.data());
-        Pairs_Sweep();
-        std::printf("frame %" PRId32 "\n", f);
-        for (const auto &r : registered) {
-            float v[6];
-            std::memcpy(v, Get_Box(r.first, r.second) + BOX_MINIMUM, sizeof v);
-            std::printf("  box %s/%" PRId32 ": %.0f %.0f %.0f .. %.0f %.0f %.0f\n", Get_Obj_Name(r.first), r.second,
-                        double(v[0]), double(v[1]), double(v[2]), double(v[3]), double(v[4]), double(v[5]));
-        }
-        const OBJ_PairNode *node = Pairs.active;
-        OBJ_Handle ha, hb;
-        int32_t ba, bb, pa[3], pb[3];
-        for (int32_t k = 0; Pairs_Next_Contact(&ha, &ba, pa, &hb, &bb, pb, k) == 0; k++, node = node->next) {
-            std::printf("  pair %s/%" PRId32 " %s/%" PRId32 ": features %" PRId32 " %" PRId32 ", points %" PRId32
-                        " %" PRId32 " %" PRId32 " and %" PRId32 " %" PRId32 " %" PRId32 ", steps %" PRId32 "\n",
-                        Get_Obj_Name(ha), ba, Get_Obj_Name(hb), bb, node->feature_first, node->feature_second, pa[0],
-                        pa[1], pa[2], pb[0], pb[1], pb[2], node->steps);
-        }
-        std::printf("  %" PRId32 " pairs in contact\n", Pairs.active_count);
-    }
-    Pairs_Free();
     return 0;
 }
 
@@ -870,11 +920,11 @@ int main(int argc, char **argv)
         }
         return hmap(argv[2], out, camera);
     }
-    if (command == "boxes" && argc == 2) {
-        return boxes();
+    if (command == "boxes" && (argc == 2 || (argc == 4 && std::strcmp(argv[2], "--png") == 0))) {
+        return boxes(argc == 4 ? argv[3] : nullptr);
     }
-    if (command == "coll" && argc == 3) {
-        return coll(argv[2]);
+    if (command == "coll" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--wire") == 0))) {
+        return coll(argv[2], argc == 5 ? argv[4] : nullptr);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
@@ -882,11 +932,11 @@ int main(int argc, char **argv)
     if (command == "sprites" && argc == 3) {
         return sprites(argv[2]);
     }
-    if (command == "tint" && argc == 3) {
-        return tint(argv[2]);
-    }
     if (command == "gfx" && argc == 3) {
         return gfx(argv[2]);
+    }
+    if (command == "tint" && argc == 3) {
+        return tint(argv[2]);
     }
     if (command == "prof" && argc == 3) {
         return prof(argv[2]);
