@@ -2,7 +2,6 @@
 // pairs, the dormant pair and the cycle-bar overlay.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,7 +13,6 @@
 #include "engine3d/draw2d.h"
 #include "engine3d/gfx_tint.h"
 #include "engine3d/view.h"
-#include "plat/display.h"
 #include "plat/test.h"
 #include "plat/time.h"
 #include "tests/support/core_state.h"
