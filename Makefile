@@ -8,7 +8,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof
 
 all: release
 
@@ -75,3 +75,9 @@ demo-frame: release
 # with sox.
 demo-sound: release
 	tools/audio-demo.sh sound
+
+# The profiler's bars and frame rate over the cubes under Xvfb (kshow prof): a screenshot checked,
+# build/demo/prof.png, and the last figures the tool printed.
+demo-prof: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh prof

@@ -113,7 +113,7 @@ void Render_From_Record(Addr camera, uint16_t *frame)
     PROF_StopTimer(0);
     if (Debug_Level != 0) {
         PROF_DrawBars(frame);
-        PROF_DrawValue(frame, 0);
+        PROF_DrawValue(frame, 0, 0);
     }
     PROF_Reset();
     PROF_StartTimer(0);
