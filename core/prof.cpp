@@ -9,6 +9,8 @@
 PROF_Timer PROF_Timers[8];
 int32_t PROF_Current;
 float PROF_CyclesPerSecond;
+uint64_t PROF_TscSlot[2];
+uint32_t PROF_CycleValues[4];
 
 namespace {
 uint64_t cycle_base; // counter value at calibration
@@ -21,6 +23,20 @@ float PROF_ReadCycles()
 {
     uint64_t ticks = PLAT_Counter() - cycle_base;
     return static_cast<float>(static_cast<double>(ticks) * 1e9 / static_cast<double>(PLAT_CounterFrequency()));
+}
+
+uint64_t PROF_ReadCycleCount()
+{
+    const unsigned __int128 ticks = PLAT_Counter() - cycle_base;
+    return uint64_t(ticks * 1000000000u / PLAT_CounterFrequency());
+}
+
+void PROF_TscStart1() { PROF_TscSlot[0] = PROF_ReadCycleCount(); }
+
+uint64_t PROF_TscElapsed1()
+{
+    PROF_TscSlot[0] = PROF_ReadCycleCount() - PROF_TscSlot[0];
+    return PROF_TscSlot[0];
 }
 
 // One cycle is one nanosecond, so calibrating is taking the base: the clock needs no measuring.

@@ -13,10 +13,17 @@ struct PROF_Timer {
 extern PROF_Timer PROF_Timers[8];
 extern int32_t PROF_Current;
 extern float PROF_CyclesPerSecond;
+extern uint64_t PROF_TscSlot[2];      // the stamps of the two start/elapsed pairs
+extern uint32_t PROF_CycleValues[4];  // the values of the cycle-bar overlay
 
 // Cycles are nanoseconds of the platform's high-resolution counter, counted from the calibration, so
 // that the 32-bit float timers stay precise however long the machine has been up.
 float PROF_ReadCycles();
+// The same count whole, for the 64-bit stamps.
+uint64_t PROF_ReadCycleCount();
+// The first stamp pair: the count kept, then the count since it (also left in the slot).
+void PROF_TscStart1();
+uint64_t PROF_TscElapsed1();
 void PROF_CalibrateClock();
 float PROF_CyclesPerRetrace();
 void PROF_Reset();

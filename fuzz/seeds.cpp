@@ -191,6 +191,23 @@ static bool write_hmap_seeds(const fs::path &dir)
     return true;
 }
 
+// The magnifier: good and bad offsets and scales, in front of a ramp tile.
+static bool write_magnify_seeds(const fs::path &dir)
+{
+    fs::create_directories(dir);
+    const uint8_t heads[][4] = {{0, 0, 8, 8}, {7, 7, 8, 8}, {3, 5, 2, 4}, {7, 0, 1, 8}, {8, 0, 1, 1}, {0, 0, 3, 2}};
+    bool ok = true;
+    int n = 0;
+    for (const auto &head : heads) {
+        std::vector<uint8_t> bytes(head, head + 4);
+        for (int i = 0; i < 1024; i++) {
+            bytes.push_back(uint8_t(i * 5));
+        }
+        ok = ok && write(dir, "seed" + std::to_string(n++), bytes);
+    }
+    return ok;
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2) {
@@ -258,6 +275,7 @@ int main(int argc, char **argv)
     ok = ok && WriteLzSeeds(argv[1]);
     ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
     ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
+    ok = ok && write_magnify_seeds(fs::path(argv[1]) / "magnify");
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

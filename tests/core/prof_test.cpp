@@ -30,6 +30,22 @@ TEST_F(ProfTest, CalibrationNeedsNoWaitAndCountsNanoseconds)
     EXPECT_EQ(PROF_ReadCycles(), 3e6f);
 }
 
+// The 64-bit stamps count the same nanoseconds whole, and the elapsed count stays in the slot.
+TEST_F(ProfTest, FirstStampPairCountsWholeNanoseconds)
+{
+    PROF_TscStart1();
+    const uint64_t start = PROF_TscSlot[0];
+    test::AdvanceClock(2);
+    EXPECT_EQ(PROF_TscElapsed1(), 2000000u);
+    EXPECT_EQ(PROF_TscSlot[0], 2000000u);
+    EXPECT_EQ(start, 0u); // counted from the calibration
+    // Days of uptime neither overflow the conversion nor lose a tick.
+    test::SetPerfCounter(uint64_t(1) << 50);
+    PROF_TscStart1();
+    test::SetPerfCounter((uint64_t(1) << 50) + 1);
+    EXPECT_EQ(PROF_TscElapsed1(), 1000u);
+}
+
 TEST_F(ProfTest, OneIntervalIsBothTheStampAndTheTotal)
 {
     test::AdvanceClock(7);

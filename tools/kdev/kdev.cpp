@@ -30,6 +30,9 @@
 //                                          a height map: its header and samples' range, the expanded image as
 //                                          a grey picture (nearer is brighter; hmap.png by default); with
 //                                          --camera the camera it places and a few world points it samples
+//   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
+//                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
+//                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <algorithm>
@@ -40,6 +43,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/dsp.h"
@@ -64,6 +68,7 @@
 #include "interface/spr.h"
 #include "plat/files.h"
 #include "plat/test.h"
+#include "tests/support/gfx_pictures.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
 #include "tests/support/scenes.h"
@@ -103,7 +108,8 @@ static int usage()
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n"
                  "       kdev tint <folder>\n"
-                 "       kdev hmap <game path> [out.png] [--camera]\n");
+                 "       kdev hmap <game path> [out.png] [--camera]\n"
+                 "       kdev gfx <folder>\n");
     return 2;
 }
 
@@ -714,6 +720,37 @@ static int tint(const char *folder)
     return 0;
 }
 
+// The procedural texture, magnifier, screen-effect and debug-drawing pictures, as PNG files.
+static int gfx(const char *folder)
+{
+    std::vector<std::pair<std::string, kalder_test::Picture>> pictures;
+    pictures.emplace_back("magnify", kalder_test::MagnifyPicture());
+    pictures.emplace_back("fire-64", kalder_test::FirePicture(64));
+    pictures.emplace_back("flow-100", kalder_test::FlowPicture(100));
+    pictures.emplace_back("screen-effects-640x480", kalder_test::ScreenEffectsPicture(640, 480));
+    pictures.emplace_back("screen-effects-320x200", kalder_test::ScreenEffectsPicture(320, 200));
+    pictures.emplace_back("debug-draw", kalder_test::DebugDrawPicture());
+    for (int step = 1; step <= 16; step++) {
+        char name[32];
+        std::snprintf(name, sizeof name, "fire-%02d", step);
+        pictures.emplace_back(name, kalder_test::FirePicture(step));
+    }
+    for (int step = 0; step <= 256; step += 64) {
+        char name[32];
+        std::snprintf(name, sizeof name, "flow-%03d", step);
+        pictures.emplace_back(name, kalder_test::FlowPicture(step));
+    }
+    for (const auto &[name, picture] : pictures) {
+        const std::string path = std::string(folder) + "/" + name + ".png";
+        if (!kalder_test::WritePng16(path, picture.pixels.data(), picture.width, picture.height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
 // The "boxes" scene through a moved camera: the crate slides from left to right past the turned box and
 // the pillar while the turned box spins. Every box is registered in the pool; after each frame's
 // render the pairs are swept and their contacts walked, as a game using them would.
@@ -830,6 +867,9 @@ int main(int argc, char **argv)
     }
     if (command == "tint" && argc == 3) {
         return tint(argv[2]);
+    }
+    if (command == "gfx" && argc == 3) {
+        return gfx(argv[2]);
     }
     return usage();
 }
