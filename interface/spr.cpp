@@ -67,6 +67,7 @@ void release(SPR_Set &set)
     MEM_FreePtr(&set.entries);
     MEM_FreePtr(&set.palette);
     set.trailer = 0;
+    set.pixel_bytes = 0;
 }
 
 // Ends the program for slot's file after giving back what the load took, so the slot is left empty.
@@ -102,6 +103,7 @@ void SPR_LoadSet(const char *path, int32_t slot)
     // The slot takes each block as soon as it exists, so that a stop in the file layer leaves nothing
     // unowned.
     const int32_t handle = FILE_OpenPlain(path, 0);
+    set.pixel_bytes = int32_t(pixel_bytes);
     set.palette = static_cast<uint16_t *>(MEM_Alloc(SPR_PALETTE_BYTES));
     uint8_t *raw = nullptr;
     if (set.palette == nullptr) {
@@ -176,7 +178,8 @@ void SPR_DrawSprite(int32_t slot, int32_t i, int32_t x, int32_t y)
         return;
     }
     DSP_BeginDraw();
-    const GFX_BlitRecord record{x, y, GFX_BLIT_ALPHA, entry};
+    // The alpha mode reads two bytes a pixel: a set of 1-byte pixels would be read past its blocks.
+    const GFX_BlitRecord record{x, y, SPR_Sets[slot].pixel_bytes == 2 ? GFX_BLIT_ALPHA : 0u, entry};
     GFX_DrawSprite(&record, 0, 0, 0, 0);
     DSP_EndDraw();
 }
@@ -201,7 +204,7 @@ void SPR_FreeAll()
 void SPR_ClearAll()
 {
     for (SPR_Set &set : SPR_Sets) {
-        set = {nullptr, nullptr, 0};
+        set = {nullptr, nullptr, 0, 0};
     }
 }
 

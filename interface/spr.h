@@ -16,11 +16,12 @@ constexpr uint32_t SPR_TAIL_BYTES = SPR_DIRECTORY_BYTES + 4;
 constexpr int32_t SPR_MAX_SIDE = 4096;
 
 // One slot: its directory (256 entries, null when the slot is empty), the palette block its entries
-// share, and the file's trailer word.
+// share, the file's trailer word, and the bytes a pixel (2 for ".ALP" files, else 1).
 struct SPR_Set {
     SPR_Entry *entries;
     uint16_t *palette;
     uint32_t trailer;
+    int32_t pixel_bytes;
 };
 extern SPR_Set SPR_Sets[SPR_SLOTS];
 
@@ -30,7 +31,8 @@ extern SPR_Set SPR_Sets[SPR_SLOTS];
 void SPR_LoadSet(const char *path, int32_t slot);
 // Entry i (0..255) of a loaded slot.
 SPR_Entry *SPR_GetSprite(int32_t slot, int32_t i);
-// Draws sprite i of the slot in the alpha mode with its hot spot at (x, y). The editor's cursor.
+// Draws sprite i of the slot in the alpha mode with its hot spot at (x, y) (a set of 1-byte pixels in
+// the plain mode). The editor's cursor.
 void SPR_DrawSprite(int32_t slot, int32_t i, int32_t x, int32_t y);
 void SPR_FreeSet(int32_t slot);
 void SPR_FreeAll();

@@ -243,6 +243,13 @@ TEST_F(SprTest, DrawSpriteDrawsInTheAlphaModeAndSkipsEntriesWithoutPixels)
     SPR_DrawSprite(12, 1, 4, 2); // empty slot
     SPR_DrawSprite(10, 256, 4, 2);
     EXPECT_EQ(screen.Frame(), drawn);
+    // The same pixels as a set of 1-byte pixels: drawn plainly, indices 1 and 63.
+    write("font.spr", w.Image());
+    SPR_LoadSet("font.spr", 11);
+    screen.FillPattern();
+    SPR_DrawSprite(11, 1, 4, 2);
+    EXPECT_EQ(screen.at(3, 2), 0xFFDF);
+    EXPECT_NE(screen.at(4, 2), kalder_test::ScreenTarget::Pattern(4, 2));
     EXPECT_TRUE(screen.GuardIntact());
 }
 

@@ -14,6 +14,7 @@
 #include "interface/txt.h"
 #include "plat/test.h"
 #include "tests/support/core_state.h"
+#include "tests/support/font_writer.h"
 #include "tests/support/golden.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/screen_target.h"

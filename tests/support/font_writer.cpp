@@ -2,8 +2,10 @@
 #include "tests/support/font_writer.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "engine3d/draw2d.h"
+#include "tests/support/pack_writer.h"
 
 namespace kalder_test {
 
@@ -171,5 +173,17 @@ SpriteSetWriter FontSet(FontSize size)
 }
 
 std::vector<uint8_t> FontImage(FontSize size) { return FontSet(size).Image(); }
+
+bool WriteDemoSpriteFiles(const std::string &root)
+{
+    namespace fs = std::filesystem;
+    const fs::path font = fs::path(root) / "DATA" / "FONT", objet = fs::path(root) / "DATA" / "OBJET";
+    fs::create_directories(font);
+    fs::create_directories(objet);
+    return WriteHostFile((font / "HI640.SPR").string(), FontImage(FontSize::Large)) &&
+           WriteHostFile((font / "HI480.SPR").string(), FontImage(FontSize::Medium)) &&
+           WriteHostFile((font / "HI320.SPR").string(), FontImage(FontSize::Small)) &&
+           WriteHostFile((objet / "SOUR.ALP").string(), CursorSet().Image());
+}
 
 } // namespace kalder_test

@@ -2,6 +2,7 @@
 // sprite-set files in three sizes.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tests/support/sprite_set_writer.h"
@@ -20,5 +21,9 @@ constexpr uint8_t kFontShade = 2;
 // the code has one, every other code an empty entry.
 SpriteSetWriter FontSet(FontSize size);
 std::vector<uint8_t> FontImage(FontSize size);
+
+// Writes the demo fonts and cursor set under a disc root, in upper case as discs have them:
+// <root>/DATA/FONT/HI640.SPR (large), HI480.SPR (medium), HI320.SPR (small), <root>/DATA/OBJET/SOUR.ALP.
+bool WriteDemoSpriteFiles(const std::string &root);
 
 } // namespace kalder_test

@@ -3,31 +3,17 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 
 #include "core/opt.h"
 #include "engine3d/gfx_sprite.h"
 #include "interface/spr.h"
 #include "interface/txt.h"
 #include "tests/support/font_writer.h"
-#include "tests/support/pack_writer.h"
 #include "tests/support/screen_target.h"
 #include "tests/support/sprite_set_writer.h"
 #include "tests/support/testcard.h"
 
 namespace kalder_test {
-
-bool WriteDemoSpriteFiles(const std::string &root)
-{
-    namespace fs = std::filesystem;
-    const fs::path font = fs::path(root) / "DATA" / "FONT", objet = fs::path(root) / "DATA" / "OBJET";
-    fs::create_directories(font);
-    fs::create_directories(objet);
-    return WriteHostFile((font / "HI640.SPR").string(), FontImage(FontSize::Large)) &&
-           WriteHostFile((font / "HI480.SPR").string(), FontImage(FontSize::Medium)) &&
-           WriteHostFile((font / "HI320.SPR").string(), FontImage(FontSize::Small)) &&
-           WriteHostFile((objet / "SOUR.ALP").string(), CursorSet().Image());
-}
 
 DemoFonts::DemoFonts() : drives_(std::make_unique<TempDrives>("C"))
 {

@@ -25,10 +25,6 @@ private:
     std::unique_ptr<TempDrives> drives_;
 };
 
-// Writes the demo fonts and cursor set under a disc or installation root, in upper case as discs
-// have them: <root>/DATA/FONT/HI640.SPR ... <root>/DATA/OBJET/SOUR.ALP.
-bool WriteDemoSpriteFiles(const std::string &root);
-
 struct Picture16 {
     int width = 0, height = 0;
     bool rgb555 = false;

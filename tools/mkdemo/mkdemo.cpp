@@ -3,10 +3,13 @@
 // Layout, under the folder given: drives/D is the game disc (DATA\1CD.ID, and the project database
 // kalder.dat at its root) and drives/C the hard disk holding the installation folder VORN\KALDER
 // (DATA\HD.ID, with empty DATA\3DC, DATA\ANIM and DATA\GAME: a standard installation, not a full
-// one). Run the game from that folder, or point KALDER_DRIVES at the two drives.
+// one). The disc also holds the fonts and the cursor set that start-up loads (DATA\FONT\HI640.SPR,
+// HI480.SPR, HI320.SPR and DATA\OBJET\SOUR.ALP), drawn for this program. Run the game from that
+// folder, or point KALDER_DRIVES at the two drives.
 #include <cstdio>
 #include <filesystem>
 
+#include "tests/support/font_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
@@ -47,6 +50,7 @@ int main(int argc, char **argv)
     ok = ok && kalder_test::WriteHostFile((root / "D" / "kalder.dat").string(), demo_database().Image());
 
     const fs::path disc = root / "D";
+    ok = ok && kalder_test::WriteDemoSpriteFiles(disc.string());
 
     // The demo models under the disc's data\3dc: a textured cube with a flat child, its material (the
     // file name in lower case, as the resolver must match it), two floor triangles and two keys.
