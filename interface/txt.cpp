@@ -52,6 +52,24 @@ SPR_Entry *glyph(uint8_t c, int32_t font)
 
 enum class Glyphs { Plain, Colour, Dim };
 
+// The three glyph routines: the glyph at the pen, plainly, translucent (byte = fade) or dimmed
+// (byte = dim), then the pen moves by the code's advance.
+void draw_glyph(uint8_t c, int32_t *x, int32_t *y, int32_t font, Glyphs kind, uint8_t byte)
+{
+    if (font < 0 || font >= TXT_FONTS) {
+        return;
+    }
+    if (SPR_Entry *entry = glyph(c, font)) {
+        const GFX_BlitRecord record{*x, *y, 0, entry};
+        if (kind == Glyphs::Colour) {
+            GFX_DrawSpriteFaded(&record, byte, 0, 0);
+        } else {
+            GFX_DrawSprite(&record, 0, 0, 0, kind == Glyphs::Dim ? byte : 0);
+        }
+    }
+    advance_pen(x, TXT_Font[font].advance[c]);
+}
+
 // Draws the text at the pen with the glyph routine, the spacing after every character.
 void draw_text(const char *text, int32_t x, int32_t y, int32_t font, Glyphs kind, uint8_t byte)
 {
@@ -59,14 +77,7 @@ void draw_text(const char *text, int32_t x, int32_t y, int32_t font, Glyphs kind
         return;
     }
     for (const char *p = text; *p != '\0'; p++) {
-        const uint8_t c = uint8_t(*p);
-        if (kind == Glyphs::Plain) {
-            TXT_DrawChar(c, &x, &y, font);
-        } else if (kind == Glyphs::Colour) {
-            TXT_DrawCharColour(c, &x, &y, font, byte);
-        } else {
-            TXT_DrawCharDim(c, &x, &y, font, byte);
-        }
+        draw_glyph(uint8_t(*p), &x, &y, font, kind, byte);
         advance_pen(&x, TXT_Font[font].spacing);
     }
 }
@@ -104,7 +115,7 @@ void print_scaled(int32_t x, int32_t y, int32_t font, const char *text)
         const int32_t first_x = x;
         const int64_t line_step = int64_t(SCR_Height) * 16 / 400;
         for (const char *p = text; *p != '\0'; p++) {
-            TXT_DrawChar(uint8_t(*p), &x, &y, font);
+            draw_glyph(uint8_t(*p), &x, &y, font, Glyphs::Plain, 0);
             advance_pen(&x, TXT_Font[font].spacing);
             if (*p == ' ' && int64_t(x) > int64_t(SCR_Width) - 40) {
                 x = first_x;
@@ -130,40 +141,16 @@ int32_t measure(int32_t font, const char *text)
 
 } // namespace
 
-void TXT_DrawChar(uint8_t c, int32_t *x, int32_t *y, int32_t font)
-{
-    if (font < 0 || font >= TXT_FONTS) {
-        return;
-    }
-    if (SPR_Entry *entry = glyph(c, font)) {
-        const GFX_BlitRecord record{*x, *y, 0, entry};
-        GFX_DrawSprite(&record, 0, 0, 0, 0);
-    }
-    advance_pen(x, TXT_Font[font].advance[c]);
-}
+void TXT_DrawChar(uint8_t c, int32_t *x, int32_t *y, int32_t font) { draw_glyph(c, x, y, font, Glyphs::Plain, 0); }
 
 void TXT_DrawCharColour(uint8_t c, int32_t *x, int32_t *y, int32_t font, uint8_t fade)
 {
-    if (font < 0 || font >= TXT_FONTS) {
-        return;
-    }
-    if (SPR_Entry *entry = glyph(c, font)) {
-        const GFX_BlitRecord record{*x, *y, 0, entry};
-        GFX_DrawSpriteFaded(&record, fade, 0, 0);
-    }
-    advance_pen(x, TXT_Font[font].advance[c]);
+    draw_glyph(c, x, y, font, Glyphs::Colour, fade);
 }
 
 void TXT_DrawCharDim(uint8_t c, int32_t *x, int32_t *y, int32_t font, uint8_t dim)
 {
-    if (font < 0 || font >= TXT_FONTS) {
-        return;
-    }
-    if (SPR_Entry *entry = glyph(c, font)) {
-        const GFX_BlitRecord record{*x, *y, 0, entry};
-        GFX_DrawSprite(&record, 0, 0, 0, dim);
-    }
-    advance_pen(x, TXT_Font[font].advance[c]);
+    draw_glyph(c, x, y, font, Glyphs::Dim, dim);
 }
 
 void TXT_Print(int32_t x, int32_t y, int32_t font, const char *format, ...)

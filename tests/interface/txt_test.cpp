@@ -234,12 +234,7 @@ TEST(TxtStartUp, TheCoresHelpPageInTheDemoFonts)
         ASSERT_TRUE(kalder_test::WriteMinimalInstallation(drives));
         ASSERT_TRUE(kalder_test::WriteDemoSpriteFiles(drives.Host('D')));
         DSK_Locate();
-        TXT_ClearAll();
-        TXT_LoadFont("data\\font\\hi640.spr", 0, 0);
-        TXT_LoadFont("data\\font\\hi480.spr", 1, 0);
-        TXT_LoadFont("data\\font\\hi320.spr", 2, 0);
-        TXT_LoadFont("data\\font\\hi320.spr", 3, 0);
-        SPR_LoadSet("data\\objet\\sour.alp", 10);
+        kalder_test::LoadStartUpSprites();
         const kalder_test::Picture16 page = kalder_test::HelpPagePicture();
         EXPECT_TRUE(kalder_test::MatchesGolden("opt-help-640x480", page.pixels.data(), 640, 480, false));
         TXT_FreeAll();

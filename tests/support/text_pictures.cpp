@@ -18,6 +18,11 @@ namespace kalder_test {
 DemoFonts::DemoFonts() : drives_(std::make_unique<TempDrives>("C"))
 {
     WriteDemoSpriteFiles(drives_->Host('C'));
+    LoadStartUpSprites();
+}
+
+void LoadStartUpSprites()
+{
     TXT_ClearAll();
     TXT_LoadFont("data\\font\\hi640.spr", 0, 0);
     TXT_LoadFont("data\\font\\hi480.spr", 1, 0);

@@ -13,6 +13,9 @@ namespace kalder_test {
 // A drive C holding the demo fonts and cursor set where start-up finds them
 // (data\font\hi640.spr, hi480.spr, hi320.spr, data\objet\sour.alp), with fonts 0..3 loaded from it as
 // start-up loads them. The sprite slots are cleared and freed when it goes.
+// Fonts 0..3 and the cursor set, loaded from the current drive with start-up's own calls.
+void LoadStartUpSprites();
+
 class DemoFonts {
 public:
     DemoFonts();
