@@ -7,11 +7,13 @@
 
 #include "tests/support/coll_meshes.h"
 #include "tests/support/hmap_writer.h"
+#include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/pack_writer.h"
+#include "tests/support/sprite_set_writer.h"
 #include "tests/support/wav_writer.h"
 
 namespace fs = std::filesystem;
@@ -153,6 +155,45 @@ static bool write_prj_seeds(const fs::path &dir)
     return write(dir, "linked", linked.Image()) && write(dir, "minimal", kalder_test::MinimalDatabase().Image()) &&
            write(dir, "cut", cut.Image()) && write(dir, "offset", offset.Image()) &&
            write(dir, "dangling", dangling.Image()) && write(dir, "longer", longer.Image());
+}
+
+// Sprite sets: the demo fonts and cursor set, and one file for each damage of the loader's tests.
+static bool write_spr_seeds(const fs::path &dir)
+{
+    using kalder_test::SpriteSetWriter;
+    fs::create_directories(dir);
+    std::vector<std::pair<std::string, SpriteSetWriter>> seeds = {
+        {"hi640", kalder_test::FontSet(kalder_test::FontSize::Large)},
+        {"hi480", kalder_test::FontSet(kalder_test::FontSize::Medium)},
+        {"hi320", kalder_test::FontSet(kalder_test::FontSize::Small)},
+        {"sour", kalder_test::CursorSet()}};
+    SpriteSetWriter base;
+    base.Put(1, 3, 2, 1, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    base.Put(7, 2, 2, 0, 0, {1, 1, 2, 2});
+    base.entries[0].width = 9;
+    const int64_t directory = int64_t(base.Size()) - 7172;
+    auto damaged = [&](const char *name, auto damage) {
+        SpriteSetWriter w = base;
+        damage(w);
+        seeds.push_back({name, w});
+    };
+    damaged("small", [](SpriteSetWriter &) {});
+    damaged("negative-width", [](SpriteSetWriter &w) { w.entries[1].written_width = -3; });
+    damaged("width-4097", [](SpriteSetWriter &w) { w.entries[1].written_width = 4097; });
+    damaged("height-huge", [](SpriteSetWriter &w) { w.entries[7].written_height = 0x7FFFFFFF; });
+    damaged("offset-negative", [](SpriteSetWriter &w) { w.entries[1].offset = -512; });
+    damaged("offset-past-file", [](SpriteSetWriter &w) { w.entries[7].offset = 1 << 20; });
+    damaged("offset-in-directory", [&](SpriteSetWriter &w) { w.entries[7].offset = directory + 2; });
+    damaged("offset-in-palette", [](SpriteSetWriter &w) { w.entries[1].offset = 100; });
+    damaged("cut-short", [](SpriteSetWriter &w) { w.cut_at = 7000; });
+    damaged("cut-in-directory", [](SpriteSetWriter &w) { w.cut_at = 512 + 12 + 4 + 7000; });
+    damaged("entry-0-empty", [](SpriteSetWriter &w) { w.entries[0] = {}; w.palette_word = 0xDEADBEEF; });
+    for (const auto &seed : seeds) {
+        if (!write(dir, seed.first, seed.second.Image())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The magnifier: good and bad offsets and scales, in front of a ramp tile.
@@ -311,6 +352,7 @@ int main(int argc, char **argv)
     ok = ok && WriteLzSeeds(argv[1]);
     ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
     ok = ok && write_magnify_seeds(fs::path(argv[1]) / "magnify");
+    ok = ok && write_spr_seeds(fs::path(argv[1]) / "spr_load");
     ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
     ok = ok && write_fsb_seeds(fs::path(argv[1]) / "fsb");
     ok = ok && WriteSceneSeeds(argv[1]);

@@ -33,6 +33,12 @@
 //                                          16 and 64 parts: OUTDIR/<map>-parts{02,16,64}.png
 //   kdev dan <game path>                   a container's names and blocks, the model's block kind
 //   kdev mkscene <folder>                  a sample stream and container: <folder>/SCENE.DSN, CHAR.DAN
+//   kdev spr <game path> <out.png>         a sprite set loaded into slot 0: one line a sprite (index, size, hot
+//                                          spot) and a contact sheet of its sprites over a grey checkerboard,
+//                                          hot spots in red; a path without a drive is found as start-up
+//                                          finds its fonts, after the data location
+//   kdev text <folder>                     the text goldens' pictures in the demo fonts: text-fonts-640x480,
+//                                          text-fonts-320x200, text-555, text-scaled-640x480, opt-help-640x480
 //   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
 //                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
 //                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
@@ -48,15 +54,18 @@
 // game's text on the standard error and ends with the game's exit code.
 #include <algorithm>
 #include <cinttypes>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/dsk.h"
 #include "core/dsp.h"
 #include "core/file.h"
 #include "core/fsb.h"
@@ -92,6 +101,7 @@
 #include "tests/support/sprite_frames.h"
 #include "tests/support/span_texture.h"
 #include "tests/support/testcard.h"
+#include "tests/support/text_pictures.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -129,7 +139,9 @@ static int usage()
                  "       kdev dsn <game path> [--png OUTDIR]\n"
                  "       kdev dan <game path>\n"
                  "       kdev mkscene <folder>\n"
-                 "       kdev prof <out.png>\n");
+                 "       kdev prof <out.png>\n"
+                 "       kdev spr <game path> <out.png>\n"
+                 "       kdev text <folder>\n");
     return 2;
 }
 
@@ -912,6 +924,52 @@ static int prof(const char *out)
     return 0;
 }
 
+// A sprite set's contact sheet and listing, loaded as the game loads it.
+static int spr(const char *path, const char *out)
+{
+    if (std::strchr(path, ':') == nullptr) {
+        DSK_Locate();
+    }
+    SPR_ClearAll();
+    SPR_LoadSet(path, 0);
+    std::string upper = path;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    std::string listing;
+    const kalder_test::Picture16 sheet =
+        kalder_test::SpriteSheetPicture(0, upper.find(".ALP") != std::string::npos, &listing);
+    std::fputs(listing.c_str(), stdout);
+    SPR_FreeAll();
+    if (!kalder_test::WritePng16(out, sheet.pixels.data(), sheet.width, sheet.height, false)) {
+        std::fprintf(stderr, "kdev: cannot write %s\n", out);
+        return 1;
+    }
+    std::printf("%s\n", out);
+    return 0;
+}
+
+// The text pictures of the goldens, in the demo fonts on a scratch drive.
+static int text(const char *folder)
+{
+    const std::pair<const char *, std::function<kalder_test::Picture16()>> pictures[] = {
+        {"text-fonts-640x480", [] { return kalder_test::TextFontsPicture(640, 480, false); }},
+        {"text-fonts-320x200", [] { return kalder_test::TextFontsPicture(320, 200, false); }},
+        {"text-555", [] { return kalder_test::TextFontsPicture(640, 480, true); }},
+        {"text-scaled-640x480", [] { return kalder_test::TextScaledPicture(); }},
+        {"opt-help-640x480", [] { return kalder_test::HelpPagePicture(); }},
+    };
+    kalder_test::DemoFonts fonts;
+    for (const auto &[name, make] : pictures) {
+        const kalder_test::Picture16 picture = make();
+        const std::string path = std::string(folder) + "/" + name + ".png";
+        if (!kalder_test::WritePng16(path, picture.pixels.data(), picture.width, picture.height, picture.rgb555)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -994,6 +1052,12 @@ int main(int argc, char **argv)
     }
     if (command == "prof" && argc == 3) {
         return prof(argv[2]);
+    }
+    if (command == "spr" && argc == 4) {
+        return spr(argv[2], argv[3]);
+    }
+    if (command == "text" && argc == 3) {
+        return text(argv[2]);
     }
     return usage();
 }

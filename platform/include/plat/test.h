@@ -49,6 +49,8 @@ void ThrowOnExit(int code);
 
 // Heap: the allocation of exactly `size` bytes fails once, after `skip` such allocations succeeded.
 void FailHeapAlloc(size_t size, int skip = 0);
+// Blocks taken from the heap and not given back, counted since the process started.
+size_t HeapBlocksInUse();
 
 // Devices.
 void SetSoundDevice(bool present);
