@@ -1,13 +1,14 @@
 # make run    build the programs, write the demo installation and start kalder on it
 # make test   build everything with the sanitizers and run every test
 # make bench  build optimised and run the benchmarks
+# make demo-sound  play kshow's sound script into build/demo/sound.wav (no sound card needed) and check it
 
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof
 
 all: release
 
@@ -72,3 +73,14 @@ demo-display: release
 demo-frame: release
 	@tools/install-deps.sh demo
 	tools/xvfb-demo.sh frame
+
+# Sound through SDL's disk audio driver: build/demo/sound.wav and its spectrogram sound.png, checked
+# with sox.
+demo-sound: release
+	tools/audio-demo.sh sound
+
+# The profiler's bars and frame rate over the cubes under Xvfb (kshow prof): a screenshot checked,
+# build/demo/prof.png, and the last figures the tool printed.
+demo-prof: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh prof

@@ -103,38 +103,45 @@ int32_t Update_Obj_Boxes(Addr object, Addr camera)
     return 0;
 }
 
-// Depth first from the root camera: down to the first child, else on to the next sibling, else up until
-// a parent has a next sibling. The camera itself is never updated, and the walk never leaves its tree.
-int32_t Update_All_Boxes()
+// Depth first from the start: down to the first child, else on to the next sibling, else up until a
+// parent has a next sibling. The start itself is never visited, and the walk never leaves its tree.
+void Walk_Below(Addr start, void (*visit)(Addr object, void *context), void *context)
 {
-    const Addr root = Get_Hierarchy_Record(0);
-    if (root == 0) {
-        return 0;
+    if (start == 0) {
+        return;
     }
-    Addr current = root;
+    Addr current = start;
     for (;;) {
         const Addr child = W_GetAddr(current + First_Child);
         if (child != 0) {
             current = child;
-            Update_Obj_Boxes(current, root);
+            visit(current, context);
             continue;
         }
         for (;;) {
-            if (current == root) {
-                return 0;
+            if (current == start) {
+                return;
             }
             const Addr sibling = W_GetAddr(current + Next_Sibling);
             if (sibling != 0) {
                 current = sibling;
-                Update_Obj_Boxes(current, root);
+                visit(current, context);
                 break;
             }
             current = W_GetAddr(current + Parent);
             if (current == 0) {
-                return 0;
+                return;
             }
         }
     }
+}
+
+// Every object below the root camera, with the root camera as the camera.
+int32_t Update_All_Boxes()
+{
+    Addr root = Get_Hierarchy_Record(0);
+    Walk_Below(root, [](Addr object, void *camera) { Update_Obj_Boxes(object, *static_cast<Addr *>(camera)); }, &root);
+    return 0;
 }
 
 int32_t Get_Box_Count(OBJ_Handle h)

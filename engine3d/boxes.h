@@ -16,6 +16,9 @@ constexpr uint32_t BOX_MAXIMUM = offsetof(OBJ_CollBox, maximum);
 // Called by the render of every frame, between the scene pass and the scan pass: updates the boxes of
 // every object below the root camera, whichever camera the frame is rendered from. Returns 0.
 int32_t Update_All_Boxes();
+// Visits every object below the start node, depth first, parents before children; the box update and
+// the box drawing walk this way. The context is handed to each visit.
+void Walk_Below(Addr start, void (*visit)(Addr object, void *context), void *context);
 // Screen corners, world corners and world bounds of every box of one object, from its camera-space
 // placement of this frame and the camera's own placement. Returns 0.
 int32_t Update_Obj_Boxes(Addr object, Addr camera);

@@ -7,11 +7,14 @@
 #include "core/dsp.h"
 #include "core/prof.h"
 #include "engine3d/boxes.h"
+#include "engine3d/draw2d.h"
 #include "engine3d/lights.h"
+#include "engine3d/maths.h"
 #include "engine3d/object.h"
 #include "engine3d/pipeline.h"
 #include "engine3d/raster.h"
 #include "engine3d/setup.h"
+#include "engine3d/view.h"
 #include "engine3d/span_routines.h"
 #include "engine3d/span.h"
 #include "engine3d/workarea.h"
@@ -110,7 +113,7 @@ void Render_From_Record(Addr camera, uint16_t *frame)
     PROF_StopTimer(0);
     if (Debug_Level != 0) {
         PROF_DrawBars(frame);
-        PROF_DrawValue(frame, 0);
+        PROF_DrawValue(frame, 0, 0);
     }
     PROF_Reset();
     PROF_StartTimer(0);
@@ -197,6 +200,29 @@ void Build_Geom_Only(Addr record)
             vertices_processed += 3;
             faces_processed += 3;
         }
+    }
+}
+
+// Each axis 100 units long, the z axis first: blue z, green y, red x, each tipped with a white pixel.
+void Draw_Axes(uint16_t *frame, const int32_t *position, const int32_t *matrix)
+{
+    if (position[2] < OBJ_View.near_clip) {
+        return;
+    }
+    constexpr uint16_t Axis_Colours[3] = {0xf800, 0x1fe0, 0x00ff};
+    for (int32_t column = 2; column >= 0; column--) {
+        int32_t end[3];
+        for (int32_t i = 0; i < 3; i++) {
+            end[i] = int32_t(int64_t(position[i]) + ((int64_t(matrix[i * 3 + column]) * 100) >> 15));
+        }
+        if (end[2] == 0) {
+            continue;
+        }
+        int32_t x0, y0, x1, y1;
+        Project_Point(position, &x0, &y0);
+        Project_Point(end, &x1, &y1);
+        Draw_Line(frame, x0, y0, x1, y1, Axis_Colours[column]);
+        Draw_Pixel(frame, x1, y1, 0xffff);
     }
 }
 

@@ -53,6 +53,9 @@ void XForm_Tree(OBJ_Handle h);
 void Select_Rasteriser(int32_t mode);
 void Build_Geom_Only(Addr record);
 
+// Debug drawing of a frame's axes from its camera-space position and matrix; nothing calls it in the game.
+void Draw_Axes(uint16_t *frame, const int32_t *position, const int32_t *matrix);
+
 void Set_Clear_Colour(uint16_t colour);
 void Set_Background_Picture(const uint16_t *pixels);
 void Set_Render_Callback(Render_Callback callback);

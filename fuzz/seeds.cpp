@@ -7,10 +7,14 @@
 
 #include "tests/support/coll_meshes.h"
 #include "tests/support/hmap_writer.h"
+#include "tests/support/font_writer.h"
+#include "tests/support/fsb_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/pack_writer.h"
+#include "tests/support/sprite_set_writer.h"
+#include "tests/support/wav_writer.h"
 
 namespace fs = std::filesystem;
 using kalder_test::PackWriterEntry;
@@ -156,6 +160,7 @@ static bool write_nested_pack_seeds(const fs::path &dir)
 }
 
 bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
+bool WriteSceneSeeds(const char *folder); // scene_seeds.cpp
 
 // kalder.dat: a sound database with projects that lead to each other, and one of each damage.
 static bool write_prj_seeds(const fs::path &dir)
@@ -184,6 +189,62 @@ static bool write_prj_seeds(const fs::path &dir)
     return write(dir, "linked", linked.Image()) && write(dir, "minimal", kalder_test::MinimalDatabase().Image()) &&
            write(dir, "cut", cut.Image()) && write(dir, "offset", offset.Image()) &&
            write(dir, "dangling", dangling.Image()) && write(dir, "longer", longer.Image());
+}
+
+// Sprite sets: the demo fonts and cursor set, and one file for each damage of the loader's tests.
+static bool write_spr_seeds(const fs::path &dir)
+{
+    using kalder_test::SpriteSetWriter;
+    fs::create_directories(dir);
+    std::vector<std::pair<std::string, SpriteSetWriter>> seeds = {
+        {"hi640", kalder_test::FontSet(kalder_test::FontSize::Large)},
+        {"hi480", kalder_test::FontSet(kalder_test::FontSize::Medium)},
+        {"hi320", kalder_test::FontSet(kalder_test::FontSize::Small)},
+        {"sour", kalder_test::CursorSet()}};
+    SpriteSetWriter base;
+    base.Put(1, 3, 2, 1, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    base.Put(7, 2, 2, 0, 0, {1, 1, 2, 2});
+    base.entries[0].width = 9;
+    const int64_t directory = int64_t(base.Size()) - 7172;
+    auto damaged = [&](const char *name, auto damage) {
+        SpriteSetWriter w = base;
+        damage(w);
+        seeds.push_back({name, w});
+    };
+    damaged("small", [](SpriteSetWriter &) {});
+    damaged("negative-width", [](SpriteSetWriter &w) { w.entries[1].written_width = -3; });
+    damaged("width-4097", [](SpriteSetWriter &w) { w.entries[1].written_width = 4097; });
+    damaged("height-huge", [](SpriteSetWriter &w) { w.entries[7].written_height = 0x7FFFFFFF; });
+    damaged("offset-negative", [](SpriteSetWriter &w) { w.entries[1].offset = -512; });
+    damaged("offset-past-file", [](SpriteSetWriter &w) { w.entries[7].offset = 1 << 20; });
+    damaged("offset-in-directory", [&](SpriteSetWriter &w) { w.entries[7].offset = directory + 2; });
+    damaged("offset-in-palette", [](SpriteSetWriter &w) { w.entries[1].offset = 100; });
+    damaged("cut-short", [](SpriteSetWriter &w) { w.cut_at = 7000; });
+    damaged("cut-in-directory", [](SpriteSetWriter &w) { w.cut_at = 512 + 12 + 4 + 7000; });
+    damaged("entry-0-empty", [](SpriteSetWriter &w) { w.entries[0] = {}; w.palette_word = 0xDEADBEEF; });
+    for (const auto &seed : seeds) {
+        if (!write(dir, seed.first, seed.second.Image())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The magnifier: good and bad offsets and scales, in front of a ramp tile.
+static bool write_magnify_seeds(const fs::path &dir)
+{
+    fs::create_directories(dir);
+    const uint8_t heads[][4] = {{0, 0, 8, 8}, {7, 7, 8, 8}, {3, 5, 2, 4}, {7, 0, 1, 8}, {8, 0, 1, 1}, {0, 0, 3, 2}};
+    bool ok = true;
+    int n = 0;
+    for (const auto &head : heads) {
+        std::vector<uint8_t> bytes(head, head + 4);
+        for (int i = 0; i < 1024; i++) {
+            bytes.push_back(uint8_t(i * 5));
+        }
+        ok = ok && write(dir, "seed" + std::to_string(n++), bytes);
+    }
+    return ok;
 }
 
 // Height maps: a ramp, literal and ramp runs, a depth picture, and the damage of the height-map tests.
@@ -223,6 +284,39 @@ static bool write_hmap_seeds(const fs::path &dir)
         }
     }
     return true;
+}
+
+// The sound bank's seeds: valid banks (effects, a voice, surplus bytes, uneven sizes) and every
+// damaged bank of the bank's tests.
+static bool write_fsb_seeds(const fs::path &dir)
+{
+    using kalder_test::FsbImage;
+    using kalder_test::FsbOptions;
+    fs::create_directories(dir);
+    const kalder_test::WavFormat effect{1, 11025, 16};
+    const kalder_test::WavFormat voice{1, 11025, 8};
+    std::vector<std::vector<uint8_t>> sounds = kalder_test::DemoSounds(3);
+    sounds.push_back(kalder_test::WavImage(voice, kalder_test::WavSamples(voice, kalder_test::Wave::Noise, 300)));
+    sounds.push_back(kalder_test::WavImage(effect, kalder_test::WavSamples(effect, kalder_test::Wave::Square, 40),
+                                           {30, -1, -1}));
+    const std::vector<uint8_t> good = FsbImage(sounds);
+    auto with = [&](auto knob) {
+        FsbOptions o;
+        knob(o);
+        return FsbImage(sounds, o);
+    };
+    auto cut = [&](size_t n) { return std::vector<uint8_t>(good.begin(), good.begin() + long(n)); };
+    return write(dir, "bank", good) && write(dir, "empty-bank", FsbImage({})) &&
+           write(dir, "surplus", with([](FsbOptions &o) { o.surplus = {1, 2, 3}; })) &&
+           write(dir, "sizes-below", with([](FsbOptions &o) { o.sizes = {{0, 10}, {1, 20}}; })) &&
+           write(dir, "sizes-above", with([](FsbOptions &o) { o.sizes = {{2, 100000}}; })) &&
+           write(dir, "zero-bytes", {}) && write(dir, "eleven-bytes", cut(11)) &&
+           write(dir, "one-blank", with([](FsbOptions &o) { o.magic = "KALDER FSB "; })) &&
+           write(dir, "lower-case", with([](FsbOptions &o) { o.magic = "kalder fsb  "; })) &&
+           write(dir, "fourteen-bytes", cut(14)) &&
+           write(dir, "count-too-large", with([&](FsbOptions &o) { o.count = int64_t(good.size() - 16) / 4 + 1; })) &&
+           write(dir, "count-all-ones", with([](FsbOptions &o) { o.count = 0xFFFFFFFF; })) &&
+           write(dir, "cut-in-sizes", cut(22)) && write(dir, "cut-in-data", cut(good.size() - 7));
 }
 
 int main(int argc, char **argv)
@@ -314,7 +408,11 @@ int main(int argc, char **argv)
     ok = ok && write(drive_map, "folder", {0});
     ok = ok && WriteLzSeeds(argv[1]);
     ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
+    ok = ok && write_magnify_seeds(fs::path(argv[1]) / "magnify");
+    ok = ok && write_spr_seeds(fs::path(argv[1]) / "spr_load");
     ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
+    ok = ok && write_fsb_seeds(fs::path(argv[1]) / "fsb");
+    ok = ok && WriteSceneSeeds(argv[1]);
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

@@ -15,6 +15,7 @@ program=${1:-kalder}
 # Scenarios that start their own X server (1280x720) and check what reaches the screen:
 #   tools/xvfb-demo.sh display      (after `make release`; `make demo-display` does both)
 #   tools/xvfb-demo.sh frame        the game's hot keys on its frame (`make demo-frame`)
+#   tools/xvfb-demo.sh prof         the profiler's bars and frame rate over the cubes (`make demo-prof`)
 # Each prints one line per check and exits non-zero when any check failed.
 
 fails=0
@@ -228,7 +229,45 @@ frame_scenario() {
     [ "$fails" -eq 0 ]
 }
 
+# The colour at (x, y) of a PNG as "r g b", 8 bits a channel, not rounded.
+raw_colour() { # file x y
+    convert "$1" -depth 8 -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
+
+# kshow prof in its window: after 2 s a screenshot, whose row 1 must open with the render timer's red
+# bar and whose frame-rate cells must hold white text; then SIGTERM ends it.
+prof_scenario() {
+    out=$top/build/demo
+    mkdir -p "$out"
+    "$top/build/release/tools/kshow/kshow" prof >"$out/prof.log" 2>&1 &
+    pid=$!
+    window=$(focus_kalder)
+    if [ -z "$window" ]; then
+        check "kshow prof opens its window" yes no
+        kill "$pid" 2>/dev/null
+        return 1
+    fi
+    sleep 2
+    import -window "$window" "$out/prof.png"
+    check "pixel (0, 1) is red" yes "$(raw_colour "$out/prof.png" 0 1 |
+        awk '{ print ($1 >= 240 && $2 <= 16 && $3 <= 16) ? "yes" : "no" }')"
+    white=$(convert "$out/prof.png" -crop 50x14+51+20 +repage -depth 8 txt:- |
+        awk -F'[(),]' 'NR > 1 && $2 >= 240 && $3 >= 240 && $4 >= 240 { n++ } END { print n + 0 }')
+    check "the frame rate's cells (x 51..100, y 20..33) hold white pixels" yes "$([ "$white" -gt 0 ] && echo yes || echo no)"
+    stop_program "$pid" "kshow prof"
+    echo "last figures: $(tail -n 1 "$out/prof.log")"
+    echo "picture in $out: prof.png"
+    [ "$fails" -eq 0 ]
+}
+
 case "$program" in
+prof)
+    if [ -z "${KALDER_IN_XVFB:-}" ]; then
+        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
+    fi
+    prof_scenario
+    exit
+    ;;
 frame)
     if [ -z "${KALDER_IN_XVFB:-}" ]; then
         KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"

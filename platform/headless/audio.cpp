@@ -1,27 +1,16 @@
-// Headless sound and CD devices: present or absent as a test says; the CD drive records what it plays.
+// Headless CD device: present or absent as a test says; the drive records what it plays.
 #include "plat/cd.h"
-#include "plat/sound.h"
 #include "plat/test.h"
 
 #include "internal.h"
 
 namespace {
-bool sound_present;
-bool sound_open;
 bool cd_present;
 bool cd_open;
 int cd_tracks;
 int cd_mode = PLAT_CD_STOPPED;
 std::vector<test::CdPlay> cd_plays;
 } // namespace
-
-int PLAT_SoundOpen()
-{
-    sound_open = sound_present;
-    return sound_open ? 1 : 0;
-}
-
-void PLAT_SoundClose() { sound_open = false; }
 
 int PLAT_CdOpen()
 {
@@ -43,7 +32,7 @@ int PLAT_CdTrackCount() { return cd_open ? cd_tracks : 0; }
 
 void HL_ResetAudio()
 {
-    sound_present = sound_open = false;
+    HL_ResetSound();
     cd_present = cd_open = false;
     cd_tracks = 0;
     cd_mode = PLAT_CD_STOPPED;
@@ -51,9 +40,6 @@ void HL_ResetAudio()
 }
 
 namespace test {
-
-void SetSoundDevice(bool present) { sound_present = present; }
-bool SoundDeviceOpen() { return sound_open; }
 
 void SetCdDevice(bool present, int tracks)
 {

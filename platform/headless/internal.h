@@ -6,6 +6,7 @@ void HL_ResetWindow();
 void HL_ResetDialog();
 void HL_ResetSystem();
 void HL_ResetAudio();
+void HL_ResetSound();
 void HL_ResetInput();
 void HL_ResetFiles();
 void HL_ResetDisplay();

@@ -15,6 +15,7 @@ std::string captured_stderr;
 test::ExitHook exit_hook;
 size_t fail_size;
 int fail_skip = -1;
+size_t heap_blocks;
 } // namespace
 
 void PLAT_Exit(int code)
@@ -41,12 +42,29 @@ void *PLAT_HeapAlloc(size_t size)
         }
         fail_skip--;
     }
-    return std::malloc(size);
+    void *block = std::malloc(size);
+    if (block != nullptr) {
+        heap_blocks++;
+    }
+    return block;
 }
 
-void PLAT_HeapFree(void *block) { std::free(block); }
+void PLAT_HeapFree(void *block)
+{
+    if (block != nullptr) {
+        heap_blocks--;
+    }
+    std::free(block);
+}
 
-void *PLAT_HeapRealloc(void *block, size_t size) { return std::realloc(block, size); }
+void *PLAT_HeapRealloc(void *block, size_t size)
+{
+    void *moved = std::realloc(block, size);
+    if (block == nullptr && moved != nullptr) {
+        heap_blocks++;
+    }
+    return moved;
+}
 
 void HL_ResetSystem()
 {
@@ -60,6 +78,7 @@ void HL_ResetSystem()
 namespace test {
 
 const std::string &Stdout() { return captured_stdout; }
+size_t HeapBlocksInUse() { return heap_blocks; }
 const std::string &Stderr() { return captured_stderr; }
 void SetExitHook(ExitHook hook) { exit_hook = hook; }
 void ThrowOnExit(int code) { throw ExitCalled{code}; }

@@ -1,9 +1,5 @@
-// SDL sound and CD devices: not connected yet, so the game runs with sound off and no CD audio.
+// SDL CD device: not connected yet, so the game runs without CD audio.
 #include "plat/cd.h"
-#include "plat/sound.h"
-
-int PLAT_SoundOpen() { return 0; }
-void PLAT_SoundClose() {}
 
 int PLAT_CdOpen() { return 0; }
 void PLAT_CdClose() {}

@@ -1,8 +1,10 @@
-// Shared between the SDL service files: the one window's renderer, paced presents and the 4:3 fit.
+// Shared between the SDL service files: the one window's renderer, paced presents, the 4:3 fit and the
+// sound device's events.
 #pragma once
 
 struct SDL_Renderer;
 struct SDL_Window;
+union SDL_Event;
 
 SDL_Window *SDLB_Window();
 SDL_Renderer *SDLB_Renderer();
@@ -21,3 +23,6 @@ struct SDLB_Rect {
 // The largest centred 4:3 rectangle in an output of width x height: a real mode change filled a
 // 4:3 screen.
 SDLB_Rect SDLB_FitFourThree(int width, int height);
+
+// The sound device's share of the pump: focus changes and a removed output.
+void SDLS_SoundEvent(const SDL_Event &event);

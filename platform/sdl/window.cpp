@@ -75,6 +75,7 @@ int send(int event, int param) { return window_proc != nullptr ? window_proc(&th
 int handle(const SDL_Event &event)
 {
     SDLP_InputEvent(event);
+    SDLS_SoundEvent(event);
     if (event.type == SDL_QUIT) {
         return 1;
     }

@@ -12,6 +12,7 @@
 #include "core/win.h"
 #include "plat/cd.h"
 #include "plat/dialog.h"
+#include "plat/files.h"
 #include "plat/test.h"
 #include "plat/window.h"
 #include "tests/support/core_state.h"
@@ -102,7 +103,13 @@ TEST_F(MgmTest, ServicesByNumber)
         {"ticks off", 15, 0, 0, [] { MGM_Flags = 0xFF; }, 0, 0xFB, 0},
         {"countdown", 16, 9, 0, nullptr, 0, MGM_COUNTDOWN, 0},
         {"sound without a device", 18, 8, 0, nullptr, 0, 0, 0},
-        {"sound", 18, 8, 0, [] { test::SetSoundDevice(true); }, 1, 0, MGM_SOUND_ON},
+        {"sound", 18, 8, 0,
+         [] {
+             test::SetSoundDevice(true);
+             kalder_test::MapMinimalInstallation();
+             PLAT_SetDrive('D');
+         },
+         1, 0, MGM_SOUND_ON},
         {"sound off keeps its bit", 19, 0, 0, [] { MGM_Services = MGM_SOUND_ON; }, 0, 0, MGM_SOUND_ON},
         {"stamps on", 20, 0, 0, nullptr, 0, MGM_FWD_STAMPS, 0},
         {"stamps off", 21, 0, 0, [] { MGM_Flags = 0xFF; }, 0, 0xEF, 0},

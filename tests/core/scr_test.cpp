@@ -16,6 +16,7 @@
 #include "core/scr.h"
 #include "core/sys.h"
 #include "core/win.h"
+#include "engine3d/proctex.h"
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "plat/test.h"
@@ -360,3 +361,24 @@ TEST_F(ScrTest, CopiesStopWhenTheCopyNoLongerFits)
 }
 
 } // namespace
+
+// The title menu's fire is primed with eight steps of input 0 on the one fire map.
+TEST(ScrFire, PrimingStepsTheFireEightTimes)
+{
+    const uint32_t saved = GFX_FireSeed;
+    GFX_FireSeed = 0xFE9A735C;
+    std::memset(GFX_FireMap, 0, sizeof GFX_FireMap);
+    GFX_PrimeFireTexture();
+    EXPECT_EQ(GFX_FireSeed, 0x1DA6335Cu);
+    // The map burns: a seed row below, heat risen into the rows above it, row 0 never touched.
+    int seed = 0, risen = 0, top = 0;
+    for (int c = 0; c < 64; c++) {
+        seed += GFX_FireMap[83 * 64 + c];
+        risen += GFX_FireMap[80 * 64 + c];
+        top += GFX_FireMap[c];
+    }
+    EXPECT_GT(seed, 0);
+    EXPECT_GT(risen, 0);
+    EXPECT_EQ(top, 0);
+    GFX_FireSeed = saved;
+}

@@ -6,6 +6,7 @@
 #include "core/dpr.h"
 #include "core/dsp.h"
 #include "core/file.h"
+#include "core/fsb.h"
 #include "core/game_frame.h"
 #include "core/inp.h"
 #include "core/joy.h"
@@ -31,6 +32,12 @@ void ResetCore()
     PACK_FreeTable();
     FILE_LastEntry = 0;
     SND_Shutdown();
+    FSB_Free();
+    SND_HandleCounter = 0;
+    SND_MasterVolume = 0;
+    SND_MaxDistance = 0;
+    SND_StreamBlock = 0;
+    SND_StreamStartTime = 0;
     DSP_Stop();
     test::Reset();
     QUE_Destroy(GAME_EventQueue);
@@ -114,16 +121,21 @@ void ResetCore()
     SCR_MessageTimer = 0.0f;
 }
 
-void ResetCoreWithInstallation()
+void MapMinimalInstallation()
 {
     static TempDrives drives("CD");
     static const bool written = WriteMinimalInstallation(drives);
-    ResetCore();
     if (written) {
         test::MapDrive('C', drives.Host('C'));
         test::MapDrive('D', drives.Host('D'));
         test::ResetCurrentDirectories();
     }
+}
+
+void ResetCoreWithInstallation()
+{
+    ResetCore();
+    MapMinimalInstallation();
 }
 
 } // namespace kalder_test

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "tests/support/fsb_writer.h"
 #include "tests/support/pack_writer.h"
 
 namespace fs = std::filesystem;
@@ -67,7 +68,9 @@ bool WriteInstall(const std::string &drive, const InstallOptions &options)
 
 bool WriteMinimalInstallation(const std::string &drive_c, const std::string &drive_d)
 {
-    return WriteInstall(drive_c) && WriteDisc(drive_d, 1);
+    // A one-sound bank, so that sound can start where a test makes the device present.
+    return WriteInstall(drive_c) && WriteDisc(drive_d, 1) &&
+           WriteDriveFile(drive_d, "DATA/SOUND/FSB.DAT", FsbImage(DemoSounds(1)));
 }
 
 } // namespace kalder_test

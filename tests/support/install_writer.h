@@ -37,7 +37,7 @@ std::string InstallHost(const std::string &drive);
 bool WriteDriveFile(const std::string &drive, const std::string &path, const std::vector<uint8_t> &bytes = {});
 
 // The smallest installation that gets past the disc and installation search: the installation folder
-// on drive C, disc 1 on drive D. The two drives must be mapped (TempDrives("CD") or more).
+// on drive C, disc 1 on drive D with a one-sound bank at DATA/SOUND/FSB.DAT. The two drives must be mapped (TempDrives("CD") or more).
 bool WriteMinimalInstallation(const std::string &drive_c, const std::string &drive_d);
 inline bool WriteMinimalInstallation(const TempDrives &drives)
 {

@@ -15,37 +15,62 @@
 //                                          and 19 of its wave (<folder>/arm-wave-<b>.png), and posed by nine
 //                                          blends from the wave's frame 13 to the reach's frame 23
 //                                          (<folder>/arm-blend-<b>.png)
-//   kdev boxes                             the "boxes" scene over 60 frames of a fixed motion: the world
+//   kdev boxes [--png <folder>]            the "boxes" scene over 60 frames of a fixed motion: the world
 //                                          bounds of every box, the box pairs in contact with their
-//                                          features, nearest points and closest-feature steps
-//   kdev coll <game path of a .3di>        adds the collision mesh to the space, moves a body of each mask
+//                                          features, nearest points and closest-feature steps; with --png
+//                                          each frame with its boxes drawn, <folder>/boxes-NN.png
+//   kdev coll <game path of a .3di> [--wire <out.png>]
+//                                          adds the collision mesh to the space, moves a body of each mask
 //                                          across it and prints per step both contact lists, the sphere
-//                                          and point tests with their points, and a line-of-sight verdict
+//                                          and point tests with their points, and a line-of-sight verdict;
+//                                          with --wire the mesh, every step's tests and the sight line drawn
+//   kdev fsb <game path of a bank>         loads the sound bank; each sound's sizes, format, bytes that play
+//                                          and duration
 //   kdev blend <folder>                    the bar picture darkened by the menu's four blends, in RGB565 and
 //                                          RGB555: <folder>/blend-{565,555}-mode{0,1,2,3}.png
 //   kdev sprites <folder>                  the sprite blitters' sheet at 640x480 and 320x200 in RGB565 and
 //                                          RGB555: <folder>/sprites-{640x480,320x200}-{565,555}.png
+//   kdev dsn <game path> [--png OUTDIR]   a scene stream's tables and blocks; with --png each map after 2,
+//                                          16 and 64 parts: OUTDIR/<map>-parts{02,16,64}.png
+//   kdev dan <game path>                   a container's names and blocks, the model's block kind
+//   kdev mkscene <folder>                  a sample stream and container: <folder>/SCENE.DSN, CHAR.DAN
+//   kdev spr <game path> <out.png>         a sprite set loaded into slot 0: one line a sprite (index, size, hot
+//                                          spot) and a contact sheet of its sprites over a grey checkerboard,
+//                                          hot spots in red; a path without a drive is found as start-up
+//                                          finds its fonts, after the data location
+//   kdev text <folder>                     the text goldens' pictures in the demo fonts: text-fonts-640x480,
+//                                          text-fonts-320x200, text-555, text-scaled-640x480, opt-help-640x480
+//   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
+//                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
+//                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
 //   kdev tint <folder>                     the test palette tinted at nine offsets a channel, in RGB565 and
 //                                          RGB555: <folder>/tint-{565,555}.png
 //   kdev hmap <game path> [out.png] [--camera]
 //                                          a height map: its header and samples' range, the expanded image as
 //                                          a grey picture (nearer is brighter; hmap.png by default); with
 //                                          --camera the camera it places and a few world points it samples
+//   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
+//                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <algorithm>
 #include <cinttypes>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/dsk.h"
 #include "core/dsp.h"
 #include "core/file.h"
+#include "core/fsb.h"
 #include "core/mem.h"
 #include "core/pack.h"
 #include "core/scr.h"
@@ -54,6 +79,7 @@
 #include "engine3d/hmap.h"
 #include "engine3d/boxes.h"
 #include "engine3d/coll.h"
+#include "engine3d/colldraw.h"
 #include "engine3d/colltest.h"
 #include "engine3d/image.h"
 #include "engine3d/maths.h"
@@ -66,14 +92,18 @@
 #include "interface/spr.h"
 #include "plat/files.h"
 #include "plat/test.h"
+#include "tools/kdev/kdev_scene.h"
+#include "tests/support/gfx_pictures.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
+#include "tests/support/prof_picture.h"
 #include "tests/support/scenes.h"
 #include "tests/support/screen_target.h"
 #include "tests/support/span_recorder.h"
 #include "tests/support/sprite_frames.h"
 #include "tests/support/span_texture.h"
 #include "tests/support/testcard.h"
+#include "tests/support/text_pictures.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -100,12 +130,20 @@ static int usage()
                  "       kdev render --false-colour <folder>\n"
                  "       kdev render --anim <folder>\n"
                  "       kdev render --light-orbit <folder>\n"
-                 "       kdev boxes\n"
-                 "       kdev coll <game path of a .3di>\n"
+                 "       kdev boxes [--png <folder>]\n"
+                 "       kdev coll <game path of a .3di> [--wire <out.png>]\n"
                  "       kdev blend <folder>\n"
                  "       kdev sprites <folder>\n"
+                 "       kdev gfx <folder>\n"
                  "       kdev tint <folder>\n"
-                 "       kdev hmap <game path> [out.png] [--camera]\n");
+                 "       kdev hmap <game path> [out.png] [--camera]\n"
+                 "       kdev fsb <game path of a bank>\n"
+                 "       kdev dsn <game path> [--png OUTDIR]\n"
+                 "       kdev dan <game path>\n"
+                 "       kdev mkscene <folder>\n"
+                 "       kdev prof <out.png>\n"
+                 "       kdev spr <game path> <out.png>\n"
+                 "       kdev text <folder>\n");
     return 2;
 }
 
@@ -192,6 +230,36 @@ static int pack(const char *path)
                     PACK_Table[i].size, hash);
     }
     PACK_FreeTable();
+    return 0;
+}
+
+// Loads a sound bank as the game does and describes each sound from its WAVE header. The bytes that
+// play are those the sound module copies: min(RIFF size - 44, size - 44).
+static int fsb(const char *path)
+{
+    FSB_Load(path);
+    std::printf("%5s %8s %8s %3s %6s %4s %8s %8s\n", "index", "size", "riff", "ch", "rate", "bits", "plays", "ms");
+    for (uint32_t i = 0; i < FSB_Count; i++) {
+        const uint8_t *wav = FSB_GetSound(int32_t(i));
+        uint32_t size = FSB_Table[i].size;
+        if (wav == nullptr || size < 44) {
+            std::printf("%5" PRIu32 " %8" PRIu32 "  %s\n", i, size,
+                        wav == nullptr ? "outside the bank's data" : "shorter than a WAVE header");
+            continue;
+        }
+        uint32_t riff, rate;
+        uint16_t channels, bits;
+        std::memcpy(&riff, wav + 4, 4);
+        std::memcpy(&channels, wav + 22, 2);
+        std::memcpy(&rate, wav + 24, 4);
+        std::memcpy(&bits, wav + 34, 2);
+        uint32_t plays = riff < 44 ? 0 : std::min(riff - 44, size - 44);
+        uint64_t bytes_per_second = uint64_t(rate) * channels * (bits / 8);
+        uint64_t ms = bytes_per_second == 0 ? 0 : uint64_t(plays) * 1000 / bytes_per_second;
+        std::printf("%5" PRIu32 " %8" PRIu32 " %8" PRIu32 " %3u %6" PRIu32 " %4u %8" PRIu32 " %8" PRIu64 "\n", i, size,
+                    riff, unsigned(channels), rate, unsigned(bits), plays, ms);
+    }
+    FSB_Free();
     return 0;
 }
 
@@ -372,8 +440,22 @@ static void print_contact(const OBJ_CollBody *b, const OBJ_CollTri *t, Addr tris
     std::printf("\n");
 }
 
+// The eye of the wire picture: above the mesh's top (+y) and before its near side, looking down 30
+// degrees, turned half a turn about its line of sight so that the top shows upward.
+static void place_wire_eye(const int32_t *lo, const int32_t *hi)
+{
+    const int64_t span = std::max({int64_t(hi[0]) - lo[0], int64_t(hi[1]) - lo[1], int64_t(hi[2]) - lo[2], int64_t(1)});
+    const int32_t c = Get_Cos(341), s = Get_Sin(341);
+    const int32_t turn[9] = {-0x8000, 0, 0, 0, -c, -s, 0, -s, c};
+    const int32_t eye[3] = {int32_t((int64_t(lo[0]) + hi[0]) / 2), int32_t(hi[1] + span * 6 / 10),
+                            int32_t((int64_t(lo[2]) + hi[2]) / 2 - span * 12 / 10)};
+    Set_Obj_Matrix(0, turn);
+    Set_Obj_Pos(0, eye);
+}
+
 // Two bodies (masks 7 and 15) cross the mesh's bounds from corner to corner, a little above its top.
-static int coll(const char *path)
+// With a wire picture, each step's tests are drawn over the mesh, and the line of sight last.
+static int coll(const char *path, const char *wire)
 {
     OBJ_Handle h = load_3d(path);
     if (h == -1) {
@@ -406,6 +488,16 @@ static int coll(const char *path)
     }
     const int32_t eye[3] = {lo[0], hi[1] + 100, lo[2]};
     const int32_t far[3] = {hi[0], lo[1] - 100, hi[2]};
+    if (wire != nullptr) {
+        Set_Screen_Size(640, 480);
+        Set_Viewport_Fov(640, 480, 0, 0, 76.36f);
+    }
+    std::vector<uint16_t> frame(size_t(OBJ_View.screen_width) * size_t(OBJ_View.screen_height), 0);
+    if (wire != nullptr) {
+        place_wire_eye(lo, hi);
+        Draw_Mesh_Wire(frame.data(), h, 0x4A69);
+    }
+    const uint16_t sphere_colours[2] = {0x07E0, 0x07FF}, point_colours[2] = {0xFFE0, 0xFC00};
     const int32_t steps = 8;
     for (int32_t step = 0; step <= steps; step++) {
         std::printf("step %" PRId32 "\n", step);
@@ -424,6 +516,11 @@ static int coll(const char *path)
             std::printf("    2D list:\n");
             while (const OBJ_CollTri *t = Coll_Next_Contact2(b)) {
                 print_contact(b, t, tris);
+            }
+            if (wire != nullptr) {
+                const int k = b == bodies[0] ? 0 : 1;
+                Draw_Sphere_Test(frame.data(), b, sphere_colours[k]);
+                Draw_Point_Test(frame.data(), b, point_colours[k]);
             }
         }
         // Line of sight between two fixed points: above the first corner, below the opposite one.
@@ -445,6 +542,14 @@ static int coll(const char *path)
         }
     }
     Coll_Free();
+    if (wire != nullptr) {
+        Draw_Line_3D(frame.data(), eye, far, 0xF81F);
+        if (!kalder_test::WritePng16(wire, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", wire);
+            return 1;
+        }
+        std::printf("%s\n", wire);
+    }
     return 0;
 }
 
@@ -769,7 +874,7 @@ static int tint(const char *folder)
 // The "boxes" scene through a moved camera: the crate slides from left to right past the turned box and
 // the pillar while the turned box spins. Every box is registered in the pool; after each frame's
 // render the pairs are swept and their contacts walked, as a game using them would.
-static int boxes()
+static int boxes(const char *png)
 {
     kalder_test::SceneArea area;
     const OBJ_Handle scene = kalder_test::LoadScene(area, "boxes");
@@ -795,6 +900,15 @@ static int boxes()
         const int32_t spin[9] = {c, 0, s, 0, 0x8000, 0, -s, 0, c};
         Set_Obj_Matrix(turned, spin);
         Render_Frame(frame.data());
+        if (png != nullptr) {
+            Draw_All_Boxes(frame.data(), Get_Hierarchy_Record(0));
+            char path[4096];
+            std::snprintf(path, sizeof path, "%s/boxes-%02" PRId32 ".png", png, f);
+            if (!kalder_test::WritePng16(path, frame.data(), OBJ_View.screen_width, OBJ_View.screen_height, false)) {
+                std::fprintf(stderr, "kdev: cannot write %s\n", path);
+                return 1;
+            }
+        }
         Pairs_Sweep();
         std::printf("frame %" PRId32 "\n", f);
         for (const auto &r : registered) {
@@ -815,6 +929,96 @@ static int boxes()
         std::printf("  %" PRId32 " pairs in contact\n", Pairs.active_count);
     }
     Pairs_Free();
+    return 0;
+}
+
+// The procedural texture, magnifier, screen-effect and debug-drawing pictures, as PNG files.
+static int gfx(const char *folder)
+{
+    std::vector<std::pair<std::string, kalder_test::Picture>> pictures;
+    pictures.emplace_back("magnify", kalder_test::MagnifyPicture());
+    pictures.emplace_back("fire-64", kalder_test::FirePicture(64));
+    pictures.emplace_back("flow-100", kalder_test::FlowPicture(100));
+    pictures.emplace_back("screen-effects-640x480", kalder_test::ScreenEffectsPicture(640, 480));
+    pictures.emplace_back("screen-effects-320x200", kalder_test::ScreenEffectsPicture(320, 200));
+    pictures.emplace_back("debug-draw", kalder_test::DebugDrawPicture());
+    for (int step = 1; step <= 16; step++) {
+        char name[32];
+        std::snprintf(name, sizeof name, "fire-%02d", step);
+        pictures.emplace_back(name, kalder_test::FirePicture(step));
+    }
+    for (int step = 0; step <= 256; step += 64) {
+        char name[32];
+        std::snprintf(name, sizeof name, "flow-%03d", step);
+        pictures.emplace_back(name, kalder_test::FlowPicture(step));
+    }
+    for (const auto &[name, picture] : pictures) {
+        const std::string path = std::string(folder) + "/" + name + ".png";
+        if (!kalder_test::WritePng16(path, picture.pixels.data(), picture.width, picture.height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
+// The profiler's overlay as the golden shows it, at the game's 640 x 480.
+static int prof(const char *out)
+{
+    kalder_test::SceneArea area;
+    const std::vector<uint16_t> frame = kalder_test::ProfilerOverlayFrame(area, 640, 480, 1);
+    if (frame.empty() || !kalder_test::WritePng16(out, frame.data(), 640, 480, false)) {
+        std::fprintf(stderr, "kdev: cannot write %s\n", out);
+        return 1;
+    }
+    std::printf("%s\n", out);
+    return 0;
+}
+
+// A sprite set's contact sheet and listing, loaded as the game loads it.
+static int spr(const char *path, const char *out)
+{
+    if (std::strchr(path, ':') == nullptr) {
+        DSK_Locate();
+    }
+    SPR_ClearAll();
+    SPR_LoadSet(path, 0);
+    std::string upper = path;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    std::string listing;
+    const kalder_test::Picture16 sheet =
+        kalder_test::SpriteSheetPicture(0, upper.find(".ALP") != std::string::npos, &listing);
+    std::fputs(listing.c_str(), stdout);
+    SPR_FreeAll();
+    if (!kalder_test::WritePng16(out, sheet.pixels.data(), sheet.width, sheet.height, false)) {
+        std::fprintf(stderr, "kdev: cannot write %s\n", out);
+        return 1;
+    }
+    std::printf("%s\n", out);
+    return 0;
+}
+
+// The text pictures of the goldens, in the demo fonts on a scratch drive.
+static int text(const char *folder)
+{
+    const std::pair<const char *, std::function<kalder_test::Picture16()>> pictures[] = {
+        {"text-fonts-640x480", [] { return kalder_test::TextFontsPicture(640, 480, false); }},
+        {"text-fonts-320x200", [] { return kalder_test::TextFontsPicture(320, 200, false); }},
+        {"text-555", [] { return kalder_test::TextFontsPicture(640, 480, true); }},
+        {"text-scaled-640x480", [] { return kalder_test::TextScaledPicture(); }},
+        {"opt-help-640x480", [] { return kalder_test::HelpPagePicture(); }},
+    };
+    kalder_test::DemoFonts fonts;
+    for (const auto &[name, make] : pictures) {
+        const kalder_test::Picture16 picture = make();
+        const std::string path = std::string(folder) + "/" + name + ".png";
+        if (!kalder_test::WritePng16(path, picture.pixels.data(), picture.width, picture.height, picture.rgb555)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
     return 0;
 }
 
@@ -868,11 +1072,14 @@ int main(int argc, char **argv)
         }
         return hmap(argv[2], out, camera);
     }
-    if (command == "boxes" && argc == 2) {
-        return boxes();
+    if (command == "boxes" && (argc == 2 || (argc == 4 && std::strcmp(argv[2], "--png") == 0))) {
+        return boxes(argc == 4 ? argv[3] : nullptr);
     }
-    if (command == "coll" && argc == 3) {
-        return coll(argv[2]);
+    if (command == "coll" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--wire") == 0))) {
+        return coll(argv[2], argc == 5 ? argv[4] : nullptr);
+    }
+    if (command == "fsb" && argc == 3) {
+        return fsb(argv[2]);
     }
     if (command == "blend" && argc == 3) {
         return blend(argv[2]);
@@ -880,8 +1087,29 @@ int main(int argc, char **argv)
     if (command == "sprites" && argc == 3) {
         return sprites(argv[2]);
     }
+    if (command == "gfx" && argc == 3) {
+        return gfx(argv[2]);
+    }
     if (command == "tint" && argc == 3) {
         return tint(argv[2]);
+    }
+    if (command == "dsn" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--png") == 0))) {
+        return KdevDsn(argv[2], argc == 5 ? argv[4] : nullptr);
+    }
+    if (command == "dan" && argc == 3) {
+        return KdevDan(argv[2]);
+    }
+    if (command == "mkscene" && argc == 3) {
+        return KdevMkScene(argv[2]);
+    }
+    if (command == "prof" && argc == 3) {
+        return prof(argv[2]);
+    }
+    if (command == "spr" && argc == 4) {
+        return spr(argv[2], argv[3]);
+    }
+    if (command == "text" && argc == 3) {
+        return text(argv[2]);
     }
     return usage();
 }

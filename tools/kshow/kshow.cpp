@@ -11,20 +11,43 @@
 //       Starts the display of kalder (window) or kalderdx (fullscreen), sets the mode and shows the
 //       test card until the window is closed or the program is asked to end. Prints
 //       "mode WxH rgb555=N", or "refused" when the display refuses the mode.
+//   kshow sound
+//       Finds the disc as the game does, starts the message manager and sound (service 18, which
+//       loads the disc's bank) and plays a fixed script: effects 0, 7 and 12, effect 0 at master 64,
+//       a looped effect, two seconds of film stream (a 1 kHz tone), an 8-bit voice (a sweep), then
+//       silence. No window: it calls SND_Update every 10 ms itself. Each step prints
+//       "mark <step> <seconds since sound started>".
+//   kshow prof
+//       Opens the game's window, starts the 3D library on the "cubes" test scene with Debug_Level 1
+//       and renders it with a swinging camera, the profiler's bars and frame rate over each frame,
+//       until the window is closed or the program is asked to end. Prints once a second
+//       "cycles/s C cycles/refresh R value V", V being the frame rate the overlay shows.
 #include <cstdio>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
+#include <vector>
 
+#include "core/dsk.h"
 #include "core/dsp.h"
 #include "core/game_frame.h"
+#include "core/fsb.h"
 #include "core/mgm.h"
 #include "core/que.h"
 #include "core/scr.h"
+#include "core/snd.h"
 #include "core/win.h"
+#include "plat/sound.h"
+#include "core/prof.h"
+#include "engine3d/maths.h"
+#include "engine3d/render.h"
+#include "engine3d/view.h"
 #include "plat/time.h"
 #include "plat/window.h"
+#include "tests/support/scenes.h"
 #include "tests/support/testcard.h"
 #include "world/ctrl.h"
+#include "tests/support/wav_writer.h"
 
 static MGM_Queue *echo_queue;
 
@@ -124,10 +147,127 @@ static int controls(int device)
     return 0;
 }
 
+static uint32_t sound_start;
+
+// Waits ms, running SND_Update every 10 ms (and anything else each step wants).
+static void play_for(uint32_t ms, void (*step)() = nullptr)
+{
+    for (uint32_t start = PLAT_TimeMs(); PLAT_TimeMs() - start < ms;) {
+        SND_Update();
+        if (step != nullptr) {
+            step();
+        }
+        PLAT_Sleep(10);
+    }
+}
+
+static void mark(const char *step)
+{
+    std::printf("mark %s %.3f\n", step, (PLAT_TimeMs() - sound_start) / 1000.0);
+    std::fflush(stdout);
+}
+
+// The film stream: 5,880-byte blocks (1,470 stereo frames) of a 1 kHz tone at a quarter of full scale,
+// continuous from block to block.
+static uint32_t stream_frames;
+static int stream_blocks;
+
+static void write_stream_block()
+{
+    std::vector<int16_t> block(1470 * 2);
+    for (size_t f = 0; f < 1470; f++, stream_frames++) {
+        int16_t v = int16_t(std::lround(8192.0 * std::sin(2.0 * 3.14159265358979 * 1000.0 * stream_frames / 22050.0)));
+        block[2 * f] = block[2 * f + 1] = v;
+    }
+    SND_StreamWrite(reinterpret_cast<const uint8_t *>(block.data()), stream_blocks, 5880);
+    stream_blocks++;
+}
+
+// Keeps about half a second written ahead of the stream's cursor, up to two seconds in all.
+static void refill_stream()
+{
+    uint32_t cursor = 0;
+    if (!PLAT_SoundGetPosition(SND_Stream.buffer, &cursor)) {
+        return;
+    }
+    int32_t playing = int32_t(cursor / 5880);
+    while (stream_blocks < 30 && (SND_StreamBlock - playing + 30) % 30 < 8) {
+        write_stream_block();
+    }
+}
+
+static int sound()
+{
+    std::printf("drive map loaded\n");
+    DSK_Locate();
+    std::printf("disc found\n");
+    if (!MGM_Create(50, 50)) {
+        std::fprintf(stderr, "kshow: no message manager\n");
+        return 1;
+    }
+    if (MGM_SendMessage(18, 8, reinterpret_cast<intptr_t>("data\\sound")) == 0) {
+        std::printf("sound is off: no audio output\n");
+        MGM_Destroy();
+        return 0;
+    }
+    sound_start = PLAT_TimeMs();
+    std::printf("sound is on, %u sounds in the bank\n", unsigned(FSB_Count));
+    play_for(200);
+    for (int32_t sound : {0, 7, 12}) {
+        char name[32];
+        std::snprintf(name, sizeof name, "effect-%d", int(sound));
+        mark(name);
+        SND_Request request{1, sound, 0, nullptr, 0};
+        SND_PlayEffect(&request);
+        play_for(500);
+    }
+    SND_SetMasterVolume(64);
+    mark("effect-0-master-64");
+    SND_Request quiet{1, 0, 0, nullptr, 0};
+    SND_PlayEffect(&quiet);
+    play_for(500);
+    SND_SetMasterVolume(127);
+    mark("looped-effect");
+    SND_Request looped{1, 3, SND_LOOP, nullptr, 0};
+    SND_PlayEffect(&looped);
+    play_for(500);
+
+    mark("stream");
+    SND_StreamReset();
+    for (int i = 0; i < 8; i++) {
+        write_stream_block();
+    }
+    SND_StreamPlay();
+    play_for(2000, refill_stream);
+    SND_StreamStop();
+    mark("stream-end");
+    play_for(300);
+
+    // Half a second of an 8-bit sweep from 200 Hz to 2 kHz.
+    mark("voice");
+    std::vector<uint8_t> samples(5512);
+    double phase = 0.0;
+    for (size_t i = 0; i < samples.size(); i++) {
+        phase += 2.0 * 3.14159265358979 * (200.0 + 1800.0 * double(i) / 5512.0) / 11025.0;
+        samples[i] = uint8_t(128 + std::lround(80.0 * std::sin(phase)));
+    }
+    std::vector<uint8_t> sweep = kalder_test::WavImage({1, 11025, 8}, samples);
+    SND_Play8Bit(sweep.data(), uint32_t(sweep.size()));
+    play_for(800);
+    mark("silence");
+    SND_StopAll();
+    play_for(600);
+    mark("end");
+    MGM_SendMessage(19);
+    MGM_Destroy();
+    return 0;
+}
+
 static int usage()
 {
     std::fprintf(stderr, "usage: kshow echo\n       kshow controls [device]\n"
-                         "       kshow card <window|fullscreen> <W>x<H>\n");
+                         "       kshow card <window|fullscreen> <W>x<H>\n       kshow sound\n"
+                         "       kshow prof\n");
     return 2;
 }
 
@@ -168,6 +308,45 @@ static int card(const char *back_end, const char *size)
     return 0;
 }
 
+// Debug_Level is the tool's own choice: the game never sets it.
+static int prof()
+{
+    DSP_BackEnd = 1;
+    if (!WIN_InitDisplay(nullptr, 1)) {
+        std::fprintf(stderr, "kshow: no window\n");
+        return 1;
+    }
+    kalder_test::SceneArea area(7850000, int32_t(SCR_Width), int32_t(SCR_Height));
+    if (kalder_test::LoadScene(area, "cubes") < 0) {
+        std::fprintf(stderr, "kshow: the scene cubes does not load\n");
+        WIN_ShutdownDisplay();
+        return 1;
+    }
+    Debug_Level = 1;
+    uint32_t next_print = PLAT_TimeMs() + 1000;
+    float value = 0.0f;
+    for (int32_t frame = 0; !PLAT_PumpMessages(); frame++) {
+        // Timer 0 runs from one restart after a frame to the stop in the next; the restart follows
+        // the stop at once, so the span between two restarts is what the overlay divides by.
+        const float restarted = PROF_Timers[0].start;
+        kalder_test::PlaceRootCamera({0, 0, 0}, (Get_Sin((frame * 8) & 4095) * 160) >> 15);
+        Render_Frame(SCR_FrameBuffer);
+        DSP_Present();
+        if (frame > 0) {
+            value = PROF_CyclesPerSecond / (PROF_Timers[0].start - restarted);
+        }
+        if (int32_t(PLAT_TimeMs() - next_print) >= 0) {
+            next_print += 1000;
+            std::printf("cycles/s %.0f cycles/refresh %.0f value %4.1f\n", double(PROF_CyclesPerSecond),
+                        double(Cycles_Per_Refresh), double(value));
+            std::fflush(stdout);
+        }
+    }
+    Debug_Level = 0;
+    WIN_ShutdownDisplay();
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc >= 2 && std::strcmp(argv[1], "echo") == 0) {
@@ -176,8 +355,14 @@ int main(int argc, char **argv)
     if ((argc == 2 || argc == 3) && std::strcmp(argv[1], "controls") == 0) {
         return controls(argc == 3 ? std::atoi(argv[2]) : 0);
     }
+    if (argc == 2 && std::strcmp(argv[1], "sound") == 0) {
+        return sound();
+    }
     if (argc == 4 && std::strcmp(argv[1], "card") == 0) {
         return card(argv[2], argv[3]);
+    }
+    if (argc == 2 && std::strcmp(argv[1], "prof") == 0) {
+        return prof();
     }
     return usage();
 }

@@ -3,10 +3,15 @@
 // Layout, under the folder given: drives/D is the game disc (DATA\1CD.ID, and the project database
 // kalder.dat at its root) and drives/C the hard disk holding the installation folder VORN\KALDER
 // (DATA\HD.ID, with empty DATA\3DC, DATA\ANIM and DATA\GAME: a standard installation, not a full
-// one). Run the game from that folder, or point KALDER_DRIVES at the two drives.
+// one). The disc's DATA\SOUND\FSB.DAT is the sound bank: 32 short tones. The disc also holds the
+// fonts and the cursor set that start-up loads (DATA\FONT\HI640.SPR, HI480.SPR, HI320.SPR and
+// DATA\OBJET\SOUR.ALP), drawn for this program. Run the game from that folder, or point KALDER_DRIVES
+// at the two drives.
 #include <cstdio>
 #include <filesystem>
 
+#include "tests/support/font_writer.h"
+#include "tests/support/fsb_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
@@ -47,6 +52,10 @@ int main(int argc, char **argv)
     ok = ok && kalder_test::WriteHostFile((root / "D" / "kalder.dat").string(), demo_database().Image());
 
     const fs::path disc = root / "D";
+    // The bank: sound i a 0.2 s tone at 220 x 2^(i/12) Hz (the one-sound bank of the minimal
+    // installation is replaced).
+    ok = ok && kalder_test::WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), kalder_test::DemoSounds(32));
+    ok = ok && kalder_test::WriteDemoSpriteFiles(disc.string());
 
     // The demo models under the disc's data\3dc: a textured cube with a flat child, its material (the
     // file name in lower case, as the resolver must match it), two floor triangles and two keys.

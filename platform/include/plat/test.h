@@ -49,6 +49,8 @@ void ThrowOnExit(int code);
 
 // Heap: the allocation of exactly `size` bytes fails once, after `skip` such allocations succeeded.
 void FailHeapAlloc(size_t size, int skip = 0);
+// Blocks taken from the heap and not given back, counted since the process started.
+size_t HeapBlocksInUse();
 
 // Devices.
 void SetSoundDevice(bool present);
@@ -77,6 +79,67 @@ void PlugJoystick(uint32_t id, uint32_t buttons, bool has_hat);
 void UnplugJoystick(uint32_t id);
 void SetJoystick(uint32_t id, uint32_t x, uint32_t y, uint32_t hat, uint32_t buttons);
 void SetJoyResult(uint32_t id, uint32_t code);
+
+} // namespace test
+
+// Sound device (plat/sound.h). Before any sound operation or inspection the device catches up with the
+// fake clock: floor(elapsed ms x 22,050 / 1000) output frames since it opened.
+struct PLAT_SoundBuffer;
+
+namespace test {
+
+enum class SoundOp {
+    Open,
+    Cooperate,
+    Create,
+    SetFormat,
+    Play,
+    Stop,
+    SetPosition,
+    GetPosition,
+    GetStatus,
+    SetVolume,
+    SetPan,
+    Lock,
+    Unlock,
+    Restore,
+    Release,
+    Close,
+};
+// The nth call of op (1-based, counted from this rule; 0 = every one) fails; with lost a lock answers
+// "lost" instead.
+void FailSound(SoundOp op, int nth = 1, bool lost = false);
+// The buffer answers "lost" to locks until restored.
+void MarkSoundLost(PLAT_SoundBuffer *buffer);
+// Every call since the device opened (or ClearSoundCalls): the buffer's id (0 for device calls), the
+// operation and its numbers.
+struct SoundCall {
+    int buffer;
+    SoundOp op;
+    std::vector<int64_t> args;
+};
+const std::vector<SoundCall> &SoundCalls();
+void ClearSoundCalls();
+struct SoundBufferInfo {
+    int id; // creation order from 1 since Reset
+    bool primary;
+    int channels;
+    int rate;
+    int bits;
+    uint32_t bytes;
+    const uint8_t *data;
+    bool playing;
+    bool looping;
+    bool lost;
+    uint32_t cursor;
+    int32_t volume;
+    int32_t pan;
+};
+SoundBufferInfo InspectSound(PLAT_SoundBuffer *buffer);
+int LiveSoundBuffers();
+// Output capture, off at start: on starts an empty capture of the mixed frames (left, right).
+void SetSoundCapture(bool on);
+const std::vector<int16_t> &CapturedSound();
 
 } // namespace test
 

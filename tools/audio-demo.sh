@@ -1,0 +1,61 @@
+#!/bin/sh
+# Plays kshow's sound script on the demo installation through SDL's disk audio driver (no X server,
+# no sound card), turns the raw output into a WAVE file and a spectrogram, and checks it with sox.
+#
+#   tools/audio-demo.sh sound [kshow mkdemo folder]     (`make demo-sound`; defaults: build/release, build/demo)
+#
+# Leaves <folder>/sound.wav (listen to it) and <folder>/sound.png. Prints one line per check and exits
+# non-zero when any check failed.
+set -u
+top=$(cd "$(dirname "$0")/.." && pwd)
+[ "${1:-}" = sound ] || { echo "usage: $0 sound [kshow mkdemo folder]" >&2; exit 2; }
+kshow=${2:-$top/build/release/tools/kshow/kshow}
+mkdemo=${3:-$top/build/release/tools/mkdemo/mkdemo}
+folder=${4:-$top/build/demo}
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+kshow=$(absolute "$kshow")
+mkdir -p "$folder"
+folder=$(cd "$folder" && pwd)
+command -v sox >/dev/null 2>&1 || "$top/tools/install-deps.sh" || exit 1
+
+fails=0
+# within what value expected tolerance: the value lies in expected +- tolerance.
+within() {
+    if awk -v v="$2" -v e="$3" -v t="$4" 'BEGIN { exit !(v >= e - t && v <= e + t) }'; then
+        echo "ok    $1: $2"
+    else
+        echo "FAIL  $1: expected $3 +- $4, got $2"
+        fails=$((fails + 1))
+    fi
+}
+
+"$mkdemo" "$folder" >/dev/null || exit 1
+raw="$folder/sound.raw"
+rm -f "$raw"
+log=$(cd "$folder" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$raw" "$kshow" sound 2>/dev/null)
+status=$?
+echo "$log"
+if [ $status -ne 0 ] || ! echo "$log" | grep -q "^sound is on"; then
+    echo "FAIL  kshow sound ended with status $status without sound"
+    exit 1
+fi
+at() { echo "$log" | awk -v s="$1" '$1 == "mark" && $2 == s { print $3 }'; }
+# A statistic of the output over [start, start + length) seconds.
+stat() { # statistic start length
+    sox "$folder/sound.wav" -n trim "$2" "$3" remix 1 stat 2>&1 | awk -F: -v s="$1" '$1 ~ s { gsub(/ /, "", $2); print $2 }'
+}
+
+sox -t raw -r 22050 -e signed -b 16 -c 2 -L "$raw" "$folder/sound.wav" || exit 1
+sox "$folder/sound.wav" -n spectrogram -o "$folder/sound.png" || exit 1
+
+# Each effect lasts 0.2 s and the next starts 0.5 s later; the windows allow for the driver's latency.
+first=$(awk -v t="$(at effect-0)" 'BEGIN { print t - 0.1 }')
+quiet=$(awk -v t="$(at effect-0-master-64)" 'BEGIN { print t - 0.1 }')
+stream=$(awk -v t="$(at stream)" 'BEGIN { print t + 0.2 }')
+end=$(awk -v t="$(at end)" 'BEGIN { print t - 0.4 }')
+within "first effect's peak (half scale at -10)" "$(stat 'Maximum amplitude' "$first" 0.4)" 0.494 0.005
+within "effect 0 at master 64 (-1754)" "$(stat 'Maximum amplitude' "$quiet" 0.4)" 0.066 0.003
+within "stream's frequency in Hz" "$(stat 'Rough' "$stream" 1.5)" 1000 50
+within "the end is silent" "$(stat 'Maximum amplitude' "$end" 0.3)" 0 0
+echo "wrote $folder/sound.wav and $folder/sound.png"
+[ $fails -eq 0 ]
