@@ -2,7 +2,8 @@
 // its collision boxes updated under the root camera and registered as box pairs that are swept and
 // tested, then it is cloned, linked, scaled and deleted, with the free remainder of the area poisoned
 // while it is read. Animation tracks that load pose a four-record object, alone and blended with a
-// valid animation of their kind; record tables serve as morph frames.
+// valid animation of their kind; record tables serve as morph frames. A hierarchy is also rendered
+// once, into a small frame.
 // A collision mesh also enters the collision space, where two bodies cross it and a segment query runs.
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,8 @@
 #include "engine3d/coll.h"
 #include "engine3d/colltest.h"
 #include "engine3d/image.h"
+#include "engine3d/render.h"
+#include "engine3d/view.h"
 #include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
@@ -223,6 +226,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 Collide(h);
             }
             KALDER_UNPOISON(Area + Mem_libre, Area_Size - Mem_libre);
+            if (Get_Obj_Kind(h) == OBJ_KIND_HIERARCHY && Link_Obj(h, 0) == 0) {
+                // What the loader lets through is also drawn: one small frame through the scene pass
+                // and the rasteriser.
+                static std::vector<uint16_t> frame(64 * 48);
+                Set_Screen_Size(64, 48);
+                Set_Viewport_Fov(64, 48, 0, 0, 76.36f);
+                Render_Frame(frame.data());
+                Unlink_Obj(h);
+            }
             OBJ_Handle copy = Clone_Obj(h);
             Link_Obj(copy, 0);
             Scale_Obj(copy, 1.5f, 1.5f, 1.5f);
