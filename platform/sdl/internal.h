@@ -26,3 +26,12 @@ SDLB_Rect SDLB_FitFourThree(int width, int height);
 
 // The sound device's share of the pump: focus changes and a removed output.
 void SDLS_SoundEvent(const SDL_Event &event);
+
+// CD audio's share of the sound output: a source added to the common mixer (the output starts when
+// nothing used it yet; false when there is none), removed by its context, and the output's lock.
+struct SNDM_Source;
+bool SDLS_AddSource(const SNDM_Source &source);
+void SDLS_RemoveSource(void *context);
+void SDLS_LockOutput(bool lock);
+// The CD device's share of the pump, every round on the game thread: loads the tracks play reaches.
+void SDLC_Pump();

@@ -1,0 +1,318 @@
+// SDL CD device: the player's ripped tracks (track<N>.wav in a tracks folder at the root of a mapped
+// drive) play through the common mixer as one more source, at unity gain and also without the focus.
+#include <SDL.h>
+
+#include <cstdio>
+#include <set>
+
+#include "../common/cd_internal.h"
+#include "../common/sound_internal.h"
+#include "internal.h"
+#include "plat/cd.h"
+#include "plat/dialog.h"
+#include "plat/files.h"
+
+namespace {
+
+constexpr uint32_t kDeviceId = 1;
+// The length of a track whose file is not decoded yet.
+constexpr uint64_t kUnknown = UINT64_MAX;
+
+struct Cd {
+    bool open;
+    bool mixing; // the source is in the mixer; without an output the drive has no tracks
+    std::string folder; // "X:\\tracks\\" as found on disk
+    std::vector<std::string> files; // per track, "" without a file
+    std::set<uint32_t> reported;    // unreadable tracks named once per folder read
+    CDM_Disc disc;                  // moved by the audio callback under the output's lock
+    std::vector<std::vector<int16_t>> samples; // per track: decoded frames (left, right), at most two
+};
+Cd cd;
+
+struct Lock {
+    Lock() { SDLS_LockOutput(true); }
+    ~Lock() { SDLS_LockOutput(false); }
+    Lock(const Lock &) = delete;
+    Lock &operator=(const Lock &) = delete;
+};
+
+void add_stretch(void *context, uint32_t track, uint64_t frame, uint32_t frames, uint32_t offset)
+{
+    auto *acc = static_cast<int64_t *>(context);
+    const std::vector<int16_t> &s = cd.samples[track - 1];
+    for (uint32_t i = 0; i < frames * 2; i++) {
+        const size_t at = size_t(frame) * 2 + i;
+        acc[size_t(offset) * 2 + i] += at < s.size() ? s[at] : 0;
+    }
+}
+
+// The audio callback's part: plays on while the tracks reached are decoded; a track not decoded yet
+// waits for the pump.
+void mix(void *, int64_t *acc, uint32_t frames)
+{
+    uint32_t done = 0;
+    while (done < frames && cd.disc.play == CDM_PLAYING) {
+        CDM_Advance(cd.disc, 0);
+        if (cd.disc.play != CDM_PLAYING) {
+            break;
+        }
+        const uint64_t length = cd.disc.lengths[cd.disc.track - 1];
+        if (length == kUnknown) {
+            break;
+        }
+        const uint32_t n = uint32_t(std::min<uint64_t>(length - cd.disc.frame, frames - done));
+        CDM_Advance(cd.disc, n, CDM_Visitor{acc != nullptr ? add_stretch : nullptr, acc != nullptr ? acc + size_t(done) * 2 : nullptr});
+        done += n;
+    }
+}
+
+// The tracks folder: on the first mapped drive from Z down to C whose root has one, in any case.
+std::string find_folder()
+{
+    for (char letter = 'Z'; letter >= 'C'; letter--) {
+        if (PLAT_DriveHost(letter).empty()) {
+            continue;
+        }
+        const std::string root = std::string(1, letter) + ":\\";
+        for (const PLAT_FindEntry &e : PLAT_FindFiles((root + "*.*").c_str())) {
+            if (e.is_directory != 0 && SDL_strcasecmp(e.name.c_str(), "tracks") == 0) {
+                return root + e.name + "\\";
+            }
+        }
+    }
+    return "";
+}
+
+// Reads the folder again: the disc the drive now holds, stopped at track 1.
+void read_folder()
+{
+    std::vector<CDM_Entry> listing;
+    const std::string folder = find_folder();
+    if (!folder.empty()) {
+        for (const PLAT_FindEntry &e : PLAT_FindFiles((folder + "*.*").c_str())) {
+            listing.push_back(CDM_Entry{e.name, e.is_directory != 0});
+        }
+    }
+    std::vector<std::string> files = CDM_TrackTable(listing);
+    std::vector<uint64_t> lengths;
+    for (const std::string &f : files) {
+        lengths.push_back(f.empty() ? 0 : kUnknown);
+    }
+    Lock lock;
+    cd.folder = folder;
+    cd.files = std::move(files);
+    cd.reported.clear();
+    cd.samples.assign(cd.files.size(), {});
+    CDM_Load(cd.disc, std::move(lengths));
+}
+
+// Decodes a track file whole to 22,050 Hz stereo 16-bit; false when it cannot be read or decoded.
+bool decode(const std::string &path, std::vector<int16_t> *out)
+{
+    std::string host;
+    if (PLAT_ResolvePath(path.c_str(), PLAT_RESOLVE_EXISTING, &host) != 0) {
+        return false;
+    }
+    SDL_AudioSpec spec;
+    Uint8 *buffer = nullptr;
+    Uint32 bytes = 0;
+    if (SDL_LoadWAV_RW(SDL_RWFromFile(host.c_str(), "rb"), 1, &spec, &buffer, &bytes) == nullptr) {
+        return false;
+    }
+    bool good = false;
+    SDL_AudioStream *stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, int(CDM_RATE));
+    if (stream != nullptr && bytes > 0 && SDL_AudioStreamPut(stream, buffer, int(bytes)) == 0 &&
+        SDL_AudioStreamFlush(stream) == 0) {
+        out->resize(size_t(SDL_AudioStreamAvailable(stream)) / sizeof(int16_t));
+        const int got = SDL_AudioStreamGet(stream, out->data(), int(out->size() * sizeof(int16_t)));
+        out->resize(got > 0 ? size_t(got) / 4 * 2 : 0);
+        good = !out->empty();
+    }
+    SDL_FreeAudioStream(stream);
+    SDL_FreeWAV(buffer);
+    return good;
+}
+
+// Loads a track the play reached, outside the output's lock, and hands it to the mixer.
+void load(uint32_t track)
+{
+    std::string path;
+    {
+        Lock lock;
+        if (track < 1 || track > cd.files.size() || cd.disc.lengths[track - 1] != kUnknown) {
+            return;
+        }
+        path = cd.folder + cd.files[track - 1];
+    }
+    std::vector<int16_t> decoded;
+    const bool good = decode(path, &decoded);
+    if (!good && cd.reported.insert(track).second) {
+        std::fprintf(stderr, "CD audio: cannot read %s; track %u plays as silence\n", path.c_str(), track);
+    }
+    Lock lock;
+    if (track <= cd.files.size() && cd.disc.lengths[track - 1] == kUnknown) {
+        cd.disc.lengths[track - 1] = decoded.size() / 2;
+        cd.samples[track - 1] = std::move(decoded);
+    }
+}
+
+// Keeps the decoded tracks to the one playing and the next of the range.
+void drop_others()
+{
+    Lock lock;
+    const uint32_t keep = cd.disc.track;
+    for (uint32_t t = 1; t <= cd.samples.size(); t++) {
+        if (t != keep && t != keep + 1 && !cd.samples[t - 1].empty()) {
+            cd.samples[t - 1] = {};
+            cd.disc.lengths[t - 1] = kUnknown;
+        }
+    }
+}
+
+bool playing()
+{
+    Lock lock;
+    CDM_Advance(cd.disc, 0);
+    return cd.disc.play == CDM_PLAYING;
+}
+
+int check(uint32_t id) { return cd.open && id == kDeviceId ? PLAT_CD_OK : PLAT_CD_ERR_NOT_OPEN; }
+
+} // namespace
+
+void SDLC_Pump()
+{
+    if (!cd.open || !playing()) {
+        return;
+    }
+    uint32_t track = 0, end = 0;
+    {
+        Lock lock;
+        track = cd.disc.track;
+        end = cd.disc.end;
+    }
+    drop_others();
+    load(track);
+    if (track + 1 < end) {
+        load(track + 1);
+    }
+}
+
+int PLAT_CdOpen(uint32_t *id)
+{
+    *id = 0;
+    if (cd.open) {
+        return PLAT_CD_ERR_NO_DEVICE;
+    }
+    cd = Cd{};
+    cd.open = true;
+    cd.mixing = SDLS_AddSource(SNDM_Source{mix, nullptr});
+    if (cd.mixing) {
+        read_folder();
+    }
+    *id = kDeviceId;
+    return 0;
+}
+
+int PLAT_CdClose(uint32_t id)
+{
+    if (int e = check(id)) {
+        return e;
+    }
+    if (cd.mixing) {
+        SDLS_RemoveSource(nullptr);
+    }
+    cd = Cd{};
+    return 0;
+}
+
+int PLAT_CdSetTimeFormatTmsf(uint32_t id) { return check(id); }
+
+static int play(uint32_t id, uint32_t from, uint32_t to)
+{
+    if (int e = check(id)) {
+        return e;
+    }
+    int error;
+    {
+        Lock lock;
+        error = CDM_Play(cd.disc, PLAT_CdTmsfTrack(from), to);
+    }
+    if (error == 0) {
+        drop_others();
+        load(PLAT_CdTmsfTrack(from));
+    }
+    return error;
+}
+
+int PLAT_CdPlay(uint32_t id, uint32_t from, uint32_t to) { return play(id, from, PLAT_CdTmsfTrack(to)); }
+int PLAT_CdPlayToEnd(uint32_t id, uint32_t from) { return play(id, from, 0); }
+
+int PLAT_CdResume(uint32_t id)
+{
+    if (int e = check(id)) {
+        return e;
+    }
+    Lock lock;
+    return CDM_Resume(cd.disc);
+}
+
+int PLAT_CdStop(uint32_t id)
+{
+    if (int e = check(id)) {
+        return e;
+    }
+    Lock lock;
+    CDM_Stop(cd.disc);
+    return 0;
+}
+
+int PLAT_CdPause(uint32_t id)
+{
+    if (int e = check(id)) {
+        return e;
+    }
+    Lock lock;
+    CDM_Pause(cd.disc);
+    return 0;
+}
+
+int PLAT_CdSetDoor(uint32_t id, int open)
+{
+    if (int e = check(id)) {
+        return e;
+    }
+    Lock lock;
+    CDM_SetDoor(cd.disc, open != 0);
+    return 0;
+}
+
+int PLAT_CdStatusMode(uint32_t id, int *mode)
+{
+    *mode = PLAT_CD_NOT_READY;
+    if (int e = check(id)) {
+        return e;
+    }
+    Lock lock;
+    CDM_Advance(cd.disc, 0);
+    *mode = CDM_Mode(cd.disc);
+    return 0;
+}
+
+// The folder is read again while nothing plays: a changed folder is this drive's disc change.
+int PLAT_CdStatusTrackCount(uint32_t id, uint32_t *count)
+{
+    *count = 0;
+    if (int e = check(id)) {
+        return e;
+    }
+    if (cd.mixing && !playing() && cd.disc.play != CDM_PAUSED) {
+        const bool door_open = cd.disc.door_open;
+        read_folder();
+        cd.disc.door_open = door_open;
+    }
+    *count = CDM_Count(cd.disc);
+    return 0;
+}
+
+int PLAT_CdErrorText(int error, char *text, uint32_t size) { return CDM_CopyText(CDM_ErrorText(error), text, size); }
