@@ -2,6 +2,7 @@
 // drive) play through the common mixer as one more source, at unity gain and also without the focus.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -106,11 +107,13 @@ void read_folder()
     CDM_Load(cd.disc, std::move(lengths));
 }
 
-// Decodes a track file whole to 22,050 Hz stereo 16-bit; false when it cannot be read or decoded.
-bool decode(const std::string &path, std::vector<int16_t> *out)
+} // namespace
+
+bool SDLC_Decode(const std::string &path, std::vector<int16_t> *out)
 {
+    out->clear();
     std::string host;
-    if (PLAT_ResolvePath(path.c_str(), PLAT_RESOLVE_EXISTING, &host) != 0) {
+    if (PLAT_ResolvePath(path.c_str(), PLAT_RESOLVE_EXISTING, &host) == 0) {
         return false;
     }
     SDL_AudioSpec spec;
@@ -121,17 +124,29 @@ bool decode(const std::string &path, std::vector<int16_t> *out)
     }
     bool good = false;
     SDL_AudioStream *stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, int(CDM_RATE));
-    if (stream != nullptr && bytes > 0 && SDL_AudioStreamPut(stream, buffer, int(bytes)) == 0 &&
-        SDL_AudioStreamFlush(stream) == 0) {
-        out->resize(size_t(SDL_AudioStreamAvailable(stream)) / sizeof(int16_t));
-        const int got = SDL_AudioStreamGet(stream, out->data(), int(out->size() * sizeof(int16_t)));
-        out->resize(got > 0 ? size_t(got) / 4 * 2 : 0);
-        good = !out->empty();
+    // The resampler keeps back the last frames it was given: silence after the track brings them out,
+    // and the output is cut to the track's own length.
+    const uint32_t frame_bytes = uint32_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+    const uint64_t source_frames = frame_bytes != 0 ? bytes / frame_bytes : 0;
+    const size_t wanted = size_t((source_frames * CDM_RATE + uint64_t(spec.freq) / 2) / uint64_t(std::max(spec.freq, 1)));
+    const std::vector<Uint8> tail(size_t(frame_bytes) * 4096, Uint8(spec.format == AUDIO_U8 ? 0x80 : 0));
+    if (stream != nullptr && source_frames > 0 && SDL_AudioStreamPut(stream, buffer, int(bytes)) == 0 &&
+        SDL_AudioStreamPut(stream, tail.data(), int(tail.size())) == 0 && SDL_AudioStreamFlush(stream) == 0) {
+        // The converter hands its frames out in pieces: take until it has none left.
+        int16_t chunk[4096];
+        int got;
+        while ((got = SDL_AudioStreamGet(stream, chunk, int(sizeof chunk))) > 0) {
+            out->insert(out->end(), chunk, chunk + got / 4 * 2);
+        }
+        out->resize(std::min(out->size(), wanted * 2));
+        good = got == 0 && !out->empty();
     }
     SDL_FreeAudioStream(stream);
     SDL_FreeWAV(buffer);
     return good;
 }
+
+namespace {
 
 // Loads a track the play reached, outside the output's lock, and hands it to the mixer.
 void load(uint32_t track)
@@ -145,7 +160,7 @@ void load(uint32_t track)
         path = cd.folder + cd.files[track - 1];
     }
     std::vector<int16_t> decoded;
-    const bool good = decode(path, &decoded);
+    const bool good = SDLC_Decode(path, &decoded);
     if (!good && cd.reported.insert(track).second) {
         std::fprintf(stderr, "CD audio: cannot read %s; track %u plays as silence\n", path.c_str(), track);
     }

@@ -1,6 +1,9 @@
-// Shared between the SDL service files: the one window's renderer, paced presents, the 4:3 fit and the
-// sound device's events.
+// Shared between the SDL service files: the one window's renderer, paced presents, the 4:3 fit, the
+// sound output shared with CD audio, and the CD device's share of the pump.
 #pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
 
 struct SDL_Renderer;
 struct SDL_Window;
@@ -35,3 +38,6 @@ void SDLS_RemoveSource(void *context);
 void SDLS_LockOutput(bool lock);
 // The CD device's share of the pump, every round on the game thread: loads the tracks play reaches.
 void SDLC_Pump();
+// Decodes a track file (a game path) whole to 22,050 Hz stereo 16-bit frames (left, right); false,
+// with nothing decoded, when it cannot be read or decoded.
+bool SDLC_Decode(const std::string &path, std::vector<int16_t> *out);
