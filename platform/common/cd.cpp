@@ -108,6 +108,16 @@ void CDM_Advance(CDM_Disc &disc, uint64_t frames, CDM_Visitor visit)
     }
 }
 
+void CDM_AddFrames(int64_t *acc, const std::vector<int16_t> &samples, uint64_t frame, uint32_t frames)
+{
+    const size_t from = size_t(std::min<uint64_t>(frame * 2, samples.size()));
+    const size_t n = std::min(size_t(frames) * 2, samples.size() - from);
+    const int16_t *s = samples.data() + from;
+    for (size_t i = 0; i < n; i++) {
+        acc[i] += s[i];
+    }
+}
+
 const char *CDM_ErrorText(int error)
 {
     switch (error) {

@@ -44,6 +44,10 @@ struct CDM_Visitor {
 };
 void CDM_Advance(CDM_Disc &disc, uint64_t frames, CDM_Visitor visit = {nullptr, nullptr});
 
+// Adds `frames` decoded frames (left, right) of a track from `frame` on to the mixer's accumulator, at
+// unity gain; frames past the samples add nothing.
+void CDM_AddFrames(int64_t *acc, const std::vector<int16_t> &samples, uint64_t frame, uint32_t frames);
+
 // The device's text for one of its own errors, or null.
 const char *CDM_ErrorText(int error);
 // Copies text (may be null) into the caller's buffer, cut to size - 1 and terminated; 1 when there

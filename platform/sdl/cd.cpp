@@ -39,12 +39,7 @@ struct Lock {
 
 void add_stretch(void *context, uint32_t track, uint64_t frame, uint32_t frames, uint32_t offset)
 {
-    auto *acc = static_cast<int64_t *>(context);
-    const std::vector<int16_t> &s = cd.samples[track - 1];
-    for (uint32_t i = 0; i < frames * 2; i++) {
-        const size_t at = size_t(frame) * 2 + i;
-        acc[size_t(offset) * 2 + i] += at < s.size() ? s[at] : 0;
-    }
+    CDM_AddFrames(static_cast<int64_t *>(context) + size_t(offset) * 2, cd.samples[track - 1], frame, frames);
 }
 
 // The audio callback's part: plays on while the tracks reached are decoded; a track not decoded yet
