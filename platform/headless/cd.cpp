@@ -79,6 +79,15 @@ int enter(test::CdVerb verb, uint32_t id, uint32_t from = 0, uint32_t to = 0, bo
     return error;
 }
 
+// A disc changed by a test is seen by the next status query.
+void take_new_disc()
+{
+    if (disc_changed) {
+        CDM_Load(disc, frames_of(disc_ms));
+        disc_changed = false;
+    }
+}
+
 // Any command that moves the drive ends a mode forced by a test.
 int moved(int error)
 {
@@ -184,10 +193,7 @@ int PLAT_CdStatusMode(uint32_t id, int *mode)
     *mode = PLAT_CD_NOT_READY;
     const int error = enter(test::CdVerb::Mode, id);
     if (error == 0) {
-        if (disc_changed) {
-            CDM_Load(disc, frames_of(disc_ms));
-            disc_changed = false;
-        }
+        take_new_disc();
         *mode = forced_mode >= 0 ? forced_mode : CDM_Mode(disc);
     }
     return error;
@@ -198,10 +204,7 @@ int PLAT_CdStatusTrackCount(uint32_t id, uint32_t *count)
     *count = 0;
     const int error = enter(test::CdVerb::TrackCount, id);
     if (error == 0) {
-        if (disc_changed) {
-            CDM_Load(disc, frames_of(disc_ms));
-            disc_changed = false;
-        }
+        take_new_disc();
         *count = CDM_Count(disc);
     }
     return error;

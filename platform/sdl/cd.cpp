@@ -216,7 +216,7 @@ int PLAT_CdOpen(uint32_t *id)
     }
     cd = Cd{};
     cd.open = true;
-    cd.mixing = SDLS_AddSource(SNDM_Source{mix, nullptr});
+    cd.mixing = SDLS_AddSource(SNDM_Source{mix, &cd});
     if (cd.mixing) {
         read_folder();
     }
@@ -230,7 +230,7 @@ int PLAT_CdClose(uint32_t id)
         return e;
     }
     if (cd.mixing) {
-        SDLS_RemoveSource(nullptr);
+        SDLS_RemoveSource(&cd);
     }
     cd = Cd{};
     return 0;
