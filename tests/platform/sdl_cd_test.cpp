@@ -175,6 +175,21 @@ TEST(SdlCd, PlayingATrackWritesItsFramesThenSilence)
     EXPECT_EQ(Follow(out, both, &after), both.size() / 2);
 }
 
+TEST(SdlCd, TheHighestDriveWithATracksFolderHoldsTheMusic)
+{
+    TrackDrive drive;
+    drive.Write("track01.wav", Tone(WavFormat{1, 22050, 16}, 0.1, 440));
+    fs::create_directories(drive.root / "F" / "TRACKS");
+    fs::create_directories(drive.root / "G");
+    std::ofstream(drive.root / "F" / "TRACKS" / "Track07.wav").put('x');
+    const std::string map = "D=" + (drive.root / "D").string() + ";F=" + (drive.root / "F").string() +
+                            ";G=" + (drive.root / "G").string();
+    PLAT_LoadDriveMap(map.c_str(), "/");
+    ASSERT_EQ(CD_Open(), 1);
+    EXPECT_EQ(CD_TrackCount, 7u) << "F's folder, in any case; G has none";
+    CD_Close();
+}
+
 TEST(SdlCd, WithoutTracksOrOutputTheDriveOpensEmpty)
 {
     {
