@@ -2,13 +2,14 @@
 # make test   build everything with the sanitizers and run every test
 # make bench  build optimised and run the benchmarks
 # make demo-sound  play kshow's sound script into build/demo/sound.wav (no sound card needed) and check it
+# make demo-cd     play the demo disc's music track into build/demo/cd.wav (no sound card needed) and check it
 
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd
 
 all: release
 
@@ -84,3 +85,8 @@ demo-sound: release
 demo-prof: release
 	@tools/install-deps.sh demo
 	tools/xvfb-demo.sh prof
+
+# CD audio through SDL's disk audio driver: the demo disc's track 2 into build/demo/cd.wav and its
+# spectrogram cd.png, checked with sox, then the playlist 0x0302.
+demo-cd: release
+	tools/audio-demo.sh cd

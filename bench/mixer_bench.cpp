@@ -1,4 +1,4 @@
-// The sound mixer against SDL's own mixing of the same sources, the sound module's copies against
+// The sound mixer (with and without CD audio) against SDL's own mixing of the same sources, the sound module's copies against
 // memcpy, an effect request on headless, and the bank's load against a plain read of its file.
 #include <cstring>
 #include <string>
@@ -17,6 +17,7 @@
 #include "plat/files.h"
 #include "plat/sound.h"
 #include "plat/test.h"
+#include "platform/common/cd_internal.h"
 #include "platform/common/sound_internal.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/support/temp_drives.h"
@@ -74,10 +75,52 @@ PLAT_SoundDevice *OpenWith(const std::vector<Source> &sources)
     return device;
 }
 
+// CD audio as the SDL device plays it: a decoded stereo track at unity gain, moved by the disc model
+// (played again from its start whenever it ends).
+std::vector<int16_t> CdTrack()
+{
+    const WavFormat f{2, 22050, 16};
+    const std::vector<uint8_t> bytes = WavSamples(f, Wave::Noise, 22050 * 10, 440.0, 0.4);
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+struct CdSource {
+    CDM_Disc disc;
+    std::vector<int16_t> samples = CdTrack();
+    int64_t *acc = nullptr;
+    CdSource()
+    {
+        CDM_Load(disc, {samples.size() / 2});
+        CDM_Play(disc, 1, 0);
+    }
+    static void Mix(void *context, int64_t *acc, uint32_t frames)
+    {
+        auto *cd = static_cast<CdSource *>(context);
+        if (cd->disc.play != CDM_PLAYING) {
+            CDM_Play(cd->disc, 1, 0);
+        }
+        cd->acc = acc;
+        CDM_Advance(cd->disc, frames, CDM_Visitor{[](void *c, uint32_t, uint64_t frame, uint32_t n, uint32_t offset) {
+                                                      auto *s = static_cast<CdSource *>(c);
+                                                      if (s->acc != nullptr) {
+                                                          CDM_AddFrames(s->acc + size_t(offset) * 2, s->samples, frame, n);
+                                                      }
+                                                  },
+                                                  cd});
+    }
+};
+
+// sources: 1 effect; 7 = five effects, the film stream and the voice; 8 = the same and CD audio.
 void BM_Mix(benchmark::State &state)
 {
     const uint32_t frames = uint32_t(state.range(0));
-    PLAT_SoundDevice *device = OpenWith(Sources(int(state.range(1))));
+    PLAT_SoundDevice *device = OpenWith(Sources(int(std::min<int64_t>(state.range(1), 7))));
+    CdSource cd;
+    if (state.range(1) == 8) {
+        device->sources.push_back(SNDM_Source{CdSource::Mix, &cd});
+    }
     std::vector<int16_t> out(size_t(frames) * 2);
     for (auto _ : state) {
         SNDM_Mix(device, out.data(), frames);
@@ -88,7 +131,7 @@ void BM_Mix(benchmark::State &state)
     state.counters["sound_s/s"] = benchmark::Counter(double(state.iterations()) * frames / 22050.0,
                                                      benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_Mix)->ArgsProduct({{512, 1024}, {1, 7}})->ArgNames({"frames", "sources"});
+BENCHMARK(BM_Mix)->ArgsProduct({{512, 1024}, {1, 7, 8}})->ArgNames({"frames", "sources"});
 
 #ifdef KALDER_HAVE_SDL
 // The peer: SDL's mixer adds the same sources, converted beforehand to the output's 22,050 Hz stereo
@@ -98,7 +141,11 @@ void BM_MixSDL(benchmark::State &state)
     const uint32_t frames = uint32_t(state.range(0));
     std::vector<std::vector<int16_t>> converted;
     std::vector<int> volumes;
-    for (const Source &s : Sources(int(state.range(1)))) {
+    if (state.range(1) == 8) {
+        converted.push_back(CdTrack());
+        volumes.push_back(SDL_MIX_MAXVOLUME);
+    }
+    for (const Source &s : Sources(int(std::min<int64_t>(state.range(1), 7)))) {
         std::vector<uint8_t> samples = Samples(s);
         uint32_t align = uint32_t(s.format.channels * s.format.bits / 8);
         uint32_t source_frames = s.bytes / align;
@@ -142,7 +189,7 @@ void BM_MixSDL(benchmark::State &state)
     state.counters["sound_s/s"] = benchmark::Counter(double(state.iterations()) * frames / 22050.0,
                                                      benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_MixSDL)->ArgsProduct({{512, 1024}, {1, 7}})->ArgNames({"frames", "sources"});
+BENCHMARK(BM_MixSDL)->ArgsProduct({{512, 1024}, {1, 7, 8}})->ArgNames({"frames", "sources"});
 #endif
 
 // A started sound module with a bank of 32 tones, for the copies and the effect requests.
@@ -282,14 +329,14 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nSound summary (above 1 is faster)\n");
     for (int frames : {512, 1024}) {
-        for (int sources : {1, 7}) {
+        for (int sources : {1, 7, 8}) {
             std::string args = "/frames:" + std::to_string(frames) + "/sources:" + std::to_string(sources);
             auto it = reporter.figures.find("BM_Mix" + args);
             if (it == reporter.figures.end()) {
                 continue;
             }
-            std::printf("mix %4d frames, %d source%s: %8.0f s of sound a second, %6.0f ns a callback | mixer/SDL %s\n",
-                        frames, sources, sources == 1 ? " " : "s", it->second, 1e9 * frames / 22050.0 / it->second,
+            std::printf("mix %4d frames, %d source%s%s: %8.0f s of sound a second, %6.0f ns a callback | mixer/SDL %s\n",
+                        frames, sources, sources == 1 ? " " : "s", sources == 8 ? " (with CD)" : "", it->second, 1e9 * frames / 22050.0 / it->second,
                         Ratio(reporter, "BM_Mix" + args, "BM_MixSDL" + args).c_str());
         }
     }

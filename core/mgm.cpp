@@ -374,6 +374,6 @@ void MGM_StepPlaylist()
         if (MGM_PlaylistIndex >= MGM_PlaylistCount) {
             MGM_PlaylistIndex = 0;
         }
-        CD_PlayTrack(MGM_PlaylistTracks[MGM_PlaylistIndex]);
+        CD_PlayTrack(uint32_t(MGM_PlaylistTracks[MGM_PlaylistIndex]));
     }
 }

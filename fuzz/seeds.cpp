@@ -371,6 +371,12 @@ int main(int argc, char **argv)
         bytes.insert(bytes.end(), text.begin(), text.end());
         ok = ok && write(path, "seed" + std::to_string(n++), bytes);
     }
+    const fs::path tracks = fs::path(argv[1]) / "cd_tracks";
+    fs::create_directories(tracks);
+    ok = ok && write(tracks, "copied-disc", bytes_of("track02.wav\nTrack03.Wav\nreadme.txt")) &&
+         write(tracks, "same-number", bytes_of("TRACK2.WAV\ntrack02.wav\ntrack1.wav")) &&
+         write(tracks, "ignored", bytes_of("track0.wav\ntrack100.wav\ntrack02.ogg\nmytrack02.wav\n"
+                                            "track02.wav.bak\n/track04.wav"));
     ok = ok && write_image_seeds(fs::path(argv[1]) / "load_obj");
     // The list reader: lists as the disc holds them, and LEVEL.ID behind an 'L'.
     const fs::path lists = fs::path(argv[1]) / "dsk_list";

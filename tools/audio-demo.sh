@@ -1,14 +1,17 @@
 #!/bin/sh
-# Plays kshow's sound script on the demo installation through SDL's disk audio driver (no X server,
-# no sound card), turns the raw output into a WAVE file and a spectrogram, and checks it with sox.
+# Plays kshow's sound script (sound) or the demo disc's music track 2 and playlist (cd) on the demo
+# installation through SDL's disk audio driver (no X server, no sound card), turns the raw output into
+# a WAVE file and a spectrogram, and checks it with sox.
 #
-#   tools/audio-demo.sh sound [kshow mkdemo folder]     (`make demo-sound`; defaults: build/release, build/demo)
+#   tools/audio-demo.sh sound|cd [kshow mkdemo folder]  (`make demo-sound`, `make demo-cd`; defaults:
+#                                                        build/release, build/demo)
 #
-# Leaves <folder>/sound.wav (listen to it) and <folder>/sound.png. Prints one line per check and exits
-# non-zero when any check failed.
+# Leaves <folder>/<what>.wav (listen to it) and <folder>/<what>.png. Prints one line per check and
+# exits non-zero when any check failed.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
-[ "${1:-}" = sound ] || { echo "usage: $0 sound [kshow mkdemo folder]" >&2; exit 2; }
+what=${1:-}
+[ "$what" = sound ] || [ "$what" = cd ] || { echo "usage: $0 sound|cd [kshow mkdemo folder]" >&2; exit 2; }
 kshow=${2:-$top/build/release/tools/kshow/kshow}
 mkdemo=${3:-$top/build/release/tools/mkdemo/mkdemo}
 folder=${4:-$top/build/demo}
@@ -29,7 +32,54 @@ within() {
     fi
 }
 
+# Expects a line of kshow's output.
+has_line() {
+    if echo "$log" | grep -qx "$1"; then
+        echo "ok    line \"$1\""
+    else
+        echo "FAIL  no line \"$1\""
+        fails=$((fails + 1))
+    fi
+}
+
 "$mkdemo" "$folder" >/dev/null || exit 1
+if [ "$what" = cd ]; then
+    raw="$folder/cd.raw"
+    rm -f "$raw"
+    log=$(cd "$folder" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$raw" "$kshow" cd 2 2>/dev/null)
+    status=$?
+    echo "$log"
+    [ $status -eq 0 ] || { echo "FAIL  kshow cd 2 ended with status $status"; exit 1; }
+    for line in "tracks 3" "play 2" "mode 2" "mode 4"; do has_line "$line"; done
+    sox -t raw -r 22050 -e signed -b 16 -c 2 -L "$raw" "$folder/cd.wav" || exit 1
+    sox "$folder/cd.wav" -n spectrogram -o "$folder/cd.png" || exit 1
+    # The track starts at the first value that is not silence.
+    first=$(od -An -v -t d2 -w4 "$raw" | awk '$1 != 0 || $2 != 0 { printf "%.5f\n", (NR - 1) / 22050; exit }')
+    [ -n "$first" ] || { echo "FAIL  the output is silent"; exit 1; }
+    cstat() { # statistic start length
+        sox "$folder/cd.wav" -n trim "$2" "$3" remix 1 stat 2>&1 | awk -F: -v s="$1" '$1 ~ s { gsub(/ /, "", $2); print $2 }'
+    }
+    at() { awk -v a="$first" -v b="$1" 'BEGIN { printf "%.5f\n", a + b }'; }
+    within "the track's peak (half scale)" "$(cstat 'Maximum amplitude' "$first" 2)" 0.50 0.03
+    i=0
+    for hz in 440 554 659 880; do
+        within "note $((i + 1)) in Hz" "$(cstat 'Rough' "$(at "$(awk -v i=$i 'BEGIN { print i * 0.5 + 0.05 }')")" 0.4)" $hz "$(awk -v h=$hz 'BEGIN { print h * 0.05 }')"
+        i=$((i + 1))
+    done
+    within "silence after the track" "$(cstat 'Maximum amplitude' "$(at 2.01)" 0.1)" 0 0
+    log=$(cd "$folder" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$folder/cd-playlist.raw" "$kshow" cd --playlist 0x0302 --seconds 8 2>/dev/null)
+    echo "$log"
+    plays=$(echo "$log" | grep '^play ' | head -3 | tr '\n' ' ')
+    if [ "$plays" = "play 2 play 3 play 2 " ]; then
+        echo "ok    playlist: $plays"
+    else
+        echo "FAIL  playlist: expected play 2 play 3 play 2, got $plays"
+        fails=$((fails + 1))
+    fi
+    echo "wrote $folder/cd.wav and $folder/cd.png"
+    [ $fails -eq 0 ]
+    exit
+fi
 raw="$folder/sound.raw"
 rm -f "$raw"
 log=$(cd "$folder" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$raw" "$kshow" sound 2>/dev/null)

@@ -122,7 +122,9 @@ int64_t SNDM_Gain(int32_t attenuation)
 
 void SNDM_Mix(PLAT_SoundDevice *device, int16_t *out, uint32_t frames)
 {
-    const bool silent = out == nullptr || device->muted;
+    // Without the focus the buffers play on in silence; the sources (CD audio) are still heard.
+    const bool silent = out == nullptr || (device->muted && device->sources.empty());
+    const bool buffers_silent = silent || device->muted;
     constexpr uint32_t CHUNK = 256;
     int64_t acc[CHUNK * 2];
     for (uint32_t done = 0; done < frames;) {
@@ -134,7 +136,7 @@ void SNDM_Mix(PLAT_SoundDevice *device, int16_t *out, uint32_t frames)
             if (!b->playing || b->primary) {
                 continue;
             }
-            if (silent) {
+            if (buffers_silent) {
                 advance_buffer(b, n);
             } else if (b->channels == 1 && b->bits == 16) {
                 mix_buffer<1, 16>(b, acc, n);
@@ -151,7 +153,7 @@ void SNDM_Mix(PLAT_SoundDevice *device, int16_t *out, uint32_t frames)
         }
         if (out != nullptr) {
             int16_t *o = out + size_t(done) * 2;
-            if (device->muted) {
+            if (silent) {
                 std::fill(o, o + n * 2, int16_t(0));
             } else {
                 for (uint32_t i = 0; i < n * 2; i++) {

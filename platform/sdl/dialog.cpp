@@ -18,3 +18,6 @@ void PLAT_MessageBox(PLAT_Window *, const char *text, const char *title, int ico
     // Without an owner the box stays on its own, as it would over a released full-screen display.
     SDL_ShowSimpleMessageBox(flags, title, text, nullptr);
 }
+
+// There is no system beep to stand in for: the box itself tells the player.
+void PLAT_Beep(int) {}

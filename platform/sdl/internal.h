@@ -1,6 +1,9 @@
-// Shared between the SDL service files: the one window's renderer, paced presents, the 4:3 fit and the
-// sound device's events.
+// Shared between the SDL service files: the one window's renderer, paced presents, the 4:3 fit, the
+// sound output shared with CD audio, and the CD device's share of the pump.
 #pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
 
 struct SDL_Renderer;
 struct SDL_Window;
@@ -26,3 +29,15 @@ SDLB_Rect SDLB_FitFourThree(int width, int height);
 
 // The sound device's share of the pump: focus changes and a removed output.
 void SDLS_SoundEvent(const SDL_Event &event);
+
+// CD audio's share of the sound output: a source added to the common mixer (the output starts when
+// nothing used it yet; false when there is none), removed by its context, and the output's lock.
+struct SNDM_Source;
+bool SDLS_AddSource(const SNDM_Source &source);
+void SDLS_RemoveSource(void *context);
+void SDLS_LockOutput(bool lock);
+// The CD device's share of the pump, every round on the game thread: loads the tracks play reaches.
+void SDLC_Pump();
+// Decodes a track file (a game path) whole to 22,050 Hz stereo 16-bit frames (left, right); false,
+// with nothing decoded, when it cannot be read or decoded.
+bool SDLC_Decode(const std::string &path, std::vector<int16_t> *out);

@@ -2,26 +2,33 @@
 // service call holds the output's lock, and a removed output is reopened.
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "../common/sound_internal.h"
 #include "internal.h"
 #include "plat/window.h"
 
 namespace {
 
-// The opened output. CD audio mixes into the same one.
+// The opened output. CD audio mixes into the same one, as a source of the sound service's device, or
+// of a device without buffers (idle) while the sound service is closed.
 struct Output {
     SDL_AudioDeviceID id;
     PLAT_SoundDevice *device;
+    PLAT_SoundDevice *idle;
 };
 Output output;
 
+PLAT_SoundDevice *mixed() { return output.device != nullptr ? output.device : output.idle; }
+
 void callback(void *, Uint8 *stream, int len)
 {
-    if (output.device == nullptr) {
+    PLAT_SoundDevice *d = mixed();
+    if (d == nullptr) {
         SDL_memset(stream, 0, size_t(len));
         return;
     }
-    SNDM_Mix(output.device, reinterpret_cast<int16_t *>(stream), uint32_t(len) / 4);
+    SNDM_Mix(d, reinterpret_cast<int16_t *>(stream), uint32_t(len) / 4);
 }
 
 SDL_AudioDeviceID open_output()
@@ -57,25 +64,49 @@ void update_mute()
     }
 }
 
+// Starts SDL's audio and the output when nothing uses them yet; false when there is no output.
+bool start_output()
+{
+    if (output.id != 0) {
+        return true;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return false;
+    }
+    output.id = open_output();
+    if (output.id == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    return true;
+}
+
+void stop_output()
+{
+    if (output.id != 0) {
+        SDL_CloseAudioDevice(output.id);
+        output.id = 0;
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
 } // namespace
 
 PLAT_SoundDevice *SNDB_Open()
 {
-    if (output.device != nullptr) {
+    if (output.device != nullptr || !start_output()) {
         return nullptr;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        return nullptr;
+    PLAT_SoundDevice *d = SNDM_NewDevice();
+    SDL_LockAudioDevice(output.id);
+    if (output.idle != nullptr) {
+        d->sources = output.idle->sources;
+        SNDM_DeleteDevice(output.idle);
+        output.idle = nullptr;
     }
-    output.device = SNDM_NewDevice();
-    output.id = open_output();
-    if (output.id == 0) {
-        SNDM_DeleteDevice(output.device);
-        output.device = nullptr;
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return nullptr;
-    }
-    return output.device;
+    output.device = d;
+    SDL_UnlockAudioDevice(output.id);
+    return d;
 }
 
 void SNDB_Close(PLAT_SoundDevice *d)
@@ -90,12 +121,63 @@ void SNDB_Close(PLAT_SoundDevice *d)
                 SDL_UnlockAudioDevice(output.id);
             }
         }
-        SDL_CloseAudioDevice(output.id);
+        SDL_LockAudioDevice(output.id);
     }
-    output.id = 0;
+    if (!d->sources.empty()) {
+        output.idle = SNDM_NewDevice();
+        output.idle->sources = d->sources;
+    }
     output.device = nullptr;
+    if (output.id != 0) {
+        SDL_UnlockAudioDevice(output.id);
+    }
     SNDM_DeleteDevice(d);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (output.idle == nullptr) {
+        stop_output();
+    }
+}
+
+bool SDLS_AddSource(const SNDM_Source &source)
+{
+    if (!start_output()) {
+        return false;
+    }
+    SDL_LockAudioDevice(output.id);
+    if (output.device == nullptr && output.idle == nullptr) {
+        output.idle = SNDM_NewDevice();
+    }
+    mixed()->sources.push_back(source);
+    SDL_UnlockAudioDevice(output.id);
+    return true;
+}
+
+void SDLS_RemoveSource(void *context)
+{
+    PLAT_SoundDevice *d = mixed();
+    if (d == nullptr) {
+        return;
+    }
+    SDL_LockAudioDevice(output.id);
+    auto &v = d->sources;
+    v.erase(std::remove_if(v.begin(), v.end(), [&](const SNDM_Source &s) { return s.context == context; }), v.end());
+    SDL_UnlockAudioDevice(output.id);
+    if (output.idle != nullptr && output.idle->sources.empty()) {
+        SNDM_DeleteDevice(output.idle);
+        output.idle = nullptr;
+        stop_output();
+    }
+}
+
+void SDLS_LockOutput(bool lock)
+{
+    if (output.id == 0) {
+        return;
+    }
+    if (lock) {
+        SDL_LockAudioDevice(output.id);
+    } else {
+        SDL_UnlockAudioDevice(output.id);
+    }
 }
 
 int SNDB_Enter(PLAT_SoundDevice *d, int, PLAT_SoundBuffer *, const int64_t *, int)

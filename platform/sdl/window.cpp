@@ -226,6 +226,7 @@ void PLAT_PostQuit(int) { quit_posted = true; }
 
 int PLAT_PumpMessages()
 {
+    SDLC_Pump();
     SDL_Event event;
     // In the background the game stands still; waiting here keeps it from spinning a core.
     if (the_window.sdl != nullptr && SDL_GetKeyboardFocus() != the_window.sdl && SDL_WaitEventTimeout(&event, 10)) {

@@ -39,6 +39,15 @@ const char kCopyError[] = "Error:  !\nAn error occurred while copying files to t
 
 std::vector<uint8_t> bytes_of(const std::string &text) { return {text.begin(), text.end()}; }
 
+int verbs_of(test::CdVerb verb)
+{
+    int n = 0;
+    for (const test::CdCommand &c : test::CdCommands()) {
+        n += c.verb == verb ? 1 : 0;
+    }
+    return n;
+}
+
 // Bytes that differ from one position to the next, so that a misplaced chunk shows.
 std::vector<uint8_t> pattern(size_t size, uint8_t seed)
 {
@@ -311,11 +320,12 @@ TEST_F(DskTest, WrongDiscIsAskedForUntilItsMarkerOpens)
         test::SetCdDevice(true);
         ASSERT_EQ(MGM_SendMessage(28, 0, 0), 1);
         test::SetCdMode(PLAT_CD_PLAYING);
+        test::ClearCdCommands();
 
         bool stopped_before_text = false;
         bool shown_before_text = true;
         fake::script().print_centred = [&] {
-            stopped_before_text = PLAT_CdMode() == PLAT_CD_STOPPED;
+            stopped_before_text = test::InspectCd().mode == PLAT_CD_STOPPED;
             shown_before_text = SCR_ShownFrame != nullptr;
             test::SetCdMode(PLAT_CD_PLAYING);
         };
@@ -331,15 +341,16 @@ TEST_F(DskTest, WrongDiscIsAskedForUntilItsMarkerOpens)
             }
             probes++;
             if (probes == 1) {
-                stopped_at_first_probe = PLAT_CdMode() == PLAT_CD_STOPPED;
+                stopped_at_first_probe = test::InspectCd().mode == PLAT_CD_STOPPED;
                 shown_at_first_probe = SCR_ShownFrame == SCR_FrameBuffer;
             }
-            EXPECT_EQ(CD_ResetCount, 0);
+            EXPECT_EQ(verbs_of(test::CdVerb::SetTmsf), 0);
             if (probes == 2) {
                 test::PostQuit();
             }
             if (probes == 4) {
                 kalder_test::WriteDisc(host('D'), c.disc_in_drive == 1 ? 2 : 1);
+                test::ChangeCdDisc(std::vector<uint32_t>(6, 1000));
             }
             clock_at_last_probe = PLAT_TimeMs();
         });
@@ -351,7 +362,14 @@ TEST_F(DskTest, WrongDiscIsAskedForUntilItsMarkerOpens)
         EXPECT_TRUE(shown_at_first_probe);
         EXPECT_EQ(probes, 4);
         EXPECT_EQ(clock_at_last_probe, 300u);
-        EXPECT_EQ(CD_ResetCount, 1);
+        // The drive is reset once the disc is in: stop, time format, then the new disc's track count.
+        EXPECT_EQ(verbs_of(test::CdVerb::SetTmsf), 1);
+        const std::vector<test::CdCommand> &log = test::CdCommands();
+        ASSERT_GE(log.size(), 3u);
+        EXPECT_EQ(log[log.size() - 3].verb, test::CdVerb::Stop);
+        EXPECT_EQ(log[log.size() - 2].verb, test::CdVerb::SetTmsf);
+        EXPECT_EQ(log[log.size() - 1].verb, test::CdVerb::TrackCount);
+        EXPECT_EQ(CD_TrackCount, 6u);
         // The quit asked for during the wait ends the next message round.
         EXPECT_EQ(MGM_DispatchMessages(), 0);
         EXPECT_EQ(MGM_DispatchMessages(), 1);
@@ -427,7 +445,7 @@ TEST_F(CacheTest, NewPartRefreshesTheCache)
         fake::script().print_centred = [&] { when_drawn = tree(install('C')); };
         ASSERT_EQ(fatal_text(DSK_PrepareProject), "");
 
-        EXPECT_EQ(PLAT_CdMode(), PLAT_CD_STOPPED);
+        EXPECT_EQ(test::InspectCd().mode, PLAT_CD_STOPPED);
         EXPECT_EQ(fake::calls(), std::vector<std::string>{c.text_call});
         EXPECT_EQ(SCR_ShownFrame, SCR_FrameBuffer);
         // By the time the text shows, LEVEL.ID and the stale cache are gone and nothing is copied.
@@ -467,7 +485,7 @@ TEST_F(CacheTest, PartsWithoutDiscDataTouchNothing)
         const auto before = tree(install('C'));
         PRJ_Current->data_part = part;
         ASSERT_EQ(fatal_text(DSK_PrepareProject), "");
-        EXPECT_EQ(PLAT_CdMode(), PLAT_CD_PLAYING); // no MGM 31
+        EXPECT_EQ(test::InspectCd().mode, PLAT_CD_PLAYING); // no MGM 31
         EXPECT_TRUE(opened.empty());
         EXPECT_TRUE(fake::calls().empty());
         EXPECT_EQ(tree(install('C')), before);
@@ -480,7 +498,7 @@ TEST_F(CacheTest, StandardInstallationOnlyChecksTheDisc)
     const auto before = tree(install('C'));
     PRJ_Current->data_part = 2;
     ASSERT_EQ(fatal_text(DSK_PrepareProject), "");
-    EXPECT_EQ(PLAT_CdMode(), PLAT_CD_STOPPED);
+    EXPECT_EQ(test::InspectCd().mode, PLAT_CD_STOPPED);
     EXPECT_EQ(opened, std::vector<std::string>{"D:\\DATA\\1CD.ID"});
     EXPECT_TRUE(fake::calls().empty());
     EXPECT_EQ(tree(install('C')), before);

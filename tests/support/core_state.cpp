@@ -93,7 +93,8 @@ void ResetCore()
     SCR_FrameBuffer = nullptr;
     SCR_ShownFrame = nullptr;
     WIN_Width = WIN_Height = 0;
-    CD_ResetCount = 0;
+    CD_DeviceId = 0;
+    CD_TrackCount = 0;
 
     // The frame handler, the hot keys and the frame composition.
     GAME_LastKey = 0;

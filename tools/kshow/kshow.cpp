@@ -22,12 +22,20 @@
 //       and renders it with a swinging camera, the profiler's bars and frame rate over each frame,
 //       until the window is closed or the program is asked to end. Prints once a second
 //       "cycles/s C cycles/refresh R value V", V being the frame rate the overlay shows.
+//   kshow cd <n>
+//       Opens the CD device over the drive map's track files and prints "tracks N", then "play n",
+//       plays track n and prints each change of the play mode ("mode 2", "mode 4"), running the pump
+//       every 10 ms. Ends once the mode reads 4 (stopped).
+//   kshow cd --playlist <hex> [--seconds S]
+//       Opens the CD device and runs the playlist of the value (as MGM service 30 does), stepped every
+//       33 ms as rounds would, for S seconds (8 by default). Prints "play n" for each track started.
 #include <cstdio>
 #include <cstdlib>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "core/cd.h"
 #include "core/dsk.h"
 #include "core/dsp.h"
 #include "core/game_frame.h"
@@ -267,8 +275,79 @@ static int usage()
 {
     std::fprintf(stderr, "usage: kshow echo\n       kshow controls [device]\n"
                          "       kshow card <window|fullscreen> <W>x<H>\n       kshow sound\n"
-                         "       kshow prof\n");
+                         "       kshow prof\n       kshow cd <n>\n       kshow cd --playlist <hex> [--seconds S]\n");
     return 2;
+}
+
+static int cd_track(uint32_t track)
+{
+    if (CD_Open() == 0) {
+        std::fprintf(stderr, "kshow: the CD device did not open\n");
+        return 1;
+    }
+    std::printf("tracks %u\nplay %u\n", CD_TrackCount, track);
+    std::fflush(stdout);
+    CD_PlayTrack(track);
+    int32_t last = -1;
+    for (;;) {
+        PLAT_PumpMessages();
+        const int32_t mode = CD_GetMode();
+        if (mode != last) {
+            std::printf("mode %d\n", mode);
+            std::fflush(stdout);
+            last = mode;
+        }
+        if (mode == 4) {
+            break;
+        }
+        PLAT_Sleep(10);
+    }
+    // A moment more of output, so that a recording of it shows the silence after the track.
+    PLAT_Sleep(300);
+    CD_Close();
+    return 0;
+}
+
+static int cd_playlist(uint32_t tracks, double seconds)
+{
+    if (CD_Open() == 0) {
+        std::fprintf(stderr, "kshow: the CD device did not open\n");
+        return 1;
+    }
+    std::printf("tracks %u\n", CD_TrackCount);
+    MGM_StartPlaylist(int32_t(tracks));
+    const uint32_t start = PLAT_TimeMs();
+    int32_t index = MGM_PlaylistIndex;
+    while (PLAT_TimeMs() - start < uint32_t(seconds * 1000)) {
+        PLAT_PumpMessages();
+        MGM_StepPlaylist();
+        if (MGM_PlaylistIndex != index) {
+            index = MGM_PlaylistIndex;
+            std::printf("play %d\n", MGM_PlaylistTracks[index]);
+            std::fflush(stdout);
+        }
+        PLAT_Sleep(33);
+    }
+    CD_Close();
+    return 0;
+}
+
+static int cd(int argc, char **argv)
+{
+    if (argc == 3) {
+        return cd_track(uint32_t(std::strtoul(argv[2], nullptr, 10)));
+    }
+    if ((argc == 4 || argc == 6) && std::strcmp(argv[2], "--playlist") == 0) {
+        double seconds = 8;
+        if (argc == 6) {
+            if (std::strcmp(argv[4], "--seconds") != 0) {
+                return usage();
+            }
+            seconds = std::atof(argv[5]);
+        }
+        return cd_playlist(uint32_t(std::strtoul(argv[3], nullptr, 16)), seconds);
+    }
+    return usage();
 }
 
 static int card(const char *back_end, const char *size)
@@ -357,6 +436,9 @@ int main(int argc, char **argv)
     }
     if (argc == 2 && std::strcmp(argv[1], "sound") == 0) {
         return sound();
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "cd") == 0) {
+        return cd(argc, argv);
     }
     if (argc == 4 && std::strcmp(argv[1], "card") == 0) {
         return card(argv[2], argv[3]);

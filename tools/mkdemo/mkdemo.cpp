@@ -3,11 +3,15 @@
 // Layout, under the folder given: drives/D is the game disc (DATA\1CD.ID, and the project database
 // kalder.dat at its root) and drives/C the hard disk holding the installation folder VORN\KALDER
 // (DATA\HD.ID, with empty DATA\3DC, DATA\ANIM and DATA\GAME: a standard installation, not a full
-// one). The disc's DATA\SOUND\FSB.DAT is the sound bank: 32 short tones. The disc also holds the
-// fonts and the cursor set that start-up loads (DATA\FONT\HI640.SPR, HI480.SPR, HI320.SPR and
-// DATA\OBJET\SOUR.ALP), drawn for this program. Run the game from that folder, or point KALDER_DRIVES
-// at the two drives.
+// one). The disc's DATA\SOUND\FSB.DAT is the sound bank: 32 short tones. Its TRACKS folder holds two
+// music tracks as a player's rip would (TRACK02.WAV: four notes, Track3.wav: one tone), and Project0
+// plays track 2. The disc also holds the fonts and the cursor set that start-up loads
+// (DATA\FONT\HI640.SPR, HI480.SPR, HI320.SPR and DATA\OBJET\SOUR.ALP), drawn for this program. Run the
+// game from that folder, or point KALDER_DRIVES at the two drives.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "tests/support/font_writer.h"
@@ -16,6 +20,7 @@
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/pack_writer.h"
+#include "tests/support/wav_writer.h"
 
 namespace fs = std::filesystem;
 using kalder_test::LevelRecordBuilder;
@@ -30,6 +35,7 @@ static kalder_test::KalderDatWriter demo_database()
                         .Name("Project0")
                         .InUse()
                         .I32s(kalder_test::level::kStartPosition, {0, -160, 0})
+                        .I32(kalder_test::level::kCdTrack, 2)
                         .Exit(0, "EXIT1", "Project1", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
                         .Bytes();
     db.records[1] = LevelRecordBuilder(blank)
@@ -39,6 +45,26 @@ static kalder_test::KalderDatWriter demo_database()
                         .Bytes();
     db.records[2] = LevelRecordBuilder(blank).Name("Project2").InUse().Element(0, "EMPTY", "END.DSN").Bytes();
     return db;
+}
+
+// Music track 2: 2 s at 44,100 Hz stereo, four notes of 0.5 s (A4, C#5, E5, A5) at half of full
+// scale, each faded in and out over 5 ms.
+static std::vector<uint8_t> four_notes()
+{
+    const double notes[] = {440.0, 554.37, 659.26, 880.0};
+    const int rate = 44100, note_frames = rate / 2, fade = rate * 5 / 1000;
+    std::vector<uint8_t> samples;
+    for (double frequency : notes) {
+        for (int i = 0; i < note_frames; i++) {
+            const double gain = std::min({1.0, double(i) / fade, double(note_frames - 1 - i) / fade});
+            const auto v = int16_t(std::lround(16384.0 * gain * std::sin(2 * M_PI * frequency * i / rate)));
+            for (int channel = 0; channel < 2; channel++) {
+                samples.push_back(uint8_t(uint16_t(v) & 0xFF));
+                samples.push_back(uint8_t(uint16_t(v) >> 8));
+            }
+        }
+    }
+    return kalder_test::WavImage(kalder_test::WavFormat{2, rate, 16}, samples);
 }
 
 int main(int argc, char **argv)
@@ -56,6 +82,14 @@ int main(int argc, char **argv)
     // installation is replaced).
     ok = ok && kalder_test::WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), kalder_test::DemoSounds(32));
     ok = ok && kalder_test::WriteDemoSpriteFiles(disc.string());
+
+    // The music, spelt two ways as rips come.
+    fs::create_directories(disc / "TRACKS");
+    const kalder_test::WavFormat mono8{1, 22050, 8};
+    ok = ok &&
+         kalder_test::WriteHostFile((disc / "TRACKS" / "TRACK02.WAV").string(), four_notes()) &&
+         kalder_test::WriteHostFile((disc / "TRACKS" / "Track3.wav").string(),
+                                    kalder_test::WavImage(mono8, kalder_test::WavSamples(mono8, kalder_test::Wave::Sine, 22050, 330.0)));
 
     // The demo models under the disc's data\3dc: a textured cube with a flat child, its material (the
     // file name in lower case, as the resolver must match it), two floor triangles and two keys.

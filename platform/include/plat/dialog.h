@@ -10,3 +10,6 @@ enum PLAT_Icon {
 
 // Shows the box and returns when the user has closed it. owner may be null.
 void PLAT_MessageBox(struct PLAT_Window *owner, const char *text, const char *title, int icon);
+
+// The system sound that goes with an icon, played before a box is shown.
+void PLAT_Beep(int icon);

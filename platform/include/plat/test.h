@@ -55,14 +55,55 @@ size_t HeapBlocksInUse();
 // Devices.
 void SetSoundDevice(bool present);
 bool SoundDeviceOpen();
+
+// CD device (plat/cd.h). Absent until set present; before every call and inspection its disc catches
+// up with the fake clock: floor(elapsed ms x 22,050 / 1000) output frames since the device opened.
+// A disc of `tracks` tracks of 60,000 ms, or of the given lengths in ms.
 void SetCdDevice(bool present, int tracks = 10);
+void SetCdDevice(bool present, const std::vector<uint32_t> &track_ms);
+// Another disc in the drive, seen by the next status query (stopped at the start of track 1).
+void ChangeCdDisc(const std::vector<uint32_t> &track_ms);
+// The mode status queries report until the next command that moves the drive; -1 ends it.
 void SetCdMode(int mode);
 bool CdDeviceOpen();
+enum class CdVerb { Open, Close, SetTmsf, Play, Resume, Stop, Pause, DoorOpen, DoorClosed, Mode, TrackCount };
+// The nth call of verb (1-based, counted from this rule; 0 = every one) answers error, whose text is
+// text (null: the error has no text).
+void FailCd(CdVerb verb, int nth, int error, const char *text);
+// Every command since Reset (or ClearCdCommands), failed ones too. Play has from and to (has_to false:
+// to the end of the disc).
+struct CdCommand {
+    CdVerb verb;
+    uint32_t from;
+    uint32_t to;
+    bool has_to;
+    int error;
+};
+const std::vector<CdCommand> &CdCommands();
+void ClearCdCommands();
+// The play commands alone: from, and to (0 = to the end of the disc).
 struct CdPlay {
     int from;
     int to;
 };
 const std::vector<CdPlay> &CdPlays();
+struct CdState {
+    bool open;
+    uint32_t first; // the play range, from the start of first to the start of end
+    uint32_t end;
+    uint32_t track; // the position
+    uint64_t frame;
+    int mode; // as a status query reports it
+    bool door_open;
+    uint32_t count;
+};
+CdState InspectCd();
+// Beeps, in order; boxes_before is how many message boxes had been shown by then.
+struct Beep {
+    int icon;
+    size_t boxes_before;
+};
+const std::vector<Beep> &Beeps();
 
 // Keyboard, by virtual-key code. KeyDown holds the key and sets its latch, KeyUp releases it, KeyTap
 // sets the latch alone (a press and release between two scans), KeysReset releases everything.
