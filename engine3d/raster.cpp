@@ -95,17 +95,14 @@ void Unlink(uint8_t *r)
 void Advance_Run(uint8_t *run, Run_Group group)
 {
     Addr first = RUN_GET(run, first_edge);
-    int32_t leftX = 0;
     int32_t rightX = 0;
-    int32_t before = 0;
+    int32_t before = INT32_MIN; // nothing lies left of the first edge
     for (Addr a = first; a != 0;) {
         uint8_t *e = W_Ptr(a);
         Addr next = EDGE_GET(e, next_right);
         int32_t x = int32_t(uint32_t(EDGE_GET(e, x)) + uint32_t(EDGE_GET(e, x_step)));
         rightX = x;
-        if (a == first) {
-            leftX = x;
-        } else if (before > x) {
+        if (before > x) {
             x = int32_t(uint32_t(before) + 1);
         }
         before = x;
@@ -134,7 +131,7 @@ void Advance_Run(uint8_t *run, Run_Group group)
         a = next;
     }
     if (first != 0) {
-        RUN_SET(run, x_left, leftX);
+        RUN_SET(run, x_left, EDGE_GET(W_Ptr(first), x));
         RUN_SET(run, x_right, rightX);
     }
     RUN_SET(run, behind, Addr(0));
