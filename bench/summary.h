@@ -1,6 +1,8 @@
-// The summary after a benchmark table: one figure kept per run, and ratios between runs.
+// The summary after a benchmark table: the median figure of each run over its repetitions, its
+// spread, and ratios between runs.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -9,23 +11,49 @@
 
 #include <benchmark/benchmark.h>
 
-// Prints the usual table and keeps, per run name, the figure that `pick` takes from the run.
+// Prints the usual table and keeps, per run name, the figure that `pick` takes from each repetition
+// (aggregates are not figures): `figures` holds their median, `samples` all of them.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
     using Pick = std::function<bool(const Run &, double *)>;
     explicit SummaryReporter(Pick pick) : pick_(std::move(pick)) {}
 
     std::map<std::string, double> figures;
+    std::map<std::string, std::vector<double>> samples;
 
     void ReportRuns(const std::vector<Run> &runs) override
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &r : runs) {
             double value;
-            if (pick_(r, &value)) {
-                figures[r.run_name.str()] = value;
+            if (r.run_type == Run::RT_Iteration && pick_(r, &value)) {
+                // Named as without repetitions, whether they came from the code or the command line.
+                benchmark::BenchmarkName key = r.run_name;
+                key.repetitions.clear();
+                const std::string name = key.str();
+                std::vector<double> &all = samples[name];
+                all.push_back(value);
+                std::vector<double> sorted = all;
+                std::sort(sorted.begin(), sorted.end());
+                const size_t n = sorted.size();
+                figures[name] = n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
             }
         }
+    }
+
+    // "min-max over n" of a run's repetitions, scaled as its figure is printed.
+    std::string Spread(const std::string &name, double scale = 1.0, const char *format = "%.3f") const
+    {
+        auto it = samples.find(name);
+        if (it == samples.end() || it->second.empty()) {
+            return "not available";
+        }
+        auto [lo, hi] = std::minmax_element(it->second.begin(), it->second.end());
+        char low[32], high[32], text[96];
+        std::snprintf(low, sizeof low, format, *lo * scale);
+        std::snprintf(high, sizeof high, format, *hi * scale);
+        std::snprintf(text, sizeof text, "%s-%s over %zu", low, high, it->second.size());
+        return text;
     }
 
 private:
