@@ -27,7 +27,6 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-constexpr size_t kFrameBytes = size_t(kWidth) * kHeight * 2;
 
 struct Display {
     const char *name;
@@ -93,17 +92,6 @@ void BM_Frame(benchmark::State &state, const std::string &scene, Display display
         benchmark::ClobberMemory();
     }
     kalder_test::ClearSceneBackdrop();
-}
-
-// The floor: one memset of a 640x480 16-bit frame.
-void BM_MemsetFrame(benchmark::State &state)
-{
-    std::vector<uint8_t> frame(kFrameBytes);
-    for (auto _ : state) {
-        std::memset(frame.data(), int(state.iterations() & 0xFF), frame.size());
-        benchmark::DoNotOptimize(frame.data());
-        benchmark::ClobberMemory();
-    }
 }
 
 std::string Name(const std::string &scene, const Display &d, Part part)
