@@ -15,6 +15,7 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -588,13 +589,16 @@ int MesaChild(const char *path)
                 mask[i] = mesa.Covered(i);
             }
             mesa.Draw(tris, false);
-            int frames = 0;
+            // The median of the frames' own times over half a second, at least five frames.
+            std::vector<double> times;
             const auto start = std::chrono::steady_clock::now();
-            while (Ms(std::chrono::steady_clock::now() - start) < 500 || frames < 3) {
+            while (Ms(std::chrono::steady_clock::now() - start) < 500 || times.size() < 5) {
+                const auto frame = std::chrono::steady_clock::now();
                 mesa.Draw(tris, false);
-                frames++;
+                times.push_back(Ms(std::chrono::steady_clock::now() - frame));
             }
-            ms = Ms(std::chrono::steady_clock::now() - start) / frames;
+            std::nth_element(times.begin(), times.begin() + ptrdiff_t(times.size() / 2), times.end());
+            ms = times[times.size() / 2];
         }
         const int32_t rgba = mesa.rgba;
         std::fwrite(&ms, sizeof ms, 1, out);
@@ -608,6 +612,13 @@ int MesaChild(const char *path)
 // Gallium's OSMesa picks its driver once per process, so each driver runs in a child of its own.
 void RunMesaPeers(const char *self)
 {
+    // llvmpipe's thread count as the caller set it; 0 rasterises in the calling thread, as ours does.
+    std::string threads = "0";
+    if (const char *set = std::getenv("LP_NUM_THREADS"); set != nullptr && std::strspn(set, "0123456789") == std::strlen(set) &&
+                                                         *set != '\0') {
+        threads = set;
+    }
+    std::printf("OSMesa llvmpipe: LP_NUM_THREADS=%s\n", threads.c_str());
     for (int d = 0; d < 2; d++) {
         char path[] = "/tmp/render_bench_mesaXXXXXX";
         const int fd = mkstemp(path);
@@ -615,7 +626,7 @@ void RunMesaPeers(const char *self)
             continue;
         }
         close(fd);
-        const std::string command = std::string("GALLIUM_DRIVER=") + kMesaDrivers[d] + " LP_NUM_THREADS=0 '" + self +
+        const std::string command = std::string("GALLIUM_DRIVER=") + kMesaDrivers[d] + " LP_NUM_THREADS=" + threads + " '" + self +
                                     "' --mesa-child '" + path + "'";
         if (std::system(command.c_str()) == 0) {
             FILE *in = std::fopen(path, "rb");
