@@ -52,7 +52,7 @@ bench: release
 	-@tools/install-deps.sh bench
 	cmake -S . -B $(RELEASE) -DKALDER_BENCH=ON
 	cmake --build $(RELEASE) -j $(JOBS)
-	for b in $(RELEASE)/bench/*_bench; do $$b; done
+	for b in $(RELEASE)/bench/*_bench; do $$b --benchmark_repetitions=5; done
 
 clean:
 	rm -rf build

@@ -100,6 +100,21 @@ void BM_SaveRestoreMemcpy(benchmark::State &state)
 }
 BENCHMARK(BM_SaveRestoreMemcpy);
 
+// The floor of the blend: one memcpy of the frame, the same pixels read and written once.
+void BM_FrameMemcpy(benchmark::State &state)
+{
+    std::vector<uint16_t> from(640 * 480, 0x7BCF);
+    std::vector<uint16_t> to(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size() * 2);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["Mpixel/s"] =
+        benchmark::Counter(double(state.iterations()) * 640 * 480 / 1e6, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FrameMemcpy);
+
 #ifdef KALDER_HAVE_SDL
 // SDL's nearest peer: an RGB565 to RGB565 blit that multiplies each channel by mod/255 (128 about
 // halves, as mode 1 does; 64 about quarters, as mode 3 does). It rounds differently, so only the
@@ -160,10 +175,12 @@ int main(int argc, char **argv)
             if (it == reporter.figures.end()) {
                 continue;
             }
-            std::printf("mode %d %s %8.0f Mpixel/s | blend/per-pixel loop %s | blend/SDL colour-mod blit %s\n", mode,
-                        rgb555 ? "555" : "565", it->second,
+            std::printf("mode %d %s %8.0f Mpixel/s | blend/per-pixel loop %s | blend/SDL colour-mod blit %s | "
+                        "blend/memcpy %s\n",
+                        mode, rgb555 ? "555" : "565", it->second,
                         Ratio(reporter, name, "BM_BlendReference/mode:" + std::to_string(mode)).c_str(),
-                        sdl_peer[mode] != nullptr ? Ratio(reporter, name, sdl_peer[mode]).c_str() : "no peer");
+                        sdl_peer[mode] != nullptr ? Ratio(reporter, name, sdl_peer[mode]).c_str() : "no peer",
+                        Ratio(reporter, name, "BM_FrameMemcpy").c_str());
         }
     }
     std::printf("save+restore/memcpy pair %s\n", Ratio(reporter, "BM_SaveRestore", "BM_SaveRestoreMemcpy").c_str());

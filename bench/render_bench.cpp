@@ -15,6 +15,7 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -30,6 +31,7 @@
 #include <unistd.h>
 #endif
 
+#include "bench/summary.h"
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/setup.h"
@@ -587,13 +589,16 @@ int MesaChild(const char *path)
                 mask[i] = mesa.Covered(i);
             }
             mesa.Draw(tris, false);
-            int frames = 0;
+            // The median of the frames' own times over half a second, at least five frames.
+            std::vector<double> times;
             const auto start = std::chrono::steady_clock::now();
-            while (Ms(std::chrono::steady_clock::now() - start) < 500 || frames < 3) {
+            while (Ms(std::chrono::steady_clock::now() - start) < 500 || times.size() < 5) {
+                const auto frame = std::chrono::steady_clock::now();
                 mesa.Draw(tris, false);
-                frames++;
+                times.push_back(Ms(std::chrono::steady_clock::now() - frame));
             }
-            ms = Ms(std::chrono::steady_clock::now() - start) / frames;
+            std::nth_element(times.begin(), times.begin() + ptrdiff_t(times.size() / 2), times.end());
+            ms = times[times.size() / 2];
         }
         const int32_t rgba = mesa.rgba;
         std::fwrite(&ms, sizeof ms, 1, out);
@@ -607,6 +612,13 @@ int MesaChild(const char *path)
 // Gallium's OSMesa picks its driver once per process, so each driver runs in a child of its own.
 void RunMesaPeers(const char *self)
 {
+    // llvmpipe's thread count as the caller set it; 0 rasterises in the calling thread, as ours does.
+    std::string threads = "0";
+    if (const char *set = std::getenv("LP_NUM_THREADS"); set != nullptr && std::strspn(set, "0123456789") == std::strlen(set) &&
+                                                         *set != '\0') {
+        threads = set;
+    }
+    std::printf("OSMesa llvmpipe: LP_NUM_THREADS=%s\n", threads.c_str());
     for (int d = 0; d < 2; d++) {
         char path[] = "/tmp/render_bench_mesaXXXXXX";
         const int fd = mkstemp(path);
@@ -614,7 +626,7 @@ void RunMesaPeers(const char *self)
             continue;
         }
         close(fd);
-        const std::string command = std::string("GALLIUM_DRIVER=") + kMesaDrivers[d] + " LP_NUM_THREADS=0 '" + self +
+        const std::string command = std::string("GALLIUM_DRIVER=") + kMesaDrivers[d] + " LP_NUM_THREADS=" + threads + " '" + self +
                                     "' --mesa-child '" + path + "'";
         if (std::system(command.c_str()) == 0) {
             FILE *in = std::fopen(path, "rb");
@@ -667,8 +679,22 @@ void PrintCoverage(const char *peer_name, const std::vector<uint8_t> &ours_mask,
                 peer_name, ours, peer, differ, off_edge, off_edge != 0 ? " (findings to look at)" : "");
 }
 
-void PrintTable(const char *png_dir)
+void PrintTable(const char *png_dir, const SummaryReporter &reporter)
 {
+    // Medians over the repetitions where the reporter has them; the last run's figure otherwise.
+    auto median = [&](const std::string &run, double *ms) {
+        auto it = reporter.figures.find(run);
+        if (it != reporter.figures.end() && *ms >= 0) {
+            *ms = it->second * 1e3;
+        }
+    };
+    const double floor = reporter.figures.count("BM_MemsetFrame") != 0 ? reporter.figures.at("BM_MemsetFrame") * 1e3 : -1;
+    std::printf("\nmemset of the frame (the floor): %.4f ms (%s); ms figures are medians, min-max beside them\n", floor,
+                reporter.Spread("BM_MemsetFrame", 1e3, "%.4f").c_str());
+    for (auto &[name, r] : Results) {
+        median("BM_Frame/" + name + "/ours", &r.ours_ms);
+        median("BM_Frame/" + name + "/sdl2", &r.peer_ms);
+    }
     std::printf("\nWhole frames at %dx%d, one thread. SDL2: software renderer, far to near, no depth test. "
                 "OSMesa: RGB565 (RGBA where marked), depth test, back faces culled. Lit scenes: SDL2 with vertex "
                 "colours computed outside the timing, OSMesa with GL's per-vertex point lights.\n",
@@ -680,12 +706,14 @@ void PrintTable(const char *png_dir)
         }
         const SceneResult &r = it->second;
         std::printf("%s: %" PRId32 " triangles\n", name.c_str(), r.triangles);
-        std::printf("  ours:             %8.3f ms/frame  %8.1f Mpixels/s  %8" PRIu32 " frame-heap bytes\n", r.ours_ms,
-                    double(r.span_pixels) / r.ours_ms / 1000.0, r.heap_bytes);
+        std::printf("  ours:             %8.3f ms/frame  %8.1f Mpixels/s  %8" PRIu32 " frame-heap bytes  %.0fx the memset  (%s)\n",
+                    r.ours_ms, double(r.span_pixels) / r.ours_ms / 1000.0, r.heap_bytes,
+                    floor > 0 ? r.ours_ms / floor : 0.0, reporter.Spread("BM_Frame/" + name + "/ours", 1e3).c_str());
         if (r.peer_ms < 0) {
             std::printf("  SDL2:             not available\n");
         } else {
-            std::printf("  SDL2:             %8.3f ms/frame  ratio %.2f\n", r.peer_ms, r.peer_ms / r.ours_ms);
+            std::printf("  SDL2:             %8.3f ms/frame  ratio %.2f  (%s)\n", r.peer_ms, r.peer_ms / r.ours_ms,
+                        reporter.Spread("BM_Frame/" + name + "/sdl2", 1e3).c_str());
         }
         for (int d = 0; d < 2; d++) {
             const char *const labels[2] = {"OSMesa softpipe", "OSMesa llvmpipe"};
@@ -737,9 +765,11 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark(("BM_Frame/" + name + "/sdl2").c_str(), BM_Sdl, name)->Unit(benchmark::kMillisecond);
 #endif
     }
+    benchmark::RegisterBenchmark("BM_MemsetFrame", BM_MemsetFrame)->Unit(benchmark::kMillisecond);
     int count = int(args.size());
     benchmark::Initialize(&count, args.data());
-    benchmark::RunSpecifiedBenchmarks();
+    SummaryReporter reporter(PickSecondsPerIteration);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 #ifdef KALDER_HAVE_OSMESA
     char self[4096] = {};
@@ -747,6 +777,6 @@ int main(int argc, char **argv)
         RunMesaPeers(self);
     }
 #endif
-    PrintTable(png_dir);
+    PrintTable(png_dir, reporter);
     return 0;
 }

@@ -13,6 +13,9 @@
 #include "core/win.h"
 #include "tests/support/testcard.h"
 #include "plat/display.h"
+#include "platform/sdl/internal.h"
+
+#include <SDL.h>
 
 namespace {
 
@@ -46,6 +49,13 @@ void BM_SDLPresent(benchmark::State &state, Case c)
     SCR_Width = uint32_t(c.width);
     SCR_Height = uint32_t(c.height);
     kalder_test::DrawBars(SCR_FrameBuffer, int(SCR_Width), int(SCR_Height), DSP_Rgb555 != 0);
+    // The renderer that does the work and the size it scales to, beside each figure.
+    SDL_RendererInfo info{};
+    int out_width = 0, out_height = 0;
+    if (SDLB_Renderer() != nullptr && SDL_GetRendererInfo(SDLB_Renderer(), &info) == 0 &&
+        SDL_GetRendererOutputSize(SDLB_Renderer(), &out_width, &out_height) == 0) {
+        state.SetLabel(std::string(info.name) + " " + std::to_string(out_width) + "x" + std::to_string(out_height));
+    }
     for (auto _ : state) {
         DSP_Present();
     }

@@ -45,6 +45,22 @@ inline __attribute__((always_inline)) int32_t Unpack(const uint8_t *source, uint
             return -1;
         }
         if (bit == 1) {
+            // Fast path of the bounded form, when 32 bytes lie ahead in both buffers: the literal and
+            // the run of literals behind it (32 bytes at most) in one or two fixed 16-byte moves.
+            // The moves may write past the run, inside the room; later codes write those bytes again.
+            if (Checked && inEnd - in >= 32 && outEnd - out >= 32) {
+                uint32_t run = uint32_t(std::countl_one(control));
+                uint32_t n = run + 1;
+                std::memcpy(out, in, 16);
+                if (n > 16) {
+                    std::memcpy(out + 16, in + 16, 16);
+                }
+                in += n;
+                out += n;
+                control <<= run; // run < 32: the word's used bit is never among its ones
+                bitsLeft -= int(run);
+                continue;
+            }
             if (Checked && (in == inEnd || out == outEnd)) {
                 return -1;
             }
@@ -115,6 +131,29 @@ inline __attribute__((always_inline)) int32_t Unpack(const uint8_t *source, uint
             return -1;
         }
         const uint8_t *from = out - distance;
+        // Fast path of the bounded form, when the distance is at least 8 and 16 bytes of room lie past
+        // the copy: fixed 16- or 8-byte moves, each reading only bytes already written (the distance is
+        // at least the move), so the result is the forward byte copy's. The last move may write past
+        // the copy, inside the room; later codes write those bytes again.
+        if (Checked && distance >= 8 && size_t(outEnd - out) >= size_t(length) + 16) {
+            uint8_t *to = out;
+            uint8_t *toEnd = out + length;
+            if (distance >= 16) {
+                do {
+                    std::memcpy(to, from, 16);
+                    to += 16;
+                    from += 16;
+                } while (to < toEnd);
+            } else {
+                do {
+                    std::memcpy(to, from, 8);
+                    to += 8;
+                    from += 8;
+                } while (to < toEnd);
+            }
+            out = toEnd;
+            continue;
+        }
         if (distance >= length) {
             std::memcpy(out, from, length);
         } else if (distance == 1) {

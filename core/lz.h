@@ -19,13 +19,17 @@
 // byte, so source and destination may lie at any address.
 
 // Unpacks a whole stream and returns the number of bytes written. It trusts the stream: a damaged
-// one reads and writes wherever its codes say. Only for data made in memory by the program itself.
+// one reads and writes wherever its codes say, and it writes nothing past the unpacked bytes. Only for
+// data made in memory by the program itself; everything read from a file goes through the bounded form,
+// which is also the faster one.
 int32_t LZ_Unpack(const uint8_t *source, uint8_t *destination);
 
 // The form for data read from files. Returns the number of bytes written, or -1 when a match would
 // reach before the destination's start, when output would pass the capacity, or when a control word,
 // data byte or data word would be read at or past the source length. It never reads outside
 // [source, source + sourceLength) nor writes outside [destination, destination + destinationCapacity);
-// bytes written before a failing code stay. Bytes after the end code are not read.
+// bytes written before a failing code stay. Bytes after the end code are not read. Where the room
+// allows it copies in fixed 16-byte moves, so the room past the unpacked bytes (up to 31 of them) may
+// be scribbled on: give it a buffer of its own, not a window into live data.
 int32_t LZ_UnpackChecked(const uint8_t *source, uint32_t sourceLength, uint8_t *destination,
                          uint32_t destinationCapacity);

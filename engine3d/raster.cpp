@@ -89,15 +89,24 @@ void Unlink(uint8_t *r)
 }
 
 // Edges of one run: each adds its per-row steps; every edge but the chain's last also advances the
-// values of the face it opens.
+// values of the face it opens. The same walk keeps x from decreasing along the chain, as Fix_Chain
+// does after it (the left edge is never moved); the run's right end takes the last edge's x before
+// that fix.
 void Advance_Run(uint8_t *run, Run_Group group)
 {
     Addr first = RUN_GET(run, first_edge);
-    Addr last = first;
+    int32_t rightX = 0;
+    int32_t before = INT32_MIN; // nothing lies left of the first edge
     for (Addr a = first; a != 0;) {
         uint8_t *e = W_Ptr(a);
         Addr next = EDGE_GET(e, next_right);
-        EDGE_SET(e, x, int32_t(uint32_t(EDGE_GET(e, x)) + uint32_t(EDGE_GET(e, x_step))));
+        int32_t x = int32_t(uint32_t(EDGE_GET(e, x)) + uint32_t(EDGE_GET(e, x_step)));
+        rightX = x;
+        if (before > x) {
+            x = int32_t(uint32_t(before) + 1);
+        }
+        before = x;
+        EDGE_SET(e, x, x);
         EDGE_SET(e, depth, EDGE_GET(e, depth) + EDGE_GET(e, depth_step));
         if (next != 0) {
             switch (group) {
@@ -119,11 +128,12 @@ void Advance_Run(uint8_t *run, Run_Group group)
                 break;
             }
         }
-        last = a;
         a = next;
     }
-    RUN_SET(run, x_left, first != 0 ? EDGE_GET(W_Ptr(first), x) : RUN_GET(run, x_left));
-    RUN_SET(run, x_right, last != 0 ? EDGE_GET(W_Ptr(last), x) : RUN_GET(run, x_right));
+    if (first != 0) {
+        RUN_SET(run, x_left, EDGE_GET(W_Ptr(first), x));
+        RUN_SET(run, x_right, rightX);
+    }
     RUN_SET(run, behind, Addr(0));
     RUN_SET(run, current_edge, first);
 }
@@ -218,8 +228,9 @@ bool Prepare_Row(int32_t y)
         if (group != GROUP_NONE) {
             Advance_Run(r, group);
             translucent = translucent || Is_Translucent_Line_Type(type);
+        } else {
+            Fix_Chain(r);
         }
-        Fix_Chain(r);
         a = RUN_GET(r, next);
     }
 

@@ -2,6 +2,7 @@
 // family, packer round trips, and damaged streams for the bounded form.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -316,6 +317,55 @@ TEST(LzUnpackChecked, KeepsTheBytesWrittenBeforeAFailingCode)
     run.End();
     EXPECT_EQ(Checked(run.Bytes(), 30, &out), -1);
     EXPECT_EQ(std::string(out.begin(), out.end()), "abcdefghijklmnopqrstuvwxyzabcd");
+}
+
+// The bounded form copies in fixed moves where it has room; these streams sit on every edge of that:
+// distances 1..17 (the short ones must repeat bytes one at a time), every length, copies ending 0..17
+// bytes before the room's end, and literal runs ending exactly at the room's end or the source's. Each
+// must give the bytes and result of the trusting form's byte loop and of a plain model.
+TEST(LzUnpackChecked, FastCopiesAgreeWithTheByteLoop)
+{
+    struct Stream {
+        std::string what;
+        Bytes stream;
+        Bytes expected;
+    };
+    std::vector<Stream> streams;
+    for (uint32_t distance = 1; distance <= 17; distance++) {
+        for (uint32_t length = 2; length <= 257; length++) {
+            std::vector<Op> ops = {{'p', 40, 0}};
+            if (length <= 5) {
+                ops.push_back({'s', length, distance});
+            } else {
+                ops.push_back({length <= 9 ? 'L' : 'X', length, distance});
+            }
+            ops.push_back({'p', 3, 0});
+            Stream s{"distance " + std::to_string(distance) + " length " + std::to_string(length), {}, {}};
+            s.stream = BuildRow({s.what, ops, {}}, &s.expected);
+            streams.push_back(std::move(s));
+        }
+    }
+    for (uint32_t run = 1; run <= 70; run++) {
+        Stream s{"literal run " + std::to_string(run), {}, {}};
+        s.stream = BuildRow({s.what, {{'p', 5, 0}, {'L', 20, 5}, {'p', run, 0}}, {}}, &s.expected);
+        streams.push_back(std::move(s));
+    }
+
+    for (const Stream &s : streams) {
+        Bytes source(s.stream);
+        Bytes plain(s.expected.size());
+        ASSERT_EQ(LZ_Unpack(source.data(), plain.data()), int32_t(plain.size())) << s.what;
+        ASSERT_EQ(plain, s.expected) << s.what;
+        for (size_t slack = 0; slack <= 17; slack++) {
+            Bytes out;
+            ASSERT_EQ(Checked(s.stream, s.expected.size() + slack, &out), int32_t(s.expected.size()))
+                << s.what << " slack " << slack;
+            ASSERT_TRUE(std::equal(s.expected.begin(), s.expected.end(), out.begin())) << s.what << " slack " << slack;
+        }
+        // One byte short of room, and the stream cut one byte short: refused.
+        ASSERT_EQ(Checked(s.stream, s.expected.size() - 1), -1) << s.what;
+        ASSERT_EQ(Checked(s.stream, s.expected.size(), nullptr, s.stream.size() - 1), -1) << s.what;
+    }
 }
 
 } // namespace
