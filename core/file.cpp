@@ -109,6 +109,10 @@ int32_t FILE_Read(int32_t handle, void *buffer, uint32_t count)
     if (uint64_t(uint32_t(entry->position)) + count > entry->size) {
         count = entry->size > uint32_t(entry->position) ? entry->size - uint32_t(entry->position) : 0;
     }
+    // Places past 2 GB cannot be reached, so no read runs an entry's place past them either.
+    if (uint64_t(uint32_t(entry->position)) + count > 0x7FFFFFFF) {
+        count = 0x7FFFFFFF - uint32_t(entry->position);
+    }
     check_containers(entry);
     int32_t n = FILE_Read(entry->pack, buffer, count);
     entry->position += n;

@@ -130,6 +130,22 @@ TEST_F(PackTest, ThreeNestedPacksReadThrough)
     }
 }
 
+TEST_F(PackTest, AnEntryReadAtTheLastReachablePlaceReadsNothing)
+{
+    // A nested entry that claims 4 GB: a seek to the last place below 2 GB lands on its container's
+    // last byte, which holds data; the read must not carry the entry's place past 2 GB.
+    PackWriterEntry big{"BIG", {}, 0, 0xFFFFFFFF};
+    const std::vector<uint8_t> inner = kalder_test::PackImage({big, {"PAD", bytes_of("padding")}});
+    kalder_test::WritePack(pack_path('C', "outer.bf"), {{"Z:\\INNER.BF", inner}});
+    PACK_Open("data\\icone\\outer.bf");
+    PACK_Open("INNER.BF");
+    const int32_t h = FILE_Open("BIG", O_RDONLY);
+    EXPECT_EQ(FILE_Seek(h, 0x7FFFFFFF, 0), 0x7FFFFFFF);
+    char byte[4];
+    EXPECT_EQ(FILE_Read(h, byte, sizeof byte), 0);
+    EXPECT_EQ(PACK_Table[-h - 1].position, 0x7FFFFFFF);
+}
+
 TEST_F(PackTest, AChainOfContainersThatLoopsStopsWithTheSeekError)
 {
     // Only a damaged table can loop now; reading through it stops instead of recursing.
