@@ -339,6 +339,8 @@ TEST(ImageTest, OtherKindsRelocate)
     EXPECT_EQ(W_GetAddr(body + 20), mb + mesh.at("normals"));
     const Addr tri1 = mb + mesh.at("tris") + 96;
     EXPECT_EQ(W_GetAddr(tri1), mb + mesh.at("verts") + 12);
+    EXPECT_EQ(W_GetAddr(tri1 + 4), mb + mesh.at("verts") + 24);
+    EXPECT_EQ(W_GetAddr(tri1 + 8), mb + mesh.at("verts") + 36);
     EXPECT_EQ(W_GetAddr(tri1 + 12), mb + mesh.at("normals") + 12);
     EXPECT_EQ(W_GetAddr(tri1 + 68), body);
     // Object operations take only hierarchies; scaling moves the position keys and nothing else.

@@ -503,6 +503,17 @@ TEST(ObjectTest, VerticesAreBounded)
     std::vector<int32_t> all(24);
     ASSERT_EQ(Get_All_Vertices(cube, all.data()), 0);
     EXPECT_EQ(all[9 + 1], 2);
+    // Every vertex in and out at once.
+    std::vector<int32_t> placed(24), back(24);
+    for (int i = 0; i < 24; i++) {
+        placed[size_t(i)] = 1000 * (i / 3) + i % 3 - 7;
+    }
+    ASSERT_EQ(Set_All_Vertices(cube, placed.data()), 0);
+    ASSERT_EQ(Get_All_Vertices(cube, back.data()), 0);
+    EXPECT_EQ(back, placed);
+    ASSERT_EQ(Get_Vertex(cube, 5, q), 0);
+    EXPECT_EQ(std::vector<int32_t>(q, q + 3), std::vector<int32_t>(placed.begin() + 15, placed.begin() + 18));
+    EXPECT_EQ(Set_All_Vertices(-1, placed.data()), -1);
     int32_t centre[3], radius;
     ASSERT_EQ(Get_Obj_Bounds(cube, centre, &radius), 0);
     EXPECT_EQ(radius, 444); // ceil(256 x sqrt(3))
@@ -524,7 +535,14 @@ TEST(ObjectTest, CopyObjectDataByMode)
         Set_Obj_Pos(cube, pos);
         Set_Obj_Matrix(cube, m);
         Link_Obj(o[0], 0);
+        // Word 192, the attached lights and the shade word, each its own value.
+        for (Addr w = 192; w < 212; w += 4) {
+            W_Set32(Rec(cube) + w, int32_t(0x5000 + w));
+        }
         ASSERT_EQ(Copy_Obj_Data(o[0], cube, r.mode), 0);
+        for (Addr w = 192; w < 212; w += 4) {
+            EXPECT_EQ(W_Get32(Rec(o[0]) + w), int32_t(0x5000 + w)) << w;
+        }
         int32_t p[3], mm[9];
         Get_Obj_Pos(o[0], p);
         Get_Obj_Matrix(o[0], mm);
