@@ -111,20 +111,20 @@ bool SDLC_Decode(const std::string &path, std::vector<int16_t> *out)
     if (PLAT_ResolvePath(path.c_str(), PLAT_RESOLVE_EXISTING, &host) == 0) {
         return false;
     }
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wav;
     Uint8 *buffer = nullptr;
     Uint32 bytes = 0;
-    if (SDL_LoadWAV_RW(SDL_RWFromFile(host.c_str(), "rb"), 1, &spec, &buffer, &bytes) == nullptr) {
+    if (SDL_LoadWAV_RW(SDL_RWFromFile(host.c_str(), "rb"), 1, &wav, &buffer, &bytes) == nullptr) {
         return false;
     }
     bool good = false;
-    SDL_AudioStream *stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, int(CDM_RATE));
+    SDL_AudioStream *stream = SDL_NewAudioStream(wav.format, wav.channels, wav.freq, AUDIO_S16SYS, 2, int(CDM_RATE));
     // The resampler keeps back the last frames it was given: silence after the track brings them out,
     // and the output is cut to the track's own length.
-    const uint32_t frame_bytes = uint32_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+    const uint32_t frame_bytes = uint32_t(SDL_AUDIO_BITSIZE(wav.format) / 8) * wav.channels;
     const uint64_t source_frames = frame_bytes != 0 ? bytes / frame_bytes : 0;
-    const size_t wanted = size_t((source_frames * CDM_RATE + uint64_t(spec.freq) / 2) / uint64_t(std::max(spec.freq, 1)));
-    const std::vector<Uint8> tail(size_t(frame_bytes) * 4096, Uint8(spec.format == AUDIO_U8 ? 0x80 : 0));
+    const size_t wanted = size_t((source_frames * CDM_RATE + uint64_t(wav.freq) / 2) / uint64_t(std::max(wav.freq, 1)));
+    const std::vector<Uint8> tail(size_t(frame_bytes) * 4096, Uint8(wav.format == AUDIO_U8 ? 0x80 : 0));
     if (stream != nullptr && source_frames > 0 && SDL_AudioStreamPut(stream, buffer, int(bytes)) == 0 &&
         SDL_AudioStreamPut(stream, tail.data(), int(tail.size())) == 0 && SDL_AudioStreamFlush(stream) == 0) {
         // The converter hands its frames out in pieces: take until it has none left.

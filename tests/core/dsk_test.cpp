@@ -22,7 +22,7 @@
 #include "plat/time.h"
 #include "tests/support/core_state.h"
 #include "tests/support/install_writer.h"
-#include "tests/support/special_files.h"
+#include "tests/support/file_kinds.h"
 #include "tests/support/neighbours.h"
 #include "tests/support/temp_drives.h"
 #include "world/prj.h"
@@ -262,16 +262,16 @@ TEST_F(DskTest, InstallationAndDiscOnOneDriveLeaveTheDiscRootCurrent)
 
 TEST_F(DskTest, AMarkerThatIsNotAPlainFileIsNoMarker)
 {
-    for (const kalder_test::SpecialCase &c : kalder_test::SpecialKinds()) {
+    for (const kalder_test::FileKindCase &c : kalder_test::FileKinds()) {
         SCOPED_TRACE(c.what);
         kalder_test::ResetCore();
         make_drives("CD");
         ASSERT_TRUE(kalder_test::WriteInstall(host('C'), {}));
-        if (!kalder_test::MakeSpecialFile(host('D') + "/DATA/1CD.ID", c.kind)) {
-            ASSERT_EQ(c.kind, kalder_test::SpecialKind::Socket) << "the system refused";
+        if (!kalder_test::MakeFileOfKind(host('D') + "/DATA/1CD.ID", c.kind)) {
+            ASSERT_EQ(c.kind, kalder_test::FileKind::Socket) << "the system refused";
             continue;
         }
-        const bool link = c.kind == kalder_test::SpecialKind::LinkToFile;
+        const bool link = c.kind == kalder_test::FileKind::LinkToFile;
         EXPECT_EQ(fatal_text(DSK_Locate), link ? "" : kNoDisc);
         if (link) {
             EXPECT_STREQ(DSK_CdRoot(), "D:\\");

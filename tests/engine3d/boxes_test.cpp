@@ -160,14 +160,14 @@ TEST_F(BoxesTest, WorldCornersFollowTheObjectThroughTheMovedCamera)
         }
         for (int b = 0; b < Get_Box_Count(Obj(i)); b++) {
             const uint8_t *box = Get_Box(Obj(i), b);
-            const BoxSpec &spec = objects[size_t(i)].box_corners[size_t(b)];
+            const BoxSpec &corners = objects[size_t(i)].box_corners[size_t(b)];
             for (int c = 0; c < 8; c++) {
                 int32_t local[3], v[3], x, y;
                 for (int k = 0; k < 3; k++) {
-                    const double reference = origin[k] + std::trunc(double(spec[size_t(c)][size_t(k)]));
+                    const double reference = origin[k] + std::trunc(double(corners[size_t(c)][size_t(k)]));
                     EXPECT_NEAR(F(box, BOX_WORLD + 12 * c + 4 * k), reference, 3.0)
                         << Get_Obj_Name(Obj(i)) << " box " << b << " corner " << c << " axis " << k;
-                    local[k] = int32_t(std::trunc(spec[size_t(c)][size_t(k)]));
+                    local[k] = int32_t(std::trunc(corners[size_t(c)][size_t(k)]));
                 }
                 Mat_Vec_Mul(m, local, v);
                 Vec_Add(v, p, v);

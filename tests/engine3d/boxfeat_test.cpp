@@ -18,11 +18,11 @@ namespace {
 // An axis-aligned box from lo to hi, numbered as every box is.
 BoxCorners Box(float x0, float y0, float z0, float x1, float y1, float z1)
 {
-    const BoxSpec spec = BoxAround({(x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2}, {(x1 - x0) / 2, (y1 - y0) / 2, (z1 - z0) / 2});
+    const BoxSpec corners = BoxAround({(x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2}, {(x1 - x0) / 2, (y1 - y0) / 2, (z1 - z0) / 2});
     BoxCorners b;
     for (int c = 0; c < 8; c++) {
         for (int k = 0; k < 3; k++) {
-            b.v[c][k] = spec[size_t(c)][size_t(k)];
+            b.v[c][k] = corners[size_t(c)][size_t(k)];
         }
     }
     return b;

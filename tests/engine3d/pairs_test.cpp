@@ -367,8 +367,8 @@ TEST_F(PairsTest, FreeingTheNodeJustHandedOutRestartsTheWalk)
 TEST_F(PairsTest, ContactsAndTestsGiveTheNearestPointsTruncated)
 {
     auto place = [](OBJ_Handle h, int b, float x0, float y0, float z0, float x1, float y1, float z1) {
-        const BoxSpec spec = BoxAround({(x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2}, {(x1 - x0) / 2, (y1 - y0) / 2, (z1 - z0) / 2});
-        std::memcpy(Get_Box(h, b) + BOX_WORLD, spec.data(), 96);
+        const BoxSpec corners = BoxAround({(x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2}, {(x1 - x0) / 2, (y1 - y0) / 2, (z1 - z0) / 2});
+        std::memcpy(Get_Box(h, b) + BOX_WORLD, corners.data(), 96);
         Set(h, b, {x0, y0, z0, x1, y1, z1});
     };
     place(many, 0, 0.5f, 0.5f, 0.5f, 10.5f, 10.5f, 10.5f);

@@ -15,7 +15,7 @@
 #include "plat/test.h"
 #include "tests/support/core_state.h"
 #include "tests/support/level_writer.h"
-#include "tests/support/special_files.h"
+#include "tests/support/file_kinds.h"
 #include "tests/support/temp_drives.h"
 #include "world/prj.h"
 
@@ -398,14 +398,14 @@ TEST_F(PrjTest, ADatabaseThatIsNotAPlainFileCountsAsMissingWithoutWaiting)
 {
     const std::vector<uint8_t> image = test_database().Image();
     const std::string path = drives->Host('D') + "/kalder.dat";
-    for (const kalder_test::SpecialCase &c : kalder_test::SpecialKinds()) {
+    for (const kalder_test::FileKindCase &c : kalder_test::FileKinds()) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(path);
-        if (!kalder_test::MakeSpecialFile(path, c.kind, image)) {
-            ASSERT_EQ(c.kind, kalder_test::SpecialKind::Socket) << "the system refused";
+        if (!kalder_test::MakeFileOfKind(path, c.kind, image)) {
+            ASSERT_EQ(c.kind, kalder_test::FileKind::Socket) << "the system refused";
             continue;
         }
-        if (c.kind == kalder_test::SpecialKind::LinkToFile) {
+        if (c.kind == kalder_test::FileKind::LinkToFile) {
             PRJ_LoadDatabase();
             EXPECT_EQ(bytes_of(PRJ_CurrentRecord), project(0));
         } else {

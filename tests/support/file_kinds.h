@@ -6,18 +6,18 @@
 
 namespace kalder_test {
 
-enum class SpecialKind { Fifo, Socket, DeviceLink, Directory, LinkToFile };
+enum class FileKind { Fifo, Socket, DeviceLink, Directory, LinkToFile };
 
-struct SpecialCase {
-    SpecialKind kind;
+struct FileKindCase {
+    FileKind kind;
     const char *what;
 };
 
 // The kinds this machine can make (a socket path may be too long for the system's limit).
-std::vector<SpecialCase> SpecialKinds();
+std::vector<FileKindCase> FileKinds();
 
 // Makes `kind` at the host path, with its folders; a LinkToFile points at `target`, a plain file
 // written beside it with `bytes`. Returns false when the system refused.
-bool MakeSpecialFile(const std::string &host_path, SpecialKind kind, const std::vector<unsigned char> &bytes = {});
+bool MakeFileOfKind(const std::string &host_path, FileKind kind, const std::vector<unsigned char> &bytes = {});
 
 } // namespace kalder_test

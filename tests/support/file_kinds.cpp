@@ -1,5 +1,5 @@
 // Named pipes, sockets, device links and folders in place of data files, for the file layer's tests.
-#include "tests/support/special_files.h"
+#include "tests/support/file_kinds.h"
 
 #include <cstring>
 #include <filesystem>
@@ -14,25 +14,25 @@ namespace fs = std::filesystem;
 
 namespace kalder_test {
 
-std::vector<SpecialCase> SpecialKinds()
+std::vector<FileKindCase> FileKinds()
 {
     return {
-        {SpecialKind::Fifo, "a named pipe"},
-        {SpecialKind::Socket, "a socket"},
-        {SpecialKind::DeviceLink, "a link to /dev/zero"},
-        {SpecialKind::Directory, "a folder"},
-        {SpecialKind::LinkToFile, "a link to a plain file"},
+        {FileKind::Fifo, "a named pipe"},
+        {FileKind::Socket, "a socket"},
+        {FileKind::DeviceLink, "a link to /dev/zero"},
+        {FileKind::Directory, "a folder"},
+        {FileKind::LinkToFile, "a link to a plain file"},
     };
 }
 
-bool MakeSpecialFile(const std::string &host_path, SpecialKind kind, const std::vector<unsigned char> &bytes)
+bool MakeFileOfKind(const std::string &host_path, FileKind kind, const std::vector<unsigned char> &bytes)
 {
     std::error_code error;
     fs::create_directories(fs::path(host_path).parent_path(), error);
     switch (kind) {
-    case SpecialKind::Fifo:
+    case FileKind::Fifo:
         return mkfifo(host_path.c_str(), 0600) == 0;
-    case SpecialKind::Socket: {
+    case FileKind::Socket: {
         sockaddr_un address{};
         if (host_path.size() >= sizeof address.sun_path) {
             return false;
@@ -48,11 +48,11 @@ bool MakeSpecialFile(const std::string &host_path, SpecialKind kind, const std::
         close(fd);
         return made;
     }
-    case SpecialKind::DeviceLink:
+    case FileKind::DeviceLink:
         return symlink("/dev/zero", host_path.c_str()) == 0;
-    case SpecialKind::Directory:
+    case FileKind::Directory:
         return fs::create_directories(host_path, error);
-    case SpecialKind::LinkToFile: {
+    case FileKind::LinkToFile: {
         const std::string target = host_path + ".target";
         std::ofstream(target, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()),
                                                        std::streamsize(bytes.size()));
