@@ -173,17 +173,6 @@ void Register()
     }
 }
 
-std::string Speed(const SummaryReporter &rep, const std::string &name)
-{
-    auto it = rep.figures.find(name);
-    if (it == rep.figures.end()) {
-        return "not available";
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f MB/s", it->second);
-    return text;
-}
-
 std::string Percent(const Bytes &packed, size_t size, bool available)
 {
     if (!available) {

@@ -100,6 +100,18 @@ inline std::string Ratio(const SummaryReporter &rep, const std::string &a, const
     return text;
 }
 
+// A run's figure as whole MB/s, or "not available" when the run is missing.
+inline std::string Speed(const SummaryReporter &rep, const std::string &name)
+{
+    auto it = rep.figures.find(name);
+    if (it == rep.figures.end()) {
+        return "not available";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f MB/s", it->second);
+    return text;
+}
+
 // The floor of drawing a frame, timed beside the render figures: one memset of a 640x480 16-bit frame.
 inline void BM_MemsetFrame(benchmark::State &state)
 {
