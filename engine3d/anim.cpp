@@ -2,6 +2,7 @@
 // vertex morph between frames of a record table.
 #include "engine3d/anim.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "core/fconv.h"
@@ -466,6 +467,9 @@ void Mat4_Vec4_Mul_F(const float *m, const float *v, float *out)
     std::memcpy(out, r, sizeof r);
 }
 
+// Each rotation key q becomes q x t, t the turn of the matrix made unit: the quaternion of
+// (matrix of q) x m, formed in double precision and rounded once, so that the identity leaves every key
+// as it is and keys keep their signs (the slerp between two keys depends on them).
 int32_t Rotate_Track(OBJ_Handle track, const int32_t *m)
 {
     int32_t kind = Get_Obj_Kind(track);
@@ -474,13 +478,24 @@ int32_t Rotate_Track(OBJ_Handle track, const int32_t *m)
     }
     const bool spline = kind == OBJ_KIND_SPLINES;
     Addr t = W_Addr(Get_Obj_Ptr(track));
+    double turn[4];
+    Mat_To_Quat_F(m, turn);
+    const double length = std::sqrt(turn[0] * turn[0] + turn[1] * turn[1] + turn[2] * turn[2] + turn[3] * turn[3]);
+    if (length > 0.0) {
+        for (double &v : turn) {
+            v /= length;
+        }
+    }
+    const double tx = turn[0], ty = turn[1], tz = turn[2], tw = turn[3];
     Channel r = Rotations(t, spline ? sizeof(OBJ_RotKeySpline) : sizeof(OBJ_RotKey));
     for (int32_t k = 0; k < r.count; k++) {
-        int32_t q[4], turned[9];
+        int32_t q[4];
         r.value(k, q, 4);
-        Quat_To_Matrix(q, turned);
-        Mat_Mul(turned, m, turned);
-        Mat_To_Quat(turned, q);
+        const double x = q[0], y = q[1], z = q[2], w = q[3];
+        q[0] = round_i32(w * tx + x * tw + y * tz - z * ty);
+        q[1] = round_i32(w * ty - x * tz + y * tw + z * tx);
+        q[2] = round_i32(w * tz + x * ty - y * tx + z * tw);
+        q[3] = round_i32(w * tw - x * tx - y * ty - z * tz);
         std::memcpy(r.key(k) + 4, q, sizeof q);
     }
     Channel p = Positions(t, spline ? sizeof(OBJ_PosKeySpline) : sizeof(OBJ_PosKey));

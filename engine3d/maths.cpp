@@ -3,7 +3,8 @@
 // Products and their sums are formed in 64 bits, shifted, then narrowed: the results are the
 // original's wherever its 32-bit arithmetic did not overflow, and right where it did (positions far
 // from the origin). ">> 15" is the arithmetic shift (toward minus infinity); conversions from floating
-// point truncate toward zero through trunc_i32. Outputs may alias inputs.
+// point truncate toward zero through trunc_i32, except the slerp's, which rounds to nearest. Outputs
+// may alias inputs.
 #include "engine3d/maths.h"
 
 #include <cmath>
@@ -378,7 +379,7 @@ void Quat_To_Matrix(const int32_t *q, int32_t *out)
 
 // The trace method; without a positive trace the largest diagonal element (the first of equals)
 // picks the component taken from a square root.
-void Mat_To_Quat(const int32_t *m, int32_t *out)
+void Mat_To_Quat_F(const int32_t *m, double *out)
 {
     double e[9];
     for (int i = 0; i < 9; i++) {
@@ -410,39 +411,75 @@ void Mat_To_Quat(const int32_t *m, int32_t *out)
         y = (e[5] + e[7]) / s;
         z = 0.25 * s;
     }
-    out[0] = fixed(x);
-    out[1] = fixed(y);
-    out[2] = fixed(z);
-    out[3] = fixed(w);
+    out[0] = x;
+    out[1] = y;
+    out[2] = z;
+    out[3] = w;
 }
 
-// No shortest-path correction: q1 is used as given. t is clamped to 0..256 in every branch.
+void Mat_To_Quat(const int32_t *m, int32_t *out)
+{
+    double q[4];
+    Mat_To_Quat_F(m, q);
+    for (int i = 0; i < 4; i++) {
+        out[i] = fixed(q[i]);
+    }
+}
+
+namespace {
+
+double Dot4(const double *a, const double *b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3]; }
+
+// The point at u (0..1) of the great arc from a to b, whose directions make the cosine c: the sines of
+// the two part angles over the sine of the whole. Directions that coincide (or a zero quaternion) take
+// the straight weights, which are then the same thing.
+void Arc(const double *a, const double *b, double c, double u, double *out)
+{
+    double theta = std::acos(c < -1.0 ? -1.0 : c > 1.0 ? 1.0 : c);
+    double s = std::sin(theta);
+    double s0 = 1.0 - u, s1 = u;
+    if (s > 1e-12) {
+        s0 = std::sin((1.0 - u) * theta) / s;
+        s1 = std::sin(u * theta) / s;
+    }
+    for (int i = 0; i < 4; i++) {
+        out[i] = a[i] * s0 + b[i] * s1;
+    }
+}
+
+// The cosine of the angle between the directions of two quaternions; 1 when either is zero.
+double Cosine(const double *a, const double *b)
+{
+    double la = std::sqrt(Dot4(a, a)), lb = std::sqrt(Dot4(b, b));
+    return la > 0.0 && lb > 0.0 ? Dot4(a, b) / (la * lb) : 1.0;
+}
+
+} // namespace
+
+// The true arc, in double precision and rounded to nearest, so that a pose between two keys is a
+// rotation: the angle table's steps and the truncated weights of a table slerp would shorten the
+// quaternion by up to 4% between near keys, which scales the posed limb. No shortest-path
+// correction: q1 is used as given. t is clamped to 0..256. Nearly opposite quaternions have no plane
+// between them: the first half goes out to the quaternion perpendicular to q0, the second on to q1.
 void Quat_Slerp(const int32_t *q0, const int32_t *q1, int32_t t, int32_t *out)
 {
     t = t < 0 ? 0 : t > 256 ? 256 : t;
-    int32_t d = narrow(wsum(wsum(mul(q0[0], q1[0]), mul(q0[1], q1[1])), wsum(mul(q0[2], q1[2]), mul(q0[3], q1[3]))) >> 15);
-    int32_t r[4];
-    if (int64_t(d) + 0x8000 > 20) {
-        int64_t s0, s1;
-        if (0x8000 - int64_t(d) > 20) {
-            int32_t omega = Get_Acos(trunc_i32(d * (1.0 / 32768.0) * 2048.0 + 2048.0));
-            int64_t so = Sin_Table[omega];
-            s0 = (int64_t(Sin_Table[((256 - t) * omega) / 256]) << 15) / so;
-            s1 = (int64_t(Sin_Table[(t * omega) / 256]) << 15) / so;
-        } else {
-            s0 = (256 - t) * 128;
-            s1 = t * 128;
-        }
-        for (int i = 0; i < 4; i++) {
-            r[i] = narrow((q0[i] * s0 + q1[i] * s1) >> 15);
-        }
+    const double u = t / 256.0;
+    const double a[4] = {double(q0[0]), double(q0[1]), double(q0[2]), double(q0[3])};
+    const double b[4] = {double(q1[0]), double(q1[1]), double(q1[2]), double(q1[3])};
+    const double c = Cosine(a, b);
+    double r[4];
+    if ((c + 1.0) * 32768.0 > 20.0) {
+        Arc(a, b, c, u, r);
     } else {
-        // Nearly opposite: turn a quarter turn from q0 toward the perpendicular quaternion.
-        const int64_t p[4] = {-int64_t(q0[1]), q0[0], -int64_t(q0[3]), q0[2]};
-        int64_t w0 = Sin_Table[(256 - t) * 4], w1 = Sin_Table[t * 4];
-        for (int i = 0; i < 4; i++) {
-            r[i] = narrow((q0[i] * w0 + p[i] * w1) >> 15);
+        const double p[4] = {-a[1], a[0], -a[3], a[2]};
+        if (t <= 128) {
+            Arc(a, p, 0.0, 2.0 * u, r);
+        } else {
+            Arc(p, b, Cosine(p, b), 2.0 * u - 1.0, r);
         }
     }
-    std::memcpy(out, r, sizeof r);
+    for (int i = 0; i < 4; i++) {
+        out[i] = round_i32(r[i]);
+    }
 }

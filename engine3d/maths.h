@@ -54,4 +54,7 @@ void Print_Vec(const int32_t *v);
 
 void Quat_To_Matrix(const int32_t *q, int32_t *out);
 void Mat_To_Quat(const int32_t *m, int32_t *out);
+// The quaternion of a rotation matrix in double precision (1.0 = 1.0), for a caller that composes it
+// with other turns before rounding once (a turned animation track).
+void Mat_To_Quat_F(const int32_t *m, double *out);
 void Quat_Slerp(const int32_t *q0, const int32_t *q1, int32_t t, int32_t *out);

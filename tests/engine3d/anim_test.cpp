@@ -205,7 +205,7 @@ TEST_F(AnimTest, LinearPositionsAreExact)
     }
 }
 
-TEST_F(AnimTest, QuarterTurnMatchesTheKeysAndADoubleSlerpHalfway)
+TEST_F(AnimTest, QuarterTurnMatchesTheKeysAndADoubleSlerpBetween)
 {
     const Quat quarter = Turn(1, 90);
     OBJ_Handle anim = Tracks(4, {{{{0, Identity}, {256, quarter}}, {}}});
@@ -214,14 +214,30 @@ TEST_F(AnimTest, QuarterTurnMatchesTheKeysAndADoubleSlerpHalfway)
         ASSERT_EQ(Anim_Apply(obj, anim + frame, anim + frame, 0, 0), 0);
         EXPECT_EQ(Pose_Of(obj).m, Matrix(key));
     }
-    ASSERT_EQ(Anim_Apply(obj, anim + 0, anim + 256, 128, 0), 0);
-    const Mat m = Pose_Of(obj).m;
-    // An eighth of a turn about y, in double precision. The integer slerp's halfway quaternion is up to
-    // 2.7 units from the double one (its angles are table steps), and the matrix doubles that.
-    const double c = std::cos(M_PI / 4) * 32768.0, s = std::sin(M_PI / 4) * 32768.0;
-    const double reference[9] = {c, 0, s, 0, 32768.0, 0, -s, 0, c};
-    for (int i = 0; i < 9; i++) {
-        EXPECT_NEAR(m[size_t(i)], reference[i], 6.0) << "element " << i;
+    // The keys' slerp in double precision, and its matrix without truncation. Halfway, an eighth of a
+    // turn, the posed matrix is within 2 of it. At any weight the quaternion rounded to whole units (half
+    // a unit a component) and the matrix's truncated products (a unit) keep it within 2.5.
+    const double theta = std::acos(quarter[3] / 32768.0);
+    struct Case {
+        int32_t b;
+        double tolerance;
+    };
+    std::vector<Case> cases{{128, 2.0}};
+    for (int32_t b = 8; b < 256; b += 8) {
+        cases.push_back({b, 2.5});
+    }
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.b);
+        ASSERT_EQ(Anim_Apply(obj, anim + 0, anim + 256, c.b, 0), 0);
+        const Mat m = Pose_Of(obj).m;
+        const double u = c.b / 256.0;
+        const double y = std::sin(u * theta) / std::sin(theta) * quarter[1];
+        const double w = (std::sin((1 - u) * theta) * 32768.0 + std::sin(u * theta) * quarter[3]) / std::sin(theta);
+        const double reference[9] = {32768.0 - y * y / 16384, 0, y * w / 16384, 0, 32768.0, 0, -y * w / 16384, 0,
+                                     32768.0 - y * y / 16384};
+        for (int i = 0; i < 9; i++) {
+            EXPECT_NEAR(m[size_t(i)], reference[i], c.tolerance) << "element " << i;
+        }
     }
 }
 
@@ -590,32 +606,23 @@ TEST_F(AnimTest, MorphRefusesShortFramesAndOtherKinds)
     EXPECT_EQ(Morph_Obj(obj, frames, frames + 1, 100, 0), 0) << "exactly the room of two vertices";
 }
 
-// Every pass of a key through a matrix may lose up to two units to the fixed-point truncations of the
-// matrix and of the products.
+// The identity leaves every word of the track as it was, the key whose w is negative too: a key taken
+// back from a matrix comes back with a positive w, which would send the slerp to its neighbours the long
+// way round. A turn and then its transpose bring every key back within 2, one rounding each way.
 TEST_F(AnimTest, RotateTrackTurnsKeysAndItsTransposeTurnsThemBack)
 {
     TrackSpec t = Three_Keys();
     t.rotations[1].second = Turn(2, -70);
+    t.rotations[2].second = Turn(1, 250);
     for (int32_t kind : {4, 6}) {
         SCOPED_TRACE(kind);
         OBJ_Handle obj = Object(2);
         OBJ_Handle anim = Tracks(kind, {Three_Keys(), t}), turned = Tracks(kind, {Three_Keys(), t});
         const std::vector<uint8_t> anim_bytes = Bytes(anim), turned_bytes = Bytes(turned);
-        // Every word of the image within a tolerance of what it was.
-        auto expect_near = [&](OBJ_Handle h, int32_t tolerance) {
-            const std::vector<uint8_t> &original = h == anim ? anim_bytes : turned_bytes;
-            const std::vector<uint8_t> now = Bytes(h);
-            for (size_t i = 20; i < now.size(); i += 4) {
-                int32_t was, is;
-                std::memcpy(&was, &original[i], 4);
-                std::memcpy(&is, &now[i], 4);
-                EXPECT_NEAR(is, was, tolerance) << "word at " << i;
-            }
-        };
         int32_t identity[9], turn[9], back[9];
         Mat_Identity(identity);
         ASSERT_EQ(Rotate_Track(anim + 1, identity), 0);
-        expect_near(anim, 2);
+        EXPECT_EQ(Bytes(anim), anim_bytes);
 
         // A quarter turn about x: (x, y, z) -> (x, -z, y).
         Mat_Rotate(1024, 0, 0, turn);
@@ -631,10 +638,16 @@ TEST_F(AnimTest, RotateTrackTurnsKeysAndItsTransposeTurnsThemBack)
         int32_t expected[9];
         Mat_Mul(Matrix(Turn(2, -70)).data(), turn, expected);
         for (int i = 0; i < 9; i++) {
-            EXPECT_NEAR(Pose_Of(obj + 1).m[size_t(i)], expected[i], 6) << "the turned key, element " << i;
+            EXPECT_NEAR(Pose_Of(obj + 1).m[size_t(i)], expected[i], 2) << "the turned key, element " << i;
         }
         ASSERT_EQ(Rotate_Track(turned + 1, back), 0);
-        expect_near(turned, 4);
+        const std::vector<uint8_t> now = Bytes(turned);
+        for (size_t i = 20; i < now.size(); i += 4) {
+            int32_t was, is;
+            std::memcpy(&was, &turned_bytes[i], 4);
+            std::memcpy(&is, &now[i], 4);
+            EXPECT_NEAR(is, was, 2) << "word at " << i;
+        }
         EXPECT_EQ(Rotate_Track(anim + 2, identity), -1) << "a slot past the table";
     }
     OBJ_Handle obj = Object(1);
