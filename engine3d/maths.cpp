@@ -431,16 +431,18 @@ namespace {
 double Dot4(const double *a, const double *b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3]; }
 
 // The point at u (0..1) of the great arc from a to b, whose directions make the cosine c: the sines of
-// the two part angles over the sine of the whole. Directions that coincide (or a zero quaternion) take
-// the straight weights, which are then the same thing.
+// the two part angles over the sine of the whole, the first as sin(theta - u theta) spelled out so that
+// one sine and one cosine serve both. Directions that coincide (or a zero quaternion) take the straight
+// weights, which are then the same thing.
 void Arc(const double *a, const double *b, double c, double u, double *out)
 {
-    double theta = std::acos(c < -1.0 ? -1.0 : c > 1.0 ? 1.0 : c);
-    double s = std::sin(theta);
+    c = c < -1.0 ? -1.0 : c > 1.0 ? 1.0 : c;
+    double s = std::sqrt((1.0 - c) * (1.0 + c));
     double s0 = 1.0 - u, s1 = u;
     if (s > 1e-12) {
-        s0 = std::sin((1.0 - u) * theta) / s;
-        s1 = std::sin(u * theta) / s;
+        double part = u * std::acos(c);
+        s1 = std::sin(part) / s;
+        s0 = std::cos(part) - c * s1;
     }
     for (int i = 0; i < 4; i++) {
         out[i] = a[i] * s0 + b[i] * s1;
@@ -450,8 +452,8 @@ void Arc(const double *a, const double *b, double c, double u, double *out)
 // The cosine of the angle between the directions of two quaternions; 1 when either is zero.
 double Cosine(const double *a, const double *b)
 {
-    double la = std::sqrt(Dot4(a, a)), lb = std::sqrt(Dot4(b, b));
-    return la > 0.0 && lb > 0.0 ? Dot4(a, b) / (la * lb) : 1.0;
+    double squares = Dot4(a, a) * Dot4(b, b);
+    return squares > 0.0 ? Dot4(a, b) / std::sqrt(squares) : 1.0;
 }
 
 } // namespace
