@@ -430,8 +430,7 @@ TEST_F(AnimTest, SplineEaseComesFromKeyAOfTheStartAndKeyBOfTheEnd)
     }
 }
 
-// The quadrangle then slerps a quaternion with itself. The integer slerp gives it back whole only while
-// its square stays within 20 units of 1.0, which these keys' slerps do.
+// The quadrangle then slerps a quaternion with itself, which gives it back whole.
 TEST_F(AnimTest, ControlsEqualToTheirKeysGiveThePlainSlerp)
 {
     TrackSpec t{{{0, Turn(2, -20)}, {10, Turn(2, 70)}, {30, Turn(2, 160)}}, {}};
