@@ -605,7 +605,8 @@ IxEncoded EncodeIntra(const std::vector<uint16_t> &frame565, int32_t quality)
     return e;
 }
 
-IxEncoded EncodeInter(const std::vector<uint16_t> &frame565, const std::vector<uint16_t> &reference, int32_t quality)
+IxEncoded EncodeInter(const std::vector<uint16_t> &frame565, const std::vector<uint16_t> &reference, int32_t quality,
+                      const std::vector<uint16_t> *previous_source)
 {
     // The spiral index of each displacement within 2 pixels.
     int spiral_of[5][5];
@@ -616,17 +617,20 @@ IxEncoded EncodeInter(const std::vector<uint16_t> &frame565, const std::vector<u
             spiral_of[y + 2][x + 2] = i;
         }
     }
-    auto same = [&](int tx, int ty, int dx, int dy) {
+    auto equal = [&](const std::vector<uint16_t> &other, int tx, int ty, int dx, int dy) {
         if (tx + dx < 0 || ty + dy < 0 || tx + dx + 8 > kIxWidth || ty + dy + 8 > kIxHeight) {
             return false;
         }
         for (int r = 0; r < 8; r++) {
             if (std::memcmp(&frame565[size_t((ty + r) * kIxWidth + tx)],
-                            &reference[size_t((ty + dy + r) * kIxWidth + tx + dx)], 16) != 0) {
+                            &other[size_t((ty + dy + r) * kIxWidth + tx + dx)], 16) != 0) {
                 return false;
             }
         }
         return true;
+    };
+    auto same = [&](int tx, int ty, int dx, int dy) {
+        return equal(reference, tx, ty, dx, dy) || (previous_source != nullptr && equal(*previous_source, tx, ty, dx, dy));
     };
     IxPicture picture;
     picture.quality = quality;

@@ -81,8 +81,10 @@ struct IxEncoded {
 // Every tile coded.
 IxEncoded EncodeIntra(const std::vector<uint16_t> &frame565, int32_t quality);
 // Tiles equal to the reference stay unchanged, exact matches within 2 pixels are spiral copies, the
-// rest are coded.
-IxEncoded EncodeInter(const std::vector<uint16_t> &frame565, const std::vector<uint16_t> &reference, int32_t quality);
+// rest are coded. With the source the reference was decoded from, tiles are matched against that source
+// too, so that still and drifting parts of a film stay copies although the reference only comes close.
+IxEncoded EncodeInter(const std::vector<uint16_t> &frame565, const std::vector<uint16_t> &reference, int32_t quality,
+                      const std::vector<uint16_t> *previous_source = nullptr);
 
 // A random valid picture (fixed seed) that uses every branch of its trees, with coded tiles of random
 // values.
