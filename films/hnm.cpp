@@ -477,7 +477,7 @@ void HNM_DecodeSound(const uint8_t *payload, uint32_t length)
     }
     const auto *block = reinterpret_cast<const uint8_t *>(HNM_SoundBlock);
     trace("SND_StreamWrite", block, HNM_SOUND_BLOCK_BYTES);
-    SND_StreamWrite(block, 0, HNM_SOUND_BLOCK_BYTES);
+    SND_StreamWrite(block, SND_StreamBlock, HNM_SOUND_BLOCK_BYTES);
     if (!first) {
         return;
     }
@@ -519,10 +519,10 @@ void HNM_DrawSubtitle()
 
 int32_t HNM_FrameDue()
 {
+    CLK_Update();
     if (first_frame()) {
         return 1;
     }
-    CLK_Update();
     // The clock and the base wrap at 32 bits: the distance is that of the signed difference, with
     // 2^31 taken as itself.
     const uint32_t difference = CLK_GameClock - SND_StreamStartTime;
