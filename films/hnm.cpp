@@ -15,6 +15,7 @@
 #include "core/sys.h"
 #include "films/hnm4.h"
 #include "films/hnm_screen.h"
+#include "films/ix.h"
 #include "films/iv.h"
 #include "interface/txt.h"
 #include "world/tex.h"
@@ -264,6 +265,10 @@ int32_t HNM_StartIV()
 
 int32_t HNM_StartIX()
 {
+    if (HNM_IXInitPending) {
+        HNM_IXInitPending = 0;
+        HNM_InitIX565();
+    }
     trace("HNM_AllocIXBuffers");
     if (!HNM_AllocIXBuffers()) {
         return 0;

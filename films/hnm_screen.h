@@ -19,7 +19,17 @@ void HNM_ShowIVFrame();
 // After each IV chunk.
 void HNM_SwapIVBuffers();
 
-// HNM_StartIX and HNM_StopIX: the block-transform frame pair, from the memory arena.
+// The film frame pair: the picture shown last (the decoders' reference) and the one being decoded.
+// Hi-colour and block-transform films use it, never at the same time.
+extern uint16_t *HNM_CurrentFrame;
+extern uint16_t *HNM_WorkFrame;
+// The IX tables: 0 not built, 15 built for 5-5-5 pixels, 16 for 5-6-5. HNM_StartIX builds them for
+// 5-6-5 once before the first IX film, while the pending flag is set.
+extern int32_t HNM_IXTableState;
+extern int32_t HNM_IXInitPending;
+
+// HNM_StartIX and HNM_StopIX: the block-transform frame pair, from the memory arena. The tables are
+// rebuilt first when the display's pixel format is not the one they were built for.
 int32_t HNM_AllocIXBuffers();
 void HNM_FreeIXBuffers();
 // An IX chunk: decodes the picture into the work frame and copies it onto the screen.
