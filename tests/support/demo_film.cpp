@@ -7,6 +7,7 @@
 
 #include "tests/support/film_writer.h"
 #include "tests/support/pack_writer.h"
+#include "tests/support/synthetic_film.h"
 
 namespace kalder_test {
 
@@ -17,15 +18,6 @@ constexpr size_t kToneBlocks = 45;
 constexpr size_t kBlocks = 60;
 constexpr size_t kPreroll = 15;
 constexpr uint32_t kSubtitleFirst = 16, kSubtitleLast = 30;
-
-std::vector<uint8_t> empty_inter_picture()
-{
-    std::vector<uint8_t> header(24, 0);
-    for (size_t field = 1; field < 6; field++) {
-        header[field * 4] = 24;
-    }
-    return header;
-}
 
 } // namespace
 
@@ -48,17 +40,17 @@ std::vector<uint8_t> DemoFilmImage()
 {
     const DeltaTable table = DefaultDeltaTable();
     const DpcmSound sound = EncodeDpcm(DemoFilmSamples(), table);
-    const std::vector<uint8_t> picture = empty_inter_picture();
+    const std::vector<std::vector<uint8_t>> &pictures = SyntheticFilmPictures(int(kDemoFilmFrames));
     FilmWriter film("HNS6");
     film.Size(640, 304);
     std::vector<std::vector<uint8_t>> first{SoundFirstPayload(table, sound.blocks[0])};
     for (size_t b = 1; b < kPreroll; b++) {
         first.push_back(sound.blocks[b]);
     }
-    film.IXFrame(first, "", picture);
+    film.IXFrame(first, "", pictures[0]);
     for (uint32_t frame = 2; frame <= kDemoFilmFrames; frame++) {
         const bool titled = frame >= kSubtitleFirst && frame <= kSubtitleLast;
-        film.IXFrame({sound.blocks[kPreroll + frame - 2]}, titled ? kDemoFilmSubtitle : "", picture);
+        film.IXFrame({sound.blocks[kPreroll + frame - 2]}, titled ? kDemoFilmSubtitle : "", pictures[frame - 1]);
     }
     film.ZeroFrame();
     return film.Bytes();

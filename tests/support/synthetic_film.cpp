@@ -2,6 +2,9 @@
 #include "tests/support/synthetic_film.h"
 
 #include <cstdlib>
+#include <map>
+
+#include "tests/support/ix_encoder.h"
 
 namespace kalder_test {
 
@@ -27,7 +30,7 @@ std::vector<uint16_t> SyntheticFilmFrame(int n)
             int g = (r + b) / 3 + 40;
             if (y >= 232 && y < 280) {
                 // Bars, constant down each column, scrolling left.
-                const bool dark = ((x + 4 * n) / 16) % 2 == 0;
+                const bool dark = ((x + 2 * n) / 16) % 2 == 0;
                 r = dark ? 30 : 220, g = dark ? 60 : 230, b = dark ? 120 : 90;
             }
             if (x >= 520 && x < 616 && y >= 16 && y < 80) {
@@ -55,5 +58,36 @@ std::vector<std::vector<uint16_t>> SyntheticFilm(int count)
     }
     return frames;
 }
+
+namespace {
+
+struct Encoded {
+    std::vector<std::vector<uint8_t>> pictures;
+    std::vector<std::vector<uint16_t>> decoded;
+};
+
+const Encoded &encoded(int count)
+{
+    static std::map<int, Encoded> made;
+    auto found = made.find(count);
+    if (found != made.end()) {
+        return found->second;
+    }
+    Encoded &e = made[count];
+    std::vector<uint16_t> previous;
+    for (int n = 0; n < count; n++) {
+        const std::vector<uint16_t> frame = SyntheticFilmFrame(n);
+        IxEncoded picture = n % 15 == 0 ? EncodeIntra(frame, 90) : EncodeInter(frame, e.decoded.back(), 75, &previous);
+        e.pictures.push_back(std::move(picture.payload));
+        e.decoded.push_back(std::move(picture.predicted));
+        previous = frame;
+    }
+    return e;
+}
+
+} // namespace
+
+const std::vector<std::vector<uint8_t>> &SyntheticFilmPictures(int count) { return encoded(count).pictures; }
+const std::vector<std::vector<uint16_t>> &SyntheticFilmDecoded(int count) { return encoded(count).decoded; }
 
 } // namespace kalder_test
