@@ -51,6 +51,10 @@
 //                                          --camera the camera it places and a few world points it samples
 //   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
 //                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
+//   kdev film <game path> [<folder>] [--size WxH] [--555]
+//                                          plays a film on a headless display (640x480 RGB565 unless
+//                                          asked), no sound: each frame's number and the player's calls,
+//                                          the screen as <folder>/frame-NNNN.png, and the frame count
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <algorithm>
@@ -92,6 +96,7 @@
 #include "interface/spr.h"
 #include "plat/files.h"
 #include "plat/test.h"
+#include "tools/kdev/kdev_film.h"
 #include "tools/kdev/kdev_scene.h"
 #include "tests/support/gfx_pictures.h"
 #include "tests/support/pack_writer.h"
@@ -143,7 +148,8 @@ static int usage()
                  "       kdev mkscene <folder>\n"
                  "       kdev prof <out.png>\n"
                  "       kdev spr <game path> <out.png>\n"
-                 "       kdev text <folder>\n");
+                 "       kdev text <folder>\n"
+                 "       kdev film <game path> [<folder>] [--size WxH] [--555]\n");
     return 2;
 }
 
@@ -1107,6 +1113,9 @@ int main(int argc, char **argv)
     }
     if (command == "spr" && argc == 4) {
         return spr(argv[2], argv[3]);
+    }
+    if (command == "film") {
+        return KdevFilm(argc - 2, argv + 2, usage);
     }
     if (command == "text" && argc == 3) {
         return text(argv[2]);
