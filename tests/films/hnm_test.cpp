@@ -21,9 +21,12 @@
 #include "core/sys.h"
 #include "core/win.h"
 #include "films/hnm.h"
+#include "interface/txt.h"
 #include "plat/test.h"
 #include "plat/window.h"
 #include "tests/support/core_state.h"
+#include "tests/support/demo_film.h"
+#include "tests/support/demo_level.h"
 #include "tests/support/film_samples.h"
 #include "tests/support/film_writer.h"
 #include "tests/support/temp_drives.h"
@@ -830,6 +833,52 @@ TEST_F(FilmTest, WholeAndDamagedFilmsEndOnceAndCleanly)
             EXPECT_EQ(count({"HNM_DecodeHNM4Frame", "HNM_DecodeIVFrame", "HNM_ShowIXFrame"}), c.pictures);
             EXPECT_EQ(count({"HNM_DecodeSound"}), c.sounds);
         }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Start-up
+
+// The demo installation's opening film, through the real start-up and dispatch loop: the game is held
+// while its 46 frames play, with sound or, without a device, by clock ticks, and goes on after it.
+TEST_F(FilmTest, StartUpPlaysTheOpeningFilmWithTheGameHeld)
+{
+    for (const bool sound : {true, false}) {
+        SCOPED_TRACE(sound ? "with a sound device" : "without a sound device");
+        TearDown();
+        SetUp();
+        kalder_test::TempDrives installation("CD");
+        ASSERT_TRUE(kalder_test::WriteDemoInstallation(installation));
+        test::MapDrive('C', installation.Host('C'));
+        test::MapDrive('D', installation.Host('D'));
+        test::ResetCurrentDirectories();
+        test::SetSoundDevice(sound);
+        ASSERT_TRUE(WIN_InitDisplay(nullptr, 1));
+        SYS_Init();
+        SYS_CreateMessageManager();
+        EXPECT_EQ(GAME_FilmHold, 1);
+        EXPECT_EQ(HNM_Kind, sound ? 12 : 4);
+        EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), sound ? MGM_FILM_PACED : MGM_FILM_TICKED);
+        calls.clear();
+        int passes = 0;
+        while (GAME_FilmHold == 1 && passes < 2000) {
+            test::AdvanceClock(5);
+            MGM_DispatchMessages();
+            passes++;
+        }
+        const std::vector<std::string> routines = Routines();
+        EXPECT_EQ(GAME_FilmHold, 0);
+        EXPECT_EQ(HNM_Kind, 0);
+        EXPECT_EQ(std::count(routines.begin(), routines.end(), "HNM_ShowIXFrame"), kalder_test::kDemoFilmFrames);
+        EXPECT_EQ(std::count(routines.begin(), routines.end(), "SND_StreamPlay"), sound ? 1 : 0);
+        EXPECT_EQ(std::count(routines.begin(), routines.end(), "HNM_DrawSubtitle"), 15);
+        // About 3 s either way: 46 frames of 13 clock units (65 ms), or 46 ticks, which 5 ms steps
+        // stretch to 70 ms.
+        EXPECT_NEAR(passes * 5, sound ? 2925 : 3220, 30);
+        SYS_DestroyMessageManager();
+        SYS_Shutdown();
+        WIN_ShutdownDisplay();
+        TXT_FreeAll();
     }
 }
 
