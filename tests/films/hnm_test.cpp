@@ -21,9 +21,13 @@
 #include "core/sys.h"
 #include "core/win.h"
 #include "films/hnm.h"
+#include "interface/txt.h"
 #include "plat/test.h"
 #include "plat/window.h"
 #include "tests/support/core_state.h"
+#include "tests/support/demo_film.h"
+#include "tests/support/demo_level.h"
+#include "tests/support/film_samples.h"
 #include "tests/support/film_writer.h"
 #include "tests/support/temp_drives.h"
 
@@ -794,126 +798,20 @@ TEST_F(FilmTest, SubtitleTextsAreCutAndShownLiterally)
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Damaged films
+// Whole and damaged films
 
-struct FilmSpec {
-    std::string magic;
-    std::vector<std::vector<std::pair<std::string, std::vector<uint8_t>>>> frames;
-    bool zero_end;
-};
-
-// One film of each decoder, three frames with sound.
-std::vector<FilmSpec> damage_bases()
+TEST_F(FilmTest, WholeAndDamagedFilmsEndOnceAndCleanly)
 {
-    const std::vector<uint8_t> first_sound = kalder_test::SoundFirstPayload(kalder_test::DefaultDeltaTable(), pattern(40, 1));
-    const std::vector<uint8_t> sound = pattern(40, 2);
-    const std::vector<uint8_t> palette = kalder_test::PalettePayload({{0, {{1, 2, 3}}}}, true);
-    const std::vector<uint8_t> picture = pattern(48, 3);
-    return {
-        {"HNS4", {{{"SD", first_sound}, {"PL", palette}, {"IZ", picture}}, {{"SD", sound}, {"IU", picture}}, {{"SD", sound}, {"IA", picture}}}, false},
-        {"MIS2", {{{"SD", first_sound}, {"PL", palette}, {"ST", {'a', 0}}, {"IV", picture}}, {{"SD", sound}, {"IV", picture}}, {{"SD", sound}, {"IV", picture}}}, false},
-        {"HNS6", {{{"SD", first_sound}, {"ST", {'a', 0}}, {"IX", picture}}, {{"SD", sound}, {"IX", picture}}, {{"SD", sound}, {"IX", picture}}}, true},
-    };
-}
-
-struct Damage {
-    // Size word of frame 2's first chunk, from its true size and the frame's chunk bytes.
-    std::function<uint32_t(uint32_t, uint32_t)> chunk = nullptr;
-    std::function<uint32_t(uint32_t)> frame = nullptr; // frame 2's size word from its true size
-    bool large_picture = false;              // frame 2's picture of 0x60000 bytes
-    bool no_zero_end = false;
-};
-
-FilmWriter build(const FilmSpec &spec, const Damage &damage = {})
-{
-    FilmWriter film(spec.magic);
-    film.AllowLargeChunks(damage.large_picture);
-    for (size_t f = 0; f < spec.frames.size(); f++) {
-        const bool damaged = f == 1;
-        uint32_t chunk_bytes = 0;
-        for (const auto &chunk : spec.frames[f]) {
-            chunk_bytes += uint32_t(chunk.second.size() + 8);
-        }
-        film.BeginFrame();
-        for (size_t c = 0; c < spec.frames[f].size(); c++) {
-            const auto &[tag, payload] = spec.frames[f][c];
-            const bool picture = c + 1 == spec.frames[f].size();
-            if (damaged && picture && damage.large_picture) {
-                film.Chunk(tag, std::vector<uint8_t>(0x60000, 0x11));
-            } else if (damaged && c == 0 && damage.chunk) {
-                film.ChunkSizeWord(tag, payload, damage.chunk(uint32_t(payload.size() + 8), chunk_bytes));
-            } else {
-                film.Chunk(tag, payload);
-            }
-        }
-        if (damaged && damage.frame) {
-            film.EndFrame(damage.frame(film.OpenFrameSize()));
-        } else {
-            film.EndFrame();
-        }
-    }
-    if (spec.zero_end && !damage.no_zero_end) {
-        film.ZeroFrame();
-    }
-    return film;
-}
-
-TEST_F(FilmTest, DamagedFilmsEndOnceAndCleanly)
-{
-    struct Case {
-        std::string what;
-        std::vector<uint8_t> bytes;
-        int pictures = -1; // pictures and sound blocks handed on before the end (-1: not counted)
-        int sounds = -1;
-    };
-    std::vector<Case> cases;
-    for (const FilmSpec &spec : damage_bases()) {
-        const FilmWriter whole = build(spec);
-        const std::vector<size_t> &bounds = whole.Boundaries();
-        const size_t size = whole.Bytes().size();
-        for (size_t i = 0; i < bounds.size(); i++) {
-            const size_t next = i + 1 < bounds.size() ? bounds[i + 1] : size;
-            for (size_t cut : {bounds[i], (bounds[i] + next) / 2}) {
-                if (cut >= 68) {
-                    cases.push_back({spec.magic + " cut at " + std::to_string(cut), build(spec).TruncateAt(cut).Bytes()});
-                }
-            }
-        }
-        // Damage in the second frame: a damaged chunk is not used, nor anything after it.
-        const bool masked = spec.magic != "HNS4";
-        struct Row {
-            std::string what;
-            Damage damage;
-            int pictures, sounds;
-        };
-        std::vector<Row> rows = {
-            {"chunk size 0", {.chunk = [](uint32_t, uint32_t) { return 0u; }}, 1, 1},
-            {"chunk size 7", {.chunk = [](uint32_t, uint32_t) { return 7u; }}, 1, 1},
-            {"garbage in a chunk size's top bits", {.chunk = [](uint32_t size, uint32_t) { return size | 0xF8000000u; }},
-             masked ? 3 : 1, masked ? 3 : 1},
-            {"frame size top byte set", {.frame = [](uint32_t size) { return size | 0xFF000000u; }}, 3, 3},
-            {"a chunk of 0x60000 bytes", {.large_picture = true}, 1, 2},
-        };
-        if (masked) {
-            rows.push_back({"chunk size past its frame", {.chunk = [](uint32_t, uint32_t rest) { return rest + 1; }}, 1, 1});
-            for (uint32_t word = 0; word < 4; word++) {
-                rows.push_back({"frame size " + std::to_string(word), {.frame = [word](uint32_t) { return word; }}, 1, 1});
-            }
-        }
-        if (spec.zero_end) {
-            rows.push_back({"no zero frame header", {.no_zero_end = true}, 3, 3});
-        }
-        for (const Row &row : rows) {
-            cases.push_back({spec.magic + " " + row.what, build(spec, row.damage).Bytes(), row.pictures, row.sounds});
-        }
-    }
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+    std::vector<kalder_test::FilmSample> cases = kalder_test::WholeFilmSamples();
+    const std::vector<kalder_test::FilmSample> damaged = kalder_test::DamagedFilmSamples();
+    cases.insert(cases.end(), damaged.begin(), damaged.end());
+    for (const kalder_test::FilmSample &c : cases) {
+        SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
         StartCore(true);
         try {
-            ASSERT_NE(HNM_Open(Film("damaged", c.bytes).c_str()), 0);
+            ASSERT_NE(HNM_Open(Film("sample", c.bytes).c_str()), 0);
             for (int frame = 0; frame < 100 && HNM_Kind != 0; frame++) {
                 HNM_NextFrame();
             }
@@ -935,6 +833,52 @@ TEST_F(FilmTest, DamagedFilmsEndOnceAndCleanly)
             EXPECT_EQ(count({"HNM_DecodeHNM4Frame", "HNM_DecodeIVFrame", "HNM_ShowIXFrame"}), c.pictures);
             EXPECT_EQ(count({"HNM_DecodeSound"}), c.sounds);
         }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Start-up
+
+// The demo installation's opening film, through the real start-up and dispatch loop: the game is held
+// while its 46 frames play, with sound or, without a device, by clock ticks, and goes on after it.
+TEST_F(FilmTest, StartUpPlaysTheOpeningFilmWithTheGameHeld)
+{
+    for (const bool sound : {true, false}) {
+        SCOPED_TRACE(sound ? "with a sound device" : "without a sound device");
+        TearDown();
+        SetUp();
+        kalder_test::TempDrives installation("CD");
+        ASSERT_TRUE(kalder_test::WriteDemoInstallation(installation));
+        test::MapDrive('C', installation.Host('C'));
+        test::MapDrive('D', installation.Host('D'));
+        test::ResetCurrentDirectories();
+        test::SetSoundDevice(sound);
+        ASSERT_TRUE(WIN_InitDisplay(nullptr, 1));
+        SYS_Init();
+        SYS_CreateMessageManager();
+        EXPECT_EQ(GAME_FilmHold, 1);
+        EXPECT_EQ(HNM_Kind, sound ? 12 : 4);
+        EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), sound ? MGM_FILM_PACED : MGM_FILM_TICKED);
+        calls.clear();
+        int passes = 0;
+        while (GAME_FilmHold == 1 && passes < 2000) {
+            test::AdvanceClock(5);
+            MGM_DispatchMessages();
+            passes++;
+        }
+        const std::vector<std::string> routines = Routines();
+        EXPECT_EQ(GAME_FilmHold, 0);
+        EXPECT_EQ(HNM_Kind, 0);
+        EXPECT_EQ(std::count(routines.begin(), routines.end(), "HNM_ShowIXFrame"), kalder_test::kDemoFilmFrames);
+        EXPECT_EQ(std::count(routines.begin(), routines.end(), "SND_StreamPlay"), sound ? 1 : 0);
+        EXPECT_EQ(std::count(routines.begin(), routines.end(), "HNM_DrawSubtitle"), 15);
+        // About 3 s either way: 46 frames of 13 clock units (65 ms), or 46 ticks, which 5 ms steps
+        // stretch to 70 ms.
+        EXPECT_NEAR(passes * 5, sound ? 2925 : 3220, 30);
+        SYS_DestroyMessageManager();
+        SYS_Shutdown();
+        WIN_ShutdownDisplay();
+        TXT_FreeAll();
     }
 }
 

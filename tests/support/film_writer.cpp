@@ -71,9 +71,9 @@ std::vector<uint8_t> PalettePayload(const std::vector<PaletteRun> &runs, bool en
 
 std::vector<uint8_t> SoundFirstPayload(const DeltaTable &table, const std::vector<uint8_t> &codes)
 {
-    std::vector<uint8_t> out(512);
+    std::vector<uint8_t> out(512 + codes.size());
     std::memcpy(out.data(), table.data(), 512);
-    out.insert(out.end(), codes.begin(), codes.end());
+    std::copy(codes.begin(), codes.end(), out.begin() + 512);
     return out;
 }
 
