@@ -9,7 +9,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd demo-film-picture
 
 all: release
 
@@ -74,6 +74,12 @@ demo-display: release
 demo-frame: release
 	@tools/install-deps.sh demo
 	tools/xvfb-demo.sh frame
+
+# The opening film under Xvfb: a screenshot of kalder's window 1.5 s in, its black bands and moving
+# picture checked (build/demo/film-picture.png).
+demo-film-picture: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh film-picture
 
 # Sound through SDL's disk audio driver: build/demo/sound.wav and its spectrogram sound.png, checked
 # with sox.

@@ -16,6 +16,7 @@ program=${1:-kalder}
 #   tools/xvfb-demo.sh display      (after `make release`; `make demo-display` does both)
 #   tools/xvfb-demo.sh frame        the game's hot keys on its frame (`make demo-frame`)
 #   tools/xvfb-demo.sh prof         the profiler's bars and frame rate over the cubes (`make demo-prof`)
+#   tools/xvfb-demo.sh film-picture the opening film's picture between its black bands (`make demo-film-picture`)
 # Each prints one line per check and exits non-zero when any check failed.
 
 fails=0
@@ -194,6 +195,8 @@ frame_scenario() {
             kill "$pid" 2>/dev/null
             continue
         fi
+        # The opening film (3 s) holds the game first.
+        sleep 3.5
         frame_shot "frame-$game-start" $shot $x0 $w $h bands
         xdotool key F11
         frame_shot "frame-$game-f11-640x400" $shot $x0 $w $h full
@@ -260,7 +263,40 @@ prof_scenario() {
     [ "$fails" -eq 0 ]
 }
 
+# kalder on the demo installation: about 1.5 s in, the opening film's picture lies between black bands
+# (rows 0-87 and 392-479 of the client area) and its middle rows are not one colour; then SIGTERM ends it.
+film_picture_scenario() {
+    out=$top/build/demo
+    mkdir -p "$out"
+    "$top/build/release/tools/mkdemo/mkdemo" "$out" >/dev/null || return 1
+    (cd "$out" && exec "$top/build/release/programs/kalder") >"$out/film-picture.out" 2>&1 &
+    pid=$!
+    window=$(focus_kalder)
+    if [ -z "$window" ]; then
+        check "kalder opens its window" yes no
+        kill "$pid" 2>/dev/null
+        return 1
+    fi
+    sleep 1.2
+    import -window "$window" "$out/film-picture.png"
+    brightest() { convert "$out/film-picture.png" -crop "$1" +repage -format "%[fx:int(255*maxima)]" info:; }
+    check "rows 0-87 are black" 0 "$(brightest 640x88+0+0)"
+    check "rows 392-479 are black" 0 "$(brightest 640x88+0+392)"
+    spread=$(convert "$out/film-picture.png" -crop 640x304+0+88 +repage -format "%[fx:int(1000*standard_deviation)]" info:)
+    check "the picture rows are not one colour" yes "$([ "$spread" -gt 0 ] && echo yes || echo no)"
+    stop_program "$pid" kalder
+    echo "picture in $out: film-picture.png"
+    [ "$fails" -eq 0 ]
+}
+
 case "$program" in
+film-picture)
+    if [ -z "${KALDER_IN_XVFB:-}" ]; then
+        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
+    fi
+    film_picture_scenario
+    exit
+    ;;
 prof)
     if [ -z "${KALDER_IN_XVFB:-}" ]; then
         KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"

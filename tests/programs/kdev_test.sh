@@ -1,7 +1,7 @@
 #!/bin/sh
 # kdev as a person uses it (kdev_test.sh <kdev> <mkdemo>): a pack whose stored names are not upper
-# case is listed whole, pictures go into a folder that did not exist yet, and a project folder whose
-# name holds ';' loads.
+# case is listed whole, pictures go into a folder that did not exist yet, a film of the demo plays into
+# frame pictures, and a project folder whose name holds ';' loads.
 set -u
 kdev=$1
 mkdemo=$2
@@ -25,6 +25,13 @@ echo "$out" | grep -q '^data\\lower.bin ' || fail "the lower-case name is missin
 [ "$(ls "$dir/new/deeper" | grep -c '\.png$')" -gt 0 ] || fail "kdev render wrote no picture"
 
 "$mkdemo" "$dir/demo" >/dev/null || fail "mkdemo"
+# The opening film from inside the installation, its drive found as the game finds it: one picture a
+# frame into a new folder; a film that is not there is named and ends with 1.
+out=$(cd "$dir/demo" && "$kdev" film 'data\hnm\demo.hnm' frames/small --size 320x200 2>&1) || fail "kdev film ended with $?"
+echo "$out" | tail -n 1 | grep -q '^46 frames$' || fail "kdev film did not count 46 frames: $(echo "$out" | tail -n 1)"
+[ "$(ls "$dir/demo/frames/small" | grep -c '^frame-00[0-4][0-9]\.png$')" = 46 ] || fail "kdev film did not write 46 pictures"
+out=$(cd "$dir/demo" && "$kdev" film 'data\hnm\none.hnm' 2>&1)
+[ "$?" = 1 ] && [ "$out" = 'kdev: cannot open film data\hnm\none.hnm' ] || fail "kdev film on a missing film: $out"
 mv "$dir/demo/drives/D" "$dir/semi;colon"
 out=$("$kdev" prj "$dir/semi;colon" 2>&1) || fail "kdev prj ended with $?"
 echo "$out" | grep -q 'Project0' || fail "kdev prj did not list Project0: $out"

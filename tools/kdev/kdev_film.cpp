@@ -9,6 +9,7 @@
 
 #include "core/clk.h"
 #include "core/dpr.h"
+#include "core/dsk.h"
 #include "core/dsp.h"
 #include "core/mem.h"
 #include "core/mgm.h"
@@ -63,13 +64,12 @@ int KdevFilm(int argc, char **argv, int (*usage)())
 
     // What the player needs: the arena, the streaming buffer, the message manager's queues and the
     // clock, and a display of the size and format asked for. No sound.
-    if (rgb555) {
-        std::vector<test::DisplayMode> modes;
-        for (auto [w, h] : {std::pair{640, 480}, {800, 600}, {640, 400}, {400, 300}, {320, 400}, {320, 200}}) {
-            modes.push_back({w, h, 60, 0x7C00, 0x03E0, 0x001F});
-        }
-        test::SetDisplayModes(modes);
+    std::vector<test::DisplayMode> modes;
+    for (auto [w, h] : {std::pair{640, 480}, {800, 600}, {640, 400}, {400, 300}, {320, 400}, {320, 200}}) {
+        modes.push_back(rgb555 ? test::DisplayMode{w, h, 60, 0x7C00, 0x03E0, 0x001F}
+                               : test::DisplayMode{w, h, 60, 0xF800, 0x07E0, 0x001F});
     }
+    test::SetDisplayModes(modes);
     DSP_BackEnd = 0;
     if (!WIN_InitDisplay(nullptr, 1)) {
         std::fprintf(stderr, "kdev: no display\n");
@@ -89,6 +89,11 @@ int KdevFilm(int argc, char **argv, int (*usage)())
     CLK_Start(200, 15);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
+    // A path without a drive is found as the game finds its films: on the drive the data location
+    // makes current.
+    if (std::strchr(path, ':') == nullptr) {
+        DSK_Locate();
+    }
 
     if (HNM_Open(path) == 0) {
         std::fprintf(stderr, "kdev: cannot open film %s\n", path);

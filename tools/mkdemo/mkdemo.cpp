@@ -9,8 +9,9 @@
 // (DATA\FONT\HI640.SPR, HI480.SPR, HI320.SPR and DATA\OBJET\SOUR.ALP), drawn for this program, and
 // in DATA\3DC the demo level: the scene stream SC1.DSN, the hero's container XH_.DAN and the boxes'
 // BOX.3DC and BOX.3DM, that Project0 and Project1 load. Project0's opening film is the disc's
-// DATA\HNM\DEMO.HNM: 3 s of a 440 Hz tone with the subtitle "Kalder", in empty pictures. Run the game
-// from that folder, or point KALDER_DRIVES at the two drives.
+// DATA\HNM\DEMO.HNM: 3 s of the synthetic film (a drifting gradient, a moving disc, scrolling bars) with
+// a 440 Hz tone and the subtitle "Kalder". Run the game from that folder, or point KALDER_DRIVES at the
+// two drives.
 #include <cstdio>
 
 #include "tests/support/demo_level.h"
