@@ -6,3 +6,7 @@ struct ActorRecord;
 
 // 1 when the item was added, 0 when the actor has no inventory or it is full.
 int32_t INV_Add(ActorRecord *actor, const char *name);
+// 1 when the actor carries an item whose name begins with the given one.
+int32_t INV_Has(ActorRecord *actor, const char *name);
+// Empties the inventory: at 3D engine start, when the hero dies and when a new game starts.
+void INV_Reset();

@@ -6,3 +6,4 @@ int32_t MDL_FileHook(const char *name, void *, int32_t)
 {
     return name == nullptr || name[0] == 0 ? 0 : -1;
 }
+void MDL_RotateSky() {}

@@ -6,3 +6,4 @@
 
 void PTC_LoadSprites() { GFX_BuildSaturateTable(); }
 int32_t PART_Create(int32_t, int32_t, int32_t) { return 1; }
+void PART_SetAttractor(ActorRecord *, int32_t, int32_t) {}
