@@ -1,5 +1,5 @@
-// Creature AI. Not built yet: there are no squads and no creature thinks.
+// Creature AI. Not built yet: there are no groups and no creature thinks.
 #include "world/ai.h"
 
-void AI_Update() {}
 void AI_BuildGroups() {}
+void AI_Update() {}

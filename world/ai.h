@@ -1,7 +1,7 @@
-// Creature AI: squads, their orders and each member's senses.
+// Creature AI.
 #pragma once
 
-// Called once per frame by the game tick.
-void AI_Update();
-// Rebuilds every squad from the object slots: at level load and whenever the cast changes.
+// Rebuilds the AI groups from the active list (level load and every change of the cast).
 void AI_BuildGroups();
+// Called once per frame by the game tick: every squad's orders and each member's senses.
+void AI_Update();

@@ -7,7 +7,7 @@ void CAM_Exit();
 // Loads the camera preset that the hot keys chose (OPT_CameraPreset); preset 0 takes the current
 // project's camera overrides.
 void CAM_LoadPreset();
-// Called once per frame by the game tick: the camera follows the steered actor.
-void CAM_CompCameraPos();
-// Posts a camera event ('+' the follow camera) into the camera queue; dropped when it is full.
+// Posts a camera event ('+' follow the subject a, ...) for the next camera step.
 void CAM_PostEvent(int32_t code, intptr_t a, intptr_t b);
+// The camera step: once a frame, and once at level load for the hero.
+void CAM_CompCameraPos();

@@ -1,6 +1,12 @@
-// Effects. Not built yet: no effect is loaded, so there is nothing to move.
+// Effect models. Not built yet: nothing is loaded, so there is nothing to move.
 #include "world/fx.h"
 
+void FX_LoadModels() {}
+void FX_LoadShotModels() {}
+void FX_InitEmitters() {}
+void FX_LoadThrownModel() {}
+void FX_LoadManaSpheres() {}
+void FX_LoadGroundElements() {}
 void FX_UpdateEmitters(ActorRecord *) {}
 void FX_UpdateManaSpheres(ActorRecord *) {}
 void FX_UpdateParticles() {}

@@ -51,8 +51,6 @@ void *GAME_3DHeap;
 
 namespace {
 
-constexpr size_t GAME_3DHeapSize = 7850000;
-
 // The opening film of the first project, shown once before its first load.
 constexpr char Opening_Film[] = "data\\hnm\\tete_e~1.hnm";
 
@@ -107,7 +105,7 @@ void step_fade_colours(int32_t kind)
 {
     const int32_t sign = kind == 1 ? -1 : 1;
     for (int i = 0; i < 3; i++) {
-        TEX_Shading.colour_a[i] += sign * trunc_i32(GAME_TimeFactor * 28.0);
+        TEX_Shading.tint[i] += sign * trunc_i32(GAME_TimeFactor * 28.0);
         TEX_Shading.colour_c[i] -= sign * trunc_i32(GAME_TimeFactor * 28.0);
     }
 }
@@ -496,7 +494,8 @@ int32_t GAME_Init3DEngine()
 {
     Max_Handle_Tables = 1024;
     Max_Cache_Entries = 256;
-    std::snprintf(Material_Dir, sizeof Material_Dir, "%sdata\\3dc\\", DSK_ModelPath());
+    const char *root = DSK_ModelPath();
+    std::snprintf(Material_Dir, sizeof Material_Dir, "%sdata\\3dc\\", root != nullptr ? root : "");
     if (GAME_3DHeap == nullptr) {
         GAME_3DHeap = PLAT_HeapAlloc(GAME_3DHeapSize);
         if (GAME_3DHeap != nullptr) {

@@ -1,13 +1,18 @@
 // The game world's frame, the level exits and the 3D engine's heap.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+
+inline constexpr size_t GAME_3DHeapSize = 7850000;
 
 struct ActorRecord;
 
 extern int32_t GAME_FarClip;          // the current project's far clipping distance
 extern int32_t GAME_OpeningFilmFlag;  // 1: the opening film shows before the next load of Project0
 extern int32_t GAME_HeroDied;         // 1 for the tick in which the hero's death was handled
-extern void *GAME_3DHeap;             // the 3D library's work area, 7,850,000 bytes
+// The 3D library's work area, allocated zeroed once at start-up; every level load clears it and
+// starts the library on it again.
+extern void *GAME_3DHeap;
 
 // System start-up: starts the 3D library on its heap and empties the inventory. Returns 1.
 int32_t GAME_Init3DEngine();

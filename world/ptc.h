@@ -2,8 +2,13 @@
 #pragma once
 #include <cstdint>
 
+struct ActorRecord;
+
 void PTC_LoadSprites();
 int32_t PART_Create(int32_t count, int32_t mode, int32_t spawn_shift);
-struct ActorRecord;
+// The level load starts the particle system of the current project.
+void PART_Init();
+// The character loader stops a character's emitter: the particles follow that actor.
+void PART_SetFollowActor(ActorRecord *actor);
 // Called once per frame by the game tick with the hero: the particles' attractor follows it.
 void PART_SetAttractor(ActorRecord *actor, int32_t index, int32_t strength);

@@ -1,8 +1,12 @@
-// Special level actors: the flying actor and the video actor.
+// Special level actors: the video actor and the flying actor the hero can couple to.
 #pragma once
 
 struct ActorRecord;
 
+// The level load makes the video actor from the hero.
+void SPC_MakeVid(ActorRecord *hero_template);
+// The level load looks for the flying actor among the characters.
+void SPC_FindF27();
 // Called once per frame by the game tick outside the editor: the flying actor's behaviour.
 void SPC_UpdateF27();
 // The video actor while it is enabled, else null: the player steers it instead of the hero.

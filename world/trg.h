@@ -1,9 +1,14 @@
-// Scene triggers: conditions on the player's actor and the characters, and what they set off.
+// Scene triggers: the project's trigger sources and what they watch.
 #pragma once
 #include <cstdint>
 
 struct ActorRecord;
 
+// The level load copies the active trigger sources of the current project.
+void TRG_Load();
+// The character loader tells the triggers of each new character: one that a trigger shows later
+// starts hidden and disabled.
+void TRG_HideLaterShown(ActorRecord *actor);
 // Called once per frame by the game tick for the actor the player steers.
 void TRG_Update(ActorRecord *actor);
 // 1 once a trigger unlocked the exits that wait for it, else 0. Read by the exits.

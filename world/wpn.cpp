@@ -3,3 +3,8 @@
 
 int32_t WPN_BowWasDrawn;
 int32_t WPN_SwordWasDrawn;
+
+void WPN_LoadThrown() {}
+void WPN_LoadGun() {}
+void WPN_LoadSword() {}
+void WPN_LoadBow() {}

@@ -1,4 +1,4 @@
-// Weapons: the models of the thrown weapons, the gun, the sword and the bow.
+// Weapons: the thrown weapon and the hero's gun, sword and bow.
 #pragma once
 #include <cstdint>
 
@@ -6,3 +6,9 @@
 // loaders draw them again.
 extern int32_t WPN_BowWasDrawn;
 extern int32_t WPN_SwordWasDrawn;
+
+// The level load's weapon loaders.
+void WPN_LoadThrown();
+void WPN_LoadGun();
+void WPN_LoadSword();
+void WPN_LoadBow();

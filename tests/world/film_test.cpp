@@ -44,28 +44,46 @@ struct FilmTest : tick_test::TickBench {
     }
 };
 
-TEST_F(FilmTest, TheFirstLoadOfProject0WaitsForTheOpeningFilm)
+// The demo installation, whose first project loads for real once its film was shown.
+struct OpeningFilmTest : tick_test::LevelBench {
+    void SetUp() override
+    {
+        LevelBench::SetUp();
+        film_standin::Reset();
+        MGM_Services |= MGM_PLAYLIST_ON;
+    }
+    void TearDown() override
+    {
+        film_standin::Reset();
+        LevelBench::TearDown();
+    }
+};
+
+TEST_F(OpeningFilmTest, TheFirstLoadOfProject0WaitsForTheOpeningFilm)
 {
-    PRJ_PendingFlag = 1;
+    ASSERT_EQ(PRJ_PendingFlag, 1);
+    ASSERT_EQ(Name(PRJ_Current), "Project0");
     GAME_OpeningFilmFlag = 1;
     film_standin::SetOpenResult(1);
 
     GAME_Tick(0);
     EXPECT_EQ(film_standin::OpenedPaths(), std::vector<std::string>{"data\\hnm\\tete_e~1.hnm"});
-    EXPECT_FALSE(PlaylistOn());
-    EXPECT_TRUE(FilmStarted());
+    EXPECT_FALSE(FilmTest::PlaylistOn());
+    EXPECT_TRUE(FilmTest::FilmStarted());
     EXPECT_EQ(GAME_FilmHold, 1);
     EXPECT_EQ(GAME_FilmFrozen, 0);
     EXPECT_EQ(GAME_OpeningFilmFlag, 0);
     EXPECT_EQ(PRJ_PendingFlag, 1);
+    EXPECT_EQ(ACTOR_Slots[ACTOR_SCENE].flags[0] & ACTOR_F0_IN_USE, 0);
 
     // The film is shown once: the next tick loads.
     GAME_Tick(0);
     EXPECT_EQ(film_standin::OpenedPaths().size(), 1u);
     EXPECT_EQ(PRJ_PendingFlag, 0);
+    EXPECT_NE(ACTOR_Slots[ACTOR_SCENE].flags[0] & ACTOR_F0_IN_USE, 0);
 }
 
-TEST_F(FilmTest, AnOpeningFilmThatDoesNotOpenIsSkipped)
+TEST_F(OpeningFilmTest, AnOpeningFilmThatDoesNotOpenIsSkipped)
 {
     struct Case {
         const char *project;
@@ -75,14 +93,17 @@ TEST_F(FilmTest, AnOpeningFilmThatDoesNotOpenIsSkipped)
     for (Case c : {Case{"Project0", 1, 1}, Case{"Project0", 0, 0}, Case{"Project1", 1, 0}}) {
         SCOPED_TRACE(testing::Message() << c.project << " flag " << c.flag);
         film_standin::Reset();
-        MakeCurrent(c.project);
+        char name[32] = {};
+        std::strncpy(name, c.project, sizeof name - 1);
+        PRJ_MakeCurrent(PRJ_SwitchTo(name, sizeof name));
         PRJ_PendingFlag = 1;
         GAME_OpeningFilmFlag = c.flag;
         GAME_Tick(0);
         EXPECT_EQ(film_standin::OpenedPaths().size(), c.opened);
         EXPECT_EQ(PRJ_PendingFlag, 0);
         EXPECT_EQ(GAME_FilmHold, 0);
-        EXPECT_FALSE(FilmStarted());
+        EXPECT_FALSE(FilmTest::FilmStarted());
+        EXPECT_EQ(GAME_OpeningFilmFlag, c.project == std::string("Project0") ? 0 : 1);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "engine3d/render.h"
 #include "engine3d/view.h"
 #include "engine3d/workarea.h"
+#include "world/dsn.h"
 #include "tests/world/tick_fixture.h"
 
 namespace {
@@ -386,7 +387,7 @@ TEST_F(FadeTest, TheFadeRunsItsTicksMovesTheColoursAndEndsInTheSwitch)
         OPT_Cinemascope = c.letterbox;
         GAME_TimeFactor = c.factor;
         const int32_t kind = PRJ_Current->fade_kind;
-        TEX_Shading.colour_a[0] = TEX_Shading.colour_a[1] = TEX_Shading.colour_a[2] = 1000;
+        TEX_Shading.tint[0] = TEX_Shading.tint[1] = TEX_Shading.tint[2] = 1000;
         TEX_Shading.colour_c[0] = TEX_Shading.colour_c[1] = TEX_Shading.colour_c[2] = 2000;
         Hero()->flags[6] = ACTOR_F6_BOW_DRAWN;
         char next[32] = "Project3";
@@ -399,7 +400,7 @@ TEST_F(FadeTest, TheFadeRunsItsTicksMovesTheColoursAndEndsInTheSwitch)
             std::fill(frame.begin(), frame.end(), 0x1234);
             GAME_Tick(0);
             ticks++;
-            EXPECT_EQ(TEX_Shading.colour_a[2], 1000 + ticks * d);
+            EXPECT_EQ(TEX_Shading.tint[2], 1000 + ticks * d);
             EXPECT_EQ(TEX_Shading.colour_c[0], 2000 - ticks * d);
             if (GAME_FadeTimer <= 0.0f) {
                 break;
@@ -540,6 +541,112 @@ TEST_F(CoupledTest, TheCoupledObjectIsSteeredUntilItsTimeRunsOut)
     // The hero is tested again, and it stands far from the exit.
     EXPECT_EQ(Name(PRJ_Next), "(none)");
     GAME_Exit3DEngine();
+}
+
+// The demo level, loaded by the tick itself.
+using DemoTickTest = tick_test::LevelBench;
+
+// Ticks while a fade runs; each tick the scene stream decodes its next parts and the sky turns.
+TEST_F(DemoTickTest, AnExitFadesWhileTheWorldGoesOnAndTheNextTickLoadsTheTarget)
+{
+    TickUntilLoaded();
+    ASSERT_EQ(Name(PRJ_Current), "Project0");
+    // The sky is the first box, turning 10 units a frame.
+    MDL_SkyNode = ACTOR_Slots[3].node;
+    MDL_SkyAngle = 0.0f;
+    PRJ_CurrentRecord.sky_speed = 100;
+    Hero()->position[0] = 1400.0;
+    Hero()->position[1] = 140.0;
+    Hero()->position[2] = 0.0;
+    GAME_TimeFactor = 1.05;
+
+    GAME_Tick(0);
+    ASSERT_EQ(GAME_FadeTimer, 15.0f);
+    EXPECT_EQ(Name(PRJ_Next), "Project1");
+    int32_t frame = DSN_Stream.frame;
+    float sky = MDL_SkyAngle;
+    int ticks = 0;
+    while (GAME_FadeTimer > 0.0f && ticks < 20) {
+        GAME_Tick(0);
+        ticks++;
+        if (GAME_FadeTimer > 0.0f) {
+            EXPECT_EQ(DSN_Stream.frame, frame + 1);
+            EXPECT_FLOAT_EQ(MDL_SkyAngle, sky + 10.5f);
+            frame = DSN_Stream.frame;
+            sky = MDL_SkyAngle;
+        }
+    }
+    EXPECT_EQ(ticks, 15);
+    EXPECT_EQ(Name(PRJ_Current), "Project1");
+    EXPECT_EQ(PRJ_PendingFlag, 1);
+
+    GAME_Tick(0);
+    EXPECT_EQ(PRJ_PendingFlag, 0);
+    EXPECT_EQ(Hero()->position[0], -600.0);
+    EXPECT_EQ(Hero()->position[1], 140.0);
+    EXPECT_EQ(Hero()->position[2], 0.0);
+}
+
+TEST_F(DemoTickTest, TheHeldWorldStandsButTheSceneStreamGoesOn)
+{
+    TickUntilLoaded();
+    MDL_SkyNode = ACTOR_Slots[3].node;
+    MDL_SkyAngle = 100.0f;
+    PRJ_CurrentRecord.sky_speed = 100;
+    GAME_Paused = 1;
+    const int32_t frame = DSN_Stream.frame;
+    for (int i = 1; i <= 3; i++) {
+        GAME_Tick(0);
+        EXPECT_EQ(MDL_SkyAngle, 100.0f);
+        EXPECT_EQ(DSN_Stream.frame, frame + i);
+        EXPECT_STREQ(SCR_Message, "Pause");
+    }
+    GAME_Paused = 0;
+    GAME_Tick(0);
+    EXPECT_EQ(MDL_SkyAngle, 110.0f);
+}
+
+TEST_F(DemoTickTest, TheEndSceneEndsTheGameOnTheTickAfterItsLoad)
+{
+    for (int32_t editor : {0, 1}) {
+        SCOPED_TRACE(editor);
+        char name[32] = "Project2";
+        PRJ_MakeCurrent(PRJ_SwitchTo(name, sizeof name));
+        PRJ_PendingFlag = 1;
+        EDT_Active = editor;
+        GAME_EndRequest = 0;
+        GAME_Tick(0);
+        EXPECT_EQ(PRJ_PendingFlag, 0);
+        EXPECT_EQ(GAME_EndRequest, 0);
+        GAME_Tick(0);
+        EXPECT_EQ(GAME_EndRequest, editor == 0 ? 1 : 0);
+    }
+    EDT_Active = 0;
+}
+
+// The death leads back to Project0 through its opening film, which it arms again.
+TEST_F(DemoTickTest, AfterTheDeathProject0IsMadeCurrentThenLoaded)
+{
+    char name[32] = "Project1";
+    PRJ_MakeCurrent(PRJ_SwitchTo(name, sizeof name));
+    TickUntilLoaded();
+    ActorRecord *hero = Hero();
+    hero->life = 0.0f;
+    hero->current_anim = 50;
+    hero->frame_count = 16;
+    hero->frame_position = 15.0f;
+
+    GAME_Tick(0);
+    EXPECT_EQ(GAME_HeroDied, 1);
+    EXPECT_EQ(GAME_OpeningFilmFlag, 1);
+    GAME_Tick(0);
+    EXPECT_EQ(Name(PRJ_Current), "Project0");
+    EXPECT_EQ(PRJ_PendingFlag, 1);
+    GAME_Tick(0);
+    EXPECT_EQ(PRJ_PendingFlag, 0);
+    EXPECT_EQ(GAME_OpeningFilmFlag, 0);
+    EXPECT_EQ(hero->life, 100.0f);
+    EXPECT_EQ(hero->position[0], -600.0);
 }
 
 int Scans;

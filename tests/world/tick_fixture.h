@@ -20,12 +20,16 @@
 #include "interface/menj.h"
 #include "plat/test.h"
 #include "tests/support/core_state.h"
+#include "tests/support/demo_level.h"
 #include "tests/support/fsb_writer.h"
+#include "tests/support/level_start.h"
+#include "tests/support/screen_target.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/temp_drives.h"
 #include "world/actor.h"
 #include "world/ctrl.h"
 #include "world/game.h"
+#include "world/mdl.h"
 #include "world/prj.h"
 #include "world/tex.h"
 #include "world/visited.h"
@@ -35,6 +39,25 @@ namespace tick_test {
 
 namespace level = kalder_test::level;
 using kalder_test::LevelRecordBuilder;
+
+// The game words a tick reads, as a level in play has them: no fade, no film, no pause, no editor.
+inline void ResetGameWords()
+{
+    GAME_FadeTimer = 0.0f;
+    GAME_TimeFactor = 1.0;
+    GAME_HeroDied = 0;
+    GAME_OpeningFilmFlag = 0;
+    GAME_Paused = 0;
+    GAME_AltHeroModel = 0;
+    GAME_FilmHold = 0;
+    GAME_FilmFrozen = 0;
+    EDT_Active = 0;
+    WPN_BowWasDrawn = WPN_SwordWasDrawn = 0;
+    PRJ_SkipNextVisited = 0;
+    for (int32_t &control : CTRL_Controls) {
+        control = 0;
+    }
+}
 
 // The projects of the bench: 0 and 1 plain, 2 ends the game, 3 opens with a film, and one whose name
 // is longer than an exit's target field.
@@ -160,19 +183,8 @@ struct TickBench : ::testing::Test {
         scene->position[1] = 0.0;
         scene->position[2] = -500.0;
         ACTOR_BuildActiveLists();
-        GAME_FadeTimer = 0.0f;
-        GAME_TimeFactor = 1.0;
-        GAME_HeroDied = 0;
-        GAME_OpeningFilmFlag = 0;
-        GAME_Paused = 0;
-        GAME_AltHeroModel = 0;
-        EDT_Active = 0;
-        WPN_BowWasDrawn = WPN_SwordWasDrawn = 0;
-        PRJ_SkipNextVisited = 0;
+        ResetGameWords();
         TEX_Shading = TEX_ShadingState{};
-        for (int32_t &control : CTRL_Controls) {
-            control = 0;
-        }
         for (int32_t &slot : MENJ_QuickSpell) {
             slot = 7;
         }
@@ -199,6 +211,49 @@ struct TickBench : ::testing::Test {
         actor->position[1] = scene->position[1] + y;
         actor->position[2] = scene->position[2] + z;
     }
+};
+
+// The demo installation on its drives, started as far as a level load needs, with sound on and a
+// 640 x 480 screen: the tick loads the demo's projects for real.
+struct LevelBench : ::testing::Test {
+    std::unique_ptr<kalder_test::TempDrives> drives;
+    std::unique_ptr<kalder_test::ScreenTarget> screen;
+
+    void SetUp() override
+    {
+        kalder_test::ResetCore();
+        test::SetExitHook(test::ThrowOnExit);
+        drives = std::make_unique<kalder_test::TempDrives>("CD");
+        ASSERT_TRUE(kalder_test::WriteDemoInstallation(*drives));
+        test::SetSoundDevice(true);
+        ASSERT_EQ(SND_Init(8), 1);
+        FSB_Load("D:\\data\\sound\\fsb.dat");
+        screen = std::make_unique<kalder_test::ScreenTarget>(640, 480);
+        OPT_Cinemascope = 0;
+        MENJ_Init();
+        kalder_test::StartLevelCore();
+        ResetGameWords();
+    }
+
+    void TearDown() override
+    {
+        MENJ_Shutdown();
+        kalder_test::StopLevelCore();
+        screen.reset();
+        kalder_test::ResetCore();
+        drives.reset();
+    }
+
+    // Ticks until the pending project has loaded (at most 3 ticks).
+    static void TickUntilLoaded()
+    {
+        for (int i = 0; i < 3 && PRJ_PendingFlag == 1; i++) {
+            GAME_Tick(0);
+        }
+        ASSERT_EQ(PRJ_PendingFlag, 0);
+    }
+
+    static ActorRecord *Hero() { return &ACTOR_Slots[ACTOR_HERO]; }
 };
 
 } // namespace tick_test
