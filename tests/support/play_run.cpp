@@ -1,11 +1,10 @@
 // The headless play loop of kdev play and the end-to-end tests (see play_run.h).
 #include "tests/support/play_run.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
+#include "core/dsp.h"
 #include "core/mgm.h"
 #include "core/opt.h"
 #include "core/sys.h"
@@ -79,6 +78,8 @@ PlayResult PlayRun(const PlayOptions &options)
         watch.ended = GAME_EndRequest;
     };
 
+    // The window program's display: every frame is presented through the window back-end.
+    DSP_BackEnd = 1;
     test::SetExitHook(test::ThrowOnExit);
     test::SetPresentHook([&](int) {
         // The start-up presents its two buffers before the game's receiver exists: no round yet.
@@ -95,6 +96,12 @@ PlayResult PlayRun(const PlayOptions &options)
         }
         round++;
         result.rounds = round;
+        const std::vector<test::Present> &presents = test::Presents();
+        if (!presents.empty()) {
+            result.last_frame = presents.back().pixels;
+            result.width = presents.back().width;
+            result.height = presents.back().height;
+        }
         test::AdvanceClock(options.round_ms);
         for (const PlayPlacement &place : options.placements) {
             if (place.round == round) {
@@ -120,30 +127,7 @@ PlayResult PlayRun(const PlayOptions &options)
     if (quit_posted) {
         write(round, "quit");
     }
-    const std::vector<test::Present> &presents = test::Presents();
-    if (!presents.empty()) {
-        result.last_frame = presents.back().pixels;
-        result.width = presents.back().width;
-        result.height = presents.back().height;
-    }
     return result;
-}
-
-bool MapDemoDrives(const std::string &folder)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path drives = fs::absolute(fs::path(folder) / "drives", error);
-    bool any = false;
-    for (const fs::directory_entry &entry : fs::directory_iterator(drives, error)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_directory() && name.size() == 1 && std::isalpha(static_cast<unsigned char>(name[0]))) {
-            test::MapDrive(char(std::toupper(static_cast<unsigned char>(name[0]))), entry.path().string());
-            any = true;
-        }
-    }
-    test::ResetCurrentDirectories();
-    return any;
 }
 
 } // namespace kalder_test

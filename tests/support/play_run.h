@@ -1,4 +1,4 @@
-// Plays the program headless: its start-up through WinMain, then rounds of the real frame handler,
+// Plays the window program headless: its start-up through WinMain, then rounds of the real frame handler,
 // 35 ms of the fake clock each, with the hero placed where asked between rounds. Every fade step,
 // project made current, load and the end are written down as they happen. Shared by kdev play and
 // the end-to-end tests, without GoogleTest.
@@ -34,18 +34,14 @@ struct PlayResult {
     int rounds = 0;             // frames presented
     bool ended_by_itself = false; // the game ended without the posted quit
     std::vector<std::string> lines;
-    // The last frame presented, and its size.
+    // The last frame the game presented, and its size.
     std::vector<uint16_t> last_frame;
     int width = 0;
     int height = 0;
 };
 
-// Runs the program on the drives already mapped (test::MapDrive). The headless platform is reset
-// first; its exit hook throws, so a fatal stop comes back as exit_code.
+// Runs the program on the drives already mapped (test::MapDrive, PLAT_LoadDriveMap) and the headless
+// platform as the caller left it; the exit hook throws, so a fatal stop comes back as exit_code.
 PlayResult PlayRun(const PlayOptions &options);
-
-// Maps every single-letter folder of <folder>/drives as that drive, as the programs find their drives.
-// false when there is none.
-bool MapDemoDrives(const std::string &folder);
 
 } // namespace kalder_test
