@@ -8,6 +8,7 @@
 #include "core/mgm.h"
 #include "core/opt.h"
 #include "core/sys.h"
+#include "interface/txt.h"
 #include "plat/test.h"
 #include "world/actor.h"
 #include "world/prj.h"
@@ -122,6 +123,9 @@ PlayResult PlayRun(const PlayOptions &options)
         result.exit_code = exit.code;
     }
     test::SetPresentHook(nullptr);
+    // The game leaves its fonts and sprite sets to the end of the process; a run inside a longer one
+    // gives them back.
+    TXT_FreeAll();
     observe(round);
     result.ended_by_itself = !quit_posted && result.win_main_result == 0;
     if (quit_posted) {
