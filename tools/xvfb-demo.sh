@@ -195,8 +195,8 @@ frame_scenario() {
             kill "$pid" 2>/dev/null
             continue
         fi
-        # The opening film (3 s) holds the game first.
-        sleep 3.5
+        # The opening film holds the game for its 3 s first.
+        sleep 4
         frame_shot "frame-$game-start" $shot $x0 $w $h bands
         xdotool key F11
         frame_shot "frame-$game-f11-640x400" $shot $x0 $w $h full

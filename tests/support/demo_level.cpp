@@ -172,7 +172,7 @@ std::vector<uint8_t> DemoFloorPicture()
 }
 
 // The crates: horizontal planks of 32 rows with dark gaps and a grain that runs along each plank.
-std::vector<uint16_t> DemoWoodPalette()
+static std::vector<uint16_t> WoodPalette()
 {
     std::vector<uint16_t> p(256);
     for (int i = 0; i < 256; i++) {
@@ -222,15 +222,16 @@ std::vector<uint8_t> DemoSceneCollision()
     return CollisionImage(floor.vertices, triangles).Finish().bytes;
 }
 
+std::vector<uint8_t> DemoFloorMaterial() { return Material(FloorPalette(), DemoFloorPicture()); }
+std::vector<uint8_t> DemoCrateMaterial() { return Material(WoodPalette(), DemoCratePicture()); }
+
 DsnWriter DemoSceneStream()
 {
     DsnWriter w;
     w.model = DemoSceneModel();
     w.collision = DemoSceneCollision();
-    const std::vector<uint16_t> floor_palette = FloorPalette(), wood = DemoWoodPalette();
-    const std::vector<uint8_t> floor = DemoFloorPicture(), crate = DemoCratePicture();
-    w.maps.push_back({"FLOOR", DsnMapRecord(Material(floor_palette, floor)), floor_palette, floor});
-    w.maps.push_back({"CRATE", DsnMapRecord(Material(wood, crate)), wood, crate});
+    w.maps.push_back({"FLOOR", DsnMapRecord(DemoFloorMaterial()), FloorPalette(), DemoFloorPicture()});
+    w.maps.push_back({"CRATE", DsnMapRecord(DemoCrateMaterial()), WoodPalette(), DemoCratePicture()});
     return w;
 }
 
@@ -269,7 +270,7 @@ std::vector<uint8_t> DemoBoxModel()
 
 std::vector<uint8_t> DemoBoxMaterial() { return Material(BoxPalette(), BoxPicture()); }
 
-KalderDatWriter DemoDatabase()
+KalderDatWriter DemoDatabase(const DemoOptions &options)
 {
     KalderDatWriter db;
     const std::vector<uint8_t> blank = BlankEditorRecord();
@@ -283,6 +284,9 @@ KalderDatWriter DemoDatabase()
                         .Exit(1, "EXIT2", "Project2", 0x01, {-2600, -1000, -300}, {-2200, 1000, 300})
                         .Bytes();
     db.records[2] = LevelRecordBuilder(blank).Name("Project2").InUse().Element(0, "EMPTY", "END.DSN").Bytes();
+    if (options.quick_end) {
+        db.records[0] = LevelRecordBuilder(db.records[0]).Exit(0, "EXIT1", "Project2", 0x01, {0, 0, 0}, {0, 0, 0}).Bytes();
+    }
     return db;
 }
 
@@ -312,11 +316,21 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial());
 }
 
-bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d)
+// The disc's database and models over a minimal installation.
+static bool write_level(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)
 {
     const fs::path disc(drive_d);
-    bool ok = WriteMinimalInstallation(drive_c, drive_d);
-    ok = ok && WriteHostFile((disc / "kalder.dat").string(), DemoDatabase().Image());
+    return WriteMinimalInstallation(drive_c, drive_d) &&
+           WriteHostFile((disc / "kalder.dat").string(), DemoDatabase(options).Image()) &&
+           WriteDemoModels((disc / "DATA" / "3DC").string());
+}
+
+bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d) { return write_level(drive_c, drive_d, {}); }
+
+bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)
+{
+    const fs::path disc(drive_d);
+    bool ok = write_level(drive_c, drive_d, options);
     // The bank: sound i a 0.2 s tone at 220 x 2^(i/12) Hz (the one-sound bank of the minimal
     // installation is replaced).
     ok = ok && WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), DemoSounds(32));
@@ -330,13 +344,13 @@ bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_
                        WavImage(mono8, WavSamples(mono8, Wave::Sine, 22050, 330.0)));
     // The opening film that start-up plays before Project0.
     ok = ok && WriteDemoFilm(disc.string());
-    return ok && WriteDemoModels((disc / "DATA" / "3DC").string());
+    return ok;
 }
 
-bool WriteDemoInstallation(const std::string &folder)
+bool WriteDemoInstallation(const std::string &folder, const DemoOptions &options)
 {
     const fs::path root = fs::path(folder) / "drives";
-    return WriteDemoInstallation((root / "C").string(), (root / "D").string());
+    return WriteDemoInstallation((root / "C").string(), (root / "D").string(), options);
 }
 
 } // namespace kalder_test
