@@ -243,24 +243,26 @@ int32_t HNM_Open(const char *path)
     return 1;
 }
 
-int32_t HNM_StartHNM4()
+// A start routine's end: with its decoder ready, the film's frames are all left.
+static int32_t frames_left_when(int32_t ready)
 {
-    trace("HNM_SetupHNM4");
-    if (!HNM_SetupHNM4(&HNM_State.header)) {
+    if (!ready) {
         return 0;
     }
     HNM_State.frames_left = HNM_State.header.frame_count;
     return 1;
 }
 
+int32_t HNM_StartHNM4()
+{
+    trace("HNM_SetupHNM4");
+    return frames_left_when(HNM_SetupHNM4(&HNM_State.header));
+}
+
 int32_t HNM_StartIV()
 {
     trace("HNM_AllocIVBuffers");
-    if (!HNM_AllocIVBuffers()) {
-        return 0;
-    }
-    HNM_State.frames_left = HNM_State.header.frame_count;
-    return 1;
+    return frames_left_when(HNM_AllocIVBuffers());
 }
 
 int32_t HNM_StartIX()
@@ -270,11 +272,7 @@ int32_t HNM_StartIX()
         HNM_InitIX565();
     }
     trace("HNM_AllocIXBuffers");
-    if (!HNM_AllocIXBuffers()) {
-        return 0;
-    }
-    HNM_State.frames_left = HNM_State.header.frame_count;
-    return 1;
+    return frames_left_when(HNM_AllocIXBuffers());
 }
 
 void HNM_StopHNM4()

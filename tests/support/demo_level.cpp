@@ -316,8 +316,7 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial());
 }
 
-// The disc's database and models over a minimal installation.
-static bool write_level(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)
+bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)
 {
     const fs::path disc(drive_d);
     return WriteMinimalInstallation(drive_c, drive_d) &&
@@ -325,12 +324,10 @@ static bool write_level(const std::string &drive_c, const std::string &drive_d, 
            WriteDemoModels((disc / "DATA" / "3DC").string());
 }
 
-bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d) { return write_level(drive_c, drive_d, {}); }
-
 bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)
 {
     const fs::path disc(drive_d);
-    bool ok = write_level(drive_c, drive_d, options);
+    bool ok = WriteDemoLevel(drive_c, drive_d, options);
     // The bank: sound i a 0.2 s tone at 220 x 2^(i/12) Hz (the one-sound bank of the minimal
     // installation is replaced).
     ok = ok && WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), DemoSounds(32));

@@ -56,7 +56,7 @@ KalderDatWriter DemoDatabase(const DemoOptions &options = {});
 bool WriteDemoModels(const std::string &folder);
 // What a level needs of the installation on two drive folders: the minimal installation, the
 // project database and the models.
-bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d);
+bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options = {});
 inline bool WriteDemoLevel(const TempDrives &drives) { return WriteDemoLevel(drives.Host('C'), drives.Host('D')); }
 // The whole demo installation on two drive folders: drive_c the hard disk with the installation
 // folder, drive_d the first disc with the data. false when something cannot be written.
