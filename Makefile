@@ -3,13 +3,14 @@
 # make bench  build optimised and run the benchmarks
 # make demo-sound  play kshow's sound script into build/demo/sound.wav (no sound card needed) and check it
 # make demo-cd     play the demo disc's music track into build/demo/cd.wav (no sound card needed) and check it
+# make demo-film   run kalder's start-up with the demo's opening film into build/demo/film.wav and check it
 
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd demo-film demo-film-picture
 
 all: release
 
@@ -75,6 +76,12 @@ demo-frame: release
 	@tools/install-deps.sh demo
 	tools/xvfb-demo.sh frame
 
+# The opening film under Xvfb: a screenshot of kalder's window 1.5 s in, its black bands and moving
+# picture checked (build/demo/film-picture.png).
+demo-film-picture: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh film-picture
+
 # Sound through SDL's disk audio driver: build/demo/sound.wav and its spectrogram sound.png, checked
 # with sox.
 demo-sound: release
@@ -90,3 +97,9 @@ demo-prof: release
 # spectrogram cd.png, checked with sox, then the playlist 0x0302.
 demo-cd: release
 	tools/audio-demo.sh cd
+
+# The demo's opening film through SDL's disk audio driver: kalder runs 6 s in a fresh installation,
+# its output lands in build/demo/film.wav and film.png, checked with sox (one 440 Hz tone of 3 s, then
+# silence).
+demo-film: release
+	tools/audio-demo.sh film

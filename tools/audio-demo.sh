@@ -1,18 +1,25 @@
 #!/bin/sh
-# Plays kshow's sound script (sound) or the demo disc's music track 2 and playlist (cd) on the demo
-# installation through SDL's disk audio driver (no X server, no sound card), turns the raw output into
-# a WAVE file and a spectrogram, and checks it with sox.
+# Plays kshow's sound script (sound), the demo disc's music track 2 and playlist (cd), or kalder's
+# start-up with the demo's opening film (film) on the demo installation through SDL's disk audio driver
+# (no X server, no sound card), turns the raw output into a WAVE file and a spectrogram, and checks it
+# with sox.
 #
 #   tools/audio-demo.sh sound|cd [kshow mkdemo folder]  (`make demo-sound`, `make demo-cd`; defaults:
 #                                                        build/release, build/demo)
+#   tools/audio-demo.sh film [kalder mkdemo folder]     (`make demo-film`)
 #
 # Leaves <folder>/<what>.wav (listen to it) and <folder>/<what>.png. Prints one line per check and
 # exits non-zero when any check failed.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 what=${1:-}
-[ "$what" = sound ] || [ "$what" = cd ] || { echo "usage: $0 sound|cd [kshow mkdemo folder]" >&2; exit 2; }
-kshow=${2:-$top/build/release/tools/kshow/kshow}
+[ "$what" = sound ] || [ "$what" = cd ] || [ "$what" = film ] ||
+    { echo "usage: $0 sound|cd [kshow mkdemo folder] | film [kalder mkdemo folder]" >&2; exit 2; }
+if [ "$what" = film ]; then
+    kshow=${2:-$top/build/release/programs/kalder}
+else
+    kshow=${2:-$top/build/release/tools/kshow/kshow}
+fi
 mkdemo=${3:-$top/build/release/tools/mkdemo/mkdemo}
 folder=${4:-$top/build/demo}
 absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
@@ -42,6 +49,51 @@ has_line() {
     fi
 }
 
+if [ "$what" = film ]; then
+    # kalder in a fresh installation for 6 s, ended as a session ends it; the film's tone is the only
+    # sound of those seconds.
+    kalder=$kshow
+    raw="$folder/film.raw"
+    rm -f "$raw"
+    demo=$(mktemp -d)
+    "$mkdemo" "$demo" >/dev/null || { rm -rf "$demo"; exit 1; }
+    (cd "$demo" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$raw" exec "$kalder" >/dev/null 2>&1) &
+    pid=$!
+    sleep 6
+    kill -TERM "$pid"
+    wait "$pid"
+    status=$?
+    rm -rf "$demo"
+    [ $status -eq 0 ] || { echo "FAIL  kalder ended with status $status"; exit 1; }
+    [ -s "$raw" ] || { echo "FAIL  kalder wrote no sound"; exit 1; }
+    sox -t raw -r 22050 -e signed -b 16 -c 2 -L "$raw" "$folder/film.wav" || exit 1
+    sox "$folder/film.wav" -n spectrogram -o "$folder/film.png" || exit 1
+    # The tone: from the first sample that is not silence to the last.
+    span=$(od -An -v -t d2 -w4 "$raw" | awk '$1 != 0 || $2 != 0 { if (first == "") first = NR - 1; last = NR - 1 }
+        END { if (first != "") printf "%.5f %.5f %.5f\n", first / 22050, last / 22050, NR / 22050 }')
+    [ -n "$span" ] || { echo "FAIL  the output is silent"; exit 1; }
+    first=${span%% *}
+    last=$(echo "$span" | cut -d' ' -f2)
+    total=${span##* }
+    fstat() { # statistic start length
+        sox "$folder/film.wav" -n trim "$2" "$3" remix 1 stat 2>&1 | awk -F: -v s="$1" '$1 ~ s { gsub(/ /, "", $2); print $2 }'
+    }
+    plus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.5f\n", a + b }'; }
+    within "the tone's length in s" "$(awk -v a="$first" -v b="$last" 'BEGIN { printf "%.3f\n", b - a }')" 3.0 0.4
+    within "the tone in Hz at its start" "$(fstat 'Rough' "$(plus "$first" 0.1)" 1)" 440 22
+    within "the tone in Hz at its end" "$(fstat 'Rough' "$(plus "$last" -1.1)" 1)" 440 22
+    within "the tone's peak (a quarter of full scale)" "$(fstat 'Maximum amplitude' "$(plus "$first" 0.1)" 2)" 0.25 0.02
+    after=$(awk -v a="$total" -v b="$last" 'BEGIN { printf "%.5f\n", a - b - 0.01 }')
+    if awk -v a="$after" 'BEGIN { exit !(a >= 1.0) }'; then
+        within "silence after the tone" "$(fstat 'Maximum amplitude' "$(plus "$last" 0.01)" "$after")" 0 0
+    else
+        echo "FAIL  silence after the tone: expected at least 1 s of output after it, got $after s"
+        fails=$((fails + 1))
+    fi
+    echo "wrote $folder/film.wav and $folder/film.png"
+    [ $fails -eq 0 ]
+    exit
+fi
 "$mkdemo" "$folder" >/dev/null || exit 1
 if [ "$what" = cd ]; then
     raw="$folder/cd.raw"

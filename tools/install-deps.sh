@@ -5,7 +5,7 @@ set -eu
 packages="cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libsdl2-dev xvfb xauth x11-utils xdotool clang-14 libclang-rt-14-dev sox"
 # `install-deps.sh bench`: the peers the benchmarks compare against (optional; missing ones are skipped).
 if [ "${1:-}" = bench ]; then
-    packages="zlib1g-dev liblz4-dev valgrind libosmesa6-dev libglm-dev libbullet-dev libsdl2-ttf-dev fonts-dejavu-core"
+    packages="zlib1g-dev liblz4-dev libavcodec-dev valgrind libosmesa6-dev libglm-dev libbullet-dev libsdl2-ttf-dev fonts-dejavu-core"
 fi
 # The display demonstration also takes screenshots: tools/install-deps.sh demo.
 if [ "${1:-}" = demo ]; then

@@ -16,6 +16,7 @@ program=${1:-kalder}
 #   tools/xvfb-demo.sh display      (after `make release`; `make demo-display` does both)
 #   tools/xvfb-demo.sh frame        the game's hot keys on its frame (`make demo-frame`)
 #   tools/xvfb-demo.sh prof         the profiler's bars and frame rate over the cubes (`make demo-prof`)
+#   tools/xvfb-demo.sh film-picture the opening film's picture between its black bands (`make demo-film-picture`)
 # Each prints one line per check and exits non-zero when any check failed.
 
 fails=0
@@ -144,13 +145,27 @@ check_row() { # png, what, x0, w, y, expected colours
 }
 black="0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0"
 
-# What the game's frame shows: no level links a scene yet, so the render draws only the background,
-# in the clear colour, which nothing sets yet: black.
-picture=$black
+# The bar centres of one row, each of which must show something other than black: one check.
+check_row_lit() { # png, what, x0, w, y
+    dark=""
+    i=0
+    while [ "$i" -lt 8 ]; do
+        c=$(colour "$out/$1.png" $(($3 + $4 / 16 + i * $4 / 8)) "$5")
+        if [ "$c" = 0,0,0 ]; then
+            dark="$dark $i"
+        fi
+        i=$((i + 1))
+    done
+    check "$1 $2 row $5 lit" "" "${dark# }"
+}
 
-# A screenshot of the game's frame shown w x h from x0: the picture in the middle row, and either a
-# black row in the middle of each letterbox band (an eighth of the height) or the picture right up to
-# the top and bottom edges.
+# What the game's frame shows: the demo level seen from the root camera, black above its horizon
+# (just below the middle) and the floor's checker across the whole width below it, down to the
+# bottom of the picture.
+#
+# A screenshot of the game's frame shown w x h from x0: the floor across a row near the bottom of the
+# picture, and either a black row in the middle of each letterbox band (an eighth of the height) or
+# the black sky at the top edge and the floor right down to the bottom edge.
 frame_shot() { # png, window|root, x0, w, h, bands|full
     sleep 0.7
     if [ "$2" = root ]; then
@@ -158,13 +173,13 @@ frame_shot() { # png, window|root, x0, w, h, bands|full
     else
         import -window "$window" "$out/$1.png"
     fi
-    check_row "$1" middle "$3" "$4" $(($5 / 2)) "$picture"
+    check_row_lit "$1" floor "$3" "$4" $(($5 * 13 / 16))
     if [ "$6" = bands ]; then
         check_row "$1" "top band" "$3" "$4" $(($5 / 16)) "$black"
         check_row "$1" "bottom band" "$3" "$4" $(($5 - 1 - $5 / 16)) "$black"
     else
-        check_row "$1" "top edge" "$3" "$4" $(($5 / 48)) "$picture"
-        check_row "$1" "bottom edge" "$3" "$4" $(($5 - 1 - $5 / 48)) "$picture"
+        check_row "$1" "top edge" "$3" "$4" $(($5 / 48)) "$black"
+        check_row_lit "$1" "bottom edge" "$3" "$4" $(($5 - 1 - $5 / 48))
     fi
     if [ "$2" = root ]; then
         check "$1 left pillar" 0,0,0 "$(colour "$out/$1.png" $(($3 / 2)) $(($5 / 2)))"
@@ -194,6 +209,8 @@ frame_scenario() {
             kill "$pid" 2>/dev/null
             continue
         fi
+        # The opening film holds the game for its 3 s first.
+        sleep 4
         frame_shot "frame-$game-start" $shot $x0 $w $h bands
         xdotool key F11
         frame_shot "frame-$game-f11-640x400" $shot $x0 $w $h full
@@ -260,7 +277,40 @@ prof_scenario() {
     [ "$fails" -eq 0 ]
 }
 
+# kalder on the demo installation: about 1.5 s in, the opening film's picture lies between black bands
+# (rows 0-87 and 392-479 of the client area) and its middle rows are not one colour; then SIGTERM ends it.
+film_picture_scenario() {
+    out=$top/build/demo
+    mkdir -p "$out"
+    "$top/build/release/tools/mkdemo/mkdemo" "$out" >/dev/null || return 1
+    (cd "$out" && exec "$top/build/release/programs/kalder") >"$out/film-picture.out" 2>&1 &
+    pid=$!
+    window=$(focus_kalder)
+    if [ -z "$window" ]; then
+        check "kalder opens its window" yes no
+        kill "$pid" 2>/dev/null
+        return 1
+    fi
+    sleep 1.2
+    import -window "$window" "$out/film-picture.png"
+    brightest() { convert "$out/film-picture.png" -crop "$1" +repage -format "%[fx:int(255*maxima)]" info:; }
+    check "rows 0-87 are black" 0 "$(brightest 640x88+0+0)"
+    check "rows 392-479 are black" 0 "$(brightest 640x88+0+392)"
+    spread=$(convert "$out/film-picture.png" -crop 640x304+0+88 +repage -format "%[fx:int(1000*standard_deviation)]" info:)
+    check "the picture rows are not one colour" yes "$([ "$spread" -gt 0 ] && echo yes || echo no)"
+    stop_program "$pid" kalder
+    echo "picture in $out: film-picture.png"
+    [ "$fails" -eq 0 ]
+}
+
 case "$program" in
+film-picture)
+    if [ -z "${KALDER_IN_XVFB:-}" ]; then
+        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
+    fi
+    film_picture_scenario
+    exit
+    ;;
 prof)
     if [ -z "${KALDER_IN_XVFB:-}" ]; then
         KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"

@@ -1,5 +1,7 @@
 // Headless window: a record of the window, its procedure, and a scripted screen, client size, focus
 // and quit request.
+#include <functional>
+
 #include "plat/test.h"
 #include "plat/window.h"
 
@@ -23,6 +25,7 @@ int screen_width = 1024;
 int screen_height = 768;
 int client_width;
 int client_height;
+std::function<void()> pump_hook;
 } // namespace
 
 int PLAT_RegisterWindowClass(const char *, PLAT_WindowProc proc)
@@ -83,6 +86,9 @@ void PLAT_PostQuit(int) { quit_pending = true; }
 
 int PLAT_PumpMessages()
 {
+    if (pump_hook) {
+        pump_hook();
+    }
     if (quit_pending) {
         quit_pending = false;
         return 1;
@@ -103,11 +109,14 @@ void HL_ResetWindow()
     screen_width = 1024;
     screen_height = 768;
     client_width = client_height = 0;
+    pump_hook = nullptr;
 }
 
 namespace test {
 
 void PostQuit() { quit_pending = true; }
+
+void SetPumpHook(std::function<void()> hook) { pump_hook = std::move(hook); }
 void SetFocus(bool f) { focused = f; }
 int WindowsCreated() { return windows_created; }
 bool WindowOpen() { return window_open; }

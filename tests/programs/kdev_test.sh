@@ -1,7 +1,8 @@
 #!/bin/sh
 # kdev as a person uses it (kdev_test.sh <kdev> <mkdemo>): a pack whose stored names are not upper
 # case is listed whole, pictures go into a folder that did not exist yet, a project folder whose
-# name holds ';' loads, and the demo installation's Project0 loads with the golden picture.
+# name holds ';' loads, the demo installation's Project0 loads with the golden picture, and the demo's
+# film plays into frame pictures.
 set -u
 kdev=$1
 mkdemo=$2
@@ -25,6 +26,13 @@ echo "$out" | grep -q '^data\\lower.bin ' || fail "the lower-case name is missin
 [ "$(ls "$dir/new/deeper" | grep -c '\.png$')" -gt 0 ] || fail "kdev render wrote no picture"
 
 "$mkdemo" "$dir/demo" >/dev/null || fail "mkdemo"
+# The opening film from inside the installation, its drive found as the game finds it: one picture a
+# frame into a new folder; a film that is not there is named and ends with 1.
+out=$(cd "$dir/demo" && "$kdev" film 'data\hnm\demo.hnm' frames/small --size 320x200 2>&1) || fail "kdev film ended with $?"
+echo "$out" | tail -n 1 | grep -q '^46 frames$' || fail "kdev film did not count 46 frames: $(echo "$out" | tail -n 1)"
+[ "$(ls "$dir/demo/frames/small" | grep -c '^frame-00[0-4][0-9]\.png$')" = 46 ] || fail "kdev film did not write 46 pictures"
+out=$(cd "$dir/demo" && "$kdev" film 'data\hnm\none.hnm' 2>&1)
+[ "$?" = 1 ] && [ "$out" = 'kdev: cannot open film data\hnm\none.hnm' ] || fail "kdev film on a missing film: $out"
 mv "$dir/demo/drives/D" "$dir/semi;colon"
 out=$("$kdev" prj "$dir/semi;colon" 2>&1) || fail "kdev prj ended with $?"
 echo "$out" | grep -q 'Project0' || fail "kdev prj did not list Project0: $out"
@@ -37,6 +45,20 @@ for node in xh_ sc1 box; do
     echo "$out" | grep -q "^[0-9]* *$node " || fail "kdev level did not list $node: $out"
 done
 cmp -s "$dir/level.png" "$golden" || fail "kdev level's picture is not the golden demo-project0"
+
+# The program played headless: the hero put into Project0's exit before frame 60 reaches Project1
+# after 15 frames of fade, and the 40th frame is the golden of the end-to-end run.
+out=$("$kdev" play "$dir/level" --frames 120 --place 1400,140,0@60 --png "$dir/play.png" 2>&1) ||
+    fail "kdev play ended with $?: $out"
+for line in "round 60: fade 15.00" "round 75: Project1 current" "round 76: Project1 loaded, hero at (-600.0, 140.0, 0.0)" \
+    "round 120: quit"; do
+    echo "$out" | grep -qF "$line" || fail "kdev play did not print '$line': $out"
+done
+[ -s "$dir/play.png" ] || fail "kdev play wrote no picture"
+"$kdev" play "$dir/level" --frames 40 --png "$dir/play40.png" >/dev/null 2>&1 || fail "kdev play --frames 40"
+cmp -s "$dir/play40.png" "$(dirname "$0")/../golden/demo-run-frame40.png" ||
+    fail "kdev play's 40th frame is not the golden demo-run-frame40"
+"$kdev" play "$dir/level" --place 1,2@3 >/dev/null 2>&1 && fail "kdev play took a place without z"
 
 [ "$fails" -eq 0 ] && echo "kdev: all checks passed"
 [ "$fails" -eq 0 ]

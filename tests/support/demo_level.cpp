@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "tests/support/demo_film.h"
 #include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/support/image_builder.h"
@@ -269,12 +270,13 @@ std::vector<uint8_t> DemoBoxModel()
 
 std::vector<uint8_t> DemoBoxMaterial() { return Material(BoxPalette(), BoxPicture()); }
 
-KalderDatWriter DemoDatabase()
+KalderDatWriter DemoDatabase(const DemoOptions &options)
 {
     KalderDatWriter db;
     const std::vector<uint8_t> blank = BlankEditorRecord();
     db.records[0] = DemoProject(blank, "Project0")
                         .I32(level::kCdTrack, 2)
+                        .Text(level::kFilm, level::kTextSize, kDemoFilmName)
                         .Exit(0, "EXIT1", "Project1", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
                         .Bytes();
     db.records[1] = DemoProject(blank, "Project1")
@@ -282,6 +284,9 @@ KalderDatWriter DemoDatabase()
                         .Exit(1, "EXIT2", "Project2", 0x01, {-2600, -1000, -300}, {-2200, 1000, 300})
                         .Bytes();
     db.records[2] = LevelRecordBuilder(blank).Name("Project2").InUse().Element(0, "EMPTY", "END.DSN").Bytes();
+    if (options.quick_end) {
+        db.records[0] = LevelRecordBuilder(db.records[0]).Exit(0, "EXIT1", "Project2", 0x01, {0, 0, 0}, {0, 0, 0}).Bytes();
+    }
     return db;
 }
 
@@ -311,18 +316,18 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial());
 }
 
-bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d)
+bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)
 {
     const fs::path disc(drive_d);
     return WriteMinimalInstallation(drive_c, drive_d) &&
-           WriteHostFile((disc / "kalder.dat").string(), DemoDatabase().Image()) &&
+           WriteHostFile((disc / "kalder.dat").string(), DemoDatabase(options).Image()) &&
            WriteDemoModels((disc / "DATA" / "3DC").string());
 }
 
-bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d)
+bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)
 {
     const fs::path disc(drive_d);
-    bool ok = WriteDemoLevel(drive_c, drive_d);
+    bool ok = WriteDemoLevel(drive_c, drive_d, options);
     // The bank: sound i a 0.2 s tone at 220 x 2^(i/12) Hz (the one-sound bank of the minimal
     // installation is replaced).
     ok = ok && WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), DemoSounds(32));
@@ -334,13 +339,15 @@ bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_
     ok = ok && WriteHostFile((disc / "TRACKS" / "TRACK02.WAV").string(), FourNotes()) &&
          WriteHostFile((disc / "TRACKS" / "Track3.wav").string(),
                        WavImage(mono8, WavSamples(mono8, Wave::Sine, 22050, 330.0)));
+    // The opening film that start-up plays before Project0.
+    ok = ok && WriteDemoFilm(disc.string());
     return ok;
 }
 
-bool WriteDemoInstallation(const std::string &folder)
+bool WriteDemoInstallation(const std::string &folder, const DemoOptions &options)
 {
     const fs::path root = fs::path(folder) / "drives";
-    return WriteDemoInstallation((root / "C").string(), (root / "D").string());
+    return WriteDemoInstallation((root / "C").string(), (root / "D").string(), options);
 }
 
 } // namespace kalder_test

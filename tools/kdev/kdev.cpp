@@ -57,6 +57,10 @@
 //                                          and the sky node; with --png the root camera's view
 //   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
 //                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
+//   kdev film <game path> [<folder>] [--size WxH] [--555]
+//                                          plays a film on a headless display (640x480 RGB565 unless
+//                                          asked), no sound: each frame's number and the player's calls,
+//                                          the screen as <folder>/frame-NNNN.png, and the frame count
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <algorithm>
@@ -98,6 +102,7 @@
 #include "interface/spr.h"
 #include "plat/files.h"
 #include "plat/test.h"
+#include "tools/kdev/kdev_film.h"
 #include "tools/kdev/kdev_scene.h"
 #include "tests/support/gfx_pictures.h"
 #include "tests/support/pack_writer.h"
@@ -111,6 +116,7 @@
 #include "tests/support/testcard.h"
 #include "tests/support/text_pictures.h"
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_play.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -132,6 +138,7 @@ static int usage()
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
+                 "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
@@ -151,7 +158,8 @@ static int usage()
                  "       kdev mkscene <folder>\n"
                  "       kdev prof <out.png>\n"
                  "       kdev spr <game path> <out.png>\n"
-                 "       kdev text <folder>\n");
+                 "       kdev text <folder>\n"
+                 "       kdev film <game path> [<folder>] [--size WxH] [--555]\n");
     return 2;
 }
 
@@ -1064,6 +1072,9 @@ int main(int argc, char **argv)
         }
         return KdevLevel(argv[2], ticks, png);
     }
+    if (command == "play" && argc >= 3) {
+        return KdevPlay(argc - 2, argv + 2);
+    }
     if (command == "prj" && argc == 3) {
         return prj(argv[2]);
     }
@@ -1129,6 +1140,9 @@ int main(int argc, char **argv)
     }
     if (command == "spr" && argc == 4) {
         return spr(argv[2], argv[3]);
+    }
+    if (command == "film") {
+        return KdevFilm(argc - 2, argv + 2, usage);
     }
     if (command == "text" && argc == 3) {
         return text(argv[2]);

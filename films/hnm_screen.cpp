@@ -1,0 +1,131 @@
+// The films' frame buffers and screen output; the HNM4 and IV halves are not built yet (no memory, nothing drawn).
+#include "films/hnm_screen.h"
+
+#include <cassert>
+#include <cstring>
+
+#include "core/dsp.h"
+#include "core/mem.h"
+#include "core/scr.h"
+#include "core/sys.h"
+#include "films/ix.h"
+
+uint16_t *HNM_CurrentFrame;
+uint16_t *HNM_WorkFrame;
+int32_t HNM_IXTableState;
+int32_t HNM_IXInitPending = 1;
+
+static constexpr uint32_t kIXFrameBytes = 0x5F000;   // 640 x 304 pixels of 16 bits
+static void *s_ix_block;
+static uint32_t s_ix_resets;  // the arena's reset count when the block was taken
+
+int32_t HNM_SetupHNM4(const HNM_Header *) { return 1; }
+void HNM_ReleaseHNM4() {}
+
+int32_t HNM_AllocIVBuffers() { return 1; }
+void HNM_FreeIVBuffers() {}
+void HNM_SetIVPalette(const uint8_t *, uint32_t) {}
+void HNM_ShowIVFrame() {}
+void HNM_SwapIVBuffers() {}
+
+int32_t HNM_AllocIXBuffers()
+{
+    const bool rgb555 = DSP_Rgb555 != 0;
+    if (HNM_IXTableState == 0 || (HNM_IXTableState == 15 && !rgb555) || (HNM_IXTableState == 16 && rgb555)) {
+        if (rgb555) {
+            HNM_InitIX555();
+            HNM_IXTableState = 15;
+        } else {
+            HNM_InitIX565();
+            HNM_IXTableState = 16;
+        }
+    }
+    void *block = MEM_Arena != nullptr ? MEM_StackAlloc(MEM_Arena, 2 * kIXFrameBytes) : nullptr;
+    if (block == nullptr) {
+        return 0;
+    }
+    assert(reinterpret_cast<uintptr_t>(block) % 2 == 0);
+    // Cleared, so that a film starting with an inter picture shows black where it leaves tiles
+    // unchanged, not what the arena held before.
+    std::memset(block, 0, 2 * kIXFrameBytes);
+    s_ix_block = block;
+    s_ix_resets = MEM_Arena->resets;
+    HNM_CurrentFrame = static_cast<uint16_t *>(block);
+    HNM_WorkFrame = reinterpret_cast<uint16_t *>(static_cast<uint8_t *>(block) + kIXFrameBytes);
+    return 1;
+}
+
+void HNM_FreeIXBuffers()
+{
+    if (s_ix_block != nullptr && MEM_Arena != nullptr && MEM_Arena->resets == s_ix_resets) {
+        MEM_StackFree(MEM_Arena, s_ix_block);
+    }
+    s_ix_block = nullptr;
+    HNM_CurrentFrame = nullptr;
+    HNM_WorkFrame = nullptr;
+}
+
+// Copies count screen rows from screen row top on: screen row top + y takes frame row first + y x
+// row_step, screen column x frame column left + x x column_step.
+static void copy_rows(const uint16_t *frame, int32_t top, int32_t first, int32_t count, int32_t left, int32_t row_step,
+                      int32_t column_step)
+{
+    for (int32_t y = 0; y < count; y++) {
+        uint16_t *to = SCR_FrameBuffer + size_t(top + y) * SCR_Width;
+        const uint16_t *from = frame + size_t(first + y * row_step) * IX_PITCH + left;
+        if (column_step == 1) {
+            std::memcpy(to, from, size_t(SCR_Width) * 2);
+        } else {
+            for (uint32_t x = 0; x < SCR_Width; x++) {
+                to[x] = from[x * 2];
+            }
+        }
+    }
+}
+
+static void clear_rows(int32_t first, int32_t last)
+{
+    std::memset(SCR_FrameBuffer + size_t(first) * SCR_Width, 0, size_t(last - first + 1) * SCR_Width * 2);
+}
+
+void HNM_ShowIXFrame(const uint8_t *payload, uint32_t length)
+{
+    if (HNM_CurrentFrame == nullptr) {
+        return;
+    }
+    HNM_DecodeIXFrame(payload, length, HNM_CurrentFrame, HNM_WorkFrame, nullptr);
+    DSP_BeginDraw();
+    const uint16_t *frame = HNM_WorkFrame;
+    if (SCR_FrameBuffer != nullptr) {
+        const uint32_t w = SCR_Width, h = SCR_Height;
+        if (w == 640 && h == 400) {
+            clear_rows(0, 47);
+            copy_rows(frame, 48, 0, 304, 0, 1, 1);
+            clear_rows(352, 399);
+        } else if (w == 640 && h == 480) {
+            clear_rows(0, 87);
+            copy_rows(frame, 88, 0, 304, 0, 1, 1);
+            clear_rows(392, 479);
+        } else if (w == 320 && h == 200) {
+            clear_rows(0, 24);
+            copy_rows(frame, 25, 0, 150, 0, 2, 2);
+            clear_rows(175, 199);
+        } else if (w == 320 && h == 400) {
+            clear_rows(0, 49);
+            copy_rows(frame, 50, 0, 300, 0, 1, 2);
+            clear_rows(350, 399);
+        } else if (w == 400 && h == 300) {
+            clear_rows(0, 36);
+            copy_rows(frame, 37, 56, 225, 120, 1, 1);
+            clear_rows(262, 299);
+        }
+    }
+    DSP_EndDraw();
+}
+
+void HNM_SwapIXBuffers()
+{
+    uint16_t *shown = HNM_WorkFrame;
+    HNM_WorkFrame = HNM_CurrentFrame;
+    HNM_CurrentFrame = shown;
+}

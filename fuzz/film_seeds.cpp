@@ -1,0 +1,37 @@
+// The film player's seeds: the whole and damaged sample films and the demo's opening film with sound on
+// at 640 x 480, and the whole films again with sound off at 320 x 200.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/demo_film.h"
+#include "tests/support/film_samples.h"
+#include "tests/support/pack_writer.h"
+
+namespace fs = std::filesystem;
+
+bool WriteFilmSeeds(const char *folder)
+{
+    const fs::path dir = fs::path(folder) / "film";
+    fs::create_directories(dir);
+    const std::vector<kalder_test::FilmSample> whole = kalder_test::WholeFilmSamples();
+    std::vector<kalder_test::FilmSample> films = whole;
+    const std::vector<kalder_test::FilmSample> damaged = kalder_test::DamagedFilmSamples();
+    films.insert(films.end(), damaged.begin(), damaged.end());
+    films.push_back({"demo", kalder_test::DemoFilmImage()});
+    bool ok = true;
+    int n = 0;
+    // Byte 0: bit 0 sound on, the rest the index of the screen size.
+    auto write = [&](const kalder_test::FilmSample &film, uint8_t choice) {
+        std::vector<uint8_t> bytes(1, choice);
+        bytes.insert(bytes.end(), film.bytes.begin(), film.bytes.end());
+        ok = ok && kalder_test::WriteHostFile((dir / ("film" + std::to_string(n++))).string(), bytes);
+    };
+    for (const kalder_test::FilmSample &film : films) {
+        write(film, 1 | 1 << 1);
+    }
+    for (const kalder_test::FilmSample &film : whole) {
+        write(film, 5 << 1);
+    }
+    return ok;
+}

@@ -1,0 +1,119 @@
+// kdev film: plays a film on the headless display and writes every frame as a PNG file.
+#include "tools/kdev/kdev_film.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/clk.h"
+#include "core/dpr.h"
+#include "core/dsk.h"
+#include "core/dsp.h"
+#include "core/mem.h"
+#include "core/mgm.h"
+#include "core/scr.h"
+#include "core/sys.h"
+#include "core/win.h"
+#include "films/hnm.h"
+#include "plat/test.h"
+#include "tests/support/png16.h"
+
+// Every call the player makes for the frame, but the sound stream's.
+static void print_call(const char *routine, const uint8_t *payload, uint32_t length, int32_t a, int32_t b, int32_t c)
+{
+    if (std::strncmp(routine, "SND_", 4) == 0) {
+        return;
+    }
+    if (std::strcmp(routine, "HNM_DrawSubtitle") == 0) {
+        std::printf("  %s at %d,%d font %d: \"%.*s\"\n", routine, a, b, c, int(length),
+                    reinterpret_cast<const char *>(payload));
+    } else if (payload != nullptr) {
+        std::printf("  %s %u bytes\n", routine, length);
+    } else {
+        std::printf("  %s\n", routine);
+    }
+}
+
+int KdevFilm(int argc, char **argv, int (*usage)())
+{
+    if (argc < 1) {
+        return usage();
+    }
+    const char *path = argv[0];
+    std::string folder = ".";
+    bool have_folder = false, rgb555 = false;
+    int width = 640, height = 480;
+    for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--555") == 0) {
+            rgb555 = true;
+        } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+            char x = 0, rest = 0;
+            if (std::sscanf(argv[++i], "%d%c%d%c", &width, &x, &height, &rest) != 3 || x != 'x' || width <= 0 ||
+                height <= 0) {
+                return usage();
+            }
+        } else if (argv[i][0] != '-' && !have_folder) {
+            folder = argv[i];
+            have_folder = true;
+        } else {
+            return usage();
+        }
+    }
+
+    // What the player needs: the arena, the streaming buffer, the message manager's queues and the
+    // clock, and a display of the size and format asked for. No sound.
+    std::vector<test::DisplayMode> modes;
+    for (auto [w, h] : {std::pair{640, 480}, {800, 600}, {640, 400}, {400, 300}, {320, 400}, {320, 200}}) {
+        modes.push_back(rgb555 ? test::DisplayMode{w, h, 60, 0x7C00, 0x03E0, 0x001F}
+                               : test::DisplayMode{w, h, 60, 0xF800, 0x07E0, 0x001F});
+    }
+    test::SetDisplayModes(modes);
+    DSP_BackEnd = 0;
+    if (!WIN_InitDisplay(nullptr, 1)) {
+        std::fprintf(stderr, "kdev: no display\n");
+        return 1;
+    }
+    if (!DSP_SetMode(width, height)) {
+        return usage();
+    }
+    SCR_Width = uint32_t(width);
+    SCR_Height = uint32_t(height);
+    MEM_Arena = MEM_CreateStack(0x172000);
+    DPR_Main = DPR_Create(0x57800, 0x57800, 0x8000);
+    if (MEM_Arena == nullptr || DPR_Main == nullptr || !MGM_Create(50, 50)) {
+        std::fprintf(stderr, "kdev: cannot start the player\n");
+        return 1;
+    }
+    CLK_Start(200, 15);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    // A path without a drive is found as the game finds its films: on the drive the data location
+    // makes current.
+    if (std::strchr(path, ':') == nullptr) {
+        DSK_Locate();
+    }
+
+    if (HNM_Open(path) == 0) {
+        std::fprintf(stderr, "kdev: cannot open film %s\n", path);
+        return 1;
+    }
+    HNM_Trace = print_call;
+    int frames = 0;
+    while (HNM_Kind != 0) {
+        std::printf("frame %d\n", frames + 1);
+        HNM_NextFrame();
+        frames++;
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%04d.png", frames);
+        const std::string file = folder + name;
+        if (!kalder_test::WritePng16(file, SCR_FrameBuffer, width, height, DSP_Rgb555 != 0)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", file.c_str());
+            return 1;
+        }
+    }
+    HNM_Trace = nullptr;
+    std::printf("%d frames\n", frames);
+    return 0;
+}
