@@ -40,90 +40,135 @@ inline __attribute__((always_inline)) int32_t Unpack(const uint8_t *source, uint
     };
 
     for (;;) {
-        int bit = takeBit();
-        if (Checked && bit < 0) {
-            return -1;
-        }
-        if (bit == 1) {
-            // Fast path of the bounded form, when 32 bytes lie ahead in both buffers: the literal and
-            // the run of literals behind it (32 bytes at most) in one or two fixed 16-byte moves.
-            // The moves may write past the run, inside the room; later codes write those bytes again.
-            if (Checked && inEnd - in >= 32 && outEnd - out >= 32) {
-                uint32_t run = uint32_t(std::countl_one(control));
-                uint32_t n = run + 1;
+        uint32_t length;
+        uint32_t distance;
+        // Fast decoding in the bounded form, when a code's bits are all in the control word and 32
+        // bytes lie ahead in both buffers. It reads the same bits and bytes in the same order as the
+        // plain decoding below. A literal takes the ones after it as more literals (32 bytes at most),
+        // moved in one or two fixed 16-byte moves that may write past them, inside the room (later
+        // codes write those bytes again). A match's short and long codes are told apart by masks
+        // rather than a branch, which the data makes unpredictable; a match of at most 16 bytes from
+        // 16 or more back is one fixed 16-byte move (the bytes past it, inside the room, are written
+        // again later).
+        if (Checked && bitsLeft >= 4 && inEnd - in >= 32 && outEnd - out >= 32) {
+            if (int32_t(control) < 0) {
+                const uint32_t n = uint32_t(std::countl_one(control)); // used bits shifted out as zeros
                 std::memcpy(out, in, 16);
                 if (n > 16) {
                     std::memcpy(out + 16, in + 16, 16);
                 }
                 in += n;
                 out += n;
-                control <<= run; // run < 32: the word's used bit is never among its ones
-                bitsLeft -= int(run);
+                control = n == 32 ? 0 : control << n;
+                bitsLeft -= int(n);
                 continue;
             }
-            if (Checked && (in == inEnd || out == outEnd)) {
+            const uint32_t isLong = (control >> 30) & 1;
+            const uint32_t longMask = 0 - isLong;
+            const uint32_t w = uint32_t(in[0]) | uint32_t(in[1]) << 8;
+            const uint32_t shortLength = ((control >> 28) & 3) + 2;
+            length = (((w & 7) + 2) & longMask) | (shortLength & ~longMask);
+            distance = ((8192 - (w >> 3)) & longMask) | ((256 - (w & 0xFF)) & ~longMask);
+            in += 1 + isLong;
+            const uint32_t used = 4 - 2 * isLong;
+            control <<= used;
+            bitsLeft -= int(used);
+            if (length == 2 && isLong != 0) { // a long code's length bits 0: the length follows
+                const uint32_t count = *in++;
+                if (count == 0) {
+                    break; // the end code
+                }
+                length = count + 2;
+            }
+            if (length <= 16 && distance >= 16 && distance <= size_t(out - destination)) {
+                std::memcpy(out, out - distance, 16);
+                out += length;
+                continue;
+            }
+        } else {
+            int bit = takeBit();
+            if (Checked && bit < 0) {
                 return -1;
             }
-            *out++ = *in++;
-            // More 1 bits in this word are more literals, whose bytes follow one another: take the
-            // run at once. Used bits shift out as zeros, so the run never passes the word's end.
-            if (int32_t(control) < 0) {
-                uint32_t run = uint32_t(std::countl_one(control));
-                uint32_t n = run;
-                if (Checked) {
-                    n = std::min({n, uint32_t(inEnd - in), uint32_t(outEnd - out)});
+            if (bit == 1) {
+                // Fast path of the bounded form, when 32 bytes lie ahead in both buffers: the literal and
+                // the run of literals behind it (32 bytes at most) in one or two fixed 16-byte moves.
+                // The moves may write past the run, inside the room; later codes write those bytes again.
+                if (Checked && inEnd - in >= 32 && outEnd - out >= 32) {
+                    uint32_t run = uint32_t(std::countl_one(control));
+                    uint32_t n = run + 1;
+                    std::memcpy(out, in, 16);
+                    if (n > 16) {
+                        std::memcpy(out + 16, in + 16, 16);
+                    }
+                    in += n;
+                    out += n;
+                    control <<= run; // run < 32: the word's used bit is never among its ones
+                    bitsLeft -= int(run);
+                    continue;
                 }
-                std::memcpy(out, in, n);
-                in += n;
-                out += n;
-                if (Checked && n < run) {
+                if (Checked && (in == inEnd || out == outEnd)) {
                     return -1;
                 }
-                control = run == 32 ? 0 : control << run;
-                bitsLeft -= int(run);
+                *out++ = *in++;
+                // More 1 bits in this word are more literals, whose bytes follow one another: take the
+                // run at once. Used bits shift out as zeros, so the run never passes the word's end.
+                if (int32_t(control) < 0) {
+                    uint32_t run = uint32_t(std::countl_one(control));
+                    uint32_t n = run;
+                    if (Checked) {
+                        n = std::min({n, uint32_t(inEnd - in), uint32_t(outEnd - out)});
+                    }
+                    std::memcpy(out, in, n);
+                    in += n;
+                    out += n;
+                    if (Checked && n < run) {
+                        return -1;
+                    }
+                    control = run == 32 ? 0 : control << run;
+                    bitsLeft -= int(run);
+                }
+                continue;
             }
-            continue;
-        }
 
-        bit = takeBit();
-        if (Checked && bit < 0) {
-            return -1;
-        }
-        uint32_t length;
-        uint32_t distance;
-        if (bit == 0) {
-            int h = takeBit();
-            if (Checked && h < 0) {
+            bit = takeBit();
+            if (Checked && bit < 0) {
                 return -1;
             }
-            int l = takeBit();
-            if (Checked && l < 0) {
-                return -1;
-            }
-            if (Checked && in == inEnd) {
-                return -1;
-            }
-            length = uint32_t(2 * h + l + 2);
-            distance = 256 - uint32_t(*in++);
-        } else {
-            if (Checked && inEnd - in < 2) {
-                return -1;
-            }
-            uint32_t w = uint32_t(in[0]) | uint32_t(in[1]) << 8;
-            in += 2;
-            distance = 8192 - (w >> 3);
-            length = w & 7;
-            if (length != 0) {
-                length += 2;
-            } else {
+            if (bit == 0) {
+                int h = takeBit();
+                if (Checked && h < 0) {
+                    return -1;
+                }
+                int l = takeBit();
+                if (Checked && l < 0) {
+                    return -1;
+                }
                 if (Checked && in == inEnd) {
                     return -1;
                 }
-                uint32_t n = *in++;
-                if (n == 0) {
-                    break; // the end code; its distance bits mean nothing
+                length = uint32_t(2 * h + l + 2);
+                distance = 256 - uint32_t(*in++);
+            } else {
+                if (Checked && inEnd - in < 2) {
+                    return -1;
                 }
-                length = n + 2;
+                uint32_t w = uint32_t(in[0]) | uint32_t(in[1]) << 8;
+                in += 2;
+                distance = 8192 - (w >> 3);
+                length = w & 7;
+                if (length != 0) {
+                    length += 2;
+                } else {
+                    if (Checked && in == inEnd) {
+                        return -1;
+                    }
+                    uint32_t n = *in++;
+                    if (n == 0) {
+                        break; // the end code; its distance bits mean nothing
+                    }
+                    length = n + 2;
+                }
             }
         }
 

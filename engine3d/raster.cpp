@@ -223,6 +223,15 @@ bool Prepare_Row(int32_t y)
     bool translucent = false;
     for (Addr a = RUN_GET(left, next); a != Tail_Surface && a != 0;) {
         uint8_t *r = W_Ptr(a);
+        // The next run's first edge is fetched from memory while this run's chain advances.
+        const Addr following = RUN_GET(r, next);
+        if (following != 0) {
+            const Addr edge = RUN_GET(W_Ptr(following), first_edge);
+            if (edge != 0) {
+                __builtin_prefetch(W_Ptr(edge));
+                __builtin_prefetch(W_Ptr(edge) + 64);
+            }
+        }
         int32_t type = RUN_GET(r, type);
         Run_Group group = Run_Group_Of(type);
         if (group != GROUP_NONE) {

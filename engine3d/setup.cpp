@@ -3,6 +3,7 @@
 #include "engine3d/setup.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "core/fconv.h"
 #include "engine3d/raster.h"
@@ -41,8 +42,6 @@ struct Face_Values {
 };
 
 template <typename T> T Face_Get(const uint8_t *f, size_t offset) { return Rec_Get<T>(f, offset); }
-
-int32_t Vertex_Get(Addr vertex, size_t offset) { return W_Get32(vertex + Addr(offset)); }
 
 // A light byte read as a shade level: a brighter light is a lower row of the shading table, and
 // nothing from the data reaches past row 31.
@@ -188,6 +187,17 @@ Addr Node_Texture(const uint8_t *node)
 
 void Setup_Faces(Addr node, Addr record, Family family)
 {
+    // The work area's base, read once: stores through the records' byte pointers may alias the global,
+    // which would otherwise be read again at every access.
+    uint8_t *const wa = Work_Area;
+    const auto at = [wa](Addr a) {
+        assert(a <= Work_Size);
+        return wa + a;
+    };
+    const auto get32 = [wa](Addr a) {
+        assert(W_Fits(a, 4));
+        return P_Get32(wa + a);
+    };
     const uint8_t *np = W_Ptr(node);
     const uint8_t *rec = W_Ptr(record);
     const bool lit = Rec_Get<int32_t>(rec, offsetof(OBJ_Record, light_count)) > 0;
@@ -208,7 +218,7 @@ void Setup_Faces(Addr node, Addr record, Family family)
 
     uint32_t faces_met = 0;
     for (Addr f = Rec_Get<Addr>(np, offsetof(OBJ_PrimNode, face_chain)); f != 0; faces_met++) {
-        uint8_t *fp = W_Ptr(f);
+        uint8_t *fp = at(f);
         const uint32_t flags = Face_Get<uint32_t>(fp, offsetof(OBJ_Face, flags));
         f = Face_Get<Addr>(fp, offsetof(OBJ_Face, next));
         const Addr edges[3] = {Face_Get<Addr>(fp, offsetof(OBJ_Face, e0)), Face_Get<Addr>(fp, offsetof(OBJ_Face, e1)),
@@ -216,7 +226,7 @@ void Setup_Faces(Addr node, Addr record, Family family)
         if (flags & Face_Replaced) {
             for (Addr e : edges) {
                 if (e != 0) {
-                    EDGE_SET(W_Ptr(e), clip, uint32_t(0));
+                    EDGE_SET(at(e), clip, uint32_t(0));
                 }
             }
             continue;
@@ -230,10 +240,11 @@ void Setup_Faces(Addr node, Addr record, Family family)
         Corner c[3];
         for (int i = 0; i < 3; i++) {
             c[i] = Corner{};
-            c[i].clip = uint32_t(Vertex_Get(vertices[i], offsetof(OBJ_Vertex, flags)));
-            c[i].x = Vertex_Get(vertices[i], offsetof(OBJ_Vertex, screen_x));
-            c[i].y = Vertex_Get(vertices[i], offsetof(OBJ_Vertex, screen_y));
-            c[i].depth = Rec_Get<float>(W_Ptr(vertices[i]), offsetof(OBJ_Vertex, inverse_depth));
+            const uint8_t *v = at(vertices[i]);
+            c[i].clip = uint32_t(P_Get32(v + offsetof(OBJ_Vertex, flags)));
+            c[i].x = P_Get32(v + offsetof(OBJ_Vertex, screen_x));
+            c[i].y = P_Get32(v + offsetof(OBJ_Vertex, screen_y));
+            c[i].depth = Rec_Get<float>(v, offsetof(OBJ_Vertex, inverse_depth));
         }
         if (textured && ((c[0].x == c[1].x && c[0].y == c[1].y) || (c[1].x == c[2].x && c[1].y == c[2].y) ||
                          (c[0].x == c[2].x && c[0].y == c[2].y))) {
@@ -268,8 +279,8 @@ void Setup_Faces(Addr node, Addr record, Family family)
             for (int i = 0; i < 3; i++) {
                 Addr item = Face_Get<Addr>(fp, offsetof(OBJ_Face, uv) + size_t(i) * 4);
                 if (item != 0 && W_Fits(item, 8)) {
-                    c[i].u = W_Get32(item);
-                    c[i].v = W_Get32(item + 4);
+                    c[i].u = get32(item);
+                    c[i].v = get32(item + 4);
                 }
                 c[i].shade = int32_t(uint32_t(Shade_Level(fp[offsetof(OBJ_Face, corner_light) + size_t(i)])) << 16);
             }
@@ -329,7 +340,7 @@ void Setup_Faces(Addr node, Addr record, Family family)
             if (flat_edge[i]) {
                 continue;
             }
-            uint8_t *e = W_Ptr(s.edge);
+            uint8_t *e = at(s.edge);
             if (EDGE_GET(e, flags) == 0) {
                 Setup_Edge_Geometry(e, c[s.a], c[s.b], depth_row, depth_col);
             }
@@ -338,14 +349,14 @@ void Setup_Faces(Addr node, Addr record, Family family)
             if (flat_edge[i]) {
                 return;
             }
-            uint8_t *e = W_Ptr(sides[i].edge);
+            uint8_t *e = at(sides[i].edge);
             EDGE_SET(e, flags, EDGE_GET(e, flags) | EDGE_OPENS);
             EDGE_SET(e, next_right, right);
             Write_Open_Values(e, family, fv, c[sides[i].a], c[sides[i].b]);
         };
         auto close = [&](int i, uint32_t bits) {
             if (!flat_edge[i]) {
-                uint8_t *e = W_Ptr(sides[i].edge);
+                uint8_t *e = at(sides[i].edge);
                 EDGE_SET(e, flags, EDGE_GET(e, flags) | bits);
             }
         };
@@ -358,7 +369,7 @@ void Setup_Faces(Addr node, Addr record, Family family)
             close(0, EDGE_CLOSES);
             close(1, EDGE_CLOSES | EDGE_REPLACES);
             if (!flat_edge[1]) {
-                EDGE_SET(W_Ptr(mid_bot), predecessor, top_bot);
+                EDGE_SET(at(mid_bot), predecessor, top_bot);
             }
         }
     }

@@ -1,6 +1,7 @@
 // SDL display. The window back-end's bitmap is uploaded to a texture and stretched over the client
 // area. The full-screen display is emulated: it offers the game's sizes, "sets" a mode by recording
 // it (the desktop mode never changes), and flips by showing its back buffer at 4:3 over the screen.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,7 +78,171 @@ SDL_Texture *make_texture(Uint32 format, int width, int height)
     return texture;
 }
 
+// On SDL's software renderer a scaled copy between two formats goes through SDL's generic blit, one
+// pixel at a time through its channel unpacking. There the picture is scaled and converted here: each
+// 16-bit pixel through a table (built once per pair of formats from SDL's own channel widening, so
+// the colours are those of SDL's scaled copy), each output column and row taken by SDL's own nearest-neighbour stepping, into a
+// streaming texture of the output's size in the window's format, which the renderer then copies
+// unscaled. An accelerated renderer scales on the GPU and keeps SDL's path.
+struct OwnScaler {
+    bool enabled = true;
+    SDL_Texture *texture = nullptr; // belongs to the window's renderer
+    Uint32 format = 0;              // the texture's, the window's
+    int width = 0;
+    int height = 0;
+    int bytes = 0; // per output pixel: 2 or 4
+    Uint32 table_source = 0;
+    Uint32 table_format = 0;
+    std::vector<uint32_t> table; // a 16-bit pixel of the source format -> the output's pixel
+    std::vector<int> columns;    // output column -> source column
+    int columns_source = -1;
+    int columns_output = -1;
+};
+
+OwnScaler scaler;
+
+void drop_scaler_texture()
+{
+    if (scaler.texture != nullptr) {
+        SDL_DestroyTexture(scaler.texture);
+        scaler.texture = nullptr;
+    }
+}
+
+// The window's format when the renderer is a software one that takes textures in it without a
+// conversion of its own, and has 2 or 4 bytes a pixel; 0 otherwise.
+Uint32 own_scaling_format()
+{
+    SDL_RendererInfo info{};
+    if (!scaler.enabled || SDL_GetRendererInfo(SDLB_Renderer(), &info) != 0 ||
+        (info.flags & SDL_RENDERER_SOFTWARE) == 0) {
+        return 0;
+    }
+    const Uint32 format = SDL_GetWindowPixelFormat(SDLB_Window());
+    if (SDL_ISPIXELFORMAT_FOURCC(format) || SDL_ISPIXELFORMAT_INDEXED(format) ||
+        (SDL_BYTESPERPIXEL(format) != 2 && SDL_BYTESPERPIXEL(format) != 4)) {
+        return 0;
+    }
+    for (Uint32 i = 0; i < info.num_texture_formats; i++) {
+        if (info.texture_formats[i] == format) {
+            return format;
+        }
+    }
+    return 0;
+}
+
+bool prepare_scaler(Uint32 source_format, int source_width, int width, int height)
+{
+    const Uint32 format = own_scaling_format();
+    if (format == 0) {
+        return false;
+    }
+    if (scaler.texture == nullptr || scaler.format != format || scaler.width != width || scaler.height != height) {
+        drop_scaler_texture();
+        scaler.texture = make_texture(format, width, height);
+        if (scaler.texture == nullptr) {
+            return false;
+        }
+        // A format with an alpha channel would otherwise blend over the bands.
+        SDL_SetTextureBlendMode(scaler.texture, SDL_BLENDMODE_NONE);
+        scaler.format = format;
+        scaler.width = width;
+        scaler.height = height;
+        scaler.bytes = SDL_BYTESPERPIXEL(format);
+    }
+    if (scaler.table_source != source_format || scaler.table_format != format) {
+        SDL_PixelFormat *in = SDL_AllocFormat(source_format);
+        SDL_PixelFormat *out = SDL_AllocFormat(format);
+        if (in == nullptr || out == nullptr) {
+            SDL_FreeFormat(in);
+            SDL_FreeFormat(out);
+            return false;
+        }
+        // SDL's scaled copy widens each channel by repeating its top bits, and narrows by dropping
+        // the low ones, as SDL_GetRGB and SDL_MapRGB do.
+        scaler.table.resize(65536);
+        for (uint32_t p = 0; p < 65536; p++) {
+            Uint8 r, g, b;
+            SDL_GetRGB(p, in, &r, &g, &b);
+            scaler.table[p] = SDL_MapRGB(out, r, g, b);
+        }
+        SDL_FreeFormat(in);
+        SDL_FreeFormat(out);
+        scaler.table_source = source_format;
+        scaler.table_format = format;
+    }
+    if (scaler.columns_source != source_width || scaler.columns_output != width) {
+        // SDL's nearest-neighbour stepping: 16.16 fixed point from the middle of the first pixel.
+        scaler.columns.resize(size_t(width));
+        const uint32_t step = (uint32_t(source_width) << 16) / uint32_t(width);
+        uint32_t position = step / 2;
+        for (int x = 0; x < width; x++, position += step) {
+            scaler.columns[size_t(x)] = int(position >> 16);
+        }
+        scaler.columns_source = source_width;
+        scaler.columns_output = width;
+    }
+    return true;
+}
+
+template <typename Out> void convert_row(const uint16_t *in, Out *out, int width)
+{
+    const uint32_t *table = scaler.table.data();
+    const int *columns = scaler.columns.data();
+    for (int x = 0; x < width; x++) {
+        out[x] = Out(table[in[columns[x]]]);
+    }
+}
+
+// Copies a source_width x source_height picture of 16-bit pixels (rows pitch bytes apart) to dest
+// on the renderer, scaled; false, with nothing drawn, where SDL's own path is to do it.
+bool own_scaled_copy(const uint8_t *pixels, int32_t pitch, int source_width, int source_height,
+                     Uint32 source_format, const SDL_Rect &dest)
+{
+    // Unscaled, SDL's converting copy is as quick.
+    if (dest.w <= 0 || dest.h <= 0 || source_width <= 0 || source_height <= 0 ||
+        (dest.w == source_width && dest.h == source_height) || !prepare_scaler(source_format, source_width, dest.w, dest.h)) {
+        return false;
+    }
+    void *locked = nullptr;
+    int locked_pitch = 0;
+    if (SDL_LockTexture(scaler.texture, nullptr, &locked, &locked_pitch) != 0) {
+        return false;
+    }
+    auto *out = static_cast<uint8_t *>(locked);
+    const size_t row_bytes = size_t(dest.w) * size_t(scaler.bytes);
+    const uint32_t step = (uint32_t(source_height) << 16) / uint32_t(dest.h);
+    uint32_t position = step / 2;
+    int last_source = -1;
+    const uint8_t *last_row = nullptr;
+    for (int y = 0; y < dest.h; y++, position += step, out += locked_pitch) {
+        const int source_y = int(position >> 16);
+        if (source_y == last_source) {
+            std::memcpy(out, last_row, row_bytes);
+            continue;
+        }
+        const auto *in = reinterpret_cast<const uint16_t *>(pixels + ptrdiff_t(source_y) * pitch);
+        if (scaler.bytes == 4) {
+            convert_row(in, reinterpret_cast<uint32_t *>(out), dest.w);
+        } else {
+            convert_row(in, reinterpret_cast<uint16_t *>(out), dest.w);
+        }
+        last_source = source_y;
+        last_row = out;
+    }
+    SDL_UnlockTexture(scaler.texture);
+    return SDL_RenderCopy(SDLB_Renderer(), scaler.texture, nullptr, &dest) == 0;
+}
+
 } // namespace
+
+void SDLB_DropScaler() { drop_scaler_texture(); }
+
+void SDLB_SetOwnScaling(bool on)
+{
+    scaler.enabled = on;
+    drop_scaler_texture();
+}
 
 PLAT_Dc *PLAT_CreateMemoryDc() { return new PLAT_Dc{nullptr}; }
 
@@ -128,10 +293,13 @@ void PLAT_StretchDib(PLAT_Window *, PLAT_Dc *dc, int width, int height, int dest
     if (dib->texture == nullptr) {
         return;
     }
-    SDL_UpdateTexture(dib->texture, nullptr, dib->pixels.data(), dib->width * 2);
-    const SDL_Rect source{0, 0, width, height};
+    const SDL_Rect source{0, 0, std::min(width, dib->width), std::min(height, dib->height)};
     const SDL_Rect dest{0, 0, dest_width, dest_height};
-    SDL_RenderCopy(SDLB_Renderer(), dib->texture, &source, &dest);
+    if (!own_scaled_copy(reinterpret_cast<const uint8_t *>(dib->pixels.data()), dib->width * 2, source.w, source.h,
+                         SDL_PIXELFORMAT_RGB565, dest)) {
+        SDL_UpdateTexture(dib->texture, nullptr, dib->pixels.data(), dib->width * 2);
+        SDL_RenderCopy(SDLB_Renderer(), dib->texture, &source, &dest);
+    }
     SDLB_Present();
 }
 
@@ -231,15 +399,29 @@ int PLAT_DDFlip(PLAT_Surface *primary)
         return PLAT_FLIP_ERROR;
     }
     const PLAT_Surface *back = primary->back;
-    SDL_UpdateTexture(primary->texture, nullptr, back->bytes.data(), back->pitch);
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    SDL_RenderClear(renderer);
     int out_width = 0;
     int out_height = 0;
     SDL_GetRendererOutputSize(renderer, &out_width, &out_height);
     const SDLB_Rect fit = SDLB_FitFourThree(out_width, out_height);
     const SDL_Rect dest{fit.x, fit.y, fit.w, fit.h};
-    SDL_RenderCopy(renderer, primary->texture, nullptr, &dest);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    if (own_scaled_copy(back->bytes.data(), back->pitch, back->width, back->height, primary->format, dest)) {
+        // The picture covers the fit: only the bands beside it are cleared. The renderer would fill
+        // an empty rectangle's row, so those are left out.
+        const SDL_Rect bands[4] = {{0, 0, fit.x, out_height},
+                                   {fit.x + fit.w, 0, out_width - fit.x - fit.w, out_height},
+                                   {0, 0, out_width, fit.y},
+                                   {0, fit.y + fit.h, out_width, out_height - fit.y - fit.h}};
+        for (const SDL_Rect &band : bands) {
+            if (band.w > 0 && band.h > 0) {
+                SDL_RenderFillRect(renderer, &band);
+            }
+        }
+    } else {
+        SDL_UpdateTexture(primary->texture, nullptr, back->bytes.data(), back->pitch);
+        SDL_RenderClear(renderer);
+        SDL_RenderCopy(renderer, primary->texture, nullptr, &dest);
+    }
     SDLB_Present();
     return PLAT_FLIP_OK;
 }

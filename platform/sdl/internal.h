@@ -16,6 +16,12 @@ SDL_Renderer *SDLB_Renderer();
 void SDLB_Present();
 // Set when the renderer lost its textures; the next full-screen flip reports a lost surface.
 extern bool SDLB_RenderLost;
+// Gives back the display's scaling texture; called by the window before its renderer goes or when
+// the renderer lost its textures.
+void SDLB_DropScaler();
+// On (the default), both displays scale and convert the picture themselves on a software renderer;
+// off, they leave it to SDL's scaled copy. For the tests and benchmarks that compare the two.
+void SDLB_SetOwnScaling(bool on);
 
 struct SDLB_Rect {
     int x;

@@ -82,6 +82,7 @@ int handle(const SDL_Event &event)
     }
     if (event.type == SDL_RENDER_TARGETS_RESET || event.type == SDL_RENDER_DEVICE_RESET) {
         SDLB_RenderLost = true;
+        SDLB_DropScaler();
     }
     if (event.type == SDL_WINDOWEVENT && the_window.sdl != nullptr &&
         event.window.windowID == SDL_GetWindowID(the_window.sdl)) {
@@ -193,6 +194,7 @@ void PLAT_DestroyWindow(PLAT_Window *window)
 {
     if (window != nullptr && window->sdl != nullptr) {
         if (renderer != nullptr) {
+            SDLB_DropScaler();
             SDL_DestroyRenderer(renderer);
             renderer = nullptr;
         }

@@ -123,7 +123,8 @@ TEST(RenderGolden, TheBenchmarkScenesDrawTheFramesOfThePlainPass)
         {"s3-perspective", 0x3010565f3b9189f1ull}, {"s4-layers", 0x18da1f62e303d02full},
         {"s5-translucent", 0x4a67ec1c062864c6ull}, {"s6-small", 0xbcabac8783be77dcull},
         {"s7-lit", 0xbc2ca368602e5040ull},         {"s8-keyed", 0x9ae07f99a997e3caull},
-        {"s9-alpha", 0xe34ee463f56d800eull},
+        {"s9-alpha", 0xe34ee463f56d800eull},       {"s2-affine-texel", 0xfea693fbe5f1a957ull},
+        {"s6-small-texel", 0x75ef9de02382e004ull},
     };
     ASSERT_EQ(std::size(cases), BenchSceneNames().size());
     for (const auto &c : cases) {

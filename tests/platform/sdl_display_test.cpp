@@ -144,6 +144,61 @@ TEST_F(SdlDisplayTest, FullScreenCoversTheDesktopAndBothFormatsShowTheSameColour
     EXPECT_EQ(bars[0], bars[1]);
 }
 
+// On the software renderer both displays scale and convert the picture themselves; what reaches the
+// output must be SDL's own scaled copy, pixel for pixel, bands included.
+TEST_F(SdlDisplayTest, OwnScalingShowsWhatSdlsScaledCopyShows)
+{
+    struct Case {
+        int32_t back_end;
+        int32_t width, height;
+        bool rgb555;
+        int out_width, out_height; // 0: as the window opens
+    };
+    const Case cases[] = {
+        {1, 320, 200, false, 0, 0},      {1, 640, 480, false, 1000, 700}, {1, 640, 480, false, 500, 333},
+        {1, 320, 400, false, 1280, 960}, {0, 640, 480, false, 0, 0},      {0, 640, 480, true, 0, 0},
+        {0, 320, 200, false, 0, 0},      {0, 400, 300, true, 0, 0},       {0, 640, 480, false, 1000, 600},
+        {0, 640, 400, true, 700, 900},   {0, 320, 200, false, 333, 777},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.back_end << " " << c.width << "x" << c.height << " 555=" << c.rgb555
+                                          << " out " << c.out_width << "x" << c.out_height);
+        if (c.rgb555) {
+            setenv("KALDER_RGB555", "1", 1);
+        }
+        show_card(c.back_end, c.width, c.height);
+        if (c.out_width != 0) {
+            SDL_SetWindowFullscreen(SDLB_Window(), 0);
+            SDL_SetWindowSize(SDLB_Window(), c.out_width, c.out_height);
+        }
+        // Whatever was on the output before must not show through the bands.
+        auto present_over_magenta = [] {
+            SDL_SetRenderDrawColor(SDLB_Renderer(), 255, 0, 255, 255);
+            SDL_RenderClear(SDLB_Renderer());
+            DSP_Present();
+        };
+        SDLB_SetOwnScaling(true);
+        present_over_magenta();
+        const Picture ours = read_back();
+        if (c.out_width != 0) {
+            EXPECT_EQ(ours.width, c.out_width);
+            EXPECT_EQ(ours.height, c.out_height);
+        }
+        SDLB_SetOwnScaling(false);
+        present_over_magenta();
+        const Picture sdl = read_back();
+        SDLB_SetOwnScaling(true);
+        ASSERT_EQ(ours.width, sdl.width);
+        ASSERT_EQ(ours.height, sdl.height);
+        size_t differ = 0;
+        for (size_t i = 0; i < ours.pixels.size(); i++) {
+            differ += (ours.pixels[i] & 0xFFFFFF) != (sdl.pixels[i] & 0xFFFFFF) ? 1 : 0;
+        }
+        EXPECT_EQ(differ, 0u);
+        TearDown();
+    }
+}
+
 TEST(SdlFit, LargestCentredFourThreeRectangle)
 {
     struct Case {

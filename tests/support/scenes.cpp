@@ -31,7 +31,7 @@ std::vector<std::string> GoldenSceneNames()
 std::vector<std::string> BenchSceneNames()
 {
     return {"s1-flat", "s2-affine", "s3-perspective", "s4-layers", "s5-translucent", "s6-small", "s7-lit", "s8-keyed",
-            "s9-alpha"};
+            "s9-alpha", "s2-affine-texel", "s6-small-texel"};
 }
 
 static bool IsGolden(const std::string &name)
@@ -46,6 +46,23 @@ static bool IsGolden(const std::string &name)
 
 // The fixture texture's row 0: the shade word the objects of the golden and benchmark scenes carry.
 constexpr uint32_t kRowZero = 0x001F;
+
+// A wall's cells mapped each over its own patch of texels_u x texels_v texels, the patches tiling the
+// texture (256 a multiple of both), instead of each over the whole texture: about one texel a pixel
+// where the patch's size is the cell's on the screen.
+static Mesh TexelPatches(Mesh m, int nx, int ny, int32_t texels_u, int32_t texels_v)
+{
+    for (int j = 0; j < ny; j++) {
+        for (int i = 0; i < nx; i++) {
+            const int32_t u0 = (i * texels_u) % 256, v0 = (j * texels_v) % 256;
+            const int32_t u1 = (u0 + texels_u - 1) << 16, v1 = (v0 + texels_v - 1) << 16;
+            const size_t f = size_t(j * nx + i) * 2;
+            m.uvs[f] = {u0 << 16, v0 << 16, u0 << 16, v1, u1, v0 << 16};
+            m.uvs[f + 1] = {u1, v0 << 16, u0 << 16, v1, u1, v1};
+        }
+    }
+    return m;
+}
 
 static ObjectSpec Textured(const std::string &name, const Vec3 &position, const Mesh &mesh, int32_t type)
 {
@@ -259,6 +276,17 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
         for (int k = 0; k < 4; k++) {
             objects.push_back(Textured("Layer" + std::to_string(k), {0, 0, 0},
                                        WallMesh(-1200, 1200, -900, 900, 1500 + 10 * k, 50, 50), 2));
+        }
+    } else if (name == "s2-affine-texel") {
+        // s2's cells of 6.4 x 9.6 pixels, each over 8 x 8 texels.
+        objects.push_back(
+            Textured("Wall", {0, 0, 0}, TexelPatches(WallMesh(-1200, 1200, -900, 900, 1500, 100, 50), 100, 50, 8, 8), 2));
+    } else if (name == "s6-small-texel") {
+        // s6's cells of 12.8 x 9.6 pixels, each over 16 x 8 texels.
+        for (int k = 0; k < 4; k++) {
+            objects.push_back(Textured("Layer" + std::to_string(k), {0, 0, 0},
+                                       TexelPatches(WallMesh(-1200, 1200, -900, 900, 1500 + 10 * k, 50, 50), 50, 50, 16, 8),
+                                       2));
         }
     } else if (name == "s7-lit") {
         // Vertex normals point from the object's origin, behind the wall: they fan out towards the camera.

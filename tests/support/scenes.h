@@ -27,7 +27,9 @@
 //   "s6-small": 20,000 small triangles of about 50 pixels each;
 //   "s7-lit": a 20,000-triangle type-22 mesh facing the camera, lit per corner by four point lights;
 //   "s8-keyed": keyed foliage, 2,000 type -5 quads with round holed leaves over an opaque wall;
-//   "s9-alpha": 1,000 -13 quads at mixed alpha (40 layers of 25) over an opaque backdrop.
+//   "s9-alpha": 1,000 -13 quads at mixed alpha (40 layers of 25) over an opaque backdrop;
+//   "s2-affine-texel" and "s6-small-texel": s2 and s6 with each cell over its own patch of the texture,
+//   about one texel a pixel (the others shrink the whole texture onto each cell).
 // Lit scenes add their lights to the light table when they load and attach them to every object.
 #pragma once
 #include <string>
