@@ -6,8 +6,9 @@
 // one). The disc's DATA\SOUND\FSB.DAT is the sound bank: 32 short tones. Its TRACKS folder holds two
 // music tracks as a player's rip would (TRACK02.WAV: four notes, Track3.wav: one tone), and Project0
 // plays track 2. The disc also holds the fonts and the cursor set that start-up loads
-// (DATA\FONT\HI640.SPR, HI480.SPR, HI320.SPR and DATA\OBJET\SOUR.ALP), drawn for this program. Run the
-// game from that folder, or point KALDER_DRIVES at the two drives.
+// (DATA\FONT\HI640.SPR, HI480.SPR, HI320.SPR and DATA\OBJET\SOUR.ALP) and the icon pack of the HUD
+// (DATA\ICONE\ICONES.BF), drawn for this program. Run the game from that folder, or point KALDER_DRIVES
+// at the two drives.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +17,7 @@
 
 #include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
+#include "tests/support/icon_pack_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
@@ -82,6 +84,7 @@ int main(int argc, char **argv)
     // installation is replaced).
     ok = ok && kalder_test::WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), kalder_test::DemoSounds(32));
     ok = ok && kalder_test::WriteDemoSpriteFiles(disc.string());
+    ok = ok && kalder_test::WriteDemoIconPack(disc.string());
 
     // The music, spelt two ways as rips come.
     fs::create_directories(disc / "TRACKS");
