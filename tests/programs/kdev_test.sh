@@ -25,6 +25,12 @@ echo "$out" | grep -q '^data\\lower.bin ' || fail "the lower-case name is missin
 [ "$(ls "$dir/new/deeper" | grep -c '\.png$')" -gt 0 ] || fail "kdev render wrote no picture"
 
 "$mkdemo" "$dir/demo" >/dev/null || fail "mkdemo"
+out=$(KALDER_DRIVES="C=$dir/demo/drives/C;D=$dir/demo/drives/D" "$kdev" icons 'data\icone\icones.bf' "$dir/icons/sheets" 2>&1) ||
+    fail "kdev icons ended with $?: $out"
+[ "$(ls "$dir/icons/sheets" | grep -c '^icons-.*\.png$')" = 5 ] || fail "kdev icons wrote $(ls "$dir/icons/sheets")"
+echo "$out" | grep -q '^0 pyrambo 64x84' || fail "kdev icons did not name the gauge frame: $out"
+"$kdev" hud "$dir/hud/new" >/dev/null 2>&1 || fail "kdev hud into a missing folder"
+[ "$(ls "$dir/hud/new" | grep -c '^hud-.*\.png$')" = 6 ] || fail "kdev hud wrote $(ls "$dir/hud/new")"
 mv "$dir/demo/drives/D" "$dir/semi;colon"
 out=$("$kdev" prj "$dir/semi;colon" 2>&1) || fail "kdev prj ended with $?"
 echo "$out" | grep -q 'Project0' || fail "kdev prj did not list Project0: $out"
