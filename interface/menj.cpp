@@ -303,12 +303,7 @@ void MENJ_Init()
     PACK_Open("data\\icone\\icones.bf");
     ICO_LoadSets();
     MENJ_ClearHands();
-    MENJ_Info = {{-1, -1}, {-1, -1}, -1, 0, 0, 0, 0, 2, 0, 0, 0};
-    MENJ_ActiveSlot = -1;
-    MENJ_GlowDirection = 1;
-    MENJ_Indicator = {0, 2, 0};
-    MENJ_AnimFrame = 0;
-    name_next = 0;
+    MENJ_ResetDisplay();
     MENJ_Icons.nothing = find("nothing");
     MENJ_Icons.infosne = find("infosne");
     MENJ_Icons.infosne2 = find("infosne");
@@ -334,6 +329,15 @@ void MENJ_Shutdown()
     PACK_FreeTable();
     QUE_Destroy(MENJ_Queue);
     MENJ_Queue = nullptr;
+}
+
+void MENJ_ResetDisplay()
+{
+    MENJ_Info = {{-1, -1}, {-1, -1}, -1, 0, 0, 0, 0, 2, 0, 0, 0};
+    MENJ_ActiveSlot = -1;
+    MENJ_GlowDirection = 1;
+    MENJ_Indicator = {0, 2, 0};
+    MENJ_AnimFrame = 0;
 }
 
 void MENJ_ClearHands()

@@ -104,6 +104,8 @@ void MENJ_Init();
 // Shutdown (SYS_Shutdown): the icon sets, the pack table and the queue.
 void MENJ_Shutdown();
 void MENJ_ClearHands();
+// The information, the active slot, the blinks and the ring's frame at their start values; start-up.
+void MENJ_ResetDisplay();
 // The game's frame handler, once a frame after the tick: handles the queued events, lays the screen
 // out and, when hud is non-zero (MENJ_HudOn), draws the HUD.
 void MENJ_Update(int32_t hud);

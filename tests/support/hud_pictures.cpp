@@ -64,11 +64,7 @@ void ClearHudScene()
     REPLAY_Index = 0;
     CTRL_ResetButtons();
     MENJ_ClearHands();
-    MENJ_Info = {{-1, -1}, {-1, -1}, -1, 0, 0, 0, 0, 2, 0, 0, 0};
-    MENJ_ActiveSlot = -1;
-    MENJ_GlowDirection = 1;
-    MENJ_Indicator = {0, 2, 0};
-    MENJ_AnimFrame = 0;
+    MENJ_ResetDisplay();
 }
 
 void SetHudScene(HudScene scene)
