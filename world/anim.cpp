@@ -1,4 +1,4 @@
-// Actor animation. Not built yet: no animation set is loaded, and actions change nothing.
+// Actor animation. Not built yet: no animation set is loaded, actions change nothing and no actor moves.
 #include "world/anim.h"
 
 void ANIM_InitSlots() {}
@@ -7,3 +7,4 @@ int32_t ANIM_SetAnimSet(ActorRecord *, ActorRecord *) { return 0; }
 void ANIM_DoAction(ActorRecord *, int32_t) {}
 int32_t ANIM_ChangeAnim(ActorRecord *) { return 1; }
 void ANIM_ResetAnim(ActorRecord *) {}
+void ANIM_UpdateActors() {}

@@ -17,3 +17,5 @@ void ANIM_DoAction(ActorRecord *actor, int32_t action);
 // Applies the requested animation: 0 while the actor is locked, else 1.
 int32_t ANIM_ChangeAnim(ActorRecord *actor);
 void ANIM_ResetAnim(ActorRecord *actor);
+// Called once per frame by the game tick: animation and motion of every actor and projectile.
+void ANIM_UpdateActors();

@@ -1,4 +1,4 @@
-// Effect models. Not built yet: nothing is loaded.
+// Effect models. Not built yet: nothing is loaded, so there is nothing to move.
 #include "world/fx.h"
 
 void FX_LoadModels() {}
@@ -7,3 +7,10 @@ void FX_InitEmitters() {}
 void FX_LoadThrownModel() {}
 void FX_LoadManaSpheres() {}
 void FX_LoadGroundElements() {}
+void FX_UpdateEmitters(ActorRecord *) {}
+void FX_UpdateManaSpheres(ActorRecord *) {}
+void FX_UpdateParticles() {}
+void FX_UpdateSparks() {}
+void FX_UpdateThrown() {}
+void FX_UpdateGroundElements(ActorRecord *) {}
+void FX_UpdateBalls() {}

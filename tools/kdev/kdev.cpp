@@ -120,6 +120,7 @@
 #include "tests/support/testcard.h"
 #include "tests/support/text_pictures.h"
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_play.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -141,6 +142,7 @@ static int usage()
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
+                 "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
@@ -1138,6 +1140,9 @@ int main(int argc, char **argv)
             }
         }
         return KdevLevel(argv[2], ticks, png);
+    }
+    if (command == "play" && argc >= 3) {
+        return KdevPlay(argc - 2, argv + 2);
     }
     if (command == "prj" && argc == 3) {
         return prj(argv[2]);
