@@ -4,12 +4,14 @@
 #include <cstring>
 #include <vector>
 
+#include "core/dsk.h"
 #include "core/opt.h"
 #include "core/scr.h"
 #include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
 #include "engine3d/view.h"
+#include "engine3d/workarea.h"
 #include "tests/support/golden.h"
 #include "tests/world/level_fixture.h"
 #include "world/dan.h"
@@ -335,6 +337,86 @@ TEST_F(LevelLoadTest, ACharacterGoesBackToItsStart)
     ACTOR_ResetToStart(&box);
     EXPECT_EQ(box.life, 60.0f);
     EXPECT_EQ(box.range, 1000);
+}
+
+TEST_F(LevelLoadTest, StartUpNamesTheMaterialFolderBelowTheModelRoot)
+{
+    const DSK_LocationRecord saved = DSK_Location;
+    for (int32_t full : {0, 1}) {
+        SCOPED_TRACE(full);
+        std::strcpy(DSK_Location.cd_root, "E:\\");
+        std::strcpy(DSK_Location.install_folder, "C:\\VORN\\KALDER\\");
+        DSK_Location.full = full;
+        GAME_Init3DEngine();
+        EXPECT_STREQ(Material_Dir, full ? "C:\\VORN\\KALDER\\data\\3dc\\" : "E:\\data\\3dc\\");
+        EXPECT_EQ(Work_Area, GAME_3DHeap);
+        EXPECT_EQ(Work_Size, GAME_3DHeapSize);
+    }
+    DSK_Location = saved;
+}
+
+// The routines the game keeps without calling them: a second actor beside a character, an animation
+// node given to an actor, the hero's place for the editor, a node by name, and every slot released.
+TEST_F(LevelLoadTest, TheUncalledRoutinesCloneStoreFindAndRelease)
+{
+    Load();
+    ActorRecord &box = ACTOR_Slots[3];
+    box.current_anim = 4;
+    box.requested_anim = 5;
+    box.anim_handles[0] = 0x70000;
+    box.anim_handles[1] = 0x80000;
+    box.frame_count = 12;
+    box.saved_frame_count = 13;
+    box.frame_position = 2.5f;
+    box.anim_blend = 0.25f;
+    box.anim_speed = 1.25f;
+    ActorRecord *clone = ACTOR_CloneActor(&box);
+    ASSERT_EQ(clone, &ACTOR_Slots[5]);
+    EXPECT_EQ(clone->flags[0], ACTOR_F0_IN_USE);
+    EXPECT_EQ(clone->flags[1], ACTOR_F1_AI);
+    EXPECT_EQ(Pos(*clone), (std::vector<double>{-1300, 172, 500}));
+    EXPECT_EQ(Node_Pos(clone->node), (std::vector<int32_t>{-1300, 172, 500}));
+    EXPECT_NE(clone->node, box.node);
+    EXPECT_EQ(Get_Obj_Parent(clone->node), 0);
+    EXPECT_EQ(clone->current_anim, 4);
+    EXPECT_EQ(clone->requested_anim, 5);
+    EXPECT_EQ(clone->anim_handles[1], 0x80000);
+    EXPECT_EQ(clone->saved_frame_count, 13);
+    EXPECT_EQ(clone->frame_position, 2.5f);
+    EXPECT_EQ(clone->anim_blend, 0.25f);
+    EXPECT_EQ(clone->anim_speed, 1.25f);
+    EXPECT_EQ(clone->definition, nullptr);
+
+    ActorRecord &hero = ACTOR_Slots[ACTOR_HERO];
+    ACTOR_SetAnimation(hero.node, &hero);
+    EXPECT_EQ(hero.anim_handles[0], hero.node);
+    EXPECT_EQ(hero.frame_position, 0.0f);
+    EXPECT_EQ(hero.anim_speed, 1.5f);
+
+    hero.position[0] = -600.4;
+    hero.position[1] = 140.5;
+    hero.position[2] = 1.5;
+    hero.heading = 99;
+    ACTOR_Slots[ACTOR_SCENE].position[2] = -10.0;
+    int32_t stored[4];
+    MDL_StoreHeroPosition(stored);
+    EXPECT_EQ(std::vector<int32_t>(stored, stored + 4), (std::vector<int32_t>{-600, 140, 12, 99}));
+
+    EXPECT_EQ(MDL_FindNode(hero.node, "tete"), hero.head_node);
+    EXPECT_EQ(MDL_FindNode(hero.node, "NONE"), -1);
+
+    for (int32_t s = 0; s < ACTOR_SLOT_COUNT; s++) {
+        if (!(ACTOR_Slots[s].flags[0] & ACTOR_F0_IN_USE)) {
+            ASSERT_NE(ACTOR_CloneActor(&box), nullptr);
+        }
+    }
+    EXPECT_EQ(ACTOR_CloneActor(&box), nullptr);
+    const int32_t box_node = box.node;
+    MDL_ReleaseSlots();
+    for (const ActorRecord &slot : ACTOR_Slots) {
+        EXPECT_EQ(slot.flags[0], 0);
+    }
+    EXPECT_EQ(Get_Obj_Block(box_node), 0u);
 }
 
 TEST_F(LevelLoadTest, Project0AfterItsStreamHasRunShowsItsFloorCratesBoxesAndHero)

@@ -225,6 +225,23 @@ TEST_F(MdlTest, AReservedSlotHasItsFlagsAndNoModel)
         ASSERT_NE(MDL_LoadModel("", 0x02), nullptr);
     }
     EXPECT_EQ(MDL_LoadModel("", 0x02), nullptr);
+    SetElement(1, "box.3dc", 0x01);
+    EXPECT_EQ(MDL_LoadCharacter(Element(1)), nullptr);
+}
+
+TEST_F(MdlTest, ANameTooLongForItsPathIsAModelThatDoesNotLoad)
+{
+    FreshHeap();
+    const std::string name = std::string(300, 'a') + ".3dc";
+    ExpectStop([&] { MDL_LoadModel(name.c_str(), 0); },
+               // The text keeps the first 323 characters of the stop.
+               ("Kalder Internal Error : Read file Error " + name).substr(0, 323));
+    // Node names keep 15 characters.
+    FreshHeap();
+    PutModel("abcdefghijklmnopq.3dc", kalder_test::DemoBoxModel());
+    const ActorRecord *a = MDL_LoadModel("abcdefghijklmnopq.3dc", 0);
+    ASSERT_NE(a, nullptr);
+    EXPECT_STREQ(a->node_name, "abcdefghijklmno");
 }
 
 TEST_F(MdlTest, TheHeroComesFromItsContainerWithItsBonesAtTheProjectStart)
