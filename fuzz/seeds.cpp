@@ -7,6 +7,7 @@
 
 #include "tests/support/coll_meshes.h"
 #include "tests/support/hmap_writer.h"
+#include "tests/support/icon_pack_writer.h"
 #include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/support/image_builder.h"
@@ -196,6 +197,68 @@ static bool write_prj_seeds(const fs::path &dir)
 }
 
 // Sprite sets: the demo fonts and cursor set, and one file for each damage of the loader's tests.
+// The icon pack: the demo's, a small one of one sprite a set, and the small one with each damage the
+// loader refuses (and one it takes: 1-byte pixels read for 2 at the pack's end).
+static bool write_icon_pack_seeds(const fs::path &dir)
+{
+    using kalder_test::SpriteSetWriter;
+    fs::create_directories(dir);
+    const char *names[5] = {"MAGIE.ALP", "ANIM.ALP", "PYRAM.ALP", "TOUCHES.SPR", "INTERF.ALP"};
+    std::vector<SpriteSetWriter> small(5);
+    for (int i = 0; i < 5; i++) {
+        const int pixel = i == 3 ? 1 : 2;
+        std::vector<uint8_t> pixels(size_t(4 * 3 * pixel));
+        for (size_t k = 0; k < pixels.size(); k++) {
+            pixels[k] = uint8_t(1 + k * 7);
+        }
+        small[size_t(i)].Put(0, 4, 3, 1, 1, pixels);
+        small[size_t(i)].Put(15, 4, 3, 0, 0, pixels);
+        small[size_t(i)].palette[1] = 0x7FFF;
+    }
+    const auto pack = [&](const std::vector<SpriteSetWriter> &sets, bool directory_first = false) {
+        std::vector<PackWriterEntry> entries;
+        for (size_t i = 0; i < sets.size(); i++) {
+            entries.push_back({names[i], sets[i].Image()});
+        }
+        PackWriterOptions options;
+        options.directory_first = directory_first;
+        return kalder_test::PackImage(entries, options);
+    };
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> seeds = {{"demo", kalder_test::DemoIconPack()},
+                                                                       {"small", pack(small)}};
+    const auto damaged = [&](const char *name, int set, auto damage) {
+        std::vector<SpriteSetWriter> sets = small;
+        damage(sets[size_t(set)]);
+        seeds.push_back({name, pack(sets)});
+    };
+    damaged("cut-short", 2, [](SpriteSetWriter &w) { w.cut_at = 512 + 7171; });
+    damaged("offset-in-palette", 0, [](SpriteSetWriter &w) { w.entries[0].offset = 100; });
+    damaged("offset-in-directory", 4, [](SpriteSetWriter &w) { w.entries[15].offset = int64_t(w.Size()) - 7172 - 10; });
+    damaged("offset-past-file", 1, [](SpriteSetWriter &w) { w.entries[0].offset = 1 << 20; });
+    damaged("width-4097", 0, [](SpriteSetWriter &w) { w.entries[15].written_width = 4097; });
+    damaged("height-negative", 2, [](SpriteSetWriter &w) { w.entries[0].written_height = -1; });
+    damaged("plain-into-directory", 3, [](SpriteSetWriter &w) { w.entries[15].offset = int64_t(w.Size()) - 7172 - 11; });
+    damaged("entry-0-empty", 4, [](SpriteSetWriter &w) { w.entries[0] = {}; });
+    std::vector<SpriteSetWriter> missing = small;
+    missing.pop_back();
+    seeds.push_back({"set-missing", pack(missing)});
+    std::vector<SpriteSetWriter> last = small;
+    last[3].Put(100, 100, 100, 0, 0, std::vector<uint8_t>(100 * 100, 3));
+    std::vector<PackWriterEntry> entries;
+    for (int i : {0, 1, 2, 4, 3}) {
+        entries.push_back({names[i], last[size_t(i)].Image()});
+    }
+    PackWriterOptions first;
+    first.directory_first = true;
+    seeds.push_back({"plain-at-the-end", kalder_test::PackImage(entries, first)});
+    for (const auto &seed : seeds) {
+        if (!write(dir, seed.first, seed.second)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 static bool write_spr_seeds(const fs::path &dir)
 {
     using kalder_test::SpriteSetWriter;
@@ -420,6 +483,7 @@ int main(int argc, char **argv)
     ok = ok && write_prj_seeds(fs::path(argv[1]) / "prj");
     ok = ok && write_magnify_seeds(fs::path(argv[1]) / "magnify");
     ok = ok && write_spr_seeds(fs::path(argv[1]) / "spr_load");
+    ok = ok && write_icon_pack_seeds(fs::path(argv[1]) / "icon_pack");
     ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
     ok = ok && write_fsb_seeds(fs::path(argv[1]) / "fsb");
     ok = ok && WriteSceneSeeds(argv[1]);

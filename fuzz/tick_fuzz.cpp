@@ -17,6 +17,7 @@
 #include "interface/menj.h"
 #include "plat/test.h"
 #include "tests/support/demo_level.h"
+#include "tests/support/icon_pack_writer.h"
 #include "tests/support/level_start.h"
 #include "tests/support/screen_target.h"
 #include "tests/support/temp_drives.h"
@@ -37,6 +38,7 @@ struct Level {
     Level()
     {
         kalder_test::WriteDemoLevel(drives);
+        kalder_test::WriteDemoIconPack(drives.Host('D')); // MENJ's start-up opens it from the disc
         project0 = kalder_test::DemoDatabase().records[0];
         test::SetExitHook(test::ThrowOnExit);
         kalder_test::StartLevelCore();

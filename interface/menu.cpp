@@ -1,5 +1,17 @@
-// The in-game menu. Not built yet: it closes as soon as it opens.
+// The in-game menu. Not built yet: it closes as soon as it opens. The screen layout is real.
 #include "interface/menu.h"
+
+#include "core/scr.h"
+
+MENU_LayoutRecord MENU_Layout = {640, 480, 1, 1};
+
+void MENU_ComputeLayout()
+{
+    MENU_Layout.h_divisor = SCR_Width > 400 ? 1 : 2;
+    MENU_Layout.v_divisor = SCR_Height < 400 ? 2 : 1;
+    MENU_Layout.virtual_width = SCR_Width % 320 == 0 || SCR_Width == 1024 ? 640 : 800;
+    MENU_Layout.virtual_height = SCR_Height == 480 ? 480 : SCR_Height % 300 == 0 ? 600 : 400;
+}
 
 void MENU_OpenSystem() {}
 void MENU_OpenSpells() {}

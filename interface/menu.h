@@ -1,5 +1,20 @@
-// The in-game menu in its three modes. Each runs its own rounds and returns when the menu closes.
+// The in-game menu in its three modes, and the screen layout that the menus and the HUD place their
+// pictures by.
 #pragma once
+#include <cstdint>
+
+// The virtual screen the menus and the HUD are laid out on, and what a virtual pixel is divided by to
+// reach the screen.
+struct MENU_LayoutRecord {
+    int32_t virtual_width;  // 640 or 800
+    int32_t virtual_height; // 400, 480 or 600
+    int32_t h_divisor;      // 1 or 2
+    int32_t v_divisor;      // 1 or 2
+};
+extern MENU_LayoutRecord MENU_Layout;
+
+// Sets MENU_Layout from the screen's size; the HUD runs it every frame, the menus as they open.
+void MENU_ComputeLayout();
 
 void MENU_OpenSystem();
 void MENU_OpenSpells();

@@ -22,39 +22,6 @@ int32_t get_i32(const uint8_t *p)
 constexpr size_t Entry_Bytes = 28, Entry_Width = 4, Entry_Height = 8, Entry_HotX = 12, Entry_HotY = 16,
                  Entry_Spare = 20, Entry_Pixels = 24;
 
-bool two_byte_pixels(const char *path)
-{
-    for (const char *p = path; *p != '\0'; p++) {
-        if (p[0] == '.' && std::toupper(uint8_t(p[1])) == 'A' && p[1] != '\0' && std::toupper(uint8_t(p[2])) == 'L' &&
-            p[2] != '\0' && std::toupper(uint8_t(p[3])) == 'P') {
-            return true;
-        }
-    }
-    return false;
-}
-
-// A file is taken only when every non-empty entry's block lies between the palette and the directory
-// and its sides are sane; nothing read from the file is trusted further.
-bool directory_sound(const uint8_t *directory, int64_t file_size, int64_t pixel_bytes)
-{
-    const int64_t end = file_size - SPR_TAIL_BYTES;
-    for (int32_t i = 0; i < SPR_ENTRIES; i++) {
-        const uint8_t *e = directory + size_t(i) * Entry_Bytes;
-        const uint32_t offset = uint32_t(get_i32(e + Entry_Pixels));
-        if (offset == 0) {
-            continue;
-        }
-        const int64_t width = get_i32(e + Entry_Width), height = get_i32(e + Entry_Height);
-        if (width < 0 || width > SPR_MAX_SIDE || height < 0 || height > SPR_MAX_SIDE) {
-            return false;
-        }
-        if (offset < SPR_PALETTE_BYTES || int64_t(offset) + width * height * pixel_bytes > end) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Gives back every block of a slot, whatever part of a load it holds.
 void release(SPR_Set &set)
 {
@@ -81,6 +48,50 @@ void release(SPR_Set &set)
 
 } // namespace
 
+bool SPR_TwoBytePixels(const char *path)
+{
+    for (const char *p = path; *p != '\0'; p++) {
+        if (p[0] == '.' && std::toupper(uint8_t(p[1])) == 'A' && p[1] != '\0' && std::toupper(uint8_t(p[2])) == 'L' &&
+            p[2] != '\0' && std::toupper(uint8_t(p[3])) == 'P') {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SPR_DirectoryFits(const uint8_t *directory, int64_t file_size, int64_t pixel_bytes)
+{
+    const int64_t end = file_size - SPR_TAIL_BYTES;
+    for (int32_t i = 0; i < SPR_ENTRIES; i++) {
+        const uint8_t *e = directory + size_t(i) * Entry_Bytes;
+        const uint32_t offset = uint32_t(get_i32(e + Entry_Pixels));
+        if (offset == 0) {
+            continue;
+        }
+        const int64_t width = get_i32(e + Entry_Width), height = get_i32(e + Entry_Height);
+        if (width < 0 || width > SPR_MAX_SIDE || height < 0 || height > SPR_MAX_SIDE) {
+            return false;
+        }
+        if (offset < SPR_PALETTE_BYTES || int64_t(offset) + width * height * pixel_bytes > end) {
+            return false;
+        }
+    }
+    return true;
+}
+
+SPR_Entry SPR_DecodeEntry(const uint8_t *directory, int32_t i, const uint16_t *palette, uint32_t *pixel_offset)
+{
+    const uint8_t *e = directory + size_t(i) * Entry_Bytes;
+    *pixel_offset = uint32_t(get_i32(e + Entry_Pixels));
+    return {palette,
+            get_i32(e + Entry_Width),
+            get_i32(e + Entry_Height),
+            get_i32(e + Entry_HotX),
+            get_i32(e + Entry_HotY),
+            get_i32(e + Entry_Spare),
+            nullptr};
+}
+
 void SPR_ConvertPalette(const uint8_t *file_palette, uint16_t *out)
 {
     for (int32_t i = 0; i < 256; i++) {
@@ -95,7 +106,7 @@ void SPR_LoadSet(const char *path, int32_t slot)
         return;
     }
     BLEND_BuildTables();
-    const int64_t pixel_bytes = two_byte_pixels(path) ? 2 : 1;
+    const int64_t pixel_bytes = SPR_TwoBytePixels(path) ? 2 : 1;
     SPR_Set &set = SPR_Sets[slot];
     if (set.entries != nullptr) {
         SPR_FreeSet(slot);
@@ -125,23 +136,21 @@ void SPR_LoadSet(const char *path, int32_t slot)
     FILE_ReadPlain(handle, raw, SPR_DIRECTORY_BYTES);
     uint8_t trailer[4];
     FILE_ReadPlain(handle, trailer, 4);
-    if (!directory_sound(raw, file_size, pixel_bytes)) {
+    if (!SPR_DirectoryFits(raw, file_size, pixel_bytes)) {
         refuse(handle, &raw, slot);
     }
     set.entries = static_cast<SPR_Entry *>(MEM_Alloc(sizeof(SPR_Entry) * SPR_ENTRIES));
     if (set.entries == nullptr) {
         refuse(handle, &raw, slot);
     }
+    uint32_t offsets[SPR_ENTRIES];
     for (int32_t i = 0; i < SPR_ENTRIES; i++) {
-        const uint8_t *e = raw + size_t(i) * Entry_Bytes;
-        set.entries[i] = {set.palette,           get_i32(e + Entry_Width), get_i32(e + Entry_Height),
-                          get_i32(e + Entry_HotX), get_i32(e + Entry_HotY),  get_i32(e + Entry_Spare),
-                          nullptr};
+        set.entries[i] = SPR_DecodeEntry(raw, i, set.palette, &offsets[i]);
     }
     set.trailer = uint32_t(get_i32(trailer));
 
     for (int32_t i = 0; i < SPR_ENTRIES; i++) {
-        const uint32_t offset = uint32_t(get_i32(raw + size_t(i) * Entry_Bytes + Entry_Pixels));
+        const uint32_t offset = offsets[i];
         if (offset == 0) {
             continue;
         }

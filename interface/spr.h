@@ -40,6 +40,16 @@ void SPR_FreeAll();
 void SPR_ClearAll();
 uint32_t SPR_GetTrailer(int32_t slot);
 
+// Whether a sprite file holds 2-byte pixels: ".ALP" anywhere in its name, in any case.
+bool SPR_TwoBytePixels(const char *path);
+// The file's 7,168-byte directory is taken only when every non-empty entry is 0..4096 wide and high
+// and its block of width x height x pixel_bytes lies between the palette and the directory of a file
+// of file_size bytes. The sprite and icon loaders check before they allocate.
+bool SPR_DirectoryFits(const uint8_t *directory, int64_t file_size, int64_t pixel_bytes);
+// Entry i of a file's directory in its native form, pointing at the palette, without pixels; the
+// block's offset in the file (0: none) goes to *pixel_offset.
+SPR_Entry SPR_DecodeEntry(const uint8_t *directory, int32_t i, const uint16_t *palette, uint32_t *pixel_offset);
+
 // The file's RGB555 palette (512 bytes, little-endian) as RGB565 with the lowest green bit 0. The
 // sprite and icon loaders share it.
 void SPR_ConvertPalette(const uint8_t *file_palette, uint16_t *out);

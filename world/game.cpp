@@ -272,8 +272,8 @@ void handle_death(ActorRecord *hero)
     INV_Reset();
     PRJ_ClearVisited();
     PRJ_SkipNextVisited = 1;
-    for (int32_t &slot : MENJ_QuickSpell) {
-        slot = -1;
+    for (MENJ_HandSlot &hand : MENJ_Hands) {
+        hand.set = -1;
     }
     GAME_OpeningFilmFlag = 1;
     MENU_OpenSystem();

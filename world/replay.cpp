@@ -2,6 +2,8 @@
 #include "world/replay.h"
 
 int32_t REPLAY_State = 2;
+int32_t REPLAY_Active;
+int32_t REPLAY_Index;
 
 void REPLAY_RecordFrame() {}
 void REPLAY_PlayFrame() {}

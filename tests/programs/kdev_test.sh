@@ -33,6 +33,12 @@ echo "$out" | tail -n 1 | grep -q '^46 frames$' || fail "kdev film did not count
 [ "$(ls "$dir/demo/frames/small" | grep -c '^frame-00[0-4][0-9]\.png$')" = 46 ] || fail "kdev film did not write 46 pictures"
 out=$(cd "$dir/demo" && "$kdev" film 'data\hnm\none.hnm' 2>&1)
 [ "$?" = 1 ] && [ "$out" = 'kdev: cannot open film data\hnm\none.hnm' ] || fail "kdev film on a missing film: $out"
+out=$(KALDER_DRIVES="C=$dir/demo/drives/C;D=$dir/demo/drives/D" "$kdev" icons 'data\icone\icones.bf' "$dir/icons/sheets" 2>&1) ||
+    fail "kdev icons ended with $?: $out"
+[ "$(ls "$dir/icons/sheets" | grep -c '^icons-.*\.png$')" = 5 ] || fail "kdev icons wrote $(ls "$dir/icons/sheets")"
+echo "$out" | grep -q '^0 pyrambo 64x84' || fail "kdev icons did not name the gauge frame: $out"
+"$kdev" hud "$dir/hud/new" >/dev/null 2>&1 || fail "kdev hud into a missing folder"
+[ "$(ls "$dir/hud/new" | grep -c '^hud-.*\.png$')" = 6 ] || fail "kdev hud wrote $(ls "$dir/hud/new")"
 mv "$dir/demo/drives/D" "$dir/semi;colon"
 out=$("$kdev" prj "$dir/semi;colon" 2>&1) || fail "kdev prj ended with $?"
 echo "$out" | grep -q 'Project0' || fail "kdev prj did not list Project0: $out"

@@ -8,6 +8,7 @@
 #include "tests/support/demo_film.h"
 #include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
+#include "tests/support/icon_pack_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/pack_writer.h"
@@ -332,6 +333,7 @@ bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_
     // installation is replaced).
     ok = ok && WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), DemoSounds(32));
     ok = ok && WriteDemoSpriteFiles(disc.string());
+    ok = ok && WriteDemoIconPack(disc.string());
     // The music, spelt two ways as rips come.
     std::error_code error;
     fs::create_directories(disc / "TRACKS", error);

@@ -1,6 +1,7 @@
 // The demo installation that `make run`, kdev and the level tests play from: the disc and the
-// installation folder, the sound bank, music and fonts, the project database and the demo level's
-// models (the scene stream, the hero's container, the crate files), all made by our own writers.
+// installation folder, the sound bank, music, fonts and icon pack, the project database and the demo
+// level's models (the scene stream, the hero's container, the crate files), all made by our own
+// writers.
 #pragma once
 #include <cstdint>
 #include <string>

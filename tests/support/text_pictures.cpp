@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "core/opt.h"
 #include "engine3d/gfx_sprite.h"
@@ -10,6 +11,7 @@
 #include "interface/txt.h"
 #include "tests/support/font_writer.h"
 #include "tests/support/screen_target.h"
+#include "tests/support/sprite_frames.h"
 #include "tests/support/sprite_set_writer.h"
 #include "tests/support/testcard.h"
 
@@ -99,27 +101,39 @@ Picture16 HelpPagePicture()
 
 Picture16 SpriteSheetPicture(int32_t slot, bool two_byte, std::string *listing)
 {
+    SPR_Entry *entries = SPR_GetSprite(slot, 0);
+    return DirectorySheetPicture(entries, two_byte, listing, nullptr);
+}
+
+Picture16 DirectorySheetPicture(SPR_Entry *entries, bool two_byte, std::string *listing,
+                                const std::function<std::string(int32_t)> &name)
+{
     struct Cell {
         int32_t index, x, y;
         SPR_Entry *entry;
+        std::string label;
     };
+    // Named cells have a row of our glyphs under the sprite.
+    const int32_t label_rows = name ? 12 : 0;
     std::vector<Cell> cells;
     int32_t x = 0, y = 0, row_height = 0, width = 1, in_row = 0;
-    for (int32_t i = 0; i < 256; i++) {
-        SPR_Entry *e = SPR_GetSprite(slot, i);
-        if (e == nullptr || e->pixels == nullptr) {
+    for (int32_t i = 0; entries != nullptr && i < 256; i++) {
+        SPR_Entry *e = &entries[i];
+        if (e->pixels == nullptr) {
             continue;
         }
         if (in_row == 16) {
             x = 0, y += row_height, row_height = 0, in_row = 0;
         }
-        cells.push_back({i, x, y, e});
-        x += std::max(e->width, 0) + 4;
+        const std::string label = name ? name(i) : std::string();
+        cells.push_back({i, x, y, e, label});
+        x += std::max(std::max(e->width, 0), int32_t(label.size()) * 8) + 4;
         width = std::max(width, x);
-        row_height = std::max(row_height, std::max(e->height, 0) + 4);
+        row_height = std::max(row_height, std::max(e->height, 0) + 4 + label_rows);
         in_row++;
-        char line[96];
-        std::snprintf(line, sizeof line, "%d %dx%d hot %d,%d\n", i, e->width, e->height, e->hot_x, e->hot_y);
+        char line[128];
+        std::snprintf(line, sizeof line, "%d%s%s %dx%d hot %d,%d\n", i, label.empty() ? "" : " ", label.c_str(), e->width,
+                      e->height, e->hot_x, e->hot_y);
         if (listing != nullptr) {
             *listing += line;
         }
@@ -137,6 +151,9 @@ Picture16 SpriteSheetPicture(int32_t slot, bool two_byte, std::string *listing)
         GFX_DrawSprite(&record, 0, 0, 0, 0);
         if (hx >= 0 && hx < width && hy >= 0 && hy < height) {
             target.at(hx, hy) = 0xF800;
+        }
+        if (!c.label.empty()) {
+            DrawGlyphText(c.x + 2, c.y + 2 + std::max(c.entry->height, 0), c.label);
         }
     }
     return capture(target, false);

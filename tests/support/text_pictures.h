@@ -2,10 +2,12 @@
 // font sheets, the wrapped paragraph and a contact sheet of a loaded sprite set.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine3d/gfx_sprite.h"
 #include "tests/support/temp_drives.h"
 
 namespace kalder_test {
@@ -46,5 +48,9 @@ Picture16 HelpPagePicture();
 // grey checkerboard, drawn in the alpha mode for 2-byte sets, its hot spot marked red. `listing` gets
 // one line a sprite: "<index> <width>x<height> hot <x>,<y>".
 Picture16 SpriteSheetPicture(int32_t slot, bool two_byte, std::string *listing);
+// The same sheet of a 256-entry directory (an icon set's, say). With `name`, each cell is labelled
+// under its sprite with name(index) in our glyphs, and each listing line carries it after the index.
+Picture16 DirectorySheetPicture(SPR_Entry *entries, bool two_byte, std::string *listing,
+                                const std::function<std::string(int32_t)> &name);
 
 } // namespace kalder_test

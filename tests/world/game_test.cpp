@@ -221,7 +221,7 @@ TEST_F(ExitsTest, EachExitFiresOnlyWhereAndWhenItsRecordSays)
         ASSERT_EQ(int(events.size()), c.names_posted);
         for (const MGM_Event &event : events) {
             EXPECT_EQ(event.type, 0x42);
-            EXPECT_EQ(event.a, reinterpret_cast<intptr_t>(actor->node_name));
+            EXPECT_STREQ(MENJ_PostedName(event.a), actor->node_name);
             EXPECT_EQ(event.b, 0);
         }
         EXPECT_EQ(tick_test::SoundsPlaying(), std::vector<int32_t>(size_t(c.sounds), 13));
@@ -309,9 +309,9 @@ TEST_F(DeathTest, ACompletedDeathRestoresTheHeroAndSwitchesToTheFirstProject)
         EXPECT_EQ(GAME_OpeningFilmFlag, 1);
         EXPECT_EQ(GAME_FilmFrozen, 0);
         EXPECT_EQ(PRJ_SkipNextVisited, 1);
-        EXPECT_EQ(MENJ_QuickSpell[0], -1);
-        EXPECT_EQ(MENJ_QuickSpell[1], -1);
-        EXPECT_EQ(MENJ_QuickSpell[2], -1);
+        EXPECT_EQ(MENJ_Hands[0].set, -1);
+        EXPECT_EQ(MENJ_Hands[1].set, -1);
+        EXPECT_EQ(MENJ_Hands[2].set, -1);
         EXPECT_TRUE(tick_test::SoundsPlaying().empty());
 
         // The tick of the death returns before the triggers and the frame.

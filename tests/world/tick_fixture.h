@@ -22,6 +22,7 @@
 #include "plat/test.h"
 #include "tests/support/core_state.h"
 #include "tests/support/fsb_writer.h"
+#include "tests/support/icon_pack_writer.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/temp_drives.h"
 #include "tests/world/level_fixture.h"
@@ -117,6 +118,8 @@ struct TickBench : ::testing::Test {
         test::SetSoundDevice(true);
         ASSERT_EQ(SND_Init(8), 1);
         FSB_Load("D:\\data\\sound\\fsb.dat");
+        // MENJ's start-up opens the icon pack from the current drive.
+        drives->Write('C', "DATA/ICONE/ICONES.BF", kalder_test::DemoIconPack());
         MENJ_Init();
         Screen(640, 480);
         OPT_Cinemascope = 0;
@@ -184,8 +187,8 @@ struct TickBench : ::testing::Test {
         ACTOR_BuildActiveLists();
         ResetGameWords();
         TEX_Shading = TEX_ShadingState{};
-        for (int32_t &slot : MENJ_QuickSpell) {
-            slot = 7;
+        for (MENJ_HandSlot &hand : MENJ_Hands) {
+            hand.set = 7;
         }
     }
 
@@ -219,6 +222,8 @@ struct LevelBench : level_test::LevelTest {
     {
         LevelTest::SetUp();
         OPT_Cinemascope = 0;
+        // On the disc, the current drive once the data is located.
+        drives->Write('D', "DATA/ICONE/ICONES.BF", kalder_test::DemoIconPack());
         MENJ_Init();
         ResetGameWords();
     }

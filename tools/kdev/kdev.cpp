@@ -40,6 +40,13 @@
 //                                          finds its fonts, after the data location
 //   kdev text <folder>                     the text goldens' pictures in the demo fonts: text-fonts-640x480,
 //                                          text-fonts-320x200, text-555, text-scaled-640x480, opt-help-640x480
+//   kdev hud <folder>                      the HUD goldens' pictures over the demo icon pack and fonts:
+//                                          hud-{empty,slots,pickup,overlay}-640x480, hud-slots-{320x200,400x300}
+//   kdev icons <game path of a .bf> <folder>
+//                                          the icon sets of an icon pack: one contact sheet a set,
+//                                          <folder>/icons-<set file>.png, its cells named by the icon table,
+//                                          and one line a sprite; a path without a drive is found after the
+//                                          data location
 //   kdev gfx <folder>                      the magnifier, fire, flow, screen-effect and debug-drawing
 //                                          pictures of the goldens, fire frames 1..16 (fire-NN.png) and
 //                                          flow frames 0, 64, 128, 192, 256 (flow-NNN.png)
@@ -99,12 +106,14 @@
 #include "engine3d/raster.h"
 #include "engine3d/render.h"
 #include "engine3d/view.h"
+#include "interface/ico.h"
 #include "interface/spr.h"
 #include "plat/files.h"
 #include "plat/test.h"
 #include "tools/kdev/kdev_film.h"
 #include "tools/kdev/kdev_scene.h"
 #include "tests/support/gfx_pictures.h"
+#include "tests/support/hud_pictures.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
 #include "tests/support/prof_picture.h"
@@ -159,7 +168,9 @@ static int usage()
                  "       kdev prof <out.png>\n"
                  "       kdev spr <game path> <out.png>\n"
                  "       kdev text <folder>\n"
-                 "       kdev film <game path> [<folder>] [--size WxH] [--555]\n");
+                 "       kdev film <game path> [<folder>] [--size WxH] [--555]\n"
+                 "       kdev hud <folder>\n"
+                 "       kdev icons <game path of a .bf> <folder>\n");
     return 2;
 }
 
@@ -1038,6 +1049,70 @@ static int text(const char *folder)
     return 0;
 }
 
+// The golden HUD pictures, over the demo fonts and icon pack on a scratch drive.
+static int hud(const char *folder)
+{
+    if (!make_folder(folder)) {
+        return 1;
+    }
+    kalder_test::DemoHud demo;
+    for (const kalder_test::HudGolden &g : kalder_test::HudGoldens()) {
+        const kalder_test::Picture16 picture = kalder_test::HudPicture(g.scene, g.width, g.height);
+        const std::string path = std::string(folder) + "/" + g.name + ".png";
+        if (!kalder_test::WritePng16(path, picture.pixels.data(), picture.width, picture.height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
+// The name of entry k of icon set i in the icon table (the animated set: with its frame).
+static std::string icon_name(int32_t i, int32_t k)
+{
+    const int32_t sprite = i == ICO_ANIMATED_SET ? k / ICO_ANIMATION_FRAMES : k;
+    for (const ICO_Icon &icon : ICO_Table) {
+        if (icon.set == i && icon.sprite == sprite && icon.name[0] != '\0') {
+            if (i != ICO_ANIMATED_SET) {
+                return icon.name;
+            }
+            return k % ICO_ANIMATION_FRAMES == 0 ? std::string(icon.name) : std::to_string(k % ICO_ANIMATION_FRAMES);
+        }
+    }
+    return "?";
+}
+
+// One contact sheet per icon set of an icon pack, its cells named by the icon table.
+static int icons(const char *pack, const char *folder)
+{
+    if (!make_folder(folder)) {
+        return 1;
+    }
+    if (std::strchr(pack, ':') == nullptr) {
+        DSK_Locate();
+    }
+    PACK_Open(pack);
+    ICO_LoadSets();
+    for (int32_t i = 0; i < ICO_SET_COUNT; i++) {
+        std::string listing;
+        const kalder_test::Picture16 sheet = kalder_test::DirectorySheetPicture(
+            ICO_Sets[i].entries, i != ICO_PLAIN_SET, &listing, [i](int32_t k) { return icon_name(i, k); });
+        std::string file = ICO_SetFiles[i];
+        std::replace(file.begin(), file.end(), '.', '-');
+        const std::string path = std::string(folder) + "/icons-" + file + ".png";
+        std::printf("%s:\n%s", ICO_SetFiles[i], listing.c_str());
+        if (!kalder_test::WritePng16(path, sheet.pixels.data(), sheet.width, sheet.height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    ICO_FreeSets();
+    PACK_FreeTable();
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -1146,6 +1221,12 @@ int main(int argc, char **argv)
     }
     if (command == "text" && argc == 3) {
         return text(argv[2]);
+    }
+    if (command == "hud" && argc == 3) {
+        return hud(argv[2]);
+    }
+    if (command == "icons" && argc == 4) {
+        return icons(argv[2], argv[3]);
     }
     return usage();
 }

@@ -6,13 +6,14 @@
 // one). The disc's DATA\SOUND\FSB.DAT is the sound bank: 32 short tones. Its TRACKS folder holds two
 // music tracks as a player's rip would (TRACK02.WAV: four notes, Track3.wav: one tone), and Project0
 // plays track 2. The disc also holds the fonts and the cursor set that start-up loads
-// (DATA\FONT\HI640.SPR, HI480.SPR, HI320.SPR and DATA\OBJET\SOUR.ALP), drawn for this program, and
-// in DATA\3DC the demo level: the scene stream SC1.DSN, the hero's container XH_.DAN and the boxes'
-// BOX.3DC and BOX.3DM, that Project0 and Project1 load. Project0's opening film is the disc's
-// DATA\HNM\DEMO.HNM: 3 s of the synthetic film (a drifting gradient, a moving disc, scrolling bars) with
-// a 440 Hz tone and the subtitle "Kalder". Run the game from that folder, or point KALDER_DRIVES at the
-// two drives. With --quick-end, Project0's first exit has no box and leads to Project2, whose end scene
-// ends the game: the program stops by itself a second after the film.
+// (DATA\FONT\HI640.SPR, HI480.SPR, HI320.SPR and DATA\OBJET\SOUR.ALP) and the HUD's icon pack
+// (DATA\ICONE\ICONES.BF), drawn for this program, and in DATA\3DC the demo level: the scene stream
+// SC1.DSN, the hero's container XH_.DAN and the boxes' BOX.3DC and BOX.3DM, that Project0 and Project1
+// load. Project0's opening film is the disc's DATA\HNM\DEMO.HNM: 3 s of the synthetic film (a drifting
+// gradient, a moving disc, scrolling bars) with a 440 Hz tone and the subtitle "Kalder". Run the game
+// from that folder, or point KALDER_DRIVES at the two drives. With --quick-end, Project0's first exit
+// has no box and leads to Project2, whose end scene ends the game: the program stops by itself a second
+// after the film.
 #include <cstdio>
 #include <cstring>
 

@@ -1,0 +1,39 @@
+// What MENJ hands to its neighbours, recorded in the interface tests: the icons and texts it draws,
+// the gauges it passes, and the dialogue and visited-level answers it gets (scripted). The test
+// program's link wraps those routines; each wrapper records, then calls the real routine unless the
+// answer is scripted.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace hud_recorder {
+
+enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text };
+
+struct Drawn {
+    Kind kind;
+    int32_t set, sprite, frame, x, y, fade; // fade: the faded routine's; text: the font
+    std::string text;                       // the printed text
+    bool operator==(const Drawn &) const = default;
+};
+
+struct Gauges {
+    float life, mana, oxygen, balance;
+    int32_t x, y;
+};
+
+std::vector<Drawn> &Drawings();
+std::vector<Gauges> &GaugeCalls();
+// The dialogue entries asked for, the windows run and the visited names asked for.
+std::vector<int32_t> &DialogueEntries();
+int32_t &WindowsRun();
+std::vector<std::string> &VisitedAsked();
+// The scripted answers: DLG_LoadEntry's, and PRJ_FindVisited's (-1: the real routine answers).
+int32_t &DialogueAnswer();
+int32_t &VisitedAnswer();
+
+// Forgets every record and the scripted answers.
+void Clear();
+
+} // namespace hud_recorder
