@@ -160,10 +160,16 @@ void SDLS_RemoveSource(void *context)
     SDL_LockAudioDevice(output.id);
     auto &v = d->sources;
     v.erase(std::remove_if(v.begin(), v.end(), [&](const SNDM_Source &s) { return s.context == context; }), v.end());
-    SDL_UnlockAudioDevice(output.id);
+    // The idle device leaves the output while the callback is held, so that a callback already
+    // waiting for the lock never mixes a deleted device.
+    PLAT_SoundDevice *emptied = nullptr;
     if (output.idle != nullptr && output.idle->sources.empty()) {
-        SNDM_DeleteDevice(output.idle);
+        emptied = output.idle;
         output.idle = nullptr;
+    }
+    SDL_UnlockAudioDevice(output.id);
+    if (emptied != nullptr) {
+        SNDM_DeleteDevice(emptied);
         stop_output();
     }
 }
