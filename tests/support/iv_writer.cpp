@@ -77,13 +77,6 @@ IvWriter &IvWriter::Raw(const std::vector<uint8_t> &bytes)
     return *this;
 }
 
-std::vector<uint8_t> IvPalette(int first, const std::vector<uint8_t> &rgb)
-{
-    std::vector<uint8_t> out = {uint8_t(first), uint8_t(rgb.size() / 3)};
-    out.insert(out.end(), rgb.begin(), rgb.end());
-    return out;
-}
-
 namespace {
 
 // The smallest and largest source offset of a run relative to its anchor.

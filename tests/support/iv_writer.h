@@ -48,7 +48,4 @@ struct IvStream {
 };
 IvStream IvRandomStream(uint32_t seed);
 
-// A PL payload: count colours (6-bit red, green, blue) from first on.
-std::vector<uint8_t> IvPalette(int first, const std::vector<uint8_t> &rgb);
-
 } // namespace kalder_test
