@@ -1,4 +1,4 @@
-// The films' frame buffers and screen output; the HNM4 and IV halves are not built yet (no memory, nothing drawn).
+// The films' frame buffers and screen output; the HNM4 half is not built yet (no memory, nothing drawn).
 #include "films/hnm_screen.h"
 
 #include <cassert>
@@ -8,6 +8,7 @@
 #include "core/mem.h"
 #include "core/scr.h"
 #include "core/sys.h"
+#include "films/iv.h"
 #include "films/ix.h"
 
 uint16_t *HNM_CurrentFrame;
@@ -22,11 +23,103 @@ static uint32_t s_ix_resets;  // the arena's reset count when the block was take
 int32_t HNM_SetupHNM4(const HNM_Header *) { return 1; }
 void HNM_ReleaseHNM4() {}
 
-int32_t HNM_AllocIVBuffers() { return 1; }
-void HNM_FreeIVBuffers() {}
-void HNM_SetIVPalette(const uint8_t *, uint32_t) {}
-void HNM_ShowIVFrame() {}
-void HNM_SwapIVBuffers() {}
+uint32_t *HNM_PairTable;
+
+static constexpr uint32_t kIVBlockBytes = 0x5F000;   // two frames of 640 x 304 indices
+static constexpr uint32_t kIVFrameBytes = 0x2F800;
+static constexpr uint32_t kIVPairBytes = 0x40000;    // 65,536 pairs of 16-bit colours
+static void *s_iv_block;
+static uint32_t s_iv_resets;
+
+int32_t HNM_AllocIVBuffers()
+{
+    void *block = MEM_Arena != nullptr ? MEM_StackAlloc(MEM_Arena, kIVBlockBytes) : nullptr;
+    if (block == nullptr) {
+        return 0;
+    }
+    void *pairs = MEM_StackAlloc(MEM_Arena, kIVPairBytes);
+    if (pairs == nullptr) {
+        MEM_StackFree(MEM_Arena, block);
+        return 0;
+    }
+    assert(reinterpret_cast<uintptr_t>(pairs) % 4 == 0);
+    // Cleared, so that pixels no frame has written are index 0 and colours not yet set are black, not
+    // what the arena held before.
+    std::memset(block, 0, kIVBlockBytes);
+    std::memset(pairs, 0, kIVPairBytes);
+    s_iv_block = block;
+    s_iv_resets = MEM_Arena->resets;
+    HNM_PairTable = static_cast<uint32_t *>(pairs);
+    HNM_CurrentFrame = static_cast<uint16_t *>(block);
+    HNM_WorkFrame = reinterpret_cast<uint16_t *>(static_cast<uint8_t *>(block) + kIVFrameBytes);
+    return 1;
+}
+
+void HNM_FreeIVBuffers()
+{
+    if (s_iv_block != nullptr && MEM_Arena != nullptr && MEM_Arena->resets == s_iv_resets) {
+        MEM_StackFree(MEM_Arena, HNM_PairTable);
+        MEM_StackFree(MEM_Arena, s_iv_block);
+    }
+    s_iv_block = nullptr;
+    HNM_PairTable = nullptr;
+    HNM_CurrentFrame = nullptr;
+    HNM_WorkFrame = nullptr;
+}
+
+void HNM_SetIVPalette(const uint8_t *payload, uint32_t length)
+{
+    if (HNM_PairTable == nullptr || length < 2) {
+        return;
+    }
+    const uint32_t first = payload[0];
+    const uint32_t count = payload[1] == 0 ? 256 : payload[1];
+    // Only the whole triplets the chunk holds.
+    const uint32_t present = count < (length - 2) / 3 ? count : (length - 2) / 3;
+    for (uint32_t i = 0; i < present; i++) {
+        const uint32_t r = payload[2 + 3 * i], g = payload[3 + 3 * i], b = payload[4 + 3 * i];
+        HNM_PairTable[first + i] = DSP_Rgb555 == 0
+                                       ? ((r & 0x3F) << 10 & 0xF800) | ((g & 0x3F) << 5 & 0x07E0) | (b >> 1 & 0x1F)
+                                       : ((r & 0x3F) << 9 & 0x7C00) | ((g & 0x3F) << 4 & 0x03E0) | (b >> 1 & 0x1F);
+    }
+    // In place: row 0's low halves keep colour(lo), and entry [hi] is read before its row is written.
+    for (uint32_t hi = 0; hi < 256; hi++) {
+        const uint32_t high = HNM_PairTable[hi] << 16;
+        for (uint32_t lo = 0; lo < 256; lo++) {
+            HNM_PairTable[hi * 256 + lo] = (HNM_PairTable[lo] & 0xFFFF) | high;
+        }
+    }
+}
+
+int32_t HNM_IVLayout(uint32_t width, uint32_t height)
+{
+    if (width == 800 && height == 600) {
+        return 0;
+    }
+    if (width == 640) {
+        return height == 400 ? 1 : height == 480 ? 5 : -1;
+    }
+    if (width == 320) {
+        return height == 400 ? 2 : height == 200 ? 4 : -1;
+    }
+    return -1;
+}
+
+void HNM_ShowIVFrame()
+{
+    if (SCR_FrameBuffer == nullptr || HNM_CurrentFrame == nullptr || HNM_PairTable == nullptr) {
+        return;
+    }
+    HNM_BlitIVFrame(reinterpret_cast<const uint8_t *>(HNM_CurrentFrame), SCR_FrameBuffer, HNM_PairTable,
+                    HNM_IVLayout(SCR_Width, SCR_Height));
+}
+
+void HNM_SwapIVBuffers()
+{
+    uint16_t *shown = HNM_WorkFrame;
+    HNM_WorkFrame = HNM_CurrentFrame;
+    HNM_CurrentFrame = shown;
+}
 
 int32_t HNM_AllocIXBuffers()
 {

@@ -18,6 +18,10 @@ void HNM_SetIVPalette(const uint8_t *payload, uint32_t length);
 void HNM_ShowIVFrame();
 // After each IV chunk.
 void HNM_SwapIVBuffers();
+// The hi-colour blit layout of a screen size: 0, 1, 2, 4 or 5, -1 for sizes that show no picture.
+int32_t HNM_IVLayout(uint32_t width, uint32_t height);
+// Two 16-bit colours per pair of palette indices: entry [hi x 256 + lo] = colour(lo) | colour(hi) << 16.
+extern uint32_t *HNM_PairTable;
 
 // The film frame pair: the picture shown last (the decoders' reference) and the one being decoded.
 // Hi-colour and block-transform films use it, never at the same time.

@@ -6,6 +6,8 @@
 
 #include "tests/support/demo_film.h"
 #include "tests/support/film_samples.h"
+#include "tests/support/film_writer.h"
+#include "tests/support/iv_writer.h"
 #include "tests/support/pack_writer.h"
 
 namespace fs = std::filesystem;
@@ -19,6 +21,22 @@ bool WriteFilmSeeds(const char *folder)
     const std::vector<kalder_test::FilmSample> damaged = kalder_test::DamagedFilmSamples();
     films.insert(films.end(), damaged.begin(), damaged.end());
     films.push_back({"demo", kalder_test::DemoFilmImage()});
+    // A hi-colour film of random pictures with a palette, whole and cut inside its second picture.
+    kalder_test::FilmWriter iv("MIB2");
+    kalder_test::PaletteRun ramp;
+    for (int i = 0; i < 256; i++) {
+        ramp.colours.push_back({uint8_t(i % 64), uint8_t(i / 4), uint8_t(63 - i % 64)});
+    }
+    for (uint32_t k = 0; k < 3; k++) {
+        iv.BeginFrame();
+        if (k == 0) {
+            iv.Palette({ramp});
+        }
+        iv.Chunk("IV", kalder_test::IvRandomStream(40 + k).payload).EndFrame();
+    }
+    films.push_back({"iv", iv.Bytes()});
+    const std::vector<uint8_t> iv_bytes = iv.Bytes();
+    films.push_back({"iv-cut", std::vector<uint8_t>(iv_bytes.begin(), iv_bytes.begin() + long(iv.Boundaries()[4]) + 40)});
     bool ok = true;
     int n = 0;
     // Byte 0: bit 0 sound on, the rest the index of the screen size.
