@@ -2,7 +2,10 @@
 // and a canary-filled target texture, checked by hand and against the reference decoder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,9 @@
 #include "films/hnm.h"
 #include "films/hnm4.h"
 #include "films/hnm_screen.h"
+#include "plat/test.h"
+#include "tests/films/film_screen.h"
+#include "tests/support/film_writer.h"
 #include "tests/support/hnm4_model.h"
 #include "tests/support/hnm4_writer.h"
 #include "tests/support/lz_packer.h"
@@ -296,22 +302,6 @@ TEST_F(Hnm4Test, AFilmStartsFromClearedBuffers)
     EXPECT_EQ(HNM_HNM4Counter(), 0);
 }
 
-TEST(Hnm4Setup, OnlyFilmsTheBuffersHoldAreSetUp)
-{
-    struct Case {
-        uint16_t width, height;
-        int32_t result;
-    };
-    const Case cases[] = {{256, 256, 1}, {256, 2, 1}, {256, 200, 1}, {255, 256, 0}, {320, 200, 0},
-                          {256, 0, 0},   {256, 7, 0}, {256, 258, 0}, {0, 0, 0}};
-    for (const Case &c : cases) {
-        HNM_Header header{};
-        header.width = c.width;
-        header.height = c.height;
-        EXPECT_EQ(HNM_SetupHNM4(&header), c.result) << c.width << " x " << c.height;
-    }
-}
-
 // Whole films from the encoder: every picture as the encoder meant it and as the reference makes it.
 TEST_F(Hnm4Test, EncodedFilmsDecodeToTheirPictures)
 {
@@ -363,4 +353,90 @@ TEST_F(Hnm4Test, EncodedFilmsDecodeToTheirPictures)
     }
 }
 
+// A film of the encoder's chunks, a palette chunk before each intra picture.
+std::vector<uint8_t> hnm4_film(const kalder_test::Hnm4Film &encoded, int32_t height)
+{
+    kalder_test::FilmWriter film("HNM4");
+    film.Size(256, uint16_t(height));
+    for (const kalder_test::Hnm4Chunk &c : encoded.chunks) {
+        film.BeginFrame();
+        if (c.subtype == 'Z') {
+            film.Palette({{0, std::vector<std::array<uint8_t, 3>>(256, {1, 2, 3})}});
+        }
+        film.Chunk(std::string("I") + c.subtype, c.payload).EndFrame();
+    }
+    return film.Bytes();
+}
+
+kalder_test::Hnm4Film noise_film(int32_t height, uint32_t pictures, uint32_t key, bool coverage)
+{
+    std::vector<std::vector<uint8_t>> in;
+    for (uint32_t p = 0; p < pictures; p++) {
+        in.push_back(kalder_test::NoiseHnm4Picture(height, p * 3 + 1));
+    }
+    return kalder_test::Hnm4Encoder(height, key, coverage).Encode(in);
+}
+
 } // namespace
+
+// Played by the film player: with a bound texture every picture reaches it; without one nothing is
+// written anywhere, and on no screen size does a picture reach the frame buffer.
+TEST_F(FilmScreenTest, TwoFiftySixColourFilmsFeedTheTextureNeverTheScreen)
+{
+    StartCore();
+    const kalder_test::Hnm4Film encoded = noise_film(16, 7, 3, true);
+    const std::string path = Film("tex", hnm4_film(encoded, 16));
+    std::vector<uint8_t> texture(65536, kCanary);
+    HNM_TargetTexture = texture.data();
+    ASSERT_EQ(HNM_Open(path.c_str()), 1);
+    EXPECT_EQ(HNM_Kind, HNM_KIND_HNM4);
+    for (size_t p = 0; p < encoded.pictures.size(); p++) {
+        HNM_NextFrame();
+        ASSERT_TRUE(std::equal(encoded.pictures[p].begin(), encoded.pictures[p].end(), texture.begin())) << p;
+    }
+    EXPECT_TRUE(std::all_of(texture.begin() + 256 * 16, texture.end(), [](uint8_t v) { return v == kCanary; }));
+    HNM_Close();
+    HNM_TargetTexture = nullptr;
+
+    for (auto [w, h] : {std::pair{640, 480}, {640, 400}, {400, 300}, {320, 400}, {320, 200}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        Display(w, h, false);
+        EXPECT_EQ(HNM_TargetTexture, nullptr);
+        std::vector<uint16_t> whole(640 * 480);
+        for (size_t k = 0; k < whole.size(); k++) {
+            whole[k] = uint16_t(k * 2654435761u >> 16);
+        }
+        std::copy(whole.begin(), whole.end(), SCR_FrameBuffer);
+        ASSERT_EQ(HNM_Open(path.c_str()), 1);
+        for (size_t p = 0; p < encoded.pictures.size(); p++) {
+            HNM_NextFrame();
+        }
+        HNM_Close();
+        EXPECT_TRUE(std::equal(whole.begin(), whole.end(), SCR_FrameBuffer));
+    }
+}
+
+// Sizes the decoder's buffers and rows cannot hold: the film does not open and its file is closed.
+TEST_F(FilmScreenTest, TwoFiftySixColourFilmsOfOtherSizesDoNotOpen)
+{
+    StartCore();
+    struct Case {
+        uint16_t width, height;
+        int32_t result;
+    };
+    const Case cases[] = {{256, 16, 1}, {255, 16, 0}, {320, 16, 0}, {256, 0, 0}, {256, 7, 0}, {256, 258, 0}};
+    const kalder_test::Hnm4Film encoded = noise_film(16, 1, 1, false);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        std::vector<uint8_t> bytes = hnm4_film(encoded, 16);
+        bytes[8] = uint8_t(c.width);
+        bytes[9] = uint8_t(c.width >> 8);
+        bytes[10] = uint8_t(c.height);
+        bytes[11] = uint8_t(c.height >> 8);
+        bytes.resize(bytes.size() + 0x60000, 0); // the file stays open after the pre-fill
+        EXPECT_EQ(HNM_Open(Film("size", bytes).c_str()), c.result);
+        EXPECT_EQ(HNM_Kind, c.result == 1 ? HNM_KIND_HNM4 : 0);
+        EXPECT_EQ(test::OpenFileCount(), c.result == 1 ? 1 : 0);
+        HNM_Close();
+    }
+}
