@@ -222,16 +222,6 @@ void BM_Peer(benchmark::State &state, Peer *p)
     state.SetItemsProcessed(pictures);
 }
 
-bool PickFramesPerSecond(const benchmark::BenchmarkReporter::Run &r, double *value)
-{
-    auto it = r.counters.find("items_per_second");
-    if (it == r.counters.end()) {
-        return false;
-    }
-    *value = double(it->second);
-    return true;
-}
-
 std::string Rate(const SummaryReporter &rep, const std::string &name)
 {
     auto it = rep.figures.find(name);
@@ -257,7 +247,7 @@ int main(int argc, char **argv)
     for (Peer &p : Peers()) {
         benchmark::RegisterBenchmark(("peer/" + p.name).c_str(), BM_Peer, &p);
     }
-    SummaryReporter reporter(PickFramesPerSecond);
+    SummaryReporter reporter(PickItemsPerSecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     std::printf("\nIX summary (640 x 304 pictures; the film runs at %.2f frames/s; goal 50 x for the mixed film)\n",

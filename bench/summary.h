@@ -77,6 +77,17 @@ inline bool PickMegabytesPerSecond(const benchmark::BenchmarkReporter::Run &r, d
     return true;
 }
 
+// Items (pictures, frames) per second, from the runs that count them.
+inline bool PickItemsPerSecond(const benchmark::BenchmarkReporter::Run &r, double *value)
+{
+    auto it = r.counters.find("items_per_second");
+    if (it == r.counters.end()) {
+        return false;
+    }
+    *value = double(it->second);
+    return true;
+}
+
 // Seconds per iteration.
 inline bool PickSecondsPerIteration(const benchmark::BenchmarkReporter::Run &r, double *value)
 {

@@ -42,7 +42,6 @@ int DSP_Start()
 {
     DSP_Stop();
     const int result = DSP_BackEnd == 1 ? DSP_StartGdi() : DSP_StartDirectDraw();
-    HNM_TargetTexture = reinterpret_cast<uint8_t *>(SCR_FrameBuffer);
     return result;
 }
 

@@ -14,7 +14,7 @@ struct DSP_Mode {
 extern int32_t DSP_BackEnd; // 1 window back-end (kalder), 0 full-screen back-end (kalderdx)
 extern int32_t DSP_Rgb555;  // 1 when the display's pixels are RGB555, 0 for RGB565
 extern DSP_Mode DSP_ModeTable[10];
-extern uint8_t *HNM_TargetTexture; // where films and film-fed textures write; the frame buffer at start
+extern uint8_t *HNM_TargetTexture; // the film-fed scene texture's texels; null while no scene binds one
 
 int DSP_Start();
 void DSP_Stop();

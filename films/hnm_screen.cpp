@@ -1,4 +1,4 @@
-// The films' frame buffers and screen output; the HNM4 half is not built yet (no memory, nothing drawn).
+// The films' frame buffers and screen output: the block-transform, 256-colour and hi-colour halves.
 #include "films/hnm_screen.h"
 
 #include <cassert>
@@ -8,6 +8,8 @@
 #include "core/mem.h"
 #include "core/scr.h"
 #include "core/sys.h"
+#include "films/hnm.h"
+#include "films/hnm4.h"
 #include "films/iv.h"
 #include "films/ix.h"
 
@@ -20,8 +22,22 @@ static constexpr uint32_t kIXFrameBytes = 0x5F000;   // 640 x 304 pixels of 16 b
 static void *s_ix_block;
 static uint32_t s_ix_resets;  // the arena's reset count when the block was taken
 
-int32_t HNM_SetupHNM4(const HNM_Header *) { return 1; }
-void HNM_ReleaseHNM4() {}
+// The 256-colour decoder's two picture buffers, 256 x 256 bytes at most; they outlive every film.
+static uint8_t s_hnm4_a[65536];
+static uint8_t s_hnm4_b[65536];
+
+// The buffers are fixed and the de-interleave writes 256-byte rows: any other width, or a height that
+// is odd or past 256, refuses the film.
+int32_t HNM_SetupHNM4(const HNM_Header *header)
+{
+    if (header->width != 256 || header->height < 2 || header->height > 256 || (header->height & 1) != 0) {
+        return 0;
+    }
+    HNM_InitHNM4Decoder(s_hnm4_a, s_hnm4_b, header);
+    return 1;
+}
+
+void HNM_ReleaseHNM4() { HNM_CloseHNM4Decoder(); }
 
 uint32_t *HNM_PairTable;
 

@@ -1,5 +1,6 @@
 // The film player's seeds: the whole and damaged sample films and the demo's opening film with sound on
-// at 640 x 480, and the whole films again with sound off at 320 x 200.
+// at 640 x 480, a 256-colour film of encoded pictures whole and cut, and the whole films again with
+// sound off at 320 x 200.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -8,9 +9,33 @@
 #include "tests/support/film_samples.h"
 #include "tests/support/film_writer.h"
 #include "tests/support/iv_writer.h"
+#include "tests/support/hnm4_writer.h"
 #include "tests/support/pack_writer.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Six encoded 256 x 16 pictures, an intra picture every three, a palette before each of those.
+std::vector<uint8_t> hnm4_film()
+{
+    std::vector<std::vector<uint8_t>> pictures;
+    for (uint32_t p = 0; p < 6; p++) {
+        pictures.push_back(kalder_test::NoiseHnm4Picture(16, p));
+    }
+    kalder_test::FilmWriter film("HNM4");
+    film.Size(256, 16);
+    for (const kalder_test::Hnm4Chunk &c : kalder_test::Hnm4Encoder(16, 3, true).Encode(pictures).chunks) {
+        film.BeginFrame();
+        if (c.subtype == 'Z') {
+            film.Palette({{0, {{1, 2, 3}, {63, 0, 9}}}});
+        }
+        film.Chunk(std::string("I") + c.subtype, c.payload).EndFrame();
+    }
+    return film.Bytes();
+}
+
+} // namespace
 
 bool WriteFilmSeeds(const char *folder)
 {
@@ -37,6 +62,10 @@ bool WriteFilmSeeds(const char *folder)
     films.push_back({"iv", iv.Bytes()});
     const std::vector<uint8_t> iv_bytes = iv.Bytes();
     films.push_back({"iv-cut", std::vector<uint8_t>(iv_bytes.begin(), iv_bytes.begin() + long(iv.Boundaries()[4]) + 40)});
+    std::vector<uint8_t> hnm4 = hnm4_film();
+    films.push_back({"hnm4", hnm4});
+    hnm4.resize(hnm4.size() * 2 / 3);
+    films.push_back({"hnm4-cut", hnm4});
     bool ok = true;
     int n = 0;
     // Byte 0: bit 0 sound on, the rest the index of the screen size.

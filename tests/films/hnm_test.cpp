@@ -438,6 +438,7 @@ TEST_F(FilmTest, FramesCallTheirReceiversInChunkOrder)
         {"256-colour film: other chunks, then one video chunk a frame",
          [&] {
              FilmWriter film("HNM4");
+             film.Size(256, 16);
              film.BeginFrame().Chunk("PL", palette).Subtitle("skipped").Sound(pattern(30, 1));
              film.Chunk("IZ", picture).EndFrame();
              film.BeginFrame().Chunk("IA", {}).EndFrame();
@@ -474,7 +475,7 @@ TEST_F(FilmTest, PayloadsReachTheirReceiversWhole)
     const std::vector<uint8_t> picture = pattern(1000, 5);
     const std::vector<uint8_t> palette = kalder_test::PalettePayload({{0, {{63, 0, 0}}}, {255, {}}}, true);
     FilmWriter film("HNM4");
-    film.BeginFrame().Palette({{0, {{63, 0, 0}}}, {255, {}}}, true).Chunk("IZ", picture).EndFrame();
+    film.Size(256, 16).BeginFrame().Palette({{0, {{63, 0, 0}}}, {255, {}}}, true).Chunk("IZ", picture).EndFrame();
     ASSERT_EQ(HNM_Open(Film("whole", film.Bytes()).c_str()), 1);
     calls.clear();
     HNM_NextFrame();

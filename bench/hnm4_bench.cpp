@@ -1,0 +1,212 @@
+// The 256-colour picture decoder: pictures per second of four workloads, as multiples of the films'
+// 15 pictures a second, beside the codec library's decoders of two other 1990s codecs on the demo
+// film's pictures.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "bench/av_peer.h"
+#include "bench/summary.h"
+#include "core/dsp.h"
+#include "films/hnm.h"
+#include "films/hnm4.h"
+#include "tests/support/hnm4_model.h"
+#include "tests/support/hnm4_writer.h"
+
+namespace {
+
+using namespace kalder_test;
+
+constexpr double kFilmRate = 15.0;
+
+struct Workload {
+    std::string name;
+    Hnm4Film film;
+    bool checked = false;
+};
+
+std::vector<Workload> &Workloads()
+{
+    static std::vector<Workload> all;
+    return all;
+}
+
+std::vector<std::vector<uint8_t>> DemoPictures()
+{
+    std::vector<std::vector<uint8_t>> out;
+    for (uint32_t p = 0; p < 60; p++) {
+        out.push_back(DemoHnm4Picture(p));
+    }
+    return out;
+}
+
+void Prepare()
+{
+    const std::vector<std::vector<uint8_t>> demo = DemoPictures();
+    Workloads().push_back({"demo", Hnm4Encoder(256, 30).Encode(demo)});
+    Workloads().push_back({"intra-only", Hnm4Encoder(256, 1).Encode({demo.begin(), demo.begin() + 8})});
+    std::vector<std::vector<uint8_t>> noise;
+    for (uint32_t p = 0; p < 8; p++) {
+        noise.push_back(NoiseHnm4Picture(256, p + 40));
+    }
+    Workloads().push_back({"delta-coverage", Hnm4Encoder(256, 0, true).Encode(noise)});
+    // A delta picture of only its end op: the decoder's time is the de-interleave's.
+    Hnm4Film still = Hnm4Encoder(256, 1).Encode({demo[0]});
+    Hnm4Model model(256, 256);
+    model.Decode('Z', still.chunks[0].payload);
+    still.chunks.push_back({'U', Hnm4Ops().End().Bytes()});
+    still.pictures.push_back(still.pictures[0]);
+    Workloads().push_back({"deinterleave", still});
+    // A guard before timing: each film decodes as the reference decoder does.
+    std::vector<uint8_t> a(65536), b(65536), target(65536);
+    HNM_Header header{};
+    header.width = 256;
+    header.height = 256;
+    for (Workload &w : Workloads()) {
+        HNM_InitHNM4Decoder(a.data(), b.data(), &header);
+        HNM_TargetTexture = target.data();
+        Hnm4Model reference(256, 256);
+        w.checked = true;
+        for (const Hnm4Chunk &c : w.film.chunks) {
+            HNM_DecodeHNM4Frame(1, c.subtype, c.payload.data(), uint32_t(c.payload.size()));
+            reference.Decode(c.subtype, c.payload);
+            w.checked = w.checked && target == reference.Picture();
+        }
+    }
+    HNM_TargetTexture = nullptr;
+}
+
+void BM_Decode(benchmark::State &state, const Workload *w)
+{
+    if (!w->checked) {
+        state.SkipWithError("differs from the reference decoder");
+        return;
+    }
+    std::vector<uint8_t> a(65536), b(65536), target(65536);
+    HNM_Header header{};
+    header.width = 256;
+    header.height = 256;
+    HNM_InitHNM4Decoder(a.data(), b.data(), &header);
+    HNM_TargetTexture = target.data();
+    size_t n = 0;
+    // The deinterleave workload times only its delta picture, after the intra one.
+    const size_t first = w->name == "deinterleave" ? 1 : 0;
+    if (first == 1) {
+        const Hnm4Chunk &c = w->film.chunks[0];
+        HNM_DecodeHNM4Frame(1, c.subtype, c.payload.data(), uint32_t(c.payload.size()));
+    }
+    n = first;
+    for (auto _ : state) {
+        const Hnm4Chunk &c = w->film.chunks[n];
+        HNM_DecodeHNM4Frame(1, c.subtype, c.payload.data(), uint32_t(c.payload.size()));
+        benchmark::DoNotOptimize(target.data());
+        n = n + 1 == w->film.chunks.size() ? first : n + 1;
+    }
+    HNM_TargetTexture = nullptr;
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() * 65536);
+}
+
+// ---- Peers ----------------------------------------------------------------------------------------
+
+struct Peer {
+    std::string name;
+    AvPeerFilmPtr film;
+    std::string why;
+};
+
+std::vector<Peer> &Peers()
+{
+    static std::vector<Peer> all;
+    return all;
+}
+
+// The demo pictures through a fixed palette of 6-bit levels, in the encoder's pixel format.
+std::vector<std::vector<uint8_t>> PeerFrames(bool rgb24)
+{
+    std::vector<std::vector<uint8_t>> out;
+    for (const std::vector<uint8_t> &picture : DemoPictures()) {
+        std::vector<uint8_t> bytes(picture.size() * (rgb24 ? 3 : 2));
+        for (size_t k = 0; k < picture.size(); k++) {
+            const uint32_t v = picture[k];
+            const uint32_t r = (v * 5) & 255, g = (v * 11) & 255, bl = (v * 3 + 40) & 255;
+            if (rgb24) {
+                bytes[3 * k] = uint8_t(r);
+                bytes[3 * k + 1] = uint8_t(g);
+                bytes[3 * k + 2] = uint8_t(bl);
+            } else {
+                const uint16_t c = uint16_t((r >> 3) << 10 | (g >> 3) << 5 | bl >> 3);
+                bytes[2 * k] = uint8_t(c);
+                bytes[2 * k + 1] = uint8_t(c >> 8);
+            }
+        }
+        out.push_back(std::move(bytes));
+    }
+    return out;
+}
+
+void PreparePeers()
+{
+    for (const char *codec : {"msvideo1", "cinepak"}) {
+        const bool rgb24 = std::strcmp(codec, "cinepak") == 0;
+        Peer p;
+        p.name = codec;
+        p.film = AvPeerEncode(codec, rgb24 ? "rgb24" : "rgb555le", 256, 256, PeerFrames(rgb24), &p.why);
+        Peers().push_back(std::move(p));
+    }
+}
+
+void BM_Peer(benchmark::State &state, Peer *p)
+{
+    if (!p->film) {
+        state.SkipWithError(p->why.c_str());
+        return;
+    }
+    int pictures = 0;
+    for (auto _ : state) {
+        pictures += AvPeerDecodeAll(*p->film);
+    }
+    state.SetItemsProcessed(pictures);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    Prepare();
+    PreparePeers();
+    for (const Workload &w : Workloads()) {
+        benchmark::RegisterBenchmark(("HNM_DecodeHNM4Frame/" + w.name).c_str(), BM_Decode, &w);
+    }
+    for (Peer &p : Peers()) {
+        benchmark::RegisterBenchmark(("peer/" + p.name).c_str(), BM_Peer, &p);
+    }
+    SummaryReporter reporter(PickItemsPerSecond);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    std::printf("\n256-colour summary (256 x 256 pictures; the films run at 15 pictures/s)\n");
+    for (const Workload &w : Workloads()) {
+        auto it = reporter.figures.find("HNM_DecodeHNM4Frame/" + w.name);
+        if (it == reporter.figures.end()) {
+            std::printf("%-16s not run\n", w.name.c_str());
+            continue;
+        }
+        std::printf("%-16s %.0f pictures/s, %.0f MB/s of texture, %.0f x the film's rate\n", w.name.c_str(),
+                    it->second, it->second * 65536 / 1e6, it->second / kFilmRate);
+    }
+    for (const Peer &p : Peers()) {
+        auto it = reporter.figures.find("peer/" + p.name);
+        if (!p.film || it == reporter.figures.end()) {
+            std::printf("%-16s not available (%s)\n", p.name.c_str(), p.why.c_str());
+            continue;
+        }
+        std::printf("%-16s %.0f frames/s, %.1f Mpixel/s; demo film / peer: %s\n", p.name.c_str(), it->second,
+                    it->second * 65536 / 1e6, Ratio(reporter, "HNM_DecodeHNM4Frame/demo", "peer/" + p.name).c_str());
+    }
+    benchmark::Shutdown();
+    return 0;
+}
