@@ -61,6 +61,13 @@ inline Pose PoseOf(OBJ_Handle node)
     return pose;
 }
 
+// The pose without the root's position, which the physics sets after a fade.
+inline Pose Limbs(Pose pose)
+{
+    pose.p[0] = {0, 0, 0};
+    return pose;
+}
+
 struct Figure : ::testing::Test {
     std::unique_ptr<kalder_test::TempDrives> drives;
     std::unique_ptr<kalder_test::ImageArea> area;

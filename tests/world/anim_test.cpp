@@ -499,3 +499,389 @@ TEST_F(Figure, LockedActorDoesNotSwitch)
     EXPECT_EQ(ANIM_ChangeAnim(&actor), 0);
     EXPECT_EQ(std::memcmp(before.data(), &actor, sizeof actor), 0);
 }
+
+// ---- Players --------------------------------------------------------------------------------------
+
+TEST_F(Figure, CrossFadeStepsItsWeightByTheTimeFactor)
+{
+    Start();
+    const struct {
+        const char *what;
+        double factor;
+        int32_t target;
+        std::vector<int32_t> weights; // applied at each step; the fade ends after the last
+    } cases[] = {
+        {"factor 1", 1.0, 4, {0, 48, 96, 144, 192, 240}},
+        {"factor 2", 2.0, 4, {0, 96, 192}},
+        {"factor 0.5", 0.5, 4, {0, 24, 48, 72, 96, 120, 144, 168, 192, 216, 240}},
+        {"a locking target", 1.0, 12, {0}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        GAME_TimeFactor = c.factor;
+        Ready(&actor, figure);
+        Playing(&actor, 0, 7.0f);
+        actor.requested_anim = c.target;
+        ANIM_ChangeAnim(&actor);
+        const int32_t from = Handle(0), to = Handle(c.target);
+        for (size_t k = 0; k < c.weights.size(); k++) {
+            ASSERT_TRUE(Flag(actor, 0, ACTOR_F0_ANIM_RESTART2)) << "step " << k;
+            EXPECT_EQ(actor.anim_field, c.weights[k]) << "step " << k;
+            ANIM_BlendStep(&actor);
+            // The outgoing animation stays on its frame; the target shows its frame 1.
+            EXPECT_EQ(Limbs(PoseOf(actor.node)), Limbs(Expected(from + 7, to + 1, c.weights[k]))) << "step " << k;
+        }
+        EXPECT_FALSE(Flag(actor, 0, ACTOR_F0_ANIM_RESTART2));
+        EXPECT_TRUE(Flag(actor, 0, ACTOR_F0_ANIM_RESTART)) << "the target plays from its first frame next";
+        EXPECT_EQ(actor.anim_handles[0], to);
+        EXPECT_EQ(actor.frame_position, 1.0f);
+        EXPECT_EQ(actor.frame_count, kalder_test::CharacterFrames(c.target));
+        EXPECT_EQ(Flag(actor, 2, ACTOR_F2_ACTION_HELD), c.target == 12);
+    }
+}
+
+// An animation whose slot restarts the fields (9, here the run's table) collapses the fade onto the
+// target at once.
+TEST_F(Figure, BlendRestartCollapsesTheFade)
+{
+    Start();
+    Playing(&actor, 9, 4.0f);
+    actor.requested_anim = 4;
+    ANIM_ChangeAnim(&actor);
+    ASSERT_TRUE(Flag(actor, 8, ACTOR_F8_BLEND_RESTART));
+    ANIM_BlendStep(&actor);
+    EXPECT_EQ(actor.anim_handles[0], Handle(4));
+    EXPECT_EQ(Limbs(PoseOf(actor.node)), Limbs(Expected(Handle(4) + 1, Handle(4) + 1, 0)));
+    EXPECT_FALSE(Flag(actor, 0, ACTOR_F0_ANIM_RESTART2));
+    EXPECT_TRUE(Flag(actor, 0, ACTOR_F0_ANIM_RESTART));
+}
+
+struct PlayKeys : Figure {
+    void Run(int32_t kind)
+    {
+        CharacterOptions options;
+        options.kind = kind;
+        Start(options);
+        const int32_t h = Handle(12); // ten frames
+        const struct {
+            float frame;
+            int32_t a, b, weight;
+        } cases[] = {{3.75f, 3, 4, 192}, {9.5f, 9, 10, 128}, {10.0f, 10, 10, 0}, {1.0f, 1, 2, 0}, {0.25f, 0, 1, 64}};
+        for (const auto &c : cases) {
+            SCOPED_TRACE(c.frame);
+            Playing(&actor, 12, c.frame, 0.0f);
+            ANIM_PlayFrame(&actor);
+            EXPECT_EQ(Keyed(actor), Expected(h + c.a, h + c.b, c.weight, kind == 6));
+        }
+    }
+};
+
+TEST_F(PlayKeys, InterpolateBetweenWholeFramesOfLinearKeys) { Run(4); }
+TEST_F(PlayKeys, InterpolateBetweenWholeFramesOfSplineKeys) { Run(6); }
+
+TEST_F(Figure, EndOfAnAnimationLoopsHoldsOrUnlocks)
+{
+    Start();
+    const struct {
+        const char *what;
+        int32_t number;
+        float frame, frame_after, speed_after;
+        bool ended, locked;
+    } cases[] = {
+        {"idle loops from 1.0", 0, 20.5f, 1.0f, 1.0f, true, false},
+        {"idle of other modes too", 1, 21.0f, 1.0f, 1.0f, true, false},
+        {"death holds its last frame", 50, 30.2f, 30.0f, 0.0f, false, true},
+        {"an action ends and unlocks", 12, 10.0f, 10.0f, 1.0f, true, false},
+        {"short of the end: nothing", 12, 9.99f, 9.99f, 1.0f, false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Playing(&actor, c.number, c.frame);
+        actor.flags[2] |= ACTOR_F2_ACTION_HELD;
+        EXPECT_EQ(ANIM_CheckEnd(&actor), int32_t(c.frame));
+        EXPECT_EQ(actor.frame_position, c.frame_after);
+        EXPECT_EQ(actor.anim_speed, c.speed_after);
+        EXPECT_EQ(Flag(actor, 0, ACTOR_F0_ANIM_ENDED), c.ended);
+        EXPECT_EQ(Flag(actor, 2, ACTOR_F2_ACTION_HELD), c.locked);
+    }
+}
+
+TEST_F(Figure, HeldActionsStopUnlessRequestedAgain)
+{
+    Start();
+    for (int32_t number : {2, 4, 5, 8, 25, 60}) {
+        SCOPED_TRACE(number);
+        Playing(&actor, number, 2.0f);
+        actor.flags[1] &= uint8_t(~ACTOR_F1_ANIM_END_REQUEST);
+        ANIM_PlayFrame(&actor);
+        EXPECT_EQ(actor.frame_position, 3.0f);
+        EXPECT_TRUE(Flag(actor, 1, ACTOR_F1_ANIM_END_REQUEST));
+        EXPECT_EQ(actor.anim_speed, 0.0f);
+    }
+    Playing(&actor, 0, 2.0f);
+    actor.flags[1] &= uint8_t(~ACTOR_F1_ANIM_END_REQUEST);
+    ANIM_PlayFrame(&actor);
+    EXPECT_FALSE(Flag(actor, 1, ACTOR_F1_ANIM_END_REQUEST));
+    EXPECT_EQ(actor.anim_speed, 1.0f);
+}
+
+TEST_F(Figure, PairStepSwapsInOneStepAtTheSameFrame)
+{
+    Start();
+    Playing(&actor, 4, 5.0f);
+    actor.requested_anim = 5;
+    ANIM_ChangeAnim(&actor);
+    ASSERT_TRUE(Flag(actor, 2, ACTOR_F2_PAIR_SWITCH));
+    ANIM_PairStep(&actor);
+    EXPECT_EQ(Keyed(actor), Expected(Handle(4) + 5, Handle(5) + 5, 128));
+    EXPECT_EQ(actor.anim_handles[0], Handle(5));
+    EXPECT_EQ(actor.frame_count, 12);
+    EXPECT_EQ(actor.frame_position, 2.0f) << "the target from frame 1.0, then one step";
+    EXPECT_FALSE(Flag(actor, 2, ACTOR_F2_PAIR_SWITCH));
+    EXPECT_FALSE(Flag(actor, 0, ACTOR_F0_ANIM_RESTART2));
+    EXPECT_TRUE(Flag(actor, 1, ACTOR_F1_ANIM_END_REQUEST)) << "the run is a held action";
+}
+
+TEST_F(Figure, SlowTimeAndTimeScaleSetTheStep)
+{
+    Start();
+    const struct {
+        const char *what;
+        int32_t number;
+        float slow, scale;
+        uint8_t owner;
+        double factor;
+        float frame_after, slow_after;
+    } cases[] = {
+        {"plain", 12, 0, 0, 0, 1.0, 2.0f, 0},
+        {"factor 2", 12, 0, 0, 0, 2.0, 3.0f, 0},
+        {"slowed to half", 12, 3.0f, 0, 0, 1.0, 1.5f, 2.0f},
+        {"the slow time ends at 0", 12, 0.5f, 0, 0, 1.0, 1.5f, 0.0f},
+        {"slowed at factor 2", 12, 3.0f, 0, 0, 2.0, 2.0f, 1.0f},
+        {"time scale outside 0..8", 12, 0, 2.0f, 0, 1.0, 3.0f, 0},
+        {"no time scale in 0..8", 4, 0, 2.0f, 0, 1.0, 2.0f, 0},
+        {"a platform owner's scale in 0..8", 4, 0, 2.0f, ACTOR_F5_PLATFORM_OWNER, 1.0, 3.0f, 0},
+        {"both", 12, 3.0f, 2.0f, 0, 1.0, 2.0f, 2.0f},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        GAME_TimeFactor = c.factor;
+        Playing(&actor, c.number, 1.0f);
+        actor.slow_time = c.slow;
+        actor.slow_factor = 0.5f;
+        actor.anim_time_scale = c.scale;
+        actor.flags[5] = c.owner;
+        ANIM_PlayFrame(&actor);
+        EXPECT_EQ(actor.frame_position, c.frame_after);
+        EXPECT_EQ(actor.slow_time, c.slow_after);
+    }
+    // The fade takes the time scale whatever the animation.
+    GAME_TimeFactor = 1.0;
+    Playing(&actor, 0, 1.0f);
+    actor.slow_time = 0;
+    actor.anim_time_scale = 2.0f;
+    actor.flags[5] = 0;
+    actor.requested_anim = 4;
+    ANIM_ChangeAnim(&actor);
+    ANIM_BlendStep(&actor);
+    EXPECT_EQ(actor.anim_field, 96);
+}
+
+// ---- Root motion ----------------------------------------------------------------------------------
+
+namespace {
+
+// The world motion of a root motion D by the play formula.
+std::array<double, 3> Play_Motion(int32_t heading, int32_t pitch, double dx, double dy, double dz)
+{
+    const double th = double(4096 - heading) * kTwoPi / 4096.0, tp = double(pitch) * kTwoPi / 4096.0;
+    return {std::cos(tp) * (std::cos(th) * dx - std::sin(th) * dz), std::cos(tp) * dy + std::sin(tp) * dx,
+            std::cos(tp) * (std::sin(th) * dx + std::cos(th) * dz)};
+}
+
+std::array<double, 3> Pair_Motion(int32_t heading, int32_t pitch, double dx, double dy, double dz)
+{
+    const double th = double(4096 - heading) * kTwoPi / 4096.0, tp = double(pitch) * kTwoPi / 4096.0;
+    return {std::cos(th) * std::cos(tp) * dx - std::sin(th) * std::sin(tp) * dz, std::cos(tp) * dy + std::sin(tp) * dx,
+            std::sin(th) * std::cos(tp) * dx + std::cos(th) * std::sin(tp) * dz};
+}
+
+// The driven motion is three floats: the closed form rounded to float.
+void Expect_Motion(const ActorRecord &a, const std::array<double, 3> &m)
+{
+    for (int i = 0; i < 3; i++) {
+        EXPECT_NEAR(a.velocity[i], double(float(m[size_t(i)])), 1e-9) << "axis " << i;
+    }
+}
+
+} // namespace
+
+TEST_F(Figure, WalkTurnsItsRootMotionByHeadingAndPitch)
+{
+    Start();
+    const struct {
+        int32_t heading, pitch;
+        std::array<double, 3> motion;
+    } cases[] = {
+        {0, 0, {8, 0, 0}},
+        {1024, 0, {0, 0, -8}},
+        {2048, 0, {-8, 0, 0}},
+        {3072, 0, {0, 0, 8}},
+        {0, 256, Play_Motion(0, 256, 8, 0, 0)},
+        {512, 256, Play_Motion(512, 256, 8, 0, 0)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "heading " << c.heading << " pitch " << c.pitch);
+        Playing(&actor, 4, 2.0f);
+        actor.stored_node_pos[0] = 8; // the root at frame 1
+        actor.heading = c.heading;
+        actor.pitch = c.pitch;
+        ANIM_PlayFrame(&actor);
+        EXPECT_EQ(actor.stored_node_pos[0], 16);
+        EXPECT_EQ(actor.previous_node_pos[0], 8);
+        Expect_Motion(actor, c.motion);
+    }
+    // The pair step turns its motion by the pair formula: D is the blend of walk and run at frame 5
+    // against the walk's frame 4.
+    for (int32_t heading : {0, 700}) {
+        Playing(&actor, 4, 5.0f);
+        actor.stored_node_pos[0] = 32;
+        actor.heading = heading;
+        actor.pitch = 256;
+        actor.requested_anim = 5;
+        ANIM_ChangeAnim(&actor);
+        ANIM_PairStep(&actor);
+        EXPECT_EQ(actor.stored_node_pos[0], 50);
+        Expect_Motion(actor, Pair_Motion(heading, 256, 18, 0, 0));
+    }
+}
+
+TEST_F(Figure, StrideSpeedFactorAndModifiersScaleTheMotion)
+{
+    Start();
+    // The walk at pitch 256 moves the root 8 along x: X = 8 cos p, Y = 8 sin p.
+    const double cx = 8 * std::cos(256 * kTwoPi / 4096), sy = 8 * std::sin(256 * kTwoPi / 4096);
+    const struct {
+        const char *what;
+        int32_t number;
+        uint8_t motion, modifiers;
+        int32_t editor;
+        float speed_factor;
+        double x, y;
+    } cases[] = {
+        {"plain", 4, 0, 0, 0, 1.0f, cx, sy},
+        {"double stride", 4, ACTOR_F2_DOUBLE_STRIDE, 0, 0, 1.0f, 2 * cx, 2 * sy},
+        {"double stride in the editor", 4, ACTOR_F2_DOUBLE_STRIDE, 0, 1, 1.0f, 8 * cx, 8 * sy},
+        {"the editor alone", 4, 0, 0, 1, 1.0f, cx, sy},
+        {"speed factor in 2..8", 4, 0, 0, 0, 1.5f, 1.5 * cx, sy},
+        {"no speed factor in 9 (the run's table)", 9, 0, 0, 0, 1.5f, cx, sy},
+        {"x 0.6", 4, 0, ACTOR_F7_SLOWER, 0, 1.0f, 0.6 * cx, 0.6 * sy},
+        {"x 1.3 across", 4, 0, ACTOR_F7_LONGER, 0, 1.0f, 1.3 * cx, sy},
+        {"no x and z", 4, 0, ACTOR_F7_NO_XZ, 0, 1.0f, 0, sy},
+        {"x 1.4 across, 1.3 up", 4, 0, ACTOR_F7_FASTER, 0, 1.0f, 1.4 * cx, 1.3 * sy},
+        {"in order", 4, 0, ACTOR_F7_SLOWER | ACTOR_F7_LONGER | ACTOR_F7_FASTER, 0, 1.0f, cx * 0.6 * 1.3 * 1.4,
+         sy * 0.6 * 1.3},
+        {"all four", 4, 0, ACTOR_F7_SLOWER | ACTOR_F7_LONGER | ACTOR_F7_NO_XZ | ACTOR_F7_FASTER, 0, 1.0f, 0,
+         sy * 0.6 * 1.3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Playing(&actor, c.number, 2.0f);
+        actor.flags[2] = c.motion;
+        actor.flags[7] = c.modifiers;
+        EDT_Active = c.editor;
+        actor.speed_factor = c.speed_factor;
+        actor.pitch = 256;
+        const int32_t step = c.number == 4 ? 8 : 12;
+        actor.stored_node_pos[0] = step;
+        ANIM_PlayFrame(&actor);
+        const double k = step / 8.0;
+        EXPECT_NEAR(actor.velocity[0], c.x * k, 1e-5);
+        EXPECT_NEAR(actor.velocity[1], c.y * k, 1e-5);
+        EXPECT_NEAR(actor.velocity[2], 0.0, 1e-9);
+    }
+    EDT_Active = 0;
+    // With "no x and z" and no driven motion the actor rises and falls by its root alone.
+    Playing(&actor, 4, 2.0f);
+    actor.flags[7] = ACTOR_F7_NO_XZ;
+    actor.stored_node_pos[0] = 8;
+    actor.position[0] = 100.0;
+    actor.position[1] = 50.0;
+    ANIM_PlayFrame(&actor);
+    EXPECT_EQ(actor.position[0], 100.0);
+    EXPECT_EQ(actor.position[1], 50.0 + std::round(sy));
+}
+
+TEST_F(Figure, DrivenMotionApproachesTheAnimationsMotion)
+{
+    Start();
+    // Each frame: v x s / 128 + new x (128 - s) / 128 with s = 16, from rest.
+    actor.flags[2] = ACTOR_F2_MOTION_SCALE;
+    actor.motion_scale = 16.0f;
+    double expected = 0.0;
+    for (int k = 0; k < 4; k++) {
+        Playing(&actor, 4, 2.0f);
+        actor.stored_node_pos[0] = 8;
+        ANIM_PlayFrame(&actor);
+        expected = expected * 16.0 / 128.0 + 8.0 * 112.0 / 128.0;
+        EXPECT_NEAR(actor.velocity[0], expected, 1e-6) << "frame " << k;
+    }
+    // Animations 9..11 blend across by 48 / 80 whatever the scale; up and down by the scale.
+    actor.velocity[0] = 4.0f;
+    actor.velocity[1] = 2.0f;
+    Playing(&actor, 10, 2.0f);
+    actor.stored_node_pos[0] = 12;
+    ANIM_PlayFrame(&actor);
+    EXPECT_NEAR(actor.velocity[0], 4.0 * 48 / 128 + 12.0 * 80 / 128, 1e-6);
+    EXPECT_NEAR(actor.velocity[1], 2.0 * 16 / 128, 1e-6);
+    // A fade scales the motion: x and z by s / 128, y by 120 / 128 while falling.
+    for (uint8_t contact : {uint8_t(0), ACTOR_C0_CONTACT_A}) {
+        Playing(&actor, 0, 3.0f);
+        actor.requested_anim = 4;
+        ANIM_ChangeAnim(&actor);
+        actor.velocity[0] = actor.velocity[1] = actor.velocity[2] = 64.0f;
+        actor.coll_flags[0] = contact;
+        ANIM_BlendStep(&actor);
+        EXPECT_EQ(actor.velocity[0], 8.0f);
+        EXPECT_EQ(actor.velocity[1], contact ? 60.0f : 8.0f);
+        EXPECT_EQ(actor.velocity[2], 8.0f);
+    }
+}
+
+// A root without position keys gives no motion: the figure stands exactly where it is, frame after
+// frame. A walk moves it 8 a frame through the physics.
+TEST_F(Figure, StandingFigureStaysAndWalkingFigureMoves)
+{
+    CharacterOptions options;
+    options.single_key_idle = true;
+    Start(options);
+    actor.position[0] = 1000.25;
+    actor.position[1] = -40.0;
+    actor.position[2] = 300.0;
+    actor.heading = 700;
+    for (int k = 0; k < 100; k++) {
+        ACTOR_Step(&actor);
+        ASSERT_EQ(actor.position[0], 1000.25) << "frame " << k;
+        ASSERT_EQ(actor.position[1], -40.0) << "frame " << k;
+        ASSERT_EQ(actor.position[2], 300.0) << "frame " << k;
+    }
+    int32_t node[3];
+    Get_Obj_Pos(actor.node, node);
+    EXPECT_EQ(node[0], 1000);
+    EXPECT_EQ(node[1], -40);
+    EXPECT_EQ(node[2], 300);
+
+    actor.heading = 0;
+    double last = actor.position[0];
+    int moving = 0;
+    for (int k = 0; k < 30; k++) {
+        ANIM_DoAction(&actor, 4);
+        ACTOR_Step(&actor);
+        if (actor.current_anim == 4 && !Flag(actor, 0, ACTOR_F0_ANIM_RESTART2) && actor.position[0] != last) {
+            EXPECT_EQ(actor.position[0] - last, 8.0) << "frame " << k;
+            moving++;
+        }
+        last = actor.position[0];
+    }
+    EXPECT_GE(moving, 20);
+}
