@@ -885,3 +885,272 @@ TEST_F(Figure, StandingFigureStaysAndWalkingFigureMoves)
     }
     EXPECT_GE(moving, 20);
 }
+
+// ---- Attack frames --------------------------------------------------------------------------------
+
+struct AttackFrames : Figure {
+    void SetUp() override
+    {
+        Figure::SetUp();
+        test::SetSoundDevice(true);
+        drives->Write('C', "data/sound/fsb.dat", kalder_test::FsbImage(kalder_test::DemoSounds(24)));
+        ASSERT_EQ(SND_Init(8), 1);
+        FSB_Load("C:\\data\\sound\\fsb.dat");
+    }
+    // The effect channels now holding a sound of the bank, with the request's flags.
+    int32_t Channels_With(int32_t sound, uint8_t flags)
+    {
+        int32_t n = 0;
+        for (int32_t c = 0; c < SND_ChannelCount; c++) {
+            const SND_Channel &channel = SND_Channels[c];
+            n += channel.handle != 0 && (channel.handle & 0xFFFF) == uint32_t(sound) &&
+                 ((channel.handle >> 16) & 7) == 1 && channel.flags == flags;
+        }
+        return n;
+    }
+    // Plays the attack from the idle, requested once: the frame at the start of each step that fired.
+    std::vector<float> Attack(int32_t number, int32_t steps)
+    {
+        actor.requested_anim = number;
+        std::vector<float> fired;
+        for (int k = 0; k < steps; k++) {
+            const int32_t before = MIS_FireCount;
+            const float frame = actor.frame_position;
+            ACTOR_Step(&actor);
+            if (MIS_FireCount != before) {
+                fired.push_back(frame);
+            }
+        }
+        return fired;
+    }
+};
+
+TEST_F(AttackFrames, BlowLandsOncePerSwitchPastTheHitFrame)
+{
+    Start();
+    const std::vector<float> fired = Attack(16, 40);
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_GT(fired[0], 10.0f);
+    EXPECT_LE(fired[0], 11.0f) << "the first frame above 10 of 20";
+    EXPECT_EQ(MIS_LastFired, &actor);
+    EXPECT_EQ(Channels_With(22, 0x01), 1);
+    EXPECT_EQ(FX_BallCount, 0);
+    // The attack ended and the actor stands again: a second switch to 16 strikes again.
+    EXPECT_EQ(actor.current_anim, 0);
+    EXPECT_EQ(Attack(16, 40).size(), 1u);
+    EXPECT_EQ(MIS_FireCount, 2);
+}
+
+TEST_F(AttackFrames, HitFramesSoundsAndBallsByAnimation)
+{
+    Start();
+    // Frame counts: 16 and the numbers filled from it have 20, 50 and those filled from it 30.
+    const struct {
+        const char *what;
+        int32_t number;
+        float life, fraction;
+        int32_t fires, hit, sound;
+        uint8_t flags;
+        int32_t balls;
+    } cases[] = {
+        {"16", 16, 100, 0, 1, 10, 22, 0x01, 0},
+        {"16 at its own fraction", 16, 100, 0.25f, 1, 5, 22, 0x01, 0},
+        {"57 alive", 57, 100, 0, 1, 12, 0, 0x00, 0},
+        {"57 dead", 57, 0, 0, 0, 0, 0, 0x00, 0},
+        {"20: the last channel", 20, 100, 0, 1, 6, 22, 0x21, 0},
+        {"28: a ball", 28, 100, 0, 1, 12, 19, 0x11, 1},
+        {"31: a ball", 31, 100, 0, 1, 12, 18, 0x11, 1},
+        {"33: a ball", 33, 100, 0, 1, 12, 19, 0x00, 1},
+        {"54", 54, 100, 0, 1, 15, 21, 0x11, 0},
+        {"12: no blow", 12, 100, 0, 0, 0, 0, 0, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        SND_StopAll();
+        for (SND_Channel &channel : SND_Channels) {
+            channel.handle = 0;
+        }
+        MIS_FireCount = 0;
+        FX_BallCount = 0;
+        Ready(&actor, figure);
+        actor.life = c.life;
+        actor.hit_fraction = c.fraction;
+        const std::vector<float> fired = Attack(c.number, 45);
+        ASSERT_EQ(int32_t(fired.size()), c.fires);
+        if (c.fires != 0) {
+            EXPECT_GT(fired[0], float(c.hit));
+            EXPECT_LE(fired[0], float(c.hit + 1));
+            EXPECT_EQ(Channels_With(c.sound, c.flags), 1);
+        }
+        EXPECT_EQ(FX_BallCount, c.balls);
+    }
+}
+
+TEST_F(AttackFrames, MenuActionOpensTheMenuHalfWay)
+{
+    Start();
+    ANIM_MenuRequest = 1;
+    actor.requested_anim = 24; // filled from 16: 20 frames
+    float frame = 0;
+    for (int k = 0; k < 30 && ANIM_MenuRequest != 0; k++) {
+        frame = actor.frame_position;
+        ACTOR_Step(&actor);
+    }
+    EXPECT_EQ(ANIM_MenuRequest, 0);
+    EXPECT_GT(frame, 10.0f);
+    EXPECT_LE(frame, 11.0f);
+    EXPECT_EQ(MIS_FireCount, 0);
+}
+
+// ---- The frame's update and the actor step --------------------------------------------------------
+
+struct Update : Figure {
+    void TearDown() override
+    {
+        for (ActorRecord &a : ACTOR_Slots) {
+            ACTOR_InitRecord(&a);
+        }
+        for (ActorRecord &p : ACTOR_Projectiles) {
+            ACTOR_InitRecord(&p);
+        }
+        Figure::TearDown();
+    }
+};
+
+TEST_F(Update, StepsAnimatedActorsAndMovesProjectiles)
+{
+    Write();
+    const struct {
+        const char *what;
+        uint8_t f0, f1, f3;
+        bool stepped;
+    } slots[] = {
+        {"an animated actor", ACTOR_F0_IN_USE, ACTOR_F1_HAS_ANIMS, 0, true},
+        {"disabled", ACTOR_F0_IN_USE, ACTOR_F1_HAS_ANIMS, ACTOR_F3_DISABLED, false},
+        {"without animations", ACTOR_F0_IN_USE, 0, 0, false},
+        {"passed by", ACTOR_F0_IN_USE | ACTOR_F0_UNSTEPPED, ACTOR_F1_HAS_ANIMS, 0, false},
+    };
+    for (size_t i = 0; i < std::size(slots); i++) {
+        ActorRecord &a = ACTOR_Slots[3 + i];
+        Ready(&a, Clone_Obj(figure));
+        a.flags[0] = slots[i].f0;
+        a.flags[1] = uint8_t((a.flags[1] & ~ACTOR_F1_HAS_ANIMS) | slots[i].f1);
+        a.flags[3] = slots[i].f3;
+        a.heading_speed = 100;
+    }
+    const struct {
+        uint8_t f0, f1, f2, f3;
+        int32_t moved, thrown;
+    } projectiles[] = {
+        {ACTOR_F0_IN_USE, 0, ACTOR_F2_FLYING, 0, 1, 0},
+        {ACTOR_F0_IN_USE, ACTOR_F1_OBJECT, 0, 0, 0, 1},
+        {ACTOR_F0_IN_USE, ACTOR_F1_OBJECT, ACTOR_F2_FLYING, ACTOR_F3_DISABLED, 0, 0},
+        {0, ACTOR_F1_OBJECT, ACTOR_F2_FLYING, 0, 0, 0},
+    };
+    for (const auto &p : projectiles) {
+        SCOPED_TRACE(&p - projectiles);
+        ACTOR_InitRecord(&ACTOR_Projectiles[5]);
+        ACTOR_Projectiles[5].flags[0] = p.f0;
+        ACTOR_Projectiles[5].flags[1] = p.f1;
+        ACTOR_Projectiles[5].flags[2] = p.f2;
+        ACTOR_Projectiles[5].flags[3] = p.f3;
+        MIS_MoveCount = MIS_ThrownCount = 0;
+        ANIM_UpdateActors();
+        EXPECT_EQ(MIS_MoveCount, p.moved);
+        EXPECT_EQ(MIS_ThrownCount, p.thrown);
+    }
+    // Four updates turn a stepped actor by 100 + 50 + 25 + 13.
+    for (size_t i = 0; i < std::size(slots); i++) {
+        EXPECT_EQ(ACTOR_Slots[3 + i].heading, slots[i].stepped ? 188 : 0)
+            << slots[i].what;
+    }
+}
+
+TEST_F(Figure, StepTurnsByTheSpeedsAndSlowsThem)
+{
+    Start();
+    const struct {
+        double factor;
+        int32_t speed;
+        std::vector<int32_t> speeds, headings;
+    } cases[] = {
+        {1.0, 100, {50, 25, 13, 7, 4, 0, 0}, {100, 150, 175, 188, 195, 199, 199}},
+        {2.0, 100, {50, 25, 13, 0, 0}, {100, 150, 175, 188, 188}},
+        {1.0, -100, {-50, -25, -12, -6, 0}, {3996, 3946, 3921, 3909, 3903}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "factor " << c.factor << " speed " << c.speed);
+        GAME_TimeFactor = c.factor;
+        Playing(&actor, 0, 2.0f);
+        actor.heading = 0;
+        actor.heading_speed = c.speed;
+        for (size_t k = 0; k < c.speeds.size(); k++) {
+            ACTOR_Step(&actor);
+            EXPECT_EQ(actor.heading_speed, c.speeds[k]) << "frame " << k;
+            EXPECT_EQ(actor.heading, c.headings[k]) << "frame " << k;
+        }
+    }
+}
+
+TEST_F(Figure, StepEasesTiltAndPitchBackByMode)
+{
+    Start();
+    const struct {
+        const char *what;
+        int32_t mode, number, tilt, pitch, speed;
+        int32_t tilt_after, pitch_after, speed_after;
+    } cases[] = {
+        {"ground: a quarter", 1, 0, 400, 400, 0, 300, 150, 0}, // pitch: relaxed to 200, then a quarter off
+        {"ground, walking: a sixteenth", 1, 4, 400, 400, 0, 375, 188, 0},
+        {"ground, leaning the other way", 1, 0, 4096 - 400, 0, 0, 4096 - 300, 0, 0},
+        {"ground: the speeds stop", 1, 0, 400, 400, 40, 330, 165, 0},
+        {"swimming: the tilt only", 2, 0, 400, 400, 0, 300, 400, 0},
+        {"swimming: the speeds lose a quarter", 2, 0, 400, 400, 40, 330, 440, 30},
+        {"in the air", 3, 0, 4096 - 400, 900, 0, 4096 - 300, 900, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Playing(&actor, c.number, 2.0f);
+        actor.physics_mode = c.mode;
+        actor.tilt = c.tilt;
+        actor.pitch = c.pitch;
+        actor.tilt_speed = actor.pitch_speed = c.speed;
+        ACTOR_Step(&actor);
+        EXPECT_EQ(actor.tilt, c.tilt_after);
+        EXPECT_EQ(actor.pitch, c.pitch_after);
+        EXPECT_EQ(actor.tilt_speed, c.speed_after);
+        EXPECT_EQ(actor.pitch_speed, c.speed_after);
+    }
+}
+
+// Toward a ground slope of 100: an actor to -100 by half, a flyer noses down by an eighth and up by
+// half, the hero to 100 / 16 by half.
+TEST(RelaxPitch, EasesTowardTheGroundSlopeByKind)
+{
+    const struct {
+        const char *what;
+        uint8_t hero, strong;
+        int32_t mode, pitch, after;
+    } cases[] = {
+        {"an actor", 0, 0, 1, 0, 4096 - 50},
+        {"an actor from below", 0, 0, 1, 4096 - 300, 4096 - 200},
+        {"a flyer down", 0, ACTOR_F5_STRONG_TURN, 1, 0, 4096 - 12},
+        {"a flyer up", 0, ACTOR_F5_STRONG_TURN, 1, 4096 - 300, 4096 - 200},
+        {"the hero", ACTOR_F0_HERO, 0, 1, 0, 3},
+        {"the hero from above", ACTOR_F0_HERO, 0, 1, 100, 53},
+        {"a flying hero is a flyer", ACTOR_F0_HERO, ACTOR_F5_STRONG_TURN, 1, 0, 4096 - 12},
+        {"not on the ground", 0, 0, 2, 300, 300},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ActorRecord a;
+        ACTOR_InitRecord(&a);
+        a.flags[0] = c.hero;
+        a.flags[5] = c.strong;
+        a.physics_mode = c.mode;
+        a.ground_slope = 100;
+        a.pitch = c.pitch;
+        ACTOR_RelaxPitch(&a);
+        EXPECT_EQ(a.pitch, c.after);
+    }
+}
