@@ -20,6 +20,7 @@
 namespace {
 
 OBJ_FileSource File_Source = MDL_FileHook;
+int32_t Source_Written = -1; // what the source reported writing during its last call; -1: nothing
 
 // ---- Validation --------------------------------------------------------------------------------
 
@@ -484,14 +485,19 @@ OBJ_Handle Load_Image(const char *name, bool material)
         room = 0;
     }
     Addr image = Mem_libre;
+    Source_Written = -1;
     int32_t length = File_Source(name, Work_Area + image, int32_t(room));
-    // The source writes length - 8 bytes: the prefix is skipped. Anything shorter than the prefix and
-    // a header, or not below the room, never gave a whole image.
+    // A file source writes length - 8 bytes: the prefix is skipped. Anything shorter than the prefix
+    // and a header, or not below the room, never gave a whole image.
     if (length < 28 || int64_t(length) >= room) {
         Free_Table_Entry(h);
         return -1;
     }
+    // A source that unpacks or binds writes all it returns; it cannot have written more.
     uint32_t written = uint32_t(length) - 8;
+    if (Source_Written >= 0) {
+        written = uint32_t(Source_Written) < uint32_t(length) ? uint32_t(Source_Written) : uint32_t(length);
+    }
     int32_t kind = W_Get32(image + 8);
     bool ok = material ? kind == OBJ_KIND_MATERIAL && written >= OBJ_MATERIAL_SIZE : Validate_Image(image, written);
     if (!ok) {
@@ -528,6 +534,8 @@ void Drop_Foreign_Link(Addr field, Addr source, int32_t size)
 } // namespace
 
 void Set_File_Source(OBJ_FileSource source) { File_Source = source != nullptr ? source : MDL_FileHook; }
+
+void Set_Source_Written(int32_t written) { Source_Written = written; }
 
 int32_t Validate_Image(Addr image, uint32_t written)
 {

@@ -11,6 +11,10 @@
 using OBJ_FileSource = int32_t (*)(const char *name, void *destination, int32_t room);
 // Replaces the file source for tests and tools; null puts the game's own back.
 void Set_File_Source(OBJ_FileSource source);
+// A source that writes exactly the count it returns (an unpacked image, a bound map) says so during
+// its call: the image is then checked over that many bytes instead of the result - 8. The room checks
+// and Mem_libre still go by the result. Cleared before each call of the source.
+void Set_Source_Written(int32_t written);
 
 OBJ_Handle Load_Obj(const char *name);
 // The same for a .3DM named by a material: anything but a whole material image is refused.

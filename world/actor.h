@@ -70,6 +70,8 @@ struct ActorRecord {
     float anim_speed;
     float speed_factor;
     int32_t range;               // AI courage
+    double ai_reach;
+    int32_t ai_param[3];         // set from the element, read by the creature AI
     float restlessness;          // 0..512
     int32_t parry_chance;        // out of 128
     int32_t attack_chance;       // out of 128 per frame

@@ -1,4 +1,7 @@
-// The hero's fight step. Not built yet: water does nothing to an actor.
+// The hero's fight. Not built yet: only the stance hold time is kept, and water does nothing to an
+// actor.
 #include "world/fgt.h"
+
+float FGT_StanceHoldTime;
 
 void FGT_WaterStep(ActorRecord *) {}

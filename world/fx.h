@@ -1,11 +1,19 @@
-// Effect models: glow balls, shots and the ribbon.
+// Effect models: glow balls, shots, thrown models, emitters, mana spheres and ground elements.
 #pragma once
 #include <cstdint>
 
 struct ActorRecord;
 
+// The level load's effect loaders, in the order it calls them (with WPN_LoadThrown after the first).
+void FX_LoadModels();
+void FX_LoadShotModels();
+void FX_InitEmitters();
+void FX_LoadThrownModel();
+void FX_LoadManaSpheres();
+void FX_LoadGroundElements();
+
 // The actor step hangs a glow ball on an actor whose spell animation passes its hit frame.
 void FX_AttachBall(int32_t kind, ActorRecord *actor, int32_t node, int32_t size);
 
-// What the stand-in saw: its calls.
+// What the stand-in saw: its calls of FX_AttachBall.
 extern int32_t FX_BallCount;

@@ -1,35 +1,35 @@
-// The game world's frame. No level is loaded yet, so a tick has nothing to move: it only composes
-// the picture, as every tick ends.
+// The game world's frame. No level is loaded by the tick yet, so a tick has nothing to move: it only
+// composes the picture, as every tick ends.
 #include "world/game.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "core/dsk.h"
 #include "core/scr.h"
+#include "engine3d/matcache.h"
 #include "engine3d/view.h"
 #include "engine3d/workarea.h"
 #include "plat/system.h"
 
 int32_t GAME_FarClip = 0xFFFFF;
+void *GAME_3DHeap;
 
-namespace {
-
-constexpr size_t Engine_Area_Size = 7850000;
-void *Engine_Area;
-
-} // namespace
-
-// Starts the 3D library on its work area, with the view of the whole screen. Not built yet beyond
-// that: the material directory and the inventory belong to the level loading to come.
+// Start-up: the library's limits and material directory, then the library on its work area with the
+// view of the whole screen. Not built yet beyond that: the inventory reset belongs to the game tick
+// to come.
 int32_t GAME_Init3DEngine()
 {
     Max_Handle_Tables = 1024;
     Max_Cache_Entries = 256;
-    if (Engine_Area == nullptr) {
-        Engine_Area = PLAT_HeapAlloc(Engine_Area_Size);
+    const char *root = DSK_ModelPath();
+    std::snprintf(Material_Dir, sizeof Material_Dir, "%sdata\\3dc\\", root != nullptr ? root : "");
+    if (GAME_3DHeap == nullptr) {
+        GAME_3DHeap = PLAT_HeapAlloc(GAME_3DHeapSize);
     }
-    if (Engine_Area != nullptr) {
-        std::memset(Engine_Area, 0, Engine_Area_Size);
-        Init_3D(Engine_Area, Engine_Area_Size);
+    if (GAME_3DHeap != nullptr) {
+        std::memset(GAME_3DHeap, 0, GAME_3DHeapSize);
+        Init_3D(GAME_3DHeap, GAME_3DHeapSize);
         Set_Screen_Size(int32_t(SCR_Width), int32_t(SCR_Height));
         Set_Viewport_Fov(int32_t(SCR_Width), int32_t(SCR_Height), 0, 0, 76.36f);
     }
@@ -38,9 +38,9 @@ int32_t GAME_Init3DEngine()
 
 void GAME_Exit3DEngine()
 {
-    if (Engine_Area != nullptr) {
-        PLAT_HeapFree(Engine_Area);
-        Engine_Area = nullptr;
+    if (GAME_3DHeap != nullptr) {
+        PLAT_HeapFree(GAME_3DHeap);
+        GAME_3DHeap = nullptr;
         Work_Area = nullptr;
         Work_Size = 0;
     }

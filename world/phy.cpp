@@ -1,10 +1,16 @@
-// Physics. Not built yet: an actor moves by its driven motion rounded to whole units, as it would
-// with no field, no velocity of its own and nothing to collide with.
+// Physics. Not built yet: no body and no field; only the water height is kept, and an actor moves by
+// its driven motion rounded to whole units, as it would with no field, no velocity of its own and
+// nothing to collide with.
 #include "world/phy.h"
 
 #include "core/fconv.h"
 #include "engine3d/object.h"
 #include "world/actor.h"
+
+int32_t PHY_WaterHeight;
+
+void PHY_ResetBody(ActorRecord *) {}
+void PHY_ClearFields() {}
 
 void PHY_MoveObject(ActorRecord *actor)
 {

@@ -1,5 +1,7 @@
-// Platforms. Not built yet: no level has a platform actor.
+// Platforms. Not built yet: there are no records to clear, and no level has a platform actor.
 #include "world/plt.h"
+
+void PLT_Clear() {}
 
 ActorRecord *PLT_Actor() { return nullptr; }
 

@@ -1,8 +1,10 @@
-// Particles. Not built yet: no sprites and an empty pool; loading the sprites builds the saturating
-// add table the texture tinting reads.
+// Particles. Not built yet: no sprites and an empty pool, no particle system started; loading the
+// sprites builds the saturating add table the texture tinting reads.
 #include "world/ptc.h"
 
 #include "engine3d/gfx_tint.h"
 
 void PTC_LoadSprites() { GFX_BuildSaturateTable(); }
 int32_t PART_Create(int32_t, int32_t, int32_t) { return 1; }
+void PART_Init() {}
+void PART_SetFollowActor(ActorRecord *) {}

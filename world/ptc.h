@@ -2,5 +2,11 @@
 #pragma once
 #include <cstdint>
 
+struct ActorRecord;
+
 void PTC_LoadSprites();
 int32_t PART_Create(int32_t count, int32_t mode, int32_t spawn_shift);
+// The level load starts the particle system of the current project.
+void PART_Init();
+// The character loader stops a character's emitter: the particles follow that actor.
+void PART_SetFollowActor(ActorRecord *actor);

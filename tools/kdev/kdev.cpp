@@ -49,6 +49,12 @@
 //                                          a height map: its header and samples' range, the expanded image as
 //                                          a grey picture (nearer is brighter; hmap.png by default); with
 //                                          --camera the camera it places and a few world points it samples
+//   kdev level <folder> [--ticks N] [--png OUT.png]
+//                                          maps <folder>/drives as the programs do, starts up to the
+//                                          database, loads the pending project (Project0), runs the
+//                                          scene stream N more frames (31 by default), prints the object
+//                                          slots (node name, flag bytes, position, heading, node, element)
+//                                          and the sky node; with --png the root camera's view
 //   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
 //                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
@@ -104,6 +110,7 @@
 #include "tests/support/span_texture.h"
 #include "tests/support/testcard.h"
 #include "tests/support/text_pictures.h"
+#include "tools/kdev/kdev_level.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -124,6 +131,7 @@ static int usage()
                  "       kdev mkpack [--as-given] <out.bf> NAME=hostfile...\n"
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
+                 "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
@@ -1041,6 +1049,20 @@ int main(int argc, char **argv)
     }
     if (command == "pack" && argc == 3) {
         return pack(argv[2]);
+    }
+    if (command == "level" && argc >= 3) {
+        int32_t ticks = 31;
+        const char *png = nullptr;
+        for (int i = 3; i < argc; i++) {
+            if (std::strcmp(argv[i], "--ticks") == 0 && i + 1 < argc) {
+                ticks = int32_t(std::strtol(argv[++i], nullptr, 10));
+            } else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
+                png = argv[++i];
+            } else {
+                return usage();
+            }
+        }
+        return KdevLevel(argv[2], ticks, png);
     }
     if (command == "prj" && argc == 3) {
         return prj(argv[2]);

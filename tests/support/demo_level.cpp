@@ -1,0 +1,338 @@
+// The demo installation and its level, written from the formats by our own writers.
+#include "tests/support/demo_level.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "tests/support/font_writer.h"
+#include "tests/support/fsb_writer.h"
+#include "tests/support/image_builder.h"
+#include "tests/support/install_writer.h"
+#include "tests/support/pack_writer.h"
+#include "tests/support/scene_builder.h"
+#include "tests/support/wav_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace kalder_test {
+
+namespace {
+
+uint16_t Rgb565(int r, int g, int b) { return uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)); }
+
+// A box of half-extents h around centre c, mapped like the cube mesh.
+Mesh BoxMesh(const Vec3 &c, const Vec3 &h)
+{
+    Mesh m = CubeMesh(1);
+    for (Vec3 &v : m.vertices) {
+        v = {c[0] + v[0] * h[0], c[1] + v[1] * h[1], c[2] + v[2] * h[2]};
+    }
+    return m;
+}
+
+ObjectSpec Node(const std::string &name, int parent, const Vec3 &position, const Mesh &mesh, int32_t type,
+                const std::string &material)
+{
+    ObjectSpec o = MeshObject(name, parent, position, mesh, type, material);
+    o.shade = uint32_t(demo::kShade);
+    return o;
+}
+
+// Every shading row the same: the models show their pictures' own colours, lit or not.
+std::vector<uint8_t> Material(const std::vector<uint16_t> &palette, const std::vector<uint8_t> &picture)
+{
+    return MaterialFile(picture, [&palette] {
+        std::vector<uint16_t> rows;
+        for (int r = 0; r < 32; r++) {
+            rows.insert(rows.end(), palette.begin(), palette.end());
+        }
+        return rows;
+    }());
+}
+
+// The floor: a checker of 32-texel squares in two greens, each square shaded toward its corner.
+std::vector<uint16_t> FloorPalette()
+{
+    std::vector<uint16_t> p(256);
+    for (int i = 0; i < 64; i++) {
+        p[size_t(i)] = Rgb565(70 + i, 110 + i, 60 + i / 2);          // light squares
+        p[size_t(64 + i)] = Rgb565(30 + i / 2, 60 + i / 2, 35 + i / 4); // dark squares
+    }
+    return p;
+}
+
+std::vector<uint16_t> HeroPalette()
+{
+    std::vector<uint16_t> p(256);
+    for (int i = 0; i < 128; i++) {
+        p[size_t(i)] = Rgb565(40 + i / 2, 70 + i / 2, 150 + i / 2); // tunic
+        p[size_t(128 + i)] = Rgb565(200 + i / 3, 160 + i / 3, 120 + i / 3); // trim
+    }
+    return p;
+}
+
+std::vector<uint8_t> HeroPicture()
+{
+    std::vector<uint8_t> t(65536);
+    for (int y = 0; y < 256; y++) {
+        for (int x = 0; x < 256; x++) {
+            const bool trim = y < 24 || y >= 232 || x < 24 || x >= 232;
+            t[size_t(y * 256 + x)] = uint8_t(trim ? 128 + (x + y) / 4 : (x ^ y) / 2);
+        }
+    }
+    return t;
+}
+
+// The boxes: grey metal plates with rivets.
+std::vector<uint16_t> BoxPalette()
+{
+    std::vector<uint16_t> p(256);
+    for (int i = 0; i < 256; i++) {
+        p[size_t(i)] = Rgb565(i * 3 / 4 + 40, i * 3 / 4 + 40, i * 3 / 4 + 50);
+    }
+    return p;
+}
+
+std::vector<uint8_t> BoxPicture()
+{
+    std::vector<uint8_t> t(65536);
+    for (int y = 0; y < 256; y++) {
+        for (int x = 0; x < 256; x++) {
+            const int dx = x % 64 - 32, dy = y % 64 - 32;
+            const bool seam = x % 128 < 4 || y % 128 < 4;
+            const bool rivet = (x % 128 - 12) * (x % 128 - 12) + (y % 128 - 12) * (y % 128 - 12) < 25;
+            t[size_t(y * 256 + x)] = uint8_t(seam ? 20 : rivet ? 250 : 120 + (dx * dx + dy * dy) / 16);
+        }
+    }
+    return t;
+}
+
+TrackSpec Still(const Vec3 &position) { return TrackSpec{{{0, {0, 0, 0, 0x8000}}}, {{0, position}}}; }
+
+// The hero's nodes, in table order: pelvis (the root), torso, head, right and left hand.
+const Vec3 kHeroNodeAt[5] = {{0, 0, 0}, {0, -60, 0}, {0, -80, 0}, {-90, 0, 0}, {90, 0, 0}};
+
+std::vector<uint8_t> Image(const std::vector<ObjectSpec> &objects, const std::vector<MaterialSpec> &materials)
+{
+    return HierarchyImage(objects, materials).Finish().bytes;
+}
+
+// Music track 2: 2 s at 44,100 Hz stereo, four notes of 0.5 s (A4, C#5, E5, A5) at half of full
+// scale, each faded in and out over 5 ms.
+std::vector<uint8_t> FourNotes()
+{
+    const double notes[] = {440.0, 554.37, 659.26, 880.0};
+    const int rate = 44100, note_frames = rate / 2, fade = rate * 5 / 1000;
+    std::vector<uint8_t> samples;
+    for (double frequency : notes) {
+        for (int i = 0; i < note_frames; i++) {
+            const double gain = std::min({1.0, double(i) / fade, double(note_frames - 1 - i) / fade});
+            const auto v = int16_t(std::lround(16384.0 * gain * std::sin(2 * M_PI * frequency * i / rate)));
+            for (int channel = 0; channel < 2; channel++) {
+                samples.push_back(uint8_t(uint16_t(v) & 0xFF));
+                samples.push_back(uint8_t(uint16_t(v) >> 8));
+            }
+        }
+    }
+    return WavImage(WavFormat{2, rate, 16}, samples);
+}
+
+// The two demo projects share the scene and the boxes.
+LevelRecordBuilder DemoProject(const std::vector<uint8_t> &blank, const std::string &name)
+{
+    LevelRecordBuilder b(blank);
+    b.Name(name).InUse();
+    b.I32s(level::kStartPosition, {demo::kHeroStart[0], demo::kHeroStart[1], demo::kHeroStart[2]});
+    b.I32(level::kStartHeading, 0).I32(level::kEntryMode, 2);
+    b.Element(0, "SCENE", "sc1.3dc").U8(level::Element(0) + level::kElementFlagsA, 0x01);
+    const int32_t *starts[2] = {demo::kBox1Start, demo::kBox2Start};
+    for (size_t i = 1; i <= 2; i++) {
+        const size_t e = level::Element(i);
+        b.Element(i, "BOX" + std::to_string(i), "box.3dc").U8(e + level::kElementFlagsA, 0x01);
+        b.I32s(e + level::kElementStart, {starts[i - 1][0], starts[i - 1][1], starts[i - 1][2]});
+        b.I32(e + level::kElementLife, 100);
+    }
+    return b;
+}
+
+} // namespace
+
+std::vector<uint8_t> DemoFloorPicture()
+{
+    std::vector<uint8_t> t(65536);
+    for (int y = 0; y < 256; y++) {
+        for (int x = 0; x < 256; x++) {
+            const int shade = (x % 32 + y % 32) * 63 / 62;
+            t[size_t(y * 256 + x)] = uint8_t(((x / 32 + y / 32) & 1) ? 64 + shade : shade);
+        }
+    }
+    return t;
+}
+
+// The crates: horizontal planks of 32 rows with dark gaps and a grain that runs along each plank.
+std::vector<uint16_t> DemoWoodPalette()
+{
+    std::vector<uint16_t> p(256);
+    for (int i = 0; i < 256; i++) {
+        p[size_t(i)] = Rgb565(90 + i / 2, 55 + i / 3, 25 + i / 6);
+    }
+    p[0] = Rgb565(30, 18, 8);
+    return p;
+}
+
+std::vector<uint8_t> DemoCratePicture()
+{
+    std::vector<uint8_t> t(65536);
+    for (int y = 0; y < 256; y++) {
+        for (int x = 0; x < 256; x++) {
+            const int plank = y / 32;
+            const bool gap = y % 32 >= 30 || (x + plank * 80) % 256 < 3;
+            const int grain = (x * 3 + plank * 57 + (y % 32) * 11 + ((x / 7 + plank) % 5) * 9) % 96;
+            t[size_t(y * 256 + x)] = uint8_t(gap ? 0 : 100 + grain);
+        }
+    }
+    return t;
+}
+
+std::vector<uint8_t> DemoSceneModel()
+{
+    using namespace demo;
+    std::vector<ObjectSpec> objects;
+    objects.push_back(Node("SC1", -1, {0, 0, 0}, GridMesh(kFloorX0, kFloorX1, kFloorZ0, kFloorZ1, kFloorY, 4, 4), 3, "FLOOR"));
+    const Mesh crate = CubeMesh(kCrateHalf);
+    objects.push_back(Node("BLOC1", 0, {kBloc1At[0], kBloc1At[1], kBloc1At[2]}, crate, 2, "CRATE"));
+    objects.push_back(Node("BLOC2", 0, {kBloc2At[0], kBloc2At[1], kBloc2At[2]}, crate, 2, "CRATE"));
+    return Image(objects, {{"FLOOR", "FLOOR", 0}, {"CRATE", "CRATE", 0}});
+}
+
+std::vector<uint8_t> DemoSceneCollision()
+{
+    using namespace demo;
+    const Mesh floor = GridMesh(kFloorX0, kFloorX1, kFloorZ0, kFloorZ1, kFloorY, 4, 4);
+    std::vector<Vec3> triangles;
+    for (int j = 0; j < 4; j++) {
+        for (int i = 0; i < 4; i++) {
+            const int32_t a = j * 5 + i, b = a + 1, c = a + 5, d = c + 1;
+            triangles.push_back({a, c, b});
+            triangles.push_back({b, c, d});
+        }
+    }
+    return CollisionImage(floor.vertices, triangles).Finish().bytes;
+}
+
+DsnWriter DemoSceneStream()
+{
+    DsnWriter w;
+    w.model = DemoSceneModel();
+    w.collision = DemoSceneCollision();
+    const std::vector<uint16_t> floor_palette = FloorPalette(), wood = DemoWoodPalette();
+    const std::vector<uint8_t> floor = DemoFloorPicture(), crate = DemoCratePicture();
+    w.maps.push_back({"FLOOR", DsnMapRecord(Material(floor_palette, floor)), floor_palette, floor});
+    w.maps.push_back({"CRATE", DsnMapRecord(Material(wood, crate)), wood, crate});
+    return w;
+}
+
+std::vector<uint8_t> DemoHeroModel()
+{
+    std::vector<ObjectSpec> objects;
+    objects.push_back(Node("XH_", -1, kHeroNodeAt[0], BoxMesh({0, 80, 0}, {50, 80, 40}), 2, "HERO"));
+    objects.push_back(Node("TORSE", 0, kHeroNodeAt[1], BoxMesh({0, 0, 0}, {70, 60, 45}), 2, "HERO"));
+    objects.push_back(Node("TETE", 1, kHeroNodeAt[2], BoxMesh({0, 0, 0}, {30, 20, 30}), 2, "HERO"));
+    objects.push_back(Node("MAIN-D", 1, kHeroNodeAt[3], BoxMesh({0, 0, 0}, {20, 60, 20}), 2, "HERO"));
+    objects.push_back(Node("MAIN-G", 1, kHeroNodeAt[4], BoxMesh({0, 0, 0}, {20, 60, 20}), 2, "HERO"));
+    return Image(objects, {{"HERO", "HERO", 0}});
+}
+
+DanWriter DemoHeroContainer()
+{
+    DanWriter w;
+    w.model = DemoHeroModel();
+    w.maps.push_back({"HERO", Material(HeroPalette(), HeroPicture())});
+    std::vector<TrackSpec> idle, wave;
+    for (const Vec3 &at : kHeroNodeAt) {
+        idle.push_back(Still(at));
+        wave.push_back(Still(at));
+    }
+    // The right hand swings forward and back over 30 frames.
+    wave[3].rotations = {{0, {0, 0, 0, 0x8000}}, {15, {0x2000, 0, 0, 0x7BF0}}, {30, {0, 0, 0, 0x8000}}};
+    w.anims.push_back({"XH_AN000.3DA", TrackImage(4, idle).Finish().bytes});
+    w.anims.push_back({"XH_AN004.3DA", TrackImage(4, wave).Finish().bytes});
+    return w;
+}
+
+std::vector<uint8_t> DemoBoxModel()
+{
+    return Image({Node("BOX", -1, {0, 0, 0}, CubeMesh(demo::kCrateHalf), 2, "BOX")}, {{"BOX", "BOX", 0}});
+}
+
+std::vector<uint8_t> DemoBoxMaterial() { return Material(BoxPalette(), BoxPicture()); }
+
+KalderDatWriter DemoDatabase()
+{
+    KalderDatWriter db;
+    const std::vector<uint8_t> blank = BlankEditorRecord();
+    db.records[0] = DemoProject(blank, "Project0")
+                        .I32(level::kCdTrack, 2)
+                        .Exit(0, "EXIT1", "Project1", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
+                        .Bytes();
+    db.records[1] = DemoProject(blank, "Project1")
+                        .Exit(0, "EXIT1", "Project0", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
+                        .Exit(1, "EXIT2", "Project2", 0x01, {-2600, -1000, -300}, {-2200, 1000, 300})
+                        .Bytes();
+    db.records[2] = LevelRecordBuilder(blank).Name("Project2").InUse().Element(0, "EMPTY", "END.DSN").Bytes();
+    return db;
+}
+
+bool WriteDemoModels(const std::string &folder)
+{
+    const fs::path models(folder);
+    std::error_code error;
+    fs::create_directories(models, error);
+    // The test card's cube, its material, two floor triangles and two keys, for kdev obj and coll.
+    std::vector<uint16_t> palette(256);
+    for (int i = 0; i < 256; i++) {
+        palette[size_t(i)] = uint16_t(((i & 0xE0) << 8) | ((i & 0x1C) << 6) | ((i & 0x03) << 3));
+    }
+    const TrackSpec spin{{{0, {0, 0, 0, 0x8000}}, {30, {0, 0x5A82, 0, 0x5A82}}}, {{0, {0, 0, 0}}, {30, {0, 512, 0}}}};
+    return WriteHostFile((models / "cube.3dc").string(), HierarchyImage(CubeObjects(), CubeMaterials()).Finish().bytes) &&
+           WriteHostFile((models / "cube.3dm").string(), MaterialImage(DarkenedPalette(palette)).Finish().bytes) &&
+           WriteHostFile((models / "floor.3di").string(),
+                         CollisionImage({{-2048, 0, -2048}, {2048, 0, -2048}, {-2048, 0, 2048}, {2048, 0, 2048}},
+                                        {{0, 2, 1}, {1, 2, 3}})
+                             .Finish()
+                             .bytes) &&
+           WriteHostFile((models / "cube.3da").string(), TrackImage(4, {spin, spin}).Finish().bytes) &&
+           // The demo level: the scene's stream, the hero's container and the boxes' plain files.
+           DemoSceneStream().WriteTo((models / "sc1.dsn").string()) &&
+           DemoHeroContainer().WriteTo((models / "xh_.dan").string()) &&
+           WriteHostFile((models / "box.3dc").string(), DemoBoxModel()) &&
+           WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial());
+}
+
+bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d)
+{
+    const fs::path disc(drive_d);
+    bool ok = WriteMinimalInstallation(drive_c, drive_d);
+    ok = ok && WriteHostFile((disc / "kalder.dat").string(), DemoDatabase().Image());
+    // The bank: sound i a 0.2 s tone at 220 x 2^(i/12) Hz (the one-sound bank of the minimal
+    // installation is replaced).
+    ok = ok && WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), DemoSounds(32));
+    ok = ok && WriteDemoSpriteFiles(disc.string());
+    // The music, spelt two ways as rips come.
+    std::error_code error;
+    fs::create_directories(disc / "TRACKS", error);
+    const WavFormat mono8{1, 22050, 8};
+    ok = ok && WriteHostFile((disc / "TRACKS" / "TRACK02.WAV").string(), FourNotes()) &&
+         WriteHostFile((disc / "TRACKS" / "Track3.wav").string(),
+                       WavImage(mono8, WavSamples(mono8, Wave::Sine, 22050, 330.0)));
+    return ok && WriteDemoModels((disc / "DATA" / "3DC").string());
+}
+
+bool WriteDemoInstallation(const std::string &folder)
+{
+    const fs::path root = fs::path(folder) / "drives";
+    return WriteDemoInstallation((root / "C").string(), (root / "D").string());
+}
+
+} // namespace kalder_test

@@ -1,0 +1,55 @@
+// The demo installation that `make run`, kdev and the level tests play from: the disc and the
+// installation folder, the sound bank, music and fonts, the project database and the demo level's
+// models (the scene stream, the hero's container, the crate files), all made by our own writers.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/support/dan_writer.h"
+#include "tests/support/dsn_writer.h"
+#include "tests/support/level_writer.h"
+#include "tests/support/temp_drives.h"
+
+namespace kalder_test {
+
+// Where the demo level puts things (game units; y grows downward, the root camera looks along +z).
+namespace demo {
+inline constexpr int32_t kFloorY = 300;                   // the floor's height
+inline constexpr int32_t kFloorX0 = -3000, kFloorX1 = 1000, kFloorZ0 = -1000, kFloorZ1 = 3000;
+inline constexpr int32_t kCrateHalf = 128;                // the scene's crates and the boxes
+inline constexpr int32_t kShade = 16;                     // every node's shade word
+inline constexpr int32_t kHeroStart[3] = {-600, 140, 0};  // Project0's and Project1's start
+inline constexpr int32_t kBox1Start[3] = {-1400, 172, 400};
+inline constexpr int32_t kBox2Start[3] = {-200, 172, 900};
+inline constexpr int32_t kBloc1At[3] = {-1800, 172, 1500};
+inline constexpr int32_t kBloc2At[3] = {-800, 172, 2600};
+} // namespace demo
+
+// The demo level's model files (image files with their 8-byte prefix) and containers.
+std::vector<uint8_t> DemoSceneModel();      // sc1.3dc: root "SC1" (the floor), children "BLOC1", "BLOC2"
+std::vector<uint8_t> DemoSceneCollision();  // sc1.3di: the floor's quads
+DsnWriter DemoSceneStream();                // sc1.dsn: the model, the collision model, maps FLOOR and CRATE
+std::vector<uint8_t> DemoHeroModel();       // xh_.3dc: "XH_", "TORSE", "TETE", "MAIN-D", "MAIN-G"
+DanWriter DemoHeroContainer();              // xh_.dan: the hero, map HERO, XH_AN000.3DA and XH_AN004.3DA
+std::vector<uint8_t> DemoBoxModel();        // box.3dc: "BOX", material "BOX"
+std::vector<uint8_t> DemoBoxMaterial();     // box.3dm
+// The texture pictures (256 x 256 palette indices) and their RGB565 palettes.
+std::vector<uint8_t> DemoFloorPicture();
+std::vector<uint8_t> DemoCratePicture();
+std::vector<uint16_t> DemoWoodPalette();
+
+// The project database: Project0 and Project1 (the scene, two boxes, exits between them and to
+// Project2), Project2 whose scene ends the game; every other record blank.
+KalderDatWriter DemoDatabase();
+
+// Writes the demo level's model files into a host folder (the disc's DATA/3DC).
+bool WriteDemoModels(const std::string &folder);
+// The whole demo installation on two drive folders: drive_c the hard disk with the installation
+// folder, drive_d the first disc with the data. false when something cannot be written.
+bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d);
+// The same under folder/drives/C and folder/drives/D, where the programs look by default.
+bool WriteDemoInstallation(const std::string &folder);
+inline bool WriteDemoInstallation(const TempDrives &drives) { return WriteDemoInstallation(drives.Host('C'), drives.Host('D')); }
+
+} // namespace kalder_test

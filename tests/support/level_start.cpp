@@ -1,0 +1,44 @@
+// The programs' start-up as far as a level load needs it (see level_start.h).
+#include "tests/support/level_start.h"
+
+#include "core/dpr.h"
+#include "core/dsk.h"
+#include "core/mem.h"
+#include "core/sys.h"
+#include "engine3d/coll.h"
+#include "world/dan.h"
+#include "world/dsn.h"
+#include "world/game.h"
+#include "world/prj.h"
+
+namespace kalder_test {
+
+void StartLevelCore()
+{
+    DSK_Locate();
+    PRJ_LoadDatabase();
+    GAME_Init3DEngine();
+    if (MEM_Arena == nullptr) {
+        MEM_Arena = MEM_CreateStack(0x172000);
+    }
+    if (DPR_Main == nullptr) {
+        DPR_Main = DPR_Create(0x57800, 0x57800, 0x8000);
+    }
+    DSN_Create();
+    DAN_Init();
+    Coll_Init();
+}
+
+void StopLevelCore()
+{
+    DSN_Reset();
+    DAN_Release();
+    Coll_Free();
+    GAME_Exit3DEngine();
+    DPR_Destroy(DPR_Main);
+    DPR_Main = nullptr;
+    MEM_DestroyStack(MEM_Arena);
+    MEM_Arena = nullptr;
+}
+
+} // namespace kalder_test

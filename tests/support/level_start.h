@@ -1,0 +1,14 @@
+// The programs' start-up as far as a level load needs it, for the level tests, kdev and the
+// benchmark: on the drive map in force, the data location, the project database, the 3D engine, the
+// memory arena, the streaming buffer, the scene stream and the container. The screen is the caller's
+// (a ScreenTarget): its size sets the view.
+#pragma once
+
+namespace kalder_test {
+
+// A missing disc or database stops as the game does (through the exit hook in force).
+void StartLevelCore();
+// Closes the stream and the container and gives back the 3D heap, the arena and the streaming buffer.
+void StopLevelCore();
+
+} // namespace kalder_test

@@ -1,0 +1,8 @@
+// kdev's level command.
+#pragma once
+#include <cstdint>
+
+// kdev level <folder> [--ticks N] [--png OUT.png]: loads the pending project of the installation
+// under <folder>/drives, runs the scene stream N more frames, prints the slot table and the sky node,
+// and renders the root camera's view.
+int KdevLevel(const char *folder, int32_t ticks, const char *png);

@@ -1,0 +1,5 @@
+// Special actors. Not built yet: no video actor is made and no flying actor is found.
+#include "world/spc.h"
+
+void SPC_MakeVid(ActorRecord *) {}
+void SPC_FindF27() {}
