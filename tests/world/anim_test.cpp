@@ -12,7 +12,12 @@
 #include "plat/files.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/world/anim_fixture.h"
+#include "core/dpr.h"
+#include "core/mem.h"
+#include "core/sys.h"
+#include "tests/support/dan_writer.h"
 #include "world/dan.h"
+#include "world/mdl.h"
 
 using namespace anim_test;
 
@@ -178,6 +183,64 @@ TEST_F(Figure, SetAnimSetCopiesTheSetAndTheFlag)
     EXPECT_EQ(ANIM_SetAnimSet(&copy, &none), 0);
     EXPECT_EQ(copy.anim_set, -1);
     EXPECT_FALSE(Flag(copy, 1, ACTOR_F1_HAS_ANIMS));
+}
+
+// Through the game's model file source: the folder's files from disk, or a container's.
+struct HookedFigure : Figure {
+    void SetUp() override
+    {
+        Figure::SetUp();
+        MEM_Arena = MEM_CreateStack(0x172000);
+        DPR_Main = DPR_Create(0x57800, 0x57800, 0x8000);
+        ASSERT_NE(DPR_Main, nullptr);
+        DAN_Init();
+        Set_File_Source(MDL_FileHook);
+    }
+    void TearDown() override
+    {
+        DAN_Release();
+        Figure::TearDown();
+    }
+};
+
+TEST_F(HookedFigure, LoadsFromAFolderOrAContainer)
+{
+    CharacterOptions options;
+    options.numbers = {3, 7};
+    std::vector<NamedFile> anims = kalder_test::CharacterAnims(options);
+    for (bool container : {false, true}) {
+        SCOPED_TRACE(container ? "container" : "folder");
+        ANIM_InitSlots();
+        if (container) {
+            // Only a container can hold a name too short for the search pattern: it names no slot.
+            kalder_test::DanWriter w;
+            w.model = kalder_test::CharacterModel(options).bytes;
+            for (const NamedFile &f : anims) {
+                w.anims.push_back({kalder_test::UpperName(f.name), f.bytes});
+            }
+            w.anims.push_back({"TF_AN0.3DA", kalder_test::CharacterAnims().front().bytes});
+            drives->Write('C', "data/3dc/tf_.dan", w.Bytes());
+            // As the model loading leaves it: the model read, the animations ready for the loader.
+            ASSERT_EQ(DAN_Load3DC("C:\\data\\3dc\\tf_.dan"), 1);
+            ASSERT_GE(Load_Obj("data\\3dc\\tf_.3dc"), 0);
+            ASSERT_EQ(DAN_ReadAnimData(), 1);
+        } else {
+            for (const NamedFile &f : anims) {
+                drives->Write('C', "data/3dc/" + f.name, f.bytes);
+            }
+        }
+        ACTOR_InitRecord(&actor);
+        ASSERT_EQ(ANIM_LoadActorAnims(&actor, "tf_.3dc"), 1);
+        const int32_t h3 = Handle(3), h7 = Handle(7);
+        ASSERT_NE(h3, -1);
+        ASSERT_NE(h7, -1);
+        EXPECT_NE(h3, h7);
+        for (int32_t n = 0; n < ANIM_NUMBER_COUNT; n++) {
+            EXPECT_EQ(Handle(n), n < 3 ? -1 : n < 7 ? h3 : h7) << n;
+        }
+        EXPECT_EQ(ANIM_FrameCount(h3), 20);
+        DAN_Release();
+    }
 }
 
 // ---- Actions --------------------------------------------------------------------------------------
