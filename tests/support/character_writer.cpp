@@ -78,11 +78,12 @@ std::vector<ObjectSpec> CharacterObjects(const std::string &type)
 {
     std::string root = UpperName(type);
     std::vector<ObjectSpec> o;
-    o.push_back(Box(root, -1, {0, 0, 0}, {0, 0, 0}, {60, 40, 40}, "TFPELVIS"));
-    o.push_back(Box("TORSE", 0, {0, -40, 0}, {0, -80, 0}, {70, 80, 40}, "TFTORSE"));
-    o.push_back(Box("TETE", 1, {0, -160, 0}, {0, -45, 0}, {40, 45, 45}, "TFTETE"));
-    o.push_back(Box("MAIN-D", 1, {-90, -150, 0}, {0, 70, 0}, {15, 70, 15}, "TFMAIND"));
-    o.push_back(Box("MAIN-G", 1, {90, -150, 0}, {0, 70, 0}, {15, 70, 15}, "TFMAING"));
+    // The figure faces +x: its shoulders lie along z.
+    o.push_back(Box(root, -1, {0, 0, 0}, {0, 0, 0}, {40, 40, 60}, "TFPELVIS"));
+    o.push_back(Box("TORSE", 0, {0, -40, 0}, {0, -80, 0}, {40, 80, 70}, "TFTORSE"));
+    o.push_back(Box("TETE", 1, {0, -160, 0}, {10, -45, 0}, {45, 45, 40}, "TFTETE"));
+    o.push_back(Box("MAIN-D", 1, {0, -150, 90}, {0, 70, 0}, {15, 70, 15}, "TFMAIND"));
+    o.push_back(Box("MAIN-G", 1, {0, -150, -90}, {0, 70, 0}, {15, 70, 15}, "TFMAING"));
     ObjectSpec foot;
     foot.name = "ZZZZZ";
     foot.parent = 0;
@@ -93,8 +94,8 @@ std::vector<ObjectSpec> CharacterObjects(const std::string &type)
 
 std::vector<MaterialSpec> CharacterMaterials()
 {
-    return {{"TFPELVIS", "", 0x8410}, {"TFTORSE", "", 0x03BF}, {"TFTETE", "", 0xFE60}, {"TFMAIND", "", 0xF800},
-            {"TFMAING", "", 0x07E0}};
+    return {{"TFPELVIS", "", 0x4208}, {"TFTORSE", "", 0x0150}, {"TFTETE", "", 0x8200}, {"TFMAIND", "", 0x7800},
+            {"TFMAING", "", 0x03C0}};
 }
 
 NamedFile CharacterModel(const CharacterOptions &options)
@@ -126,27 +127,27 @@ std::vector<TrackSpec> CharacterTracks(int32_t number, const CharacterOptions &o
     switch (number) {
     case 0: case 1:
         t[0] = Root_At_Rest(n, options.single_key_idle);
-        t[3] = Swing(0, {{0, -15.0}, {half, 15.0}, {n, -15.0}});
-        t[4] = Swing(0, {{0, 15.0}, {half, -15.0}, {n, 15.0}});
+        t[3] = Swing(2, {{0, -15.0}, {half, 15.0}, {n, -15.0}});
+        t[4] = Swing(2, {{0, 15.0}, {half, -15.0}, {n, 15.0}});
         break;
     case 4: case 5:
         t[0] = Stride(n, number == 4 ? 8 : 12);
         t[1] = Swing(1, {{0, -8.0}, {half, 8.0}, {n, -8.0}});
-        t[3] = Swing(0, {{0, -40.0}, {half, 40.0}, {n, -40.0}});
-        t[4] = Swing(0, {{0, 40.0}, {half, -40.0}, {n, 40.0}});
+        t[3] = Swing(2, {{0, -40.0}, {half, 40.0}, {n, -40.0}});
+        t[4] = Swing(2, {{0, 40.0}, {half, -40.0}, {n, 40.0}});
         break;
     case 12:
         t[0] = Root_At_Rest(n, false);
-        t[3] = Swing(2, {{0, 0.0}, {half, -150.0}, {n, 0.0}});
-        t[4] = Swing(2, {{0, 0.0}, {half, 150.0}, {n, 0.0}});
+        t[3] = Swing(0, {{0, 0.0}, {half, 150.0}, {n, 0.0}});
+        t[4] = Swing(0, {{0, 0.0}, {half, -150.0}, {n, 0.0}});
         break;
     case 16:
         t[0] = Root_At_Rest(n, false);
         t[1] = Swing(1, {{0, 0.0}, {half, 25.0}, {n, 0.0}});
-        t[3] = Swing(0, {{0, 0.0}, {half, -100.0}, {n, 0.0}});
+        t[3] = Swing(2, {{0, 0.0}, {half, 100.0}, {n, 0.0}});
         break;
     case 50:
-        t[0] = Swing(2, {{0, 0.0}, {n, 90.0}});
+        t[0] = Swing(0, {{0, 0.0}, {n, 90.0}});
         t[0].positions = {{0, {0, 0, 0}}, {n, {0, 120, 0}}};
         break;
     case 60: case 61:
