@@ -24,6 +24,9 @@ echo "$out" | grep -q '^data\\lower.bin ' || fail "the lower-case name is missin
 "$kdev" render "$dir/new/deeper" >/dev/null 2>&1 || fail "kdev render into a missing folder"
 [ "$(ls "$dir/new/deeper" | grep -c '\.png$')" -gt 0 ] || fail "kdev render wrote no picture"
 
+"$kdev" anim "$dir/anim" >/dev/null 2>&1 || fail "kdev anim"
+[ "$(ls "$dir/anim" | grep -c '^anim-.*\.png$')" = 37 ] || fail "kdev anim wrote $(ls "$dir/anim" | wc -l) pictures, not 37"
+
 "$mkdemo" "$dir/demo" >/dev/null || fail "mkdemo"
 mv "$dir/demo/drives/D" "$dir/semi;colon"
 out=$("$kdev" prj "$dir/semi;colon" 2>&1) || fail "kdev prj ended with $?"

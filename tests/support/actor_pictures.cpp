@@ -160,7 +160,7 @@ std::vector<NamedPicture> ActorDemoPictures(int32_t kind)
                 ACTOR_AimHead(&stage.actor);
             }
             stage.Place();
-            std::snprintf(name, sizeof name, "aim-%+03d", degrees);
+            std::snprintf(name, sizeof name, "aim%+04d", degrees);
             pictures.push_back({name, stage.Render()});
         }
     }
