@@ -1,4 +1,5 @@
-// Creature AI. Not built yet: there are no groups.
+// Creature AI. Not built yet: there are no groups and no creature thinks.
 #include "world/ai.h"
 
 void AI_BuildGroups() {}
+void AI_Update() {}

@@ -8,3 +8,6 @@ extern float FGT_StanceHoldTime;
 
 // Per animated actor per frame, from the actor step: the water surface's effect on it.
 void FGT_WaterStep(ActorRecord *actor);
+
+// Called once per frame by the game tick for the steered actor while no fade runs.
+void FGT_HeroFight(ActorRecord *actor);

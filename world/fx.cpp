@@ -1,4 +1,5 @@
-// Effect models. Not built yet: nothing is loaded, and a glow ball is only counted.
+// Effect models. Not built yet: nothing is loaded, so there is nothing to move, and a glow ball is
+// only counted.
 #include "world/fx.h"
 
 int32_t FX_BallCount;
@@ -9,5 +10,12 @@ void FX_InitEmitters() {}
 void FX_LoadThrownModel() {}
 void FX_LoadManaSpheres() {}
 void FX_LoadGroundElements() {}
+void FX_UpdateEmitters(ActorRecord *) {}
+void FX_UpdateManaSpheres(ActorRecord *) {}
+void FX_UpdateParticles() {}
+void FX_UpdateSparks() {}
+void FX_UpdateThrown() {}
+void FX_UpdateGroundElements(ActorRecord *) {}
+void FX_UpdateBalls() {}
 
 void FX_AttachBall(int32_t, ActorRecord *, int32_t, int32_t) { FX_BallCount++; }

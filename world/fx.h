@@ -17,3 +17,13 @@ void FX_AttachBall(int32_t kind, ActorRecord *actor, int32_t node, int32_t size)
 
 // What the stand-in saw: its calls of FX_AttachBall.
 extern int32_t FX_BallCount;
+
+// Called once per frame by the game tick. The emitters and the mana spheres act for the steered
+// actor, the ground elements swarm around the hero.
+void FX_UpdateEmitters(ActorRecord *actor);
+void FX_UpdateManaSpheres(ActorRecord *actor);
+void FX_UpdateParticles();
+void FX_UpdateSparks();
+void FX_UpdateThrown();
+void FX_UpdateGroundElements(ActorRecord *hero);
+void FX_UpdateBalls();

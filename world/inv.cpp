@@ -4,3 +4,5 @@
 int32_t INV_Add(ActorRecord *, const char *) { return 0; }
 void INV_Init(ActorRecord *) {}
 void INV_MarkKept(INV_Record *) {}
+int32_t INV_Has(ActorRecord *, const char *) { return 0; }
+void INV_Reset() {}

@@ -11,3 +11,7 @@ int32_t INV_Add(ActorRecord *actor, const char *name);
 void INV_Init(ActorRecord *actor);
 // The level load marks the inventory the hero kept from the level before.
 void INV_MarkKept(INV_Record *record);
+// 1 when the actor carries an item whose name begins with the given one.
+int32_t INV_Has(ActorRecord *actor, const char *name);
+// Empties the inventory: at 3D engine start, when the hero dies and when a new game starts.
+void INV_Reset();

@@ -8,3 +8,4 @@ void PTC_LoadSprites() { GFX_BuildSaturateTable(); }
 int32_t PART_Create(int32_t, int32_t, int32_t) { return 1; }
 void PART_Init() {}
 void PART_SetFollowActor(ActorRecord *) {}
+void PART_SetAttractor(ActorRecord *, int32_t, int32_t) {}

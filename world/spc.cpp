@@ -3,3 +3,6 @@
 
 void SPC_MakeVid(ActorRecord *) {}
 void SPC_FindF27() {}
+void SPC_UpdateF27() {}
+ActorRecord *SPC_ActiveVid() { return nullptr; }
+void SPC_MoveF27(ActorRecord *) {}

@@ -7,3 +7,9 @@ struct ActorRecord;
 void SPC_MakeVid(ActorRecord *hero_template);
 // The level load looks for the flying actor among the characters.
 void SPC_FindF27();
+// Called once per frame by the game tick outside the editor: the flying actor's behaviour.
+void SPC_UpdateF27();
+// The video actor while it is enabled, else null: the player steers it instead of the hero.
+ActorRecord *SPC_ActiveVid();
+// Called once per frame by the game tick for the steered actor: the flying actor's motion.
+void SPC_MoveF27(ActorRecord *actor);

@@ -10,3 +10,4 @@ void TEX_Reset() {}
 int32_t TEX_Register(char *) { return 0; }
 void TEX_BindShaded(ActorRecord *) {}
 void TEX_Prepare() {}
+void TEX_Update() {}

@@ -41,3 +41,10 @@ int32_t TEX_Register(char *name);
 void TEX_BindShaded(ActorRecord *actor);
 // The level load builds the shade tables of the registered slots.
 void TEX_Prepare();
+// Called once per frame by the game tick: the scene textures' colour step.
+void TEX_Update();
+// Called once per frame by the game tick: starts the scene's music, save and films on the first
+// tick after its stream closed.
+void TEX_SceneStart();
+// Called once per frame by the game tick after the particle reset: the particle sprite's frame.
+void TEX_SpriteFrame();

@@ -7,3 +7,7 @@ struct ActorRecord;
 void ZON_Load();
 // Moves the actor to a random respawn point.
 void ZON_RandomPoint(ActorRecord *actor);
+// Called once per frame by the game tick for the steered actor.
+void ZON_Update(ActorRecord *actor);
+// Called once per frame by the game tick, after the frame is composed, for the hero.
+void ZON_UpdateSpawners(ActorRecord *hero);

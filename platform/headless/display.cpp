@@ -2,6 +2,7 @@
 // captured for tests. Objects are heap records freed on release, so a use after release is caught
 // by the address sanitizer.
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "plat/display.h"
@@ -63,6 +64,7 @@ test::DisplayCounts counts;
 test::ModeSet last_mode;
 const test::DisplayMode *current_mode;
 bool capture = true;
+std::function<void(int)> present_hook;
 
 constexpr size_t kKept = 8;
 
@@ -108,6 +110,7 @@ void HL_ResetDisplay()
     last_mode = test::ModeSet{};
     current_mode = nullptr;
     capture = true;
+    present_hook = nullptr;
 }
 
 PLAT_Dc *PLAT_CreateMemoryDc()
@@ -157,19 +160,21 @@ PLAT_Dib *PLAT_SelectDib(PLAT_Dc *dc, PLAT_Dib *dib)
 void PLAT_StretchDib(PLAT_Window *, PLAT_Dc *dc, int width, int height, int dest_width, int dest_height)
 {
     present_count++;
-    if (!capture) {
-        return;
-    }
-    test::Present p{width, height, {}, dest_width, dest_height};
-    const PLAT_Dib *dib = dc->selected;
-    if (dib != nullptr) {
-        for (int y = 0; y < height && y < dib->height; y++) {
-            for (int x = 0; x < width && x < dib->width; x++) {
-                p.pixels.push_back(dib->pixels[size_t(y) * size_t(dib->width) + size_t(x)]);
+    if (capture) {
+        test::Present p{width, height, {}, dest_width, dest_height};
+        const PLAT_Dib *dib = dc->selected;
+        if (dib != nullptr) {
+            for (int y = 0; y < height && y < dib->height; y++) {
+                for (int x = 0; x < width && x < dib->width; x++) {
+                    p.pixels.push_back(dib->pixels[size_t(y) * size_t(dib->width) + size_t(x)]);
+                }
             }
         }
+        keep_last(presents, std::move(p));
     }
-    keep_last(presents, std::move(p));
+    if (present_hook) {
+        present_hook(present_count - 1);
+    }
 }
 
 PLAT_DirectDraw *PLAT_DDCreate()
@@ -289,6 +294,9 @@ int PLAT_DDFlip(PLAT_Surface *primary)
         const PLAT_Surface *back = primary->back;
         keep_last(flips, test::Flip{back->width, back->height, back->pitch, back->bytes, result});
     }
+    if (present_hook) {
+        present_hook(flip_count - 1);
+    }
     return result;
 }
 
@@ -352,6 +360,7 @@ int PresentCount() { return present_count; }
 const std::vector<Flip> &Flips() { return flips; }
 int FlipCount() { return flip_count; }
 void SetFrameCapture(bool on) { capture = on; }
+void SetPresentHook(std::function<void(int index)> hook) { present_hook = std::move(hook); }
 const DisplayCounts &Counts() { return counts; }
 const ModeSet &LastModeSet() { return last_mode; }
 

@@ -18,6 +18,7 @@
 #include "plat/window.h"
 #include "tests/support/core_state.h"
 #include "world/ctrl.h"
+#include "world/prj.h"
 #include "world/replay.h"
 
 namespace {
@@ -553,7 +554,9 @@ TEST_F(CtrlMgmTest, UnknownEventsStopTheReceiver)
 
 TEST_F(CtrlMgmTest, HoldingLeftThroughTheMessageManager)
 {
-    // The game's own frame handler stands under the control receiver.
+    // The game's own frame handler stands under the control receiver, over a level already loaded.
+    PRJ_Current = &PRJ_CurrentRecord;
+    PRJ_PendingFlag = 0;
     GAME_EventQueue = GameQueue;
     MGM_SendMessage(39, reinterpret_cast<intptr_t>(GameQueue), reinterpret_cast<intptr_t>(&GAME_FrameHandler));
     MGM_SendMessage(4);

@@ -112,6 +112,7 @@
 #include "tests/support/testcard.h"
 #include "tests/support/text_pictures.h"
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_play.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -134,6 +135,7 @@ static int usage()
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
                  "       kdev anim <folder>\n"
+                 "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
@@ -1085,6 +1087,9 @@ int main(int argc, char **argv)
     }
     if (command == "anim" && argc == 3) {
         return anim(argv[2]);
+    }
+    if (command == "play" && argc >= 3) {
+        return KdevPlay(argc - 2, argv + 2);
     }
     if (command == "prj" && argc == 3) {
         return prj(argv[2]);

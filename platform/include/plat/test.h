@@ -289,6 +289,10 @@ int FlipCount();
 // Off: presents and flips are counted but their pixels are not kept, so that a benchmark measures
 // the present alone. On at start and after Reset.
 void SetFrameCapture(bool on);
+// Called after each present of the window back-end and each flip of the full-screen one, with its
+// index counted from 0 since Reset, once the frame was recorded: end-to-end runs move the clock, the
+// hero or the quit between frames from here. Reset removes it.
+void SetPresentHook(std::function<void(int index)> hook);
 
 // Objects of the display made and released, and surface operations.
 struct DisplayCounts {

@@ -1,0 +1,118 @@
+// The whole program on the demo installation, headless: WinMain's start-up and the real frame
+// handler, 35 ms of clock a frame, the demo level on screen, and the hero put into the exits until the
+// end scene ends the game.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "core/game_frame.h"
+#include "core/opt.h"
+#include "core/scr.h"
+#include "plat/test.h"
+#include "tests/support/core_state.h"
+#include "tests/support/demo_level.h"
+#include "tests/support/golden.h"
+#include "tests/support/play_run.h"
+#include "tests/support/temp_drives.h"
+
+namespace {
+
+struct DemoRunTest : ::testing::Test {
+    std::unique_ptr<kalder_test::TempDrives> drives;
+
+    void SetUp() override
+    {
+        kalder_test::ResetCore();
+        drives = std::make_unique<kalder_test::TempDrives>("CD");
+        ASSERT_TRUE(kalder_test::WriteDemoInstallation(*drives));
+    }
+    void TearDown() override
+    {
+        kalder_test::ResetCore();
+        drives.reset();
+    }
+
+    // The round of the first line that ends with the text, or -1.
+    static int RoundOf(const kalder_test::PlayResult &result, const std::string &text)
+    {
+        for (const std::string &line : result.lines) {
+            if (line.size() >= text.size() && line.compare(line.size() - text.size(), text.size(), text) == 0) {
+                return std::stoi(line.substr(6));
+            }
+        }
+        return -1;
+    }
+};
+
+TEST_F(DemoRunTest, TheDemoLevelIsOnScreenAfter40Frames)
+{
+    kalder_test::PlayOptions options;
+    options.rounds = 40;
+    const kalder_test::PlayResult result = kalder_test::PlayRun(options);
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.win_main_result, 0);
+    EXPECT_EQ(result.rounds, 40);
+    EXPECT_EQ(RoundOf(result, "Project0 loaded, hero at (-600.0, 140.0, 0.0)"), 1);
+    ASSERT_EQ(result.width, 640);
+    ASSERT_EQ(result.height, 480);
+    EXPECT_TRUE(kalder_test::MatchesGolden("demo-run-frame40", result.last_frame.data(), 640, 480, false));
+}
+
+// Placed into Project0's exit, the hero reaches Project1 through the fade; placed into Project1's exit
+// to Project2, the end scene ends the game and the program with it.
+TEST_F(DemoRunTest, TheExitsLeadToTheEndOfTheGame)
+{
+    kalder_test::PlayOptions options;
+    options.rounds = 400;
+    options.placements = {{1400.0, 140.0, 0.0, 20}, {-2400.0, 140.0, 0.0, 50}};
+    double factor_at_exit = 0.0;
+    int white_frames = 0;
+    options.between_rounds = [&](int round) {
+        if (round == 20) {
+            factor_at_exit = GAME_TimeFactor;
+        }
+        // The frame this round made: white between the letterbox bars once a fade to white ended.
+        const test::Present &shown = test::Presents().back();
+        bool white = true;
+        for (int y = 60; y < 420 && white; y++) {
+            for (int x = 0; x < 640 && white; x++) {
+                white = shown.pixels[size_t(y) * 640 + size_t(x)] == 0xFFFF;
+            }
+        }
+        white_frames += white ? 1 : 0;
+    };
+    const kalder_test::PlayResult result = kalder_test::PlayRun(options);
+    std::string played;
+    for (const std::string &line : result.lines) {
+        played += line + "\n";
+    }
+    SCOPED_TRACE(played);
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.win_main_result, 0);
+    EXPECT_TRUE(result.ended_by_itself);
+
+    // The time factor of 35 ms frames, and the fade's length in frames at that factor.
+    EXPECT_NEAR(factor_at_exit, 1.05, 1e-9);
+    const int fade_frames = int(std::ceil(15.0 / factor_at_exit));
+    EXPECT_EQ(fade_frames, 15);
+
+    EXPECT_EQ(RoundOf(result, "fade 15.00"), 20);
+    EXPECT_EQ(RoundOf(result, "fade ends"), 20 + fade_frames);
+    EXPECT_EQ(RoundOf(result, "Project1 current"), 20 + fade_frames);
+    EXPECT_EQ(RoundOf(result, "Project1 loaded, hero at (-600.0, 140.0, 0.0)"), 21 + fade_frames);
+    EXPECT_EQ(RoundOf(result, "Project2 current"), 50 + fade_frames);
+    EXPECT_EQ(RoundOf(result, "Project2 loaded, hero at (0.0, 0.0, 0.0)"), 51 + fade_frames);
+    EXPECT_EQ(RoundOf(result, "end of the game"), 52 + fade_frames);
+    EXPECT_EQ(result.rounds, 52 + fade_frames);
+    // Each fade's end showed its white frame, and each load showed it once more.
+    EXPECT_EQ(white_frames, 4);
+
+    const std::string &out = test::Stdout();
+    const std::string last = "desinit 3Dengine \n";
+    ASSERT_GE(out.size(), last.size());
+    EXPECT_EQ(out.substr(out.size() - last.size()), last);
+}
+
+} // namespace
