@@ -123,31 +123,32 @@ std::vector<TrackSpec> CharacterTracks(int32_t number, const CharacterOptions &o
         return {};
     }
     const int32_t half = n / 2;
+    const int swing = options.swing_axis, raise = 2 - options.swing_axis;
     std::vector<TrackSpec> t(6, Still(n));
     switch (number) {
     case 0: case 1:
         t[0] = Root_At_Rest(n, options.single_key_idle);
-        t[3] = Swing(2, {{0, -15.0}, {half, 15.0}, {n, -15.0}});
-        t[4] = Swing(2, {{0, 15.0}, {half, -15.0}, {n, 15.0}});
+        t[3] = Swing(swing, {{0, -15.0}, {half, 15.0}, {n, -15.0}});
+        t[4] = Swing(swing, {{0, 15.0}, {half, -15.0}, {n, 15.0}});
         break;
     case 4: case 5:
         t[0] = Stride(n, number == 4 ? 8 : 12);
         t[1] = Swing(1, {{0, -8.0}, {half, 8.0}, {n, -8.0}});
-        t[3] = Swing(2, {{0, -40.0}, {half, 40.0}, {n, -40.0}});
-        t[4] = Swing(2, {{0, 40.0}, {half, -40.0}, {n, 40.0}});
+        t[3] = Swing(swing, {{0, -40.0}, {half, 40.0}, {n, -40.0}});
+        t[4] = Swing(swing, {{0, 40.0}, {half, -40.0}, {n, 40.0}});
         break;
     case 12:
         t[0] = Root_At_Rest(n, false);
-        t[3] = Swing(0, {{0, 0.0}, {half, 150.0}, {n, 0.0}});
-        t[4] = Swing(0, {{0, 0.0}, {half, -150.0}, {n, 0.0}});
+        t[3] = Swing(raise, {{0, 0.0}, {half, 150.0}, {n, 0.0}});
+        t[4] = Swing(raise, {{0, 0.0}, {half, -150.0}, {n, 0.0}});
         break;
     case 16:
         t[0] = Root_At_Rest(n, false);
         t[1] = Swing(1, {{0, 0.0}, {half, 25.0}, {n, 0.0}});
-        t[3] = Swing(2, {{0, 0.0}, {half, 100.0}, {n, 0.0}});
+        t[3] = Swing(swing, {{0, 0.0}, {half, 100.0}, {n, 0.0}});
         break;
     case 50:
-        t[0] = Swing(0, {{0, 0.0}, {n, 90.0}});
+        t[0] = Swing(raise, {{0, 0.0}, {n, 90.0}});
         t[0].positions = {{0, {0, 0, 0}}, {n, {0, 120, 0}}};
         break;
     case 60: case 61:

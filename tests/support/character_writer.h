@@ -37,6 +37,8 @@ struct CharacterOptions {
     bool single_key_idle = false;          // the idles' root has a single position key
     std::vector<std::string> extra_names;  // more animation files under these raw names (copies of the idle)
     std::string damaged;                   // this animation file is written cut short
+    int32_t swing_axis = 2;                // the arms swing about z (shoulders along z, the test figure)
+                                           // or about x (shoulders along x)
 };
 
 // The figure's objects and materials.
