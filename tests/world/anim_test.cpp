@@ -750,6 +750,45 @@ TEST_F(Figure, SlowTimeAndTimeScaleSetTheStep)
     EXPECT_EQ(actor.anim_field, 96);
 }
 
+// A frame count read from a damaged animation is held below the key's 16 bits, so no frame names the
+// next table; a number without an animation poses nothing.
+TEST_F(Figure, FramesStayInsideTheirTable)
+{
+    Start();
+    kalder_test::ImageBuilder damaged = kalder_test::TrackImage(4, kalder_test::CharacterTracks(4));
+    damaged.Damage32("track0", 0, 70000);
+    kalder_test::MemFiles_Add("long.3da", damaged.Finish().bytes);
+    kalder_test::MemFiles_Add("after.3da", kalder_test::CharacterAnims().front().bytes);
+    const int32_t longer = Load_Obj("long.3da"), after = Load_Obj("after.3da");
+    ASSERT_EQ(after, longer + 0x10000) << "the next table";
+    kalder_test::ImageBuilder negative = kalder_test::TrackImage(4, kalder_test::CharacterTracks(4));
+    negative.Damage32("track0", 0, -5);
+    kalder_test::MemFiles_Add("negative.3da", negative.Finish().bytes);
+    EXPECT_EQ(ANIM_FrameCount(longer), 65534);
+    EXPECT_EQ(ANIM_FrameCount(Load_Obj("negative.3da")), 0);
+    EXPECT_EQ(ANIM_FrameCount(-1), 0);
+
+    ANIM_Slots[actor.anim_set][12].handle = longer;
+    for (float frame : {65534.5f, 65600.0f, 200000.0f}) {
+        SCOPED_TRACE(frame);
+        Playing(&actor, 12, frame, 0.0f);
+        EXPECT_EQ(actor.frame_count, 65534);
+        ANIM_PlayFrame(&actor);
+        EXPECT_EQ(Keyed(actor), Expected(longer + 65535, longer + 65535, 0));
+    }
+    // From a missing animation to a real one the fade shows the real one alone.
+    ANIM_Slots[actor.anim_set][12].handle = -1;
+    Playing(&actor, 12, 3.0f);
+    const Pose before = PoseOf(actor.node);
+    ANIM_PlayFrame(&actor);
+    EXPECT_EQ(Limbs(PoseOf(actor.node)), Limbs(before));
+    actor.requested_anim = 16;
+    actor.flags[2] &= uint8_t(~ACTOR_F2_ACTION_HELD);
+    ANIM_ChangeAnim(&actor);
+    ANIM_BlendStep(&actor);
+    EXPECT_EQ(Limbs(PoseOf(actor.node)), Limbs(Expected(Handle(16) + 1, Handle(16) + 1, 0)));
+}
+
 // ---- Root motion ----------------------------------------------------------------------------------
 
 namespace {
