@@ -212,6 +212,17 @@ void Upper_Node_Name(int32_t node, char (&out)[Obj_Name_Bytes + 1])
     out[n] = '\0';
 }
 
+// Physics modes 5 and 6 are modes 1 and 3 with the strong turn; false for any other mode.
+bool Strong_Turn_Mode(ActorRecord *a, int32_t mode)
+{
+    if (mode != 5 && mode != 6) {
+        return false;
+    }
+    a->physics_mode = mode == 5 ? 1 : 3;
+    a->flags[5] |= ACTOR_F5_STRONG_TURN;
+    return true;
+}
+
 void Apply_Project_Settings(ActorRecord *a)
 {
     const LevelRecord *p = PRJ_Current;
@@ -222,16 +233,10 @@ void Apply_Project_Settings(ActorRecord *a)
         a->physics_mode = 3;
         a->flags[4] |= ACTOR_F4_GROUND_PHYSICS2;
         break;
-    case 5:
-        a->physics_mode = 1;
-        a->flags[5] |= ACTOR_F5_STRONG_TURN;
-        break;
-    case 6:
-        a->physics_mode = 3;
-        a->flags[5] |= ACTOR_F5_STRONG_TURN;
-        break;
     default:
-        a->physics_mode = p->physics_mode;
+        if (!Strong_Turn_Mode(a, p->physics_mode)) {
+            a->physics_mode = p->physics_mode;
+        }
         break;
     }
     if (p->physics_mode != 0 && a->physics_mode == 3) {
@@ -332,16 +337,10 @@ void Apply_Element(ActorRecord *a, const ElementRecord *e)
         a->flags[3] |= ACTOR_F3_TAKE_OFF;
         a->coll_flags[0] |= 0x04;
         break;
-    case 5:
-        a->physics_mode = 1;
-        a->flags[5] |= ACTOR_F5_STRONG_TURN;
-        break;
-    case 6:
-        a->physics_mode = 3;
-        a->flags[5] |= ACTOR_F5_STRONG_TURN;
-        break;
     default:
-        a->physics_mode = e->physics_mode;
+        if (!Strong_Turn_Mode(a, e->physics_mode)) {
+            a->physics_mode = e->physics_mode;
+        }
         break;
     }
     if (e->life != 0) {

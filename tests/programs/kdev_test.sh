@@ -1,7 +1,7 @@
 #!/bin/sh
 # kdev as a person uses it (kdev_test.sh <kdev> <mkdemo>): a pack whose stored names are not upper
-# case is listed whole, pictures go into a folder that did not exist yet, and a project folder whose
-# name holds ';' loads.
+# case is listed whole, pictures go into a folder that did not exist yet, a project folder whose
+# name holds ';' loads, and the demo installation's Project0 loads with the golden picture.
 set -u
 kdev=$1
 mkdemo=$2
@@ -32,6 +32,14 @@ mv "$dir/demo/drives/D" "$dir/semi;colon"
 out=$("$kdev" prj "$dir/semi;colon" 2>&1) || fail "kdev prj ended with $?"
 echo "$out" | grep -q 'Project0' || fail "kdev prj did not list Project0: $out"
 echo "$out" | grep -q 'ignoring' && fail "kdev prj read the folder as a drive map: $out"
+
+golden=$(dirname "$0")/../golden/demo-project0.png
+"$mkdemo" "$dir/level" >/dev/null || fail "mkdemo"
+out=$("$kdev" level "$dir/level" --png "$dir/level.png" 2>&1) || fail "kdev level ended with $?: $out"
+for node in xh_ sc1 box; do
+    echo "$out" | grep -q "^[0-9]* *$node " || fail "kdev level did not list $node: $out"
+done
+cmp -s "$dir/level.png" "$golden" || fail "kdev level's picture is not the golden demo-project0"
 
 [ "$fails" -eq 0 ] && echo "kdev: all checks passed"
 [ "$fails" -eq 0 ]

@@ -170,7 +170,7 @@ std::vector<uint8_t> DemoFloorPicture()
 }
 
 // The crates: horizontal planks of 32 rows with dark gaps and a grain that runs along each plank.
-std::vector<uint16_t> DemoWoodPalette()
+static std::vector<uint16_t> WoodPalette()
 {
     std::vector<uint16_t> p(256);
     for (int i = 0; i < 256; i++) {
@@ -220,15 +220,16 @@ std::vector<uint8_t> DemoSceneCollision()
     return CollisionImage(floor.vertices, triangles).Finish().bytes;
 }
 
+std::vector<uint8_t> DemoFloorMaterial() { return Material(FloorPalette(), DemoFloorPicture()); }
+std::vector<uint8_t> DemoCrateMaterial() { return Material(WoodPalette(), DemoCratePicture()); }
+
 DsnWriter DemoSceneStream()
 {
     DsnWriter w;
     w.model = DemoSceneModel();
     w.collision = DemoSceneCollision();
-    const std::vector<uint16_t> floor_palette = FloorPalette(), wood = DemoWoodPalette();
-    const std::vector<uint8_t> floor = DemoFloorPicture(), crate = DemoCratePicture();
-    w.maps.push_back({"FLOOR", DsnMapRecord(Material(floor_palette, floor)), floor_palette, floor});
-    w.maps.push_back({"CRATE", DsnMapRecord(Material(wood, crate)), wood, crate});
+    w.maps.push_back({"FLOOR", DsnMapRecord(DemoFloorMaterial()), FloorPalette(), DemoFloorPicture()});
+    w.maps.push_back({"CRATE", DsnMapRecord(DemoCrateMaterial()), WoodPalette(), DemoCratePicture()});
     return w;
 }
 
@@ -309,11 +310,18 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial());
 }
 
+bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d)
+{
+    const fs::path disc(drive_d);
+    return WriteMinimalInstallation(drive_c, drive_d) &&
+           WriteHostFile((disc / "kalder.dat").string(), DemoDatabase().Image()) &&
+           WriteDemoModels((disc / "DATA" / "3DC").string());
+}
+
 bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d)
 {
     const fs::path disc(drive_d);
-    bool ok = WriteMinimalInstallation(drive_c, drive_d);
-    ok = ok && WriteHostFile((disc / "kalder.dat").string(), DemoDatabase().Image());
+    bool ok = WriteDemoLevel(drive_c, drive_d);
     // The bank: sound i a 0.2 s tone at 220 x 2^(i/12) Hz (the one-sound bank of the minimal
     // installation is replaced).
     ok = ok && WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), DemoSounds(32));
@@ -325,7 +333,7 @@ bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_
     ok = ok && WriteHostFile((disc / "TRACKS" / "TRACK02.WAV").string(), FourNotes()) &&
          WriteHostFile((disc / "TRACKS" / "Track3.wav").string(),
                        WavImage(mono8, WavSamples(mono8, Wave::Sine, 22050, 330.0)));
-    return ok && WriteDemoModels((disc / "DATA" / "3DC").string());
+    return ok;
 }
 
 bool WriteDemoInstallation(const std::string &folder)

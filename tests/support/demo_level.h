@@ -34,10 +34,12 @@ std::vector<uint8_t> DemoHeroModel();       // xh_.3dc: "XH_", "TORSE", "TETE", 
 DanWriter DemoHeroContainer();              // xh_.dan: the hero, map HERO, XH_AN000.3DA and XH_AN004.3DA
 std::vector<uint8_t> DemoBoxModel();        // box.3dc: "BOX", material "BOX"
 std::vector<uint8_t> DemoBoxMaterial();     // box.3dm
-// The texture pictures (256 x 256 palette indices) and their RGB565 palettes.
+// The scene's materials as .3DM files: the stream carries their records, palettes and pictures.
+std::vector<uint8_t> DemoFloorMaterial();
+std::vector<uint8_t> DemoCrateMaterial();
+// The scene's texture pictures (256 x 256 palette indices).
 std::vector<uint8_t> DemoFloorPicture();
 std::vector<uint8_t> DemoCratePicture();
-std::vector<uint16_t> DemoWoodPalette();
 
 // The project database: Project0 and Project1 (the scene, two boxes, exits between them and to
 // Project2), Project2 whose scene ends the game; every other record blank.
@@ -45,6 +47,10 @@ KalderDatWriter DemoDatabase();
 
 // Writes the demo level's model files into a host folder (the disc's DATA/3DC).
 bool WriteDemoModels(const std::string &folder);
+// What a level needs of the installation on two drive folders: the minimal installation, the
+// project database and the models.
+bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d);
+inline bool WriteDemoLevel(const TempDrives &drives) { return WriteDemoLevel(drives.Host('C'), drives.Host('D')); }
 // The whole demo installation on two drive folders: drive_c the hard disk with the installation
 // folder, drive_d the first disc with the data. false when something cannot be written.
 bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d);

@@ -13,11 +13,8 @@
 
 namespace kalder_test {
 
-void StartLevelCore()
+void StartStreams()
 {
-    DSK_Locate();
-    PRJ_LoadDatabase();
-    GAME_Init3DEngine();
     if (MEM_Arena == nullptr) {
         MEM_Arena = MEM_CreateStack(0x172000);
     }
@@ -26,6 +23,14 @@ void StartLevelCore()
     }
     DSN_Create();
     DAN_Init();
+}
+
+void StartLevelCore()
+{
+    DSK_Locate();
+    PRJ_LoadDatabase();
+    GAME_Init3DEngine();
+    StartStreams();
     Coll_Init();
 }
 

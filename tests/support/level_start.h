@@ -6,6 +6,9 @@
 
 namespace kalder_test {
 
+// The memory arena and streaming buffer of the start-up (when not made yet), the scene stream bound
+// to the buffer and the container cleared.
+void StartStreams();
 // A missing disc or database stops as the game does (through the exit hook in force).
 void StartLevelCore();
 // Closes the stream and the container and gives back the 3D heap, the arena and the streaming buffer.

@@ -18,6 +18,7 @@
 #include "tests/support/dan_writer.h"
 #include "tests/support/dsn_writer.h"
 #include "tests/support/image_builder.h"
+#include "tests/support/level_start.h"
 #include "tests/support/lz_packer.h"
 #include "tests/support/png16.h"
 #include "world/dan.h"
@@ -32,17 +33,7 @@ namespace {
 constexpr uint32_t Room = 16u << 20;
 
 // The arena and streaming buffer the start-up would make.
-void Core()
-{
-    if (MEM_Arena == nullptr) {
-        MEM_Arena = MEM_CreateStack(0x172000);
-    }
-    if (DPR_Main == nullptr) {
-        DPR_Main = DPR_Create(0x57800, 0x57800, 0x8000);
-    }
-    DSN_Create();
-    DAN_Init();
-}
+void Core() { kalder_test::StartStreams(); }
 
 std::vector<uint8_t> Read_File(const char *path)
 {
