@@ -163,6 +163,7 @@ static bool write_nested_pack_seeds(const fs::path &dir)
 bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
 bool WriteSceneSeeds(const char *folder); // scene_seeds.cpp
 bool WriteLevelSeeds(const char *folder); // level_seeds.cpp
+bool WriteTickSeeds(const char *folder);  // tick_seeds.cpp
 
 // kalder.dat: a sound database with projects that lead to each other, and one of each damage.
 static bool write_prj_seeds(const fs::path &dir)
@@ -450,6 +451,7 @@ int main(int argc, char **argv)
     ok = ok && write_fsb_seeds(fs::path(argv[1]) / "fsb");
     ok = ok && WriteSceneSeeds(argv[1]);
     ok = ok && WriteLevelSeeds(argv[1]);
+    ok = ok && WriteTickSeeds(argv[1]);
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

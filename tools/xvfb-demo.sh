@@ -144,13 +144,27 @@ check_row() { # png, what, x0, w, y, expected colours
 }
 black="0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0 0,0,0"
 
-# What the game's frame shows: no level links a scene yet, so the render draws only the background,
-# in the clear colour, which nothing sets yet: black.
-picture=$black
+# The bar centres of one row, each of which must show something other than black: one check.
+check_row_lit() { # png, what, x0, w, y
+    dark=""
+    i=0
+    while [ "$i" -lt 8 ]; do
+        c=$(colour "$out/$1.png" $(($3 + $4 / 16 + i * $4 / 8)) "$5")
+        if [ "$c" = 0,0,0 ]; then
+            dark="$dark $i"
+        fi
+        i=$((i + 1))
+    done
+    check "$1 $2 row $5 lit" "" "${dark# }"
+}
 
-# A screenshot of the game's frame shown w x h from x0: the picture in the middle row, and either a
-# black row in the middle of each letterbox band (an eighth of the height) or the picture right up to
-# the top and bottom edges.
+# What the game's frame shows: the demo level seen from the root camera, black above its horizon
+# (just below the middle) and the floor's checker across the whole width below it, down to the
+# bottom of the picture.
+#
+# A screenshot of the game's frame shown w x h from x0: the floor across a row near the bottom of the
+# picture, and either a black row in the middle of each letterbox band (an eighth of the height) or
+# the black sky at the top edge and the floor right down to the bottom edge.
 frame_shot() { # png, window|root, x0, w, h, bands|full
     sleep 0.7
     if [ "$2" = root ]; then
@@ -158,13 +172,13 @@ frame_shot() { # png, window|root, x0, w, h, bands|full
     else
         import -window "$window" "$out/$1.png"
     fi
-    check_row "$1" middle "$3" "$4" $(($5 / 2)) "$picture"
+    check_row_lit "$1" floor "$3" "$4" $(($5 * 13 / 16))
     if [ "$6" = bands ]; then
         check_row "$1" "top band" "$3" "$4" $(($5 / 16)) "$black"
         check_row "$1" "bottom band" "$3" "$4" $(($5 - 1 - $5 / 16)) "$black"
     else
-        check_row "$1" "top edge" "$3" "$4" $(($5 / 48)) "$picture"
-        check_row "$1" "bottom edge" "$3" "$4" $(($5 - 1 - $5 / 48)) "$picture"
+        check_row "$1" "top edge" "$3" "$4" $(($5 / 48)) "$black"
+        check_row_lit "$1" "bottom edge" "$3" "$4" $(($5 - 1 - $5 / 48))
     fi
     if [ "$2" = root ]; then
         check "$1 left pillar" 0,0,0 "$(colour "$out/$1.png" $(($3 / 2)) $(($5 / 2)))"

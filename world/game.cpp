@@ -85,12 +85,15 @@ bool is_current(const LevelRecord *record)
 // The end of a fade: the screen takes the fade's colour, between the letterbox bars when they show.
 void fill_fade_colour(int32_t kind)
 {
+    if (SCR_FrameBuffer == nullptr) {
+        return;
+    }
     const uint16_t colour = kind == 1 ? 0x0000 : 0xFFFF;
     const size_t width = SCR_Width;
     const size_t height = SCR_Height;
     size_t first = 0;
     size_t rows = height;
-    if (OPT_Cinemascope != 0) {
+    if (OPT_Cinemascope == 1) {
         first = height / 8;
         rows = height * 3 / 4;
     }

@@ -2,6 +2,7 @@
 // draw through.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <SDL.h>
 
@@ -224,12 +225,26 @@ void PLAT_ClientSize(PLAT_Window *, int *width, int *height)
 
 void PLAT_PostQuit(int) { quit_posted = true; }
 
+// A video driver that shows nothing on a screen (dummy, offscreen) gives no window the focus; there
+// the game's window counts as focused, or it would stand still for ever.
+static bool window_focused(SDL_Window *sdl)
+{
+    if (sdl == nullptr) {
+        return false;
+    }
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0)) {
+        return true;
+    }
+    return SDL_GetKeyboardFocus() == sdl;
+}
+
 int PLAT_PumpMessages()
 {
     SDLC_Pump();
     SDL_Event event;
     // In the background the game stands still; waiting here keeps it from spinning a core.
-    if (the_window.sdl != nullptr && SDL_GetKeyboardFocus() != the_window.sdl && SDL_WaitEventTimeout(&event, 10)) {
+    if (the_window.sdl != nullptr && !window_focused(the_window.sdl) && SDL_WaitEventTimeout(&event, 10)) {
         if (handle(event)) {
             return 1;
         }
@@ -248,5 +263,5 @@ int PLAT_PumpMessages()
 
 int PLAT_HasFocus(PLAT_Window *window)
 {
-    return window != nullptr && window->sdl != nullptr && SDL_GetKeyboardFocus() == window->sdl;
+    return window != nullptr && window_focused(window->sdl) ? 1 : 0;
 }

@@ -41,5 +41,19 @@ for node in xh_ sc1 box; do
 done
 cmp -s "$dir/level.png" "$golden" || fail "kdev level's picture is not the golden demo-project0"
 
+# The program played headless: the hero put into Project0's exit before frame 60 reaches Project1
+# after 15 frames of fade, and the 40th frame is the golden of the end-to-end run.
+out=$("$kdev" play "$dir/level" --frames 120 --place 1400,140,0@60 --png "$dir/play.png" 2>&1) ||
+    fail "kdev play ended with $?: $out"
+for line in "round 60: fade 15.00" "round 75: Project1 current" "round 76: Project1 loaded, hero at (-600.0, 140.0, 0.0)" \
+    "round 120: quit"; do
+    echo "$out" | grep -qF "$line" || fail "kdev play did not print '$line': $out"
+done
+[ -s "$dir/play.png" ] || fail "kdev play wrote no picture"
+"$kdev" play "$dir/level" --frames 40 --png "$dir/play40.png" >/dev/null 2>&1 || fail "kdev play --frames 40"
+cmp -s "$dir/play40.png" "$(dirname "$0")/../golden/demo-run-frame40.png" ||
+    fail "kdev play's 40th frame is not the golden demo-run-frame40"
+"$kdev" play "$dir/level" --place 1,2@3 >/dev/null 2>&1 && fail "kdev play took a place without z"
+
 [ "$fails" -eq 0 ] && echo "kdev: all checks passed"
 [ "$fails" -eq 0 ]

@@ -268,7 +268,7 @@ std::vector<uint8_t> DemoBoxModel()
 
 std::vector<uint8_t> DemoBoxMaterial() { return Material(BoxPalette(), BoxPicture()); }
 
-KalderDatWriter DemoDatabase()
+KalderDatWriter DemoDatabase(const DemoOptions &options)
 {
     KalderDatWriter db;
     const std::vector<uint8_t> blank = BlankEditorRecord();
@@ -281,6 +281,9 @@ KalderDatWriter DemoDatabase()
                         .Exit(1, "EXIT2", "Project2", 0x01, {-2600, -1000, -300}, {-2200, 1000, 300})
                         .Bytes();
     db.records[2] = LevelRecordBuilder(blank).Name("Project2").InUse().Element(0, "EMPTY", "END.DSN").Bytes();
+    if (options.quick_end) {
+        db.records[0] = LevelRecordBuilder(db.records[0]).Exit(0, "EXIT1", "Project2", 0x01, {0, 0, 0}, {0, 0, 0}).Bytes();
+    }
     return db;
 }
 
@@ -310,18 +313,18 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial());
 }
 
-bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d)
+bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)
 {
     const fs::path disc(drive_d);
     return WriteMinimalInstallation(drive_c, drive_d) &&
-           WriteHostFile((disc / "kalder.dat").string(), DemoDatabase().Image()) &&
+           WriteHostFile((disc / "kalder.dat").string(), DemoDatabase(options).Image()) &&
            WriteDemoModels((disc / "DATA" / "3DC").string());
 }
 
-bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d)
+bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)
 {
     const fs::path disc(drive_d);
-    bool ok = WriteDemoLevel(drive_c, drive_d);
+    bool ok = WriteDemoLevel(drive_c, drive_d, options);
     // The bank: sound i a 0.2 s tone at 220 x 2^(i/12) Hz (the one-sound bank of the minimal
     // installation is replaced).
     ok = ok && WriteFsb((disc / "DATA" / "SOUND" / "FSB.DAT").string(), DemoSounds(32));
@@ -336,10 +339,10 @@ bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_
     return ok;
 }
 
-bool WriteDemoInstallation(const std::string &folder)
+bool WriteDemoInstallation(const std::string &folder, const DemoOptions &options)
 {
     const fs::path root = fs::path(folder) / "drives";
-    return WriteDemoInstallation((root / "C").string(), (root / "D").string());
+    return WriteDemoInstallation((root / "C").string(), (root / "D").string(), options);
 }
 
 } // namespace kalder_test

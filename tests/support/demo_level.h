@@ -41,21 +41,28 @@ std::vector<uint8_t> DemoCrateMaterial();
 std::vector<uint8_t> DemoFloorPicture();
 std::vector<uint8_t> DemoCratePicture();
 
+// Variants of the demo installation.
+struct DemoOptions {
+    // Project0's first exit leads to Project2 wherever the hero stands (no box), so the game ends by
+    // itself soon after its first load.
+    bool quick_end = false;
+};
+
 // The project database: Project0 and Project1 (the scene, two boxes, exits between them and to
 // Project2), Project2 whose scene ends the game; every other record blank.
-KalderDatWriter DemoDatabase();
+KalderDatWriter DemoDatabase(const DemoOptions &options = {});
 
 // Writes the demo level's model files into a host folder (the disc's DATA/3DC).
 bool WriteDemoModels(const std::string &folder);
 // What a level needs of the installation on two drive folders: the minimal installation, the
 // project database and the models.
-bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d);
+bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options = {});
 inline bool WriteDemoLevel(const TempDrives &drives) { return WriteDemoLevel(drives.Host('C'), drives.Host('D')); }
 // The whole demo installation on two drive folders: drive_c the hard disk with the installation
 // folder, drive_d the first disc with the data. false when something cannot be written.
-bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d);
+bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options = {});
 // The same under folder/drives/C and folder/drives/D, where the programs look by default.
-bool WriteDemoInstallation(const std::string &folder);
+bool WriteDemoInstallation(const std::string &folder, const DemoOptions &options = {});
 inline bool WriteDemoInstallation(const TempDrives &drives) { return WriteDemoInstallation(drives.Host('C'), drives.Host('D')); }
 
 } // namespace kalder_test

@@ -1,6 +1,7 @@
-// The game tick's test bench: a small project database of our own in memory, the hero and the scene
-// object in their slots, a frame buffer, the MENJ queue, and sound on with a bank whose sample 13 is
-// the level-change sound, so that the tick's sounds, events and switches can be read back.
+// The game tick's test benches: a small project database of our own in memory, the hero and the
+// scene object in their slots, a frame buffer, the MENJ queue, and sound on with a bank whose sample
+// 13 is the level-change sound, so that the tick's sounds, events and switches can be read back; and
+// the demo level, which the tick loads for real.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -20,12 +21,10 @@
 #include "interface/menj.h"
 #include "plat/test.h"
 #include "tests/support/core_state.h"
-#include "tests/support/demo_level.h"
 #include "tests/support/fsb_writer.h"
-#include "tests/support/level_start.h"
-#include "tests/support/screen_target.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/temp_drives.h"
+#include "tests/world/level_fixture.h"
 #include "world/actor.h"
 #include "world/ctrl.h"
 #include "world/game.h"
@@ -213,35 +212,21 @@ struct TickBench : ::testing::Test {
     }
 };
 
-// The demo installation on its drives, started as far as a level load needs, with sound on and a
-// 640 x 480 screen: the tick loads the demo's projects for real.
-struct LevelBench : ::testing::Test {
-    std::unique_ptr<kalder_test::TempDrives> drives;
-    std::unique_ptr<kalder_test::ScreenTarget> screen;
-
+// The demo level on its drives, started as far as a level load needs, with a 640 x 480 screen and
+// the MENJ queue: the tick loads the demo's projects for real.
+struct LevelBench : level_test::LevelTest {
     void SetUp() override
     {
-        kalder_test::ResetCore();
-        test::SetExitHook(test::ThrowOnExit);
-        drives = std::make_unique<kalder_test::TempDrives>("CD");
-        ASSERT_TRUE(kalder_test::WriteDemoInstallation(*drives));
-        test::SetSoundDevice(true);
-        ASSERT_EQ(SND_Init(8), 1);
-        FSB_Load("D:\\data\\sound\\fsb.dat");
-        screen = std::make_unique<kalder_test::ScreenTarget>(640, 480);
+        LevelTest::SetUp();
         OPT_Cinemascope = 0;
         MENJ_Init();
-        kalder_test::StartLevelCore();
         ResetGameWords();
     }
 
     void TearDown() override
     {
         MENJ_Shutdown();
-        kalder_test::StopLevelCore();
-        screen.reset();
-        kalder_test::ResetCore();
-        drives.reset();
+        LevelTest::TearDown();
     }
 
     // Ticks until the pending project has loaded (at most 3 ticks).

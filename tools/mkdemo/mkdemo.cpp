@@ -9,21 +9,27 @@
 // (DATA\FONT\HI640.SPR, HI480.SPR, HI320.SPR and DATA\OBJET\SOUR.ALP), drawn for this program, and
 // in DATA\3DC the demo level: the scene stream SC1.DSN, the hero's container XH_.DAN and the boxes'
 // BOX.3DC and BOX.3DM, that Project0 and Project1 load. Run the game from that folder, or point
-// KALDER_DRIVES at the two drives.
+// KALDER_DRIVES at the two drives. With --quick-end, Project0's first exit has no box and leads to
+// Project2, whose end scene ends the game: the program stops by itself a second after it starts.
 #include <cstdio>
+#include <cstring>
 
 #include "tests/support/demo_level.h"
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mkdemo <folder>\n");
+    kalder_test::DemoOptions options;
+    if (argc == 3 && std::strcmp(argv[1], "--quick-end") == 0) {
+        options.quick_end = true;
+    } else if (argc != 2) {
+        std::fprintf(stderr, "usage: mkdemo [--quick-end] <folder>\n");
         return 2;
     }
-    if (!kalder_test::WriteDemoInstallation(std::string(argv[1]))) {
-        std::fprintf(stderr, "mkdemo: cannot write under %s\n", argv[1]);
+    const char *folder = argv[argc - 1];
+    if (!kalder_test::WriteDemoInstallation(std::string(folder), options)) {
+        std::fprintf(stderr, "mkdemo: cannot write under %s\n", folder);
         return 1;
     }
-    std::printf("demo installation written to %s\n", argv[1]);
+    std::printf("demo installation written to %s\n", folder);
     return 0;
 }
