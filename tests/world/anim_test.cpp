@@ -282,6 +282,8 @@ TEST_F(Figure, ActionSpeedFromOwnSpeedSteeringImmobileAndLock)
         {"locked: 36 halved", -1, false, false, true, 6},
         {"locked: 33 halved toward zero is 16", 33, true, false, true, 6},
         {"locked, own speed 100", 100, true, false, true, 18},
+        // A project's huge speed wraps in the products as the processor's multiply does.
+        {"own speed 0x7FFFFFFF, three quarters", 0x7FFFFFFF, false, false, false, 67108863},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
