@@ -89,7 +89,8 @@ void PlayingAt(ActorRecord *actor, int32_t number, float frame, float speed)
 
 void ActorStage::Playing(int32_t number, float frame)
 {
-    PlayingAt(&actor, number, frame, 0.0f);    // The root stands where the frame's keys put it: the stage shows poses, not the walk's progress.
+    PlayingAt(&actor, number, frame, 0.0f);
+    // The root stands where the frame's keys put it: the stage shows poses, not the walk's progress.
     for (int i = 0; i < 3; i++) {
         actor.velocity[i] = 0.0f;
     }
