@@ -16,3 +16,4 @@ void MENU_ComputeLayout()
 void MENU_OpenSystem() {}
 void MENU_OpenSpells() {}
 void MENU_OpenObjects() {}
+void MENU_Run() {}
