@@ -12,7 +12,7 @@ namespace {
 
 using Chunks = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
 
-struct FilmSpec {
+struct FilmPlan {
     std::string magic;
     std::vector<Chunks> frames;
     bool zero_end;
@@ -28,7 +28,7 @@ std::vector<uint8_t> pattern(size_t n, uint8_t seed)
 }
 
 // Three frames of the magic's decoder, each with a sound block.
-FilmSpec spec_of(const std::string &magic)
+FilmPlan plan_of(const std::string &magic)
 {
     const std::vector<uint8_t> first_sound = SoundFirstPayload(DefaultDeltaTable(), pattern(40, 1));
     const std::vector<uint8_t> sound = pattern(40, 2);
@@ -57,20 +57,20 @@ struct Damage {
     bool no_zero_end = false;
 };
 
-FilmWriter build(const FilmSpec &spec, const Damage &damage = {})
+FilmWriter build(const FilmPlan &plan, const Damage &damage = {})
 {
-    FilmWriter film(spec.magic);
+    FilmWriter film(plan.magic);
     film.Size(256, 256).AllowLargeChunks(damage.large_picture);
-    for (size_t f = 0; f < spec.frames.size(); f++) {
+    for (size_t f = 0; f < plan.frames.size(); f++) {
         const bool damaged = f == 1;
         uint32_t chunk_bytes = 0;
-        for (const auto &chunk : spec.frames[f]) {
+        for (const auto &chunk : plan.frames[f]) {
             chunk_bytes += uint32_t(chunk.second.size() + 8);
         }
         film.BeginFrame();
-        for (size_t c = 0; c < spec.frames[f].size(); c++) {
-            const auto &[tag, payload] = spec.frames[f][c];
-            const bool picture = c + 1 == spec.frames[f].size();
+        for (size_t c = 0; c < plan.frames[f].size(); c++) {
+            const auto &[tag, payload] = plan.frames[f][c];
+            const bool picture = c + 1 == plan.frames[f].size();
             if (damaged && picture && damage.large_picture) {
                 film.Chunk(tag, std::vector<uint8_t>(0x60000, 0x11));
             } else if (damaged && c == 0 && damage.chunk) {
@@ -82,7 +82,7 @@ FilmWriter build(const FilmSpec &spec, const Damage &damage = {})
         film.EndFrame(damaged && damage.frame ? std::optional<uint32_t>(damage.frame(film.OpenFrameSize()))
                                               : std::nullopt);
     }
-    if (spec.zero_end && !damage.no_zero_end) {
+    if (plan.zero_end && !damage.no_zero_end) {
         film.ZeroFrame();
     }
     return film;
@@ -95,7 +95,7 @@ std::vector<FilmSample> WholeFilmSamples()
     std::vector<FilmSample> out;
     for (const char *magic : {"HNM4", "HNS4", "MIB2", "MIS2", "HNM6", "HNS6"}) {
         const bool sound = magic[2] == 'S';
-        out.push_back({magic, build(spec_of(magic)).Bytes(), 3, sound ? 3 : 0});
+        out.push_back({magic, build(plan_of(magic)).Bytes(), 3, sound ? 3 : 0});
     }
     return out;
 }
@@ -104,8 +104,8 @@ std::vector<FilmSample> DamagedFilmSamples()
 {
     std::vector<FilmSample> out;
     for (const char *magic : {"HNS4", "MIS2", "HNS6"}) {
-        const FilmSpec spec = spec_of(magic);
-        const FilmWriter whole = build(spec);
+        const FilmPlan plan = plan_of(magic);
+        const FilmWriter whole = build(plan);
         const std::vector<size_t> &bounds = whole.Boundaries();
         const size_t size = whole.Bytes().size();
         // Cuts below the header and the first frame header leave a film that does not open.
@@ -114,12 +114,12 @@ std::vector<FilmSample> DamagedFilmSamples()
             for (size_t cut : {bounds[i], (bounds[i] + next) / 2}) {
                 if (cut >= 68) {
                     out.push_back({std::string(magic) + " cut at " + std::to_string(cut),
-                                   build(spec).TruncateAt(cut).Bytes()});
+                                   build(plan).TruncateAt(cut).Bytes()});
                 }
             }
         }
         // The second frame damaged: nothing of the damaged chunk, nor anything after it, is used.
-        const bool masked = spec.magic != "HNS4";
+        const bool masked = plan.magic != "HNS4";
         struct Row {
             std::string what;
             Damage damage;
@@ -139,11 +139,11 @@ std::vector<FilmSample> DamagedFilmSamples()
                 rows.push_back({"frame size " + std::to_string(word), {.frame = [word](uint32_t) { return word; }}, 1, 1});
             }
         }
-        if (spec.zero_end) {
+        if (plan.zero_end) {
             rows.push_back({"no zero frame header", {.no_zero_end = true}, 3, 3});
         }
         for (const Row &row : rows) {
-            out.push_back({std::string(magic) + " " + row.what, build(spec, row.damage).Bytes(), row.pictures, row.sounds});
+            out.push_back({std::string(magic) + " " + row.what, build(plan, row.damage).Bytes(), row.pictures, row.sounds});
         }
     }
     return out;
