@@ -21,21 +21,10 @@
 #include "engine3d/object.h"
 #include "engine3d/pairs.h"
 #include "engine3d/view.h"
+#include "fuzz/area_poison.h"
 #include "plat/test.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/mem_file_source.h"
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#include <sanitizer/asan_interface.h>
-#define KALDER_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
-#define KALDER_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
-#endif
-#endif
-#ifndef KALDER_POISON
-#define KALDER_POISON(p, n) ((void)(p), (void)(n))
-#define KALDER_UNPOISON(p, n) ((void)(p), (void)(n))
-#endif
 
 namespace {
 

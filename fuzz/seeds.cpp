@@ -9,6 +9,7 @@
 #include "tests/support/hmap_writer.h"
 #include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
+#include "tests/support/character_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/level_writer.h"
@@ -323,6 +324,33 @@ static bool write_fsb_seeds(const fs::path &dir)
            write(dir, "cut-in-sizes", cut(22)) && write(dir, "cut-in-data", cut(good.size() - 7));
 }
 
+// The actor's players: the figure's animations under numbers of each kind, steered by a few action
+// patterns, and a walk whose frame count runs past the key's 16 bits.
+static bool write_actor_anim_seeds(const fs::path &dir)
+{
+    using namespace kalder_test;
+    fs::create_directories(dir);
+    CharacterOptions linear, spline;
+    spline.kind = 6;
+    const std::vector<NamedFile> a = CharacterAnims(linear), b = CharacterAnims(spline);
+    auto seed = [&](uint8_t number, uint8_t steer, std::vector<uint8_t> actions, const std::vector<uint8_t> &file) {
+        std::vector<uint8_t> bytes = {number, steer, 8};
+        actions.resize(9, 0);
+        bytes.insert(bytes.end(), actions.begin(), actions.end());
+        bytes.insert(bytes.end(), file.begin(), file.end());
+        return bytes;
+    };
+    ImageBuilder long_walk = TrackImage(4, CharacterTracks(4));
+    long_walk.Damage32("track0", 0, 70000);
+    bool ok = true;
+    for (size_t i = 0; i < a.size(); i++) {
+        const uint8_t number = uint8_t(a[i].name[6] - '0') * 10 + uint8_t(a[i].name[7] - '0');
+        ok = ok && write(dir, "linear-" + std::to_string(number), seed(number, 0, {1, 1, 2, 2, 0x13, 9, 4, 3, 0}, a[i].bytes)) &&
+             write(dir, "spline-" + std::to_string(number), seed(number, 0x21, {0x12, 1, 10, 8, 0, 4, 0x11, 7, 11}, b[i].bytes));
+    }
+    return ok && write(dir, "long-walk", seed(4, 0x04, {1, 1, 1, 1, 1, 1, 1, 1, 1}, long_walk.Finish().bytes));
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2) {
@@ -382,6 +410,7 @@ int main(int argc, char **argv)
          write(tracks, "ignored", bytes_of("track0.wav\ntrack100.wav\ntrack02.ogg\nmytrack02.wav\n"
                                             "track02.wav.bak\n/track04.wav"));
     ok = ok && write_image_seeds(fs::path(argv[1]) / "load_obj");
+    ok = ok && write_actor_anim_seeds(fs::path(argv[1]) / "actor_anim");
     // The list reader: lists as the disc holds them, and LEVEL.ID behind an 'L'.
     const fs::path lists = fs::path(argv[1]) / "dsk_list";
     fs::create_directories(lists);

@@ -4,3 +4,4 @@
 void MENU_OpenSystem() {}
 void MENU_OpenSpells() {}
 void MENU_OpenObjects() {}
+void MENU_Run() {}

@@ -4,3 +4,5 @@
 void MENU_OpenSystem();
 void MENU_OpenSpells();
 void MENU_OpenObjects();
+// The in-game menu as the hero's action opens it, from the actor step.
+void MENU_Run();

@@ -101,6 +101,14 @@ struct ActorRecord {
     uint32_t contact_measure;    // 0..127
     int32_t motion_vector[3];
     int32_t shadow_slot;         // ACTOR_NO_SHADOW: none
+    // The root node's local position after the last key application, and the one before: their
+    // difference is the motion the animation gives the actor.
+    int32_t stored_node_pos[3];
+    int32_t previous_node_pos[3];
+    float hit_fraction;          // share of the frame count at which a blow lands; 0: the animation's own
+    ActorRecord *aim_target;     // what head and torso turn toward
+    double phy_velocity[3];      // the physics' velocity; its y is also the vertical speed that the idles read
+    int32_t ground_slope;        // what the pitch eases toward on the ground
 };
 
 inline constexpr int32_t ACTOR_SLOT_COUNT = 32;
@@ -112,21 +120,26 @@ inline constexpr int32_t ACTOR_NO_SHADOW = 16;
 // Flag byte 0.
 inline constexpr uint8_t ACTOR_F0_IN_USE = 0x01;
 inline constexpr uint8_t ACTOR_F0_HERO = 0x04;          // also exempt from slow time
-inline constexpr uint8_t ACTOR_F0_ANIM_RESTART = 0x10;
+inline constexpr uint8_t ACTOR_F0_UNSTEPPED = 0x08;     // the actor step passes it by
+inline constexpr uint8_t ACTOR_F0_ANIM_RESTART = 0x10;  // the first frame after a switch is still to play
 inline constexpr uint8_t ACTOR_F0_WIDE_SPAWN = 0x20;    // on the hero: spawner boxes doubled
 inline constexpr uint8_t ACTOR_F0_ANIM_ENDED = 0x40;
-inline constexpr uint8_t ACTOR_F0_ANIM_RESTART2 = 0x80;
+inline constexpr uint8_t ACTOR_F0_ANIM_RESTART2 = 0x80; // a switch is fading in (or pairing)
 // Flag byte 1.
-inline constexpr uint8_t ACTOR_F1_ANIM_END_REQUEST = 0x01;
-inline constexpr uint8_t ACTOR_F1_AI = 0x02;
+inline constexpr uint8_t ACTOR_F1_ANIM_END_REQUEST = 0x01; // return to idle
+inline constexpr uint8_t ACTOR_F1_AI = 0x02;            // also a moving actor, which may fall back to an idle
 inline constexpr uint8_t ACTOR_F1_HAS_ANIMS = 0x04;
+inline constexpr uint8_t ACTOR_F1_OBJECT = 0x08;        // an object; on a projectile the thrown kind
 inline constexpr uint8_t ACTOR_F1_TEAM = 0x20;          // the second camp
 inline constexpr uint8_t ACTOR_F1_NO_GROUPING = 0x40;
 inline constexpr uint8_t ACTOR_F1_CONVERSATION = 0x80;
-// Flag byte 2.
-inline constexpr uint8_t ACTOR_F2_ACTION_HELD = 0x02;
-inline constexpr uint8_t ACTOR_F2_MOTION_SCALE = 0x08;
+// Flag byte 2, the motion byte.
+inline constexpr uint8_t ACTOR_F2_FLYING = 0x01;        // a flying projectile
+inline constexpr uint8_t ACTOR_F2_ACTION_HELD = 0x02;   // the animation is locked
+inline constexpr uint8_t ACTOR_F2_DOUBLE_STRIDE = 0x04;
+inline constexpr uint8_t ACTOR_F2_MOTION_SCALE = 0x08;  // the motion is blended by the motion scale
 inline constexpr uint8_t ACTOR_F2_MOTION_SPEED = 0x20;
+inline constexpr uint8_t ACTOR_F2_PAIR_SWITCH = 0x40;   // the next step swaps within a pair (walk, run)
 // Flag byte 3.
 inline constexpr uint8_t ACTOR_F3_MAY_RUN = 0x01;
 inline constexpr uint8_t ACTOR_F3_TAKE_OFF = 0x02;
@@ -141,6 +154,7 @@ inline constexpr uint8_t ACTOR_F4_PITCH_STEERING = 0x20;
 // Flag byte 5.
 inline constexpr uint8_t ACTOR_F5_RANDOM_RESPAWN = 0x01;
 inline constexpr uint8_t ACTOR_F5_NOT_TARGET = 0x02;
+inline constexpr uint8_t ACTOR_F5_PLATFORM_OWNER = 0x08;
 inline constexpr uint8_t ACTOR_F5_FOLLOWS_HERO = 0x10;
 inline constexpr uint8_t ACTOR_F5_STRONG_TURN = 0x20;   // and no x/z limit in draining zones
 inline constexpr uint8_t ACTOR_F5_ROAM_POINT = 0x80;
@@ -155,8 +169,12 @@ inline constexpr uint8_t ACTOR_F6_BOW_CARRIED = 0x40;
 inline constexpr uint8_t ACTOR_F6_BOW_DRAWN = 0x80;
 // Flag byte 7.
 inline constexpr uint8_t ACTOR_F7_BOW_HIDDEN = 0x01;
+inline constexpr uint8_t ACTOR_F7_SLOWER = 0x02;        // the animation's motion x 0.6
+inline constexpr uint8_t ACTOR_F7_FASTER = 0x04;        // x 1.4 across, x 1.3 up and down
 inline constexpr uint8_t ACTOR_F7_EXTENDED_KEYS = 0x08;
 inline constexpr uint8_t ACTOR_F7_UNSTRUCK = 0x20;      // not struck by blows, fixed at its start
+inline constexpr uint8_t ACTOR_F7_NO_XZ = 0x40;         // the animation moves it up and down only
+inline constexpr uint8_t ACTOR_F7_LONGER = 0x80;        // x 1.3 across
 // Flag byte 8.
 inline constexpr uint8_t ACTOR_F8_GUN_CARRIED = 0x01;
 inline constexpr uint8_t ACTOR_F8_GUN_DRAWN = 0x02;
@@ -164,9 +182,24 @@ inline constexpr uint8_t ACTOR_F8_GUN_HIDDEN = 0x04;
 inline constexpr uint8_t ACTOR_F8_GUN_ALLOWED = 0x08;   // also the first project model flag
 inline constexpr uint8_t ACTOR_F8_MODEL_FLAG2 = 0x10;
 inline constexpr uint8_t ACTOR_F8_MODEL_FLAG3 = 0x20;
+inline constexpr uint8_t ACTOR_F8_BLEND_RESTART = 0x80; // the next fade collapses onto its target
 // Flag byte 9.
 inline constexpr uint8_t ACTOR_F9_INVISIBLE = 0x01;
-inline constexpr uint8_t ACTOR_F9_KNOCKBACK = 0x04;     // also the speed-zero flag
+inline constexpr uint8_t ACTOR_F9_KNOCKBACK = 0x04;     // also the speed-zero flag: the actor is immobile
+
+// Collision flag bytes (coll_flags). Byte 0.
+inline constexpr uint8_t ACTOR_C0_CONTACT_A = 0x01;     // the ground is out of reach: the actor falls
+inline constexpr uint8_t ACTOR_C0_DECOR = 0x02;         // touching decor
+inline constexpr uint8_t ACTOR_C0_FALL_MODE3 = 0x04;
+inline constexpr uint8_t ACTOR_C0_FALL_MODE2 = 0x08;
+inline constexpr uint8_t ACTOR_C0_SPHERE = 0x10;        // in contact with a collision sphere
+inline constexpr uint8_t ACTOR_C0_NO_GROUND = 0x20;
+inline constexpr uint8_t ACTOR_C0_ON_PLATFORM = 0x40;
+inline constexpr uint8_t ACTOR_C0_KEEP_CAMERA = 0x80;   // the camera keeps its height
+// Byte 1.
+inline constexpr uint8_t ACTOR_C1_SECOND = 0x01;
+inline constexpr uint8_t ACTOR_C1_CONTACT_B = 0x02;
+inline constexpr uint8_t ACTOR_C1_GROUND_SWEPT = 0x04;  // the ground was swept this pass
 
 // Bits of the word of flag bytes 0..3.
 inline constexpr uint32_t ACTOR_WORD_TEAM = uint32_t(ACTOR_F1_TEAM) << 8;

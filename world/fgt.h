@@ -1,10 +1,13 @@
-// The hero's fight: stance, weapons and the danger around it.
+// The hero's fight: stance, weapons and the danger around it, and an actor's contact with water.
 #pragma once
+
+struct ActorRecord;
 
 // Frames the fight stance is still held; the level load clears it.
 extern float FGT_StanceHoldTime;
 
-struct ActorRecord;
+// Per animated actor per frame, from the actor step: the water surface's effect on it.
+void FGT_WaterStep(ActorRecord *actor);
 
 // Called once per frame by the game tick for the steered actor while no fade runs.
 void FGT_HeroFight(ActorRecord *actor);

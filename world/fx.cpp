@@ -1,5 +1,8 @@
-// Effect models. Not built yet: nothing is loaded, so there is nothing to move.
+// Effect models. Not built yet: nothing is loaded, so there is nothing to move, and a glow ball is
+// only counted.
 #include "world/fx.h"
+
+int32_t FX_BallCount;
 
 void FX_LoadModels() {}
 void FX_LoadShotModels() {}
@@ -14,3 +17,5 @@ void FX_UpdateSparks() {}
 void FX_UpdateThrown() {}
 void FX_UpdateGroundElements(ActorRecord *) {}
 void FX_UpdateBalls() {}
+
+void FX_AttachBall(int32_t, ActorRecord *, int32_t, int32_t) { FX_BallCount++; }

@@ -1,5 +1,8 @@
 // Effect models: glow balls, shots, thrown models, emitters, mana spheres and ground elements.
 #pragma once
+#include <cstdint>
+
+struct ActorRecord;
 
 // The level load's effect loaders, in the order it calls them (with WPN_LoadThrown after the first).
 void FX_LoadModels();
@@ -9,7 +12,11 @@ void FX_LoadThrownModel();
 void FX_LoadManaSpheres();
 void FX_LoadGroundElements();
 
-struct ActorRecord;
+// The actor step hangs a glow ball on an actor whose spell animation passes its hit frame.
+void FX_AttachBall(int32_t kind, ActorRecord *actor, int32_t node, int32_t size);
+
+// What the stand-in saw: its calls of FX_AttachBall.
+extern int32_t FX_BallCount;
 
 // Called once per frame by the game tick. The emitters and the mana spheres act for the steered
 // actor, the ground elements swarm around the hero.

@@ -1,4 +1,5 @@
-// Physics: the field table, the bodies of moving actors and the project's water surface.
+// Physics: the field table, the bodies of moving actors, the project's water surface and the motion of
+// actors through the scene.
 #pragma once
 #include <cstdint>
 
@@ -11,3 +12,6 @@ extern int32_t PHY_WaterHeight;
 void PHY_ResetBody(ActorRecord *actor);
 // Empties the field table.
 void PHY_ClearFields();
+// Per actor per frame, from the animation players once the frame's motion is known: moves the actor
+// by it and places its node.
+void PHY_MoveObject(ActorRecord *actor);

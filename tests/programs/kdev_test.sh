@@ -25,6 +25,9 @@ echo "$out" | grep -q '^data\\lower.bin ' || fail "the lower-case name is missin
 "$kdev" render "$dir/new/deeper" >/dev/null 2>&1 || fail "kdev render into a missing folder"
 [ "$(ls "$dir/new/deeper" | grep -c '\.png$')" -gt 0 ] || fail "kdev render wrote no picture"
 
+"$kdev" anim "$dir/anim" >/dev/null 2>&1 || fail "kdev anim"
+[ "$(ls "$dir/anim" | grep -c '^anim-.*\.png$')" = 37 ] || fail "kdev anim wrote $(ls "$dir/anim" | wc -l) pictures, not 37"
+
 "$mkdemo" "$dir/demo" >/dev/null || fail "mkdemo"
 # The opening film from inside the installation, its drive found as the game finds it: one picture a
 # frame into a new folder; a film that is not there is named and ends with 1.

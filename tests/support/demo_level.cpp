@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "tests/support/character_writer.h"
 #include "tests/support/demo_film.h"
 #include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
@@ -108,8 +109,6 @@ std::vector<uint8_t> BoxPicture()
     }
     return t;
 }
-
-TrackSpec Still(const Vec3 &position) { return TrackSpec{{{0, {0, 0, 0, 0x8000}}}, {{0, position}}}; }
 
 // The hero's nodes, in table order: pelvis (the root), torso, head, right and left hand.
 const Vec3 kHeroNodeAt[5] = {{0, 0, 0}, {0, -60, 0}, {0, -80, 0}, {-90, 0, 0}, {90, 0, 0}};
@@ -251,15 +250,15 @@ DanWriter DemoHeroContainer()
     DanWriter w;
     w.model = DemoHeroModel();
     w.maps.push_back({"HERO", Material(HeroPalette(), HeroPicture())});
-    std::vector<TrackSpec> idle, wave;
-    for (const Vec3 &at : kHeroNodeAt) {
-        idle.push_back(Still(at));
-        wave.push_back(Still(at));
+    // The hero uses extended keys: its animations are spline tracks. Its shoulders lie along x.
+    CharacterOptions hero;
+    hero.type = "xh_";
+    hero.kind = 6;
+    hero.numbers = {0, 4};
+    hero.swing_axis = 0;
+    for (const NamedFile &f : CharacterAnims(hero)) {
+        w.anims.push_back({UpperName(f.name), f.bytes});
     }
-    // The right hand swings forward and back over 30 frames.
-    wave[3].rotations = {{0, {0, 0, 0, 0x8000}}, {15, {0x2000, 0, 0, 0x7BF0}}, {30, {0, 0, 0, 0x8000}}};
-    w.anims.push_back({"XH_AN000.3DA", TrackImage(4, idle).Finish().bytes});
-    w.anims.push_back({"XH_AN004.3DA", TrackImage(4, wave).Finish().bytes});
     return w;
 }
 

@@ -635,7 +635,10 @@ TEST_F(DemoTickTest, AfterTheDeathProject0IsMadeCurrentThenLoaded)
     hero->current_anim = 50;
     hero->frame_count = 16;
     hero->frame_position = 15.0f;
-
+    // Well into the death: no first frame still to play, and no ended idle or return to idle that
+    // would take the hero out of 50.
+    hero->flags[0] &= uint8_t(~(ACTOR_F0_ANIM_ENDED | ACTOR_F0_ANIM_RESTART));
+    hero->flags[1] &= uint8_t(~ACTOR_F1_ANIM_END_REQUEST);
     GAME_Tick(0);
     EXPECT_EQ(GAME_HeroDied, 1);
     EXPECT_EQ(GAME_OpeningFilmFlag, 1);

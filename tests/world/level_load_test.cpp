@@ -72,7 +72,7 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     const ActorRecord &reserved = ACTOR_Slots[0], &hero = ACTOR_Slots[1], &scene = ACTOR_Slots[2];
     EXPECT_EQ(ACTOR_FlagWord(&reserved), 0x13u);
     EXPECT_EQ(reserved.node, 0);
-    EXPECT_EQ(ACTOR_FlagWord(&hero), 0xC215u);
+    EXPECT_EQ(ACTOR_FlagWord(&hero), 0xC615u) << "with its animations";
     EXPECT_EQ(hero.flags[7], ACTOR_F7_EXTENDED_KEYS);
     EXPECT_STREQ(hero.node_name, "xh_");
     EXPECT_EQ(Pos(hero), (std::vector<double>{-600, 140, 0}));
@@ -142,7 +142,7 @@ TEST_F(LevelLoadTest, TheHeroCarriesItsGaugesAndALifeOf0BecomesFive)
         Load();
         EXPECT_EQ(hero.life, row.expected_life);
         EXPECT_EQ(hero.second_gauge, row.expected_gauge);
-        EXPECT_EQ(ACTOR_FlagWord(&hero), 0xC215u);
+        EXPECT_EQ(ACTOR_FlagWord(&hero), 0xC615u);
     }
 }
 
@@ -373,7 +373,8 @@ TEST_F(LevelLoadTest, TheUncalledRoutinesCloneStoreFindAndRelease)
     ActorRecord *clone = ACTOR_CloneActor(&box);
     ASSERT_EQ(clone, &ACTOR_Slots[5]);
     EXPECT_EQ(clone->flags[0], ACTOR_F0_IN_USE);
-    EXPECT_EQ(clone->flags[1], ACTOR_F1_AI);
+    // The clone shares the box's animation set: set 0, which every record starts with.
+    EXPECT_EQ(clone->flags[1], ACTOR_F1_AI | ACTOR_F1_HAS_ANIMS);
     EXPECT_EQ(Pos(*clone), (std::vector<double>{-1300, 172, 500}));
     EXPECT_EQ(Node_Pos(clone->node), (std::vector<int32_t>{-1300, 172, 500}));
     EXPECT_NE(clone->node, box.node);

@@ -17,6 +17,7 @@
 #include "tests/support/level_writer.h"
 #include "tests/support/scene_builder.h"
 #include "tests/world/level_fixture.h"
+#include "world/anim.h"
 #include "world/dan.h"
 #include "world/dsn.h"
 #include "world/game.h"
@@ -65,6 +66,8 @@ struct MdlTest : LevelTest {
     {
         GAME_Init3DEngine();
         MDL_ResetSlots();
+        // As the level load does before any model: no animation set is taken.
+        ANIM_InitSlots();
     }
 };
 

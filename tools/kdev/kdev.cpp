@@ -104,6 +104,7 @@
 #include "plat/test.h"
 #include "tools/kdev/kdev_film.h"
 #include "tools/kdev/kdev_scene.h"
+#include "tests/support/actor_pictures.h"
 #include "tests/support/gfx_pictures.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
@@ -138,6 +139,7 @@ static int usage()
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
+                 "       kdev anim <folder>\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
@@ -979,6 +981,23 @@ static int gfx(const char *folder)
     return 0;
 }
 
+// The test figure played by an actor on the golden view: the walk cycle, a fade from idle to walk and
+// the head aimed across the field of view, one PNG each.
+static int anim(const char *folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (const kalder_test::NamedPicture &p : kalder_test::ActorDemoPictures(4)) {
+        const std::string path = std::string(folder) + "/anim-" + p.name + ".png";
+        if (!kalder_test::WritePng16(path, p.pixels.data(), 320, 240, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+    }
+    return 0;
+}
+
 // The profiler's overlay as the golden shows it, at the game's 640 x 480.
 static int prof(const char *out)
 {
@@ -1071,6 +1090,9 @@ int main(int argc, char **argv)
             }
         }
         return KdevLevel(argv[2], ticks, png);
+    }
+    if (command == "anim" && argc == 3) {
+        return anim(argv[2]);
     }
     if (command == "play" && argc >= 3) {
         return KdevPlay(argc - 2, argv + 2);

@@ -1,0 +1,209 @@
+// Writes the test figure and its numbered animations.
+#include "tests/support/character_writer.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+namespace kalder_test {
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+// A turn about axis 0 (x), 1 (y) or 2 (z) by that many degrees, as a quaternion of 0x8000 units.
+Quat Turn(int axis, double degrees)
+{
+    const double half = degrees * Pi / 360.0;
+    Quat q{0, 0, 0, int32_t(std::lround(std::cos(half) * 32768.0))};
+    q[size_t(axis)] = int32_t(std::lround(std::sin(half) * 32768.0));
+    return q;
+}
+
+// A box of the given half-extents around a centre.
+ObjectSpec Box(const std::string &name, int parent, const Vec3 &position, const Vec3 &centre, const Vec3 &half,
+               const std::string &material)
+{
+    ObjectSpec o;
+    o.name = name;
+    o.parent = parent;
+    o.position = position;
+    for (int i = 0; i < 8; i++) {
+        o.vertices.push_back({centre[0] + ((i & 1) ? half[0] : -half[0]), centre[1] + ((i & 2) ? half[1] : -half[1]),
+                              centre[2] + ((i & 4) ? half[2] : -half[2])});
+    }
+    o.faces = CubeFaces();
+    o.type = 1;
+    o.material = material;
+    return o;
+}
+
+// A track that turns about an axis through angles at times, without position keys.
+TrackSpec Swing(int axis, const std::vector<std::pair<int32_t, double>> &angles)
+{
+    TrackSpec t;
+    for (const auto &[time, degrees] : angles) {
+        t.rotations.push_back({time, Turn(axis, degrees)});
+    }
+    return t;
+}
+
+// A track that holds the node's rest orientation from 0 to the last frame.
+TrackSpec Still(int32_t last) { return Swing(0, {{0, 0.0}, {last, 0.0}}); }
+
+// The root moving along x at `step` a frame, a key at every frame.
+TrackSpec Stride(int32_t last, int32_t step)
+{
+    TrackSpec t = Still(last);
+    for (int32_t f = 0; f <= last; f++) {
+        t.positions.push_back({f, {step * f, 0, 0}});
+    }
+    return t;
+}
+
+TrackSpec Root_At_Rest(int32_t last, bool single_key)
+{
+    TrackSpec t = Still(last);
+    t.positions.push_back({0, {0, 0, 0}});
+    if (!single_key) {
+        t.positions.push_back({last, {0, 0, 0}});
+    }
+    return t;
+}
+
+} // namespace
+
+std::vector<ObjectSpec> CharacterObjects(const std::string &type)
+{
+    std::string root = UpperName(type);
+    std::vector<ObjectSpec> o;
+    // The figure faces +x: its shoulders lie along z.
+    o.push_back(Box(root, -1, {0, 0, 0}, {0, 0, 0}, {40, 40, 60}, "TFPELVIS"));
+    o.push_back(Box("TORSE", 0, {0, -40, 0}, {0, -80, 0}, {40, 80, 70}, "TFTORSE"));
+    o.push_back(Box("TETE", 1, {0, -160, 0}, {10, -45, 0}, {45, 45, 40}, "TFTETE"));
+    o.push_back(Box("MAIN-D", 1, {0, -150, 90}, {0, 70, 0}, {15, 70, 15}, "TFMAIND"));
+    o.push_back(Box("MAIN-G", 1, {0, -150, -90}, {0, 70, 0}, {15, 70, 15}, "TFMAING"));
+    ObjectSpec foot;
+    foot.name = "ZZZZZ";
+    foot.parent = 0;
+    foot.position = {0, 160, 0};
+    o.push_back(foot);
+    return o;
+}
+
+std::vector<MaterialSpec> CharacterMaterials()
+{
+    return {{"TFPELVIS", "", 0x4208}, {"TFTORSE", "", 0x0150}, {"TFTETE", "", 0x8200}, {"TFMAIND", "", 0x7800},
+            {"TFMAING", "", 0x03C0}};
+}
+
+NamedFile CharacterModel(const CharacterOptions &options)
+{
+    return {options.type + ".3dc", HierarchyImage(CharacterObjects(options.type), CharacterMaterials()).Finish().bytes};
+}
+
+int32_t CharacterFrames(int32_t number)
+{
+    switch (number) {
+    case 0: case 1: case 16: return 20;
+    case 4: return 16;
+    case 5: return 12;
+    case 12: return 10;
+    case 50: return 30;
+    case 60: case 61: return 8;
+    default: return 0;
+    }
+}
+
+std::vector<TrackSpec> CharacterTracks(int32_t number, const CharacterOptions &options)
+{
+    const int32_t n = CharacterFrames(number);
+    if (n == 0) {
+        return {};
+    }
+    const int32_t half = n / 2;
+    const int swing = options.swing_axis, raise = 2 - options.swing_axis;
+    std::vector<TrackSpec> t(6, Still(n));
+    switch (number) {
+    case 0: case 1:
+        t[0] = Root_At_Rest(n, options.single_key_idle);
+        t[3] = Swing(swing, {{0, -15.0}, {half, 15.0}, {n, -15.0}});
+        t[4] = Swing(swing, {{0, 15.0}, {half, -15.0}, {n, 15.0}});
+        break;
+    case 4: case 5:
+        t[0] = Stride(n, number == 4 ? 8 : 12);
+        t[1] = Swing(1, {{0, -8.0}, {half, 8.0}, {n, -8.0}});
+        t[3] = Swing(swing, {{0, -40.0}, {half, 40.0}, {n, -40.0}});
+        t[4] = Swing(swing, {{0, 40.0}, {half, -40.0}, {n, 40.0}});
+        break;
+    case 12:
+        t[0] = Root_At_Rest(n, false);
+        t[3] = Swing(raise, {{0, 0.0}, {half, 150.0}, {n, 0.0}});
+        t[4] = Swing(raise, {{0, 0.0}, {half, -150.0}, {n, 0.0}});
+        break;
+    case 16:
+        t[0] = Root_At_Rest(n, false);
+        t[1] = Swing(1, {{0, 0.0}, {half, 25.0}, {n, 0.0}});
+        t[3] = Swing(swing, {{0, 0.0}, {half, 100.0}, {n, 0.0}});
+        break;
+    case 50:
+        t[0] = Swing(raise, {{0, 0.0}, {n, 90.0}});
+        t[0].positions = {{0, {0, 0, 0}}, {n, {0, 120, 0}}};
+        break;
+    case 60: case 61:
+        t[0] = Swing(1, {{0, 0.0}, {half, number == 60 ? 20.0 : -20.0}, {n, 0.0}});
+        t[0].positions = {{0, {0, 0, 0}}, {n, {0, 0, 0}}};
+        break;
+    default:
+        break;
+    }
+    return t;
+}
+
+std::vector<NamedFile> CharacterAnims(const CharacterOptions &options)
+{
+    std::vector<NamedFile> files;
+    auto image = [&](int32_t number, const std::string &name) {
+        ImageBuilder b = TrackImage(options.kind, CharacterTracks(number, options));
+        if (name == options.damaged) {
+            // Cut inside the first track's keys: the library refuses the image.
+            b.TruncateAt(60);
+        }
+        files.push_back({name, b.Finish().bytes});
+    };
+    for (int32_t number : options.numbers) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%san%03d.3da", options.type.c_str(), number);
+        image(CharacterFrames(number) != 0 ? number : 0, name);
+    }
+    for (const std::string &name : options.extra_names) {
+        image(0, name);
+    }
+    return files;
+}
+
+bool WriteCharacter(const std::string &folder, const CharacterOptions &options)
+{
+    std::vector<NamedFile> files = CharacterAnims(options);
+    files.insert(files.begin(), CharacterModel(options));
+    for (const NamedFile &f : files) {
+        std::ofstream out(folder + "/" + f.name, std::ios::binary);
+        out.write(reinterpret_cast<const char *>(f.bytes.data()), std::streamsize(f.bytes.size()));
+        if (!out) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string UpperName(const std::string &name)
+{
+    std::string s = name;
+    for (char &c : s) {
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+} // namespace kalder_test

@@ -1,0 +1,60 @@
+// Writes a small animated character for tests, tools and the demo installation: a figure of five boxes
+// and a foot marker, and its numbered keyframe animations ("<type>anNNN.3da"), with knobs for the
+// loader's edge cases.
+//
+// The figure "<type>.3dc" (y grows downward): record 0 the root "<TYPE>" (the pelvis), 1 "TORSE" above
+// it, 2 "TETE" on the torso, 3 "MAIN-D" and 4 "MAIN-G" hanging from the torso's sides, 5 "ZZZZZ" under
+// the root at (0, 160, 0) without faces (the foot marker). Flat type-1 faces, one colour a box.
+//
+// Animations, one track a record, every track with at least two rotation keys so that every frame
+// rewrites each node's matrix:
+//   000 idle, frames 0..20: the root's position keys (0, 0, 0) at 0 and 20, the arms swinging;
+//   001 the same (the idle of the other physics modes);
+//   004 walk, 0..16: the root at x = 8t (a key at every frame), arms and torso swinging;
+//   005 run, 0..12: x = 12t; 4 and 5 form a pair;
+//   012 a locking action, 0..10: both arms raised;
+//   016 an attack, 0..20: the right arm strikes forward;
+//   050 death, 0..30: the figure tips over sideways;
+//   060 and 061 turns, 0..8: the root turns a little left or right and back.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/support/image_builder.h"
+
+namespace kalder_test {
+
+struct NamedFile {
+    std::string name;
+    std::vector<uint8_t> bytes; // with the 3D files' 8-byte prefix
+};
+
+struct CharacterOptions {
+    std::string type = "tf_";              // the model "<type>.3dc", the animations "<type>anNNN.3da"
+    int32_t kind = 4;                      // animation images of kind 4 (linear) or 6 (spline)
+    std::vector<int32_t> numbers = {0, 1, 4, 5, 12, 16, 50, 60, 61};
+    bool single_key_idle = false;          // the idles' root has a single position key
+    std::vector<std::string> extra_names;  // more animation files under these raw names (copies of the idle)
+    std::string damaged;                   // this animation file is written cut short
+    int32_t swing_axis = 2;                // the arms swing about z (shoulders along z, the test figure)
+                                           // or about x (shoulders along x)
+};
+
+// The figure's objects and materials.
+std::vector<ObjectSpec> CharacterObjects(const std::string &type = "tf_");
+std::vector<MaterialSpec> CharacterMaterials();
+// The model file "<type>.3dc".
+NamedFile CharacterModel(const CharacterOptions &options = {});
+// The tracks of an animation number (empty for a number the writer does not know).
+std::vector<TrackSpec> CharacterTracks(int32_t number, const CharacterOptions &options = {});
+// The frame count of an animation number: its root track's last key.
+int32_t CharacterFrames(int32_t number);
+// The animation files of the options: the numbers in order, then the extra names.
+std::vector<NamedFile> CharacterAnims(const CharacterOptions &options = {});
+// The model and the animations written into a host folder; false when a file cannot be written.
+bool WriteCharacter(const std::string &folder, const CharacterOptions &options = {});
+// A name in upper case, as a container's tables hold it.
+std::string UpperName(const std::string &name);
+
+} // namespace kalder_test
