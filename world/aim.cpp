@@ -177,6 +177,6 @@ void ACTOR_AimHead(ActorRecord *actor)
     }
     Turn_Node(actor->head_node, actor->head_yaw, actor->head_pitch);
     if (actor->torso_node != 0) {
-        Turn_Node(actor->torso_node, actor->torso_turn, (actor->pitch_speed * 6) & 0xFFF);
+        Turn_Node(actor->torso_node, actor->torso_turn, int32_t(uint32_t(actor->pitch_speed) * 6u) & 0xFFF);
     }
 }

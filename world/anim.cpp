@@ -82,11 +82,17 @@ int32_t Ramp(int32_t speed, double step, double cap)
     return trunc_i32(cap);
 }
 
+// Speeds and targets come from the project's values: their products wrap in 32 bits, as the
+// processor's multiply does, instead of overflowing.
+int32_t Wrap_Mul(int32_t a, int32_t b) { return int32_t(uint32_t(a) * uint32_t(b)); }
+
+int32_t Wrap_Add(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
+
 // An angle eased toward a target by one part in `divisor` of the difference.
 int32_t Ease(int32_t angle, int32_t target, int32_t divisor)
 {
     int32_t a = Signed_Angle(angle);
-    return (a + (target - a) / divisor) & 0xFFF;
+    return Wrap_Add(a, int32_t(uint32_t(target) - uint32_t(a)) / divisor) & 0xFFF;
 }
 
 void Request_Sound(ActorRecord *actor, int32_t sound, uint8_t flags)
@@ -345,7 +351,7 @@ void ANIM_DoAction(ActorRecord *actor, int32_t action)
     }
     int32_t s = (actor->flags[2] & ACTOR_F2_MOTION_SPEED) ? actor->motion_speed : 48;
     if (!(actor->flags[4] & ACTOR_F4_PITCH_STEERING)) {
-        s = s * 3 / 4;
+        s = Wrap_Mul(s, 3) / 4;
     }
     if (actor->flags[9] & ACTOR_F9_KNOCKBACK) {
         s = 0;
@@ -359,7 +365,7 @@ void ANIM_DoAction(ActorRecord *actor, int32_t action)
     if ((actor->current_anim == 4 || actor->current_anim == 5) &&
         (action == ANIM_TURN_LEFT || action == ANIM_TURN_RIGHT)) {
         const int32_t sign = action == ANIM_TURN_LEFT ? 1 : -1;
-        actor->tilt = Ease(actor->tilt, round_i32(double(s * sign * 60 / 32) * 3.0), 8);
+        actor->tilt = Ease(actor->tilt, round_i32(double(Wrap_Mul(s, sign * 60) / 32) * 3.0), 8);
     }
     if (action == ANIM_TURN_LEFT || action == ANIM_TURN_RIGHT) {
         const int32_t sign = action == ANIM_TURN_LEFT ? 1 : -1;
@@ -367,13 +373,13 @@ void ANIM_DoAction(ActorRecord *actor, int32_t action)
             if (!(actor->coll_flags[0] & ACTOR_C0_CONTACT_A)) {
                 actor->velocity[1] = float(double(actor->velocity[1]) - 2.0);
             }
-            actor->tilt = Ease(actor->tilt, round_i32(double(s * sign * 150 / 32) * 3.0), 16);
+            actor->tilt = Ease(actor->tilt, round_i32(double(Wrap_Mul(s, sign * 150) / 32) * 3.0), 16);
         }
-        actor->heading_speed = Ramp(actor->heading_speed, double(s * sign * 12 / 32) * dt, sign * 100 * factor);
+        actor->heading_speed = Ramp(actor->heading_speed, double(Wrap_Mul(s, sign * 12) / 32) * dt, sign * 100 * factor);
         if (mode3) {
-            actor->tilt_speed = Ramp(actor->tilt_speed, double(s * sign * 6 / 32) * dt, sign * 100 * factor);
+            actor->tilt_speed = Ramp(actor->tilt_speed, double(Wrap_Mul(s, sign * 6) / 32) * dt, sign * 100 * factor);
         } else if (mode2) {
-            actor->tilt_speed = Ramp(actor->tilt_speed, double(s * sign / 32) * dt, sign * 16 * factor);
+            actor->tilt_speed = Ramp(actor->tilt_speed, double(Wrap_Mul(s, sign) / 32) * dt, sign * 16 * factor);
         }
         // Only a model with turn animations of its own turns by animation, on the ground, from a
         // standstill or another turn. No actor has the turn-animation flag.
@@ -384,10 +390,10 @@ void ANIM_DoAction(ActorRecord *actor, int32_t action)
         }
     } else if (action == ANIM_PITCH_UP || action == ANIM_PITCH_DOWN) {
         const int32_t sign = action == ANIM_PITCH_UP ? 1 : -1;
-        actor->pitch_speed = Ramp(actor->pitch_speed, double(s * sign * 6 / 32) * dt, sign * 100 * factor);
+        actor->pitch_speed = Ramp(actor->pitch_speed, double(Wrap_Mul(s, sign * 6) / 32) * dt, sign * 100 * factor);
         if (mode2) {
             // A swimmer does not pitch past straight up or straight down.
-            const int32_t next = actor->pitch + actor->pitch_speed;
+            const int32_t next = Wrap_Add(actor->pitch, actor->pitch_speed);
             if (sign > 0 ? next >= 1001 && next <= 2023 : next >= 2073 && next <= 3095) {
                 actor->pitch_speed = 0;
             }
@@ -667,22 +673,22 @@ void ACTOR_RelaxPitch(ActorRecord *actor)
         return;
     }
     const int32_t pitch = Signed_Angle(actor->pitch);
-    int32_t target = -actor->ground_slope, divisor = 2;
+    int32_t target = Wrap_Mul(actor->ground_slope, -1), divisor = 2;
     if (actor->flags[5] & ACTOR_F5_STRONG_TURN) {
         // A flyer noses down slowly.
         divisor = target < pitch ? 8 : 2;
     } else if (actor->flags[0] & ACTOR_F0_HERO) {
         target = actor->ground_slope / 16;
     }
-    actor->pitch = (pitch + (target - pitch) / divisor) & 0xFFF;
+    actor->pitch = Wrap_Add(pitch, int32_t(uint32_t(target) - uint32_t(pitch)) / divisor) & 0xFFF;
 }
 
 int32_t ACTOR_Step(ActorRecord *actor)
 {
     const double factor = GAME_TimeFactor;
-    actor->heading = (actor->heading + actor->heading_speed) & 0xFFF;
-    actor->tilt = (actor->tilt + actor->tilt_speed) & 0xFFF;
-    actor->pitch = (actor->pitch + actor->pitch_speed) & 0xFFF;
+    actor->heading = Wrap_Add(actor->heading, actor->heading_speed) & 0xFFF;
+    actor->tilt = Wrap_Add(actor->tilt, actor->tilt_speed) & 0xFFF;
+    actor->pitch = Wrap_Add(actor->pitch, actor->pitch_speed) & 0xFFF;
     actor->heading_speed -= actor->heading_speed >> 1;
     actor->tilt_speed -= actor->tilt_speed >> 2;
     actor->pitch_speed -= actor->pitch_speed >> 2;

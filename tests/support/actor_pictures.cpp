@@ -76,16 +76,20 @@ ActorStage::~ActorStage() { ANIM_InitSlots(); }
 
 int32_t ActorStage::Handle(int32_t number) const { return ANIM_Slots[0][number].handle; }
 
+void PlayingAt(ActorRecord *actor, int32_t number, float frame, float speed)
+{
+    actor->current_anim = number;
+    actor->requested_anim = -1;
+    actor->anim_handles[0] = actor->anim_handles[1] = ANIM_Slots[actor->anim_set][number].handle;
+    actor->frame_count = ANIM_FrameCount(actor->anim_handles[0]);
+    actor->frame_position = frame;
+    actor->anim_speed = speed;
+    actor->flags[0] &= uint8_t(~(ACTOR_F0_ANIM_RESTART | ACTOR_F0_ANIM_RESTART2 | ACTOR_F0_ANIM_ENDED));
+}
+
 void ActorStage::Playing(int32_t number, float frame)
 {
-    actor.current_anim = number;
-    actor.requested_anim = -1;
-    actor.anim_handles[0] = actor.anim_handles[1] = Handle(number);
-    actor.frame_count = ANIM_FrameCount(Handle(number));
-    actor.frame_position = frame;
-    actor.anim_speed = 0.0f;
-    actor.flags[0] &= uint8_t(~(ACTOR_F0_ANIM_RESTART | ACTOR_F0_ANIM_RESTART2 | ACTOR_F0_ANIM_ENDED));
-    // The root stands where the frame's keys put it: the stage shows poses, not the walk's progress.
+    PlayingAt(&actor, number, frame, 0.0f);    // The root stands where the frame's keys put it: the stage shows poses, not the walk's progress.
     for (int i = 0; i < 3; i++) {
         actor.velocity[i] = 0.0f;
     }

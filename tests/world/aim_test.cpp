@@ -121,15 +121,7 @@ struct Aim : Figure {
         actor.torso_node = figure + 1;
         Playing(0);
     }
-    void Playing(int32_t number)
-    {
-        actor.current_anim = number;
-        actor.anim_handles[0] = actor.anim_handles[1] = Handle(number);
-        actor.frame_count = ANIM_FrameCount(Handle(number));
-        actor.frame_position = 3.0f;
-        actor.anim_speed = 0.0f;
-        actor.flags[0] &= uint8_t(~(ACTOR_F0_ANIM_RESTART | ACTOR_F0_ANIM_RESTART2));
-    }
+    void Playing(int32_t number) { kalder_test::PlayingAt(&actor, number, 3.0f, 0.0f); }
     // An opponent at a distance and a bearing in degrees from the actor at the origin facing +x.
     static ActorRecord Opponent(double distance, double degrees, double height = 0)
     {

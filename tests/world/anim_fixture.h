@@ -16,6 +16,7 @@
 #include "engine3d/image.h"
 #include "engine3d/object.h"
 #include "plat/test.h"
+#include "tests/support/actor_pictures.h"
 #include "tests/support/character_writer.h"
 #include "tests/support/core_state.h"
 #include "tests/support/image_area.h"

@@ -27,16 +27,9 @@ constexpr double kTwoPi = 6.2831853071794;
 
 bool Flag(const ActorRecord &a, int byte, uint8_t bit) { return (a.flags[byte] & bit) != 0; }
 
-// Puts the actor in an animation that already plays (no fade, no first frame to come).
 void Playing(ActorRecord *a, int32_t number, float frame, float speed = 1.0f)
 {
-    a->current_anim = number;
-    a->requested_anim = -1;
-    a->anim_handles[0] = a->anim_handles[1] = ANIM_Slots[a->anim_set][number].handle;
-    a->frame_count = ANIM_FrameCount(a->anim_handles[0]);
-    a->frame_position = frame;
-    a->anim_speed = speed;
-    a->flags[0] &= uint8_t(~(ACTOR_F0_ANIM_RESTART | ACTOR_F0_ANIM_RESTART2 | ACTOR_F0_ANIM_ENDED));
+    kalder_test::PlayingAt(a, number, frame, speed);
 }
 
 } // namespace
@@ -282,6 +275,8 @@ TEST_F(Figure, ActionSpeedFromOwnSpeedSteeringImmobileAndLock)
         {"locked: 36 halved", -1, false, false, true, 6},
         {"locked: 33 halved toward zero is 16", 33, true, false, true, 6},
         {"locked, own speed 100", 100, true, false, true, 18},
+        // A project's huge speed wraps in the products as the processor's multiply does.
+        {"own speed 0x7FFFFFFF, three quarters", 0x7FFFFFFF, false, false, false, 67108863},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
