@@ -51,15 +51,19 @@ std::vector<uint8_t> After_Parts(const std::vector<uint8_t> &picture, int parts)
 }
 
 struct LevelLoadTest : LevelTest {
+    // The camera started, as the system's start-up leaves it.
+    void SetUp() override
+    {
+        LevelTest::SetUp();
+        CAM_Init();
+    }
     void TearDown() override
     {
         CAM_Exit();
         LevelTest::TearDown();
     }
-    // The load with the camera started, as the system's start-up leaves it.
     static void Load()
     {
-        CAM_Init();
         PRJ_PendingFlag = 1;
         PRJ_LoadPending();
     }
