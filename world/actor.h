@@ -101,6 +101,7 @@ struct ActorRecord {
     uint32_t contact_measure;    // 0..127
     int32_t motion_vector[3];
     int32_t shadow_slot;         // ACTOR_NO_SHADOW: none
+    int32_t reference_height;    // the height the camera's aim may hold against; the physics writes it
     // The root node's local position after the last key application, and the one before: their
     // difference is the motion the animation gives the actor.
     int32_t stored_node_pos[3];

@@ -7,3 +7,5 @@ void COL_Collide();
 void COL_FreeSpheres();
 // The scene loader registers the scene's collision model (a loaded .3DI handle) with the spheres.
 void COL_AddSceneMesh(int32_t handle);
+// The follow camera pushes its aim target out of the decor, each frame its collision flag is set.
+void COL_CollideCamera(int32_t *point);

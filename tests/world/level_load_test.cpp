@@ -14,6 +14,7 @@
 #include "engine3d/workarea.h"
 #include "tests/support/golden.h"
 #include "tests/world/level_fixture.h"
+#include "world/cam.h"
 #include "world/dan.h"
 #include "world/dsn.h"
 #include "world/game.h"
@@ -50,6 +51,17 @@ std::vector<uint8_t> After_Parts(const std::vector<uint8_t> &picture, int parts)
 }
 
 struct LevelLoadTest : LevelTest {
+    // The camera started, as the system's start-up leaves it.
+    void SetUp() override
+    {
+        LevelTest::SetUp();
+        CAM_Init();
+    }
+    void TearDown() override
+    {
+        CAM_Exit();
+        LevelTest::TearDown();
+    }
     static void Load()
     {
         PRJ_PendingFlag = 1;
@@ -103,12 +115,11 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_EQ(MDL_LoadingScene, 0);
     EXPECT_EQ(DAN_IsOpen(), 0);
 
-    // The root camera, the view and the stream's first frame (palettes, parts 0 and 1).
-    int32_t matrix[9], identity[9];
-    Get_Obj_Matrix(0, matrix);
-    Mat_Identity(identity);
-    EXPECT_EQ(0, std::memcmp(matrix, identity, sizeof matrix));
-    EXPECT_EQ(Node_Pos(0), (std::vector<int32_t>{-1028, 116, -1237}));
+    // The root camera placed behind the hero, the view and the stream's first frame (palettes, parts 0
+    // and 1).
+    EXPECT_EQ(CAM_Mode, CAM_FOLLOW);
+    EXPECT_EQ(CAM_Follow.subject, &ACTOR_Slots[ACTOR_HERO]);
+    EXPECT_EQ(Node_Pos(0), (std::vector<int32_t>(CAM_Follow.camera, CAM_Follow.camera + 3)));
     EXPECT_EQ(OBJ_View.near_clip, 140);
     EXPECT_EQ(OBJ_View.far_clip, 0xFFFFF);
     EXPECT_EQ(GAME_FarClip, 0xFFFFF);

@@ -9,6 +9,7 @@
 #include "engine3d/object.h"
 #include "plat/files.h"
 #include "tests/support/level_start.h"
+#include "world/cam.h"
 #include "tests/support/png16.h"
 #include "tests/support/screen_target.h"
 #include "world/actor.h"
@@ -27,6 +28,7 @@ int KdevLevel(const char *folder, int32_t ticks, const char *png)
     }
     kalder_test::ScreenTarget screen(640, 480);
     kalder_test::StartLevelCore();
+    CAM_Init(); // the level load places the camera behind the hero, as at start-up
     PRJ_LoadPending();
     for (int32_t i = 0; i < ticks; i++) {
         DSN_UpdateFrame();
