@@ -27,6 +27,10 @@ echo "$out" | grep -q '^data\\lower.bin ' || fail "the lower-case name is missin
 
 "$kdev" anim "$dir/anim" >/dev/null 2>&1 || fail "kdev anim"
 [ "$(ls "$dir/anim" | grep -c '^anim-.*\.png$')" = 37 ] || fail "kdev anim wrote $(ls "$dir/anim" | wc -l) pictures, not 37"
+"$kdev" camera "$dir/camera" >/dev/null 2>&1 || fail "kdev camera"
+for shot in follow corner close overhead fixed shot return; do
+    [ -s "$dir/camera/camera-$shot.png" ] || fail "kdev camera wrote no $shot picture"
+done
 
 "$mkdemo" "$dir/demo" >/dev/null || fail "mkdemo"
 # The opening film from inside the installation, its drive found as the game finds it: one picture a

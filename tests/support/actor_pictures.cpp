@@ -27,13 +27,12 @@ constexpr double Pi = 3.14159265358979323846;
 
 } // namespace
 
-ActorStage::ActorStage(int32_t kind) : area_(std::make_unique<SceneArea>(4000000))
+OBJ_Handle LoadStageFigure(SceneArea &area, int32_t kind)
 {
-    SetGoldenView();
     CharacterOptions options;
     options.kind = kind;
     const NamedFile model = CharacterModel(options);
-    figure = area_->Load(model.name, HierarchyImage(CharacterObjects(options.type), CharacterMaterials()));
+    const OBJ_Handle figure = area.Load(model.name, HierarchyImage(CharacterObjects(options.type), CharacterMaterials()));
     // A lamp above and left of the camera: flat faces are shaded by it, one colour a box.
     const int32_t lamp[3] = {-600, -700, 100};
     int32_t m[9];
@@ -54,6 +53,13 @@ ActorStage::ActorStage(int32_t kind) : area_(std::make_unique<SceneArea>(4000000
         }
     }
     ANIM_Slots[0][0].flags |= ANIM_SLOT_IN_USE;
+    return figure;
+}
+
+ActorStage::ActorStage(int32_t kind) : area_(std::make_unique<SceneArea>(4000000))
+{
+    SetGoldenView();
+    figure = LoadStageFigure(*area_, kind);
 
     ACTOR_InitRecord(&actor);
     actor.flags[0] = ACTOR_F0_IN_USE;

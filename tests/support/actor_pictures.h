@@ -15,6 +15,10 @@ namespace kalder_test {
 // Puts an actor in an animation of its set that already plays: no fade and no first frame to come.
 void PlayingAt(ActorRecord *actor, int32_t number, float frame, float speed);
 
+// Loads the test figure into an area under the root camera, lit by a lamp above and left of the
+// camera, with its animations in set 0; its handle.
+OBJ_Handle LoadStageFigure(SceneArea &area, int32_t kind);
+
 // A started library at the golden view (320 x 240) with the figure under the root camera, its
 // animations in set 0, and an actor standing on it in its idle, 800 ahead, turned to show its side.
 class ActorStage {

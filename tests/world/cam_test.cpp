@@ -8,6 +8,7 @@
 #include "core/opt.h"
 #include "engine3d/maths.h"
 #include "engine3d/view.h"
+#include "tests/support/camera_pictures.h"
 #include "tests/world/anim_fixture.h"
 #include "world/cam.h"
 #include "world/ctrl.h"
@@ -27,16 +28,7 @@ struct Camera : Figure {
         Figure::SetUp();
         Start();
         Put(at);
-        OPT_CameraPreset = 0;
-        GAME_TimeFactor = 1.0;
-        GAME_Paused = 0;
-        EDT_Active = 0;
-        for (int32_t &c : CTRL_Controls) {
-            c = 0;
-        }
-        PRJ_CurrentRecord = LevelRecord{};
-        PRJ_Current = &PRJ_CurrentRecord;
-        PRJ_Current->camera_hold = 1;
+        kalder_test::ResetCameraWorld();
         ACTOR_InitRecord(&ACTOR_Slots[ACTOR_HERO]);
         ASSERT_EQ(CAM_Init(), 1);
         CAM_LoadPreset();

@@ -62,6 +62,9 @@
 //                                          scene stream N more frames (31 by default), prints the object
 //                                          slots (node name, flag bytes, position, heading, node, element)
 //                                          and the sky node; with --png the root camera's view
+//   kdev camera <folder>                   the test figure walking a square on the floor, seen through the
+//                                          camera: <folder>/camera-{follow,corner,close,overhead,fixed,
+//                                          shot,return}.png
 //   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
 //                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
 //   kdev film <game path> [<folder>] [--size WxH] [--555]
@@ -113,6 +116,7 @@
 #include "tools/kdev/kdev_film.h"
 #include "tools/kdev/kdev_scene.h"
 #include "tests/support/actor_pictures.h"
+#include "tests/support/camera_pictures.h"
 #include "tests/support/gfx_pictures.h"
 #include "tests/support/hud_pictures.h"
 #include "tests/support/pack_writer.h"
@@ -149,6 +153,7 @@ static int usage()
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
                  "       kdev anim <folder>\n"
+                 "       kdev camera <folder>\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
@@ -992,21 +997,37 @@ static int gfx(const char *folder)
     return 0;
 }
 
-// The test figure played by an actor on the golden view: the walk cycle, a fade from idle to walk and
-// the head aimed across the field of view, one PNG each.
-static int anim(const char *folder)
+// Writes named pictures as <folder>/<prefix><name>.png, one path a line.
+static int write_pictures(const char *folder, const char *prefix, const std::vector<kalder_test::NamedPicture> &pictures,
+                          int32_t width, int32_t height)
 {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    for (const kalder_test::NamedPicture &p : kalder_test::ActorDemoPictures(4)) {
-        const std::string path = std::string(folder) + "/anim-" + p.name + ".png";
-        if (!kalder_test::WritePng16(path, p.pixels.data(), 320, 240, false)) {
+    for (const kalder_test::NamedPicture &p : pictures) {
+        const std::string path = std::string(folder) + "/" + prefix + p.name + ".png";
+        if (!kalder_test::WritePng16(path, p.pixels.data(), width, height, false)) {
             std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
             return 1;
         }
         std::printf("%s\n", path.c_str());
     }
     return 0;
+}
+
+// The test figure played by an actor on the golden view: the walk cycle, a fade from idle to walk and
+// the head aimed across the field of view, one PNG each.
+static int anim(const char *folder) { return write_pictures(folder, "anim-", kalder_test::ActorDemoPictures(4), 320, 240); }
+
+// The test figure walking a square on the floor through the camera: following, a corner, close
+// quarters, the overhead, fixed and figure shots and the return to following, one PNG each.
+static int camera(const char *folder)
+{
+    const std::vector<kalder_test::NamedPicture> pictures = kalder_test::CameraDemoPictures();
+    if (pictures.empty()) {
+        std::fprintf(stderr, "kdev: the camera's walk did not start\n");
+        return 1;
+    }
+    return write_pictures(folder, "camera-", pictures, 640, 480);
 }
 
 // The profiler's overlay as the golden shows it, at the game's 640 x 480.
@@ -1168,6 +1189,9 @@ int main(int argc, char **argv)
     }
     if (command == "anim" && argc == 3) {
         return anim(argv[2]);
+    }
+    if (command == "camera" && argc == 3) {
+        return camera(argv[2]);
     }
     if (command == "play" && argc >= 3) {
         return KdevPlay(argc - 2, argv + 2);
