@@ -11,6 +11,15 @@ cd "$dir" || exit 1
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$program" &
 pid=$!
 sleep 2
+# Under a loaded machine the program may still be starting: wait (up to a minute) until SDL has put its
+# SIGTERM handler in place, so the request to quit reaches the game instead of killing the process.
+tries=0
+while [ "$tries" -lt 300 ] && kill -0 "$pid" 2>/dev/null; do
+    caught=$(awk '/^SigCgt/ { print substr($2, length($2) - 3) }' "/proc/$pid/status" 2>/dev/null)
+    [ -n "$caught" ] && [ $(( 0x$caught & 0x4000 )) -ne 0 ] && break
+    sleep 0.2
+    tries=$((tries + 1))
+done
 if ! kill -0 "$pid" 2>/dev/null; then
     echo "$program ended before it was asked to quit"
     rm -rf "$dir"
