@@ -1,6 +1,6 @@
 # make run    build the programs, write the demo installation and start kalder on it
 # make test   build everything with the sanitizers and run every test
-# make bench  build optimised and run the benchmarks
+# make bench  build optimised and run the benchmarks, then gather the headline figures (tools/bench-goals.sh)
 # make demo-sound  play kshow's sound script into build/demo/sound.wav (no sound card needed) and check it
 # make demo-cd     play the demo disc's music track into build/demo/cd.wav (no sound card needed) and check it
 # make demo-film   run kalder's start-up with the demo's opening film into build/demo/film.wav and check it
@@ -53,7 +53,9 @@ bench: release
 	-@tools/install-deps.sh bench
 	cmake -S . -B $(RELEASE) -DKALDER_BENCH=ON
 	cmake --build $(RELEASE) -j $(JOBS)
-	for b in $(RELEASE)/bench/*_bench; do $$b --benchmark_repetitions=5; done
+	mkdir -p $(RELEASE)/bench-out
+	for b in $(RELEASE)/bench/*_bench; do $$b --benchmark_repetitions=5 | tee $(RELEASE)/bench-out/$$(basename $$b).txt; done
+	tools/bench-goals.sh $(RELEASE)/bench-out
 
 clean:
 	rm -rf build

@@ -131,16 +131,6 @@ void BM_DprSameBytes(benchmark::State &state)
 }
 BENCHMARK(BM_DprSameBytes)->Unit(benchmark::kMillisecond);
 
-bool PickItemsPerSecond(const benchmark::BenchmarkReporter::Run &r, double *value)
-{
-    auto items = r.counters.find("items_per_second");
-    if (items == r.counters.end()) {
-        return false;
-    }
-    *value = double(items->second);
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char **argv)

@@ -2,21 +2,27 @@
 // scene: ms per frame, the shares of render, the rest of the composition and the present, and the
 // multiple of a memset of the frame measured in the same run. Built twice: frame_bench on the headless
 // display (capture off), frame_sdl_bench on SDL's dummy video driver, window and full screen. The
-// level's own frame joins these scenes once a level can be loaded and ticked.
+// demo level's frame is the frame handler's whole round: present, control mapping, tick and HUD.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "bench/summary.h"
 #include "core/dsp.h"
+#include "core/game_frame.h"
 #include "core/scr.h"
 #include "core/win.h"
 #include "engine3d/render.h"
+#include "tests/support/demo_level.h"
+#include "tests/support/level_start.h"
 #include "tests/support/scenes.h"
+#include "plat/files.h"
+#include "world/game.h"
 #ifdef KALDER_FRAME_SDL
 #include "plat/display.h"
 #else
@@ -94,6 +100,73 @@ void BM_Frame(benchmark::State &state, const std::string &scene, Display display
     kalder_test::ClearSceneBackdrop();
 }
 
+// The demo installation's Project0, started as far as a level needs, loaded by its first ticks and
+// its scene stream read to the end; stopped again when the case ends, so that the scenes' own areas
+// find the engine free.
+struct DemoLevel {
+    std::string folder;
+    bool ready = false;
+
+    DemoLevel()
+    {
+        char path[] = "/tmp/kalder-frame-XXXXXX";
+        if (mkdtemp(path) == nullptr) {
+            return;
+        }
+        folder = path;
+        // The installation under <folder>/drives, mapped as the programs map it (both displays' platforms).
+        if (!kalder_test::WriteDemoInstallation(folder) || PLAT_LoadDriveMap(nullptr, folder.c_str()) < 2) {
+            return;
+        }
+        kalder_test::StartDemoLevel();
+        ready = true;
+    }
+    ~DemoLevel()
+    {
+        if (ready) {
+            kalder_test::StopLevelCore();
+        }
+        if (!folder.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        }
+    }
+};
+
+const char kLevelName[] = "demo-level";
+
+// The level's parts: the whole frame handler's round; the render of its 3D view alone; the tick,
+// which composes the frame; the present alone.
+void BM_LevelFrame(benchmark::State &state, Display display, Part part)
+{
+    if (!StartDisplay(display)) {
+        state.SkipWithError("the display refused 640x480");
+        return;
+    }
+    DemoLevel level;
+    if (!level.ready) {
+        state.SkipWithError("the demo installation cannot be written");
+        return;
+    }
+    for (auto _ : state) {
+        switch (part) {
+        case Part::Whole:
+            GAME_FrameHandler();
+            break;
+        case Part::Render:
+            Render_Frame(SCR_FrameBuffer);
+            break;
+        case Part::Compose:
+            GAME_Tick(0);
+            break;
+        case Part::Present:
+            SCR_Flip();
+            break;
+        }
+        benchmark::ClobberMemory();
+    }
+}
+
 std::string Name(const std::string &scene, const Display &d, Part part)
 {
     return "BM_Frame/" + scene + "/" + d.name + "/" + kPartNames[int(part)];
@@ -120,6 +193,13 @@ int main(int argc, char **argv)
             }
         }
     }
+    for (const Display &d : kDisplays) {
+        for (Part part : {Part::Whole, Part::Render, Part::Compose, Part::Present}) {
+            benchmark::RegisterBenchmark(Name(kLevelName, d, part).c_str(), BM_LevelFrame, d, part)
+                ->Unit(benchmark::kMillisecond)
+                ->Repetitions(repetitions);
+        }
+    }
     SummaryReporter reporter(PickSecondsPerIteration);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     DSP_Stop();
@@ -134,7 +214,9 @@ int main(int argc, char **argv)
                 repetitions, floor, reporter.Spread("BM_MemsetFrame", 1e3, "%.4f").c_str());
     std::printf("%-16s %-15s %9s %-24s %8s %8s %8s %9s\n", "scene", "display", "ms/frame", "(spread)", "render",
                 "compose", "present", "x memset");
-    for (const std::string &scene : kalder_test::BenchSceneNames()) {
+    std::vector<std::string> rows = kalder_test::BenchSceneNames();
+    rows.push_back(kLevelName);
+    for (const std::string &scene : rows) {
         for (const Display &d : kDisplays) {
             const std::string whole = Name(scene, d, Part::Whole);
             const double total = ms(whole);

@@ -10,7 +10,6 @@
 #include "core/opt.h"
 #include "core/scr.h"
 #include "engine3d/render.h"
-#include "interface/menj.h"
 #include "tests/support/demo_level.h"
 #include "tests/support/level_start.h"
 #include "tests/support/screen_target.h"
@@ -32,13 +31,7 @@ struct DemoLevel {
             std::fprintf(stderr, "game_bench: cannot write the demo installation\n");
             std::exit(1);
         }
-        kalder_test::StartLevelCore();
-        MENJ_Init();
-        OPT_Cinemascope = 1;
-        GAME_OpeningFilmFlag = 0;
-        for (int i = 0; i < 40; i++) {
-            GAME_Tick(0);
-        }
+        kalder_test::StartDemoLevel();
     }
 };
 

@@ -183,6 +183,12 @@ std::string Percent(const Bytes &packed, size_t size, bool available)
     return text;
 }
 
+// The median speed and, in brackets, the repetitions' min-max.
+std::string WithSpread(const SummaryReporter &reporter, const std::string &name)
+{
+    return Speed(reporter, name) + " (" + reporter.Spread(name, 1.0, "%.0f") + ")";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -203,13 +209,14 @@ int main(int argc, char **argv)
 #else
     const bool haveLz4 = false;
 #endif
-    std::printf("\nLZ summary (output speed; ratios of LZ_UnpackChecked to each peer; packed size / input)\n");
+    std::printf("\nLZ summary (output speed, medians of the repetitions, min-max beside the checked form and inflate; "
+                "ratios of LZ_UnpackChecked to each peer; packed size / input)\n");
     for (const Workload &w : Workloads()) {
         std::string n = kalder_test::LzSampleName(w.kind);
         std::printf("%-8s %7zu bytes: unchecked %s, checked %s, inflate %s, LZ4 %s | checked/inflate %s, "
                     "checked/LZ4 %s, checked/unchecked %s | packed LZ %s, deflate %s, LZ4 %s\n",
                     n.c_str(), w.size, Speed(reporter, "LZ_Unpack/" + n).c_str(),
-                    Speed(reporter, "LZ_UnpackChecked/" + n).c_str(), Speed(reporter, "inflate/" + n).c_str(),
+                    WithSpread(reporter, "LZ_UnpackChecked/" + n).c_str(), WithSpread(reporter, "inflate/" + n).c_str(),
                     Speed(reporter, "LZ4/" + n).c_str(),
                     Ratio(reporter, "LZ_UnpackChecked/" + n, "inflate/" + n).c_str(),
                     Ratio(reporter, "LZ_UnpackChecked/" + n, "LZ4/" + n).c_str(),

@@ -92,50 +92,125 @@ void Unlink(uint8_t *r)
 // values of the face it opens. The same walk keeps x from decreasing along the chain, as Fix_Chain
 // does after it (the left edge is never moved); the run's right end takes the last edge's x before
 // that fix.
-void Advance_Run(uint8_t *run, Run_Group group)
+struct Chain_Walk {
+    uint8_t *run;
+    Addr first, at;   // the chain's first edge, the edge to advance next (0 at the end)
+    int32_t before;   // x of the edge left of `at`, after the fix
+    int32_t right_x;  // x of the last edge advanced, before the fix
+};
+
+Chain_Walk Start_Walk(uint8_t *run)
 {
-    Addr first = RUN_GET(run, first_edge);
-    int32_t rightX = 0;
-    int32_t before = INT32_MIN; // nothing lies left of the first edge
-    for (Addr a = first; a != 0;) {
-        uint8_t *e = W_Ptr(a);
-        Addr next = EDGE_GET(e, next_right);
-        int32_t x = int32_t(uint32_t(EDGE_GET(e, x)) + uint32_t(EDGE_GET(e, x_step)));
-        rightX = x;
-        if (before > x) {
-            x = int32_t(uint32_t(before) + 1);
-        }
-        before = x;
-        EDGE_SET(e, x, x);
-        EDGE_SET(e, depth, EDGE_GET(e, depth) + EDGE_GET(e, depth_step));
-        if (next != 0) {
-            switch (group) {
-            case GROUP_AFFINE_SHADED:
-                EDGE_SET(e, word_88, int32_t(uint32_t(EDGE_GET(e, word_88)) + uint32_t(EDGE_GET(e, word_92))));
-                [[fallthrough]];
-            case GROUP_AFFINE:
-                EDGE_SET(e, u, int32_t(uint32_t(EDGE_GET(e, u)) + uint32_t(EDGE_GET(e, u_step))));
-                EDGE_SET(e, v, int32_t(uint32_t(EDGE_GET(e, v)) + uint32_t(EDGE_GET(e, v_step))));
-                break;
-            case GROUP_PERSP_SHADED:
-                EDGE_SET(e, shade_x, int32_t(uint32_t(EDGE_GET(e, shade_x)) + uint32_t(EDGE_GET(e, shade_step))));
-                [[fallthrough]];
-            case GROUP_PERSP:
-                EDGE_SETF(e, u, EDGE_GETF(e, u) + EDGE_GETF(e, u_step));
-                EDGE_SETF(e, v, EDGE_GETF(e, v) + EDGE_GETF(e, v_step));
-                break;
-            default:
-                break;
-            }
-        }
-        a = next;
+    const Addr first = RUN_GET(run, first_edge);
+    return {run, first, first, INT32_MIN, 0}; // nothing lies left of the first edge
+}
+
+// One edge of a walk. The edges are reached from the work area's base read once by the caller: stores
+// through the records could alias the global pointer.
+template <Run_Group group> inline void Step_Edge(Chain_Walk &w, uint8_t *const base)
+{
+    uint8_t *e = base + w.at;
+    const Addr next = EDGE_GET(e, next_right);
+    int32_t x = int32_t(uint32_t(EDGE_GET(e, x)) + uint32_t(EDGE_GET(e, x_step)));
+    w.right_x = x;
+    if (w.before > x) {
+        x = int32_t(uint32_t(w.before) + 1);
     }
-    if (first != 0) {
-        RUN_SET(run, x_left, EDGE_GET(W_Ptr(first), x));
-        RUN_SET(run, x_right, rightX);
+    w.before = x;
+    EDGE_SET(e, x, x);
+    EDGE_SET(e, depth, EDGE_GET(e, depth) + EDGE_GET(e, depth_step));
+    if (next != 0) {
+        if constexpr (group == GROUP_AFFINE_SHADED) {
+            EDGE_SET(e, word_88, int32_t(uint32_t(EDGE_GET(e, word_88)) + uint32_t(EDGE_GET(e, word_92))));
+        }
+        if constexpr (group == GROUP_AFFINE || group == GROUP_AFFINE_SHADED) {
+            EDGE_SET(e, u, int32_t(uint32_t(EDGE_GET(e, u)) + uint32_t(EDGE_GET(e, u_step))));
+            EDGE_SET(e, v, int32_t(uint32_t(EDGE_GET(e, v)) + uint32_t(EDGE_GET(e, v_step))));
+        }
+        if constexpr (group == GROUP_PERSP_SHADED) {
+            EDGE_SET(e, shade_x, int32_t(uint32_t(EDGE_GET(e, shade_x)) + uint32_t(EDGE_GET(e, shade_step))));
+        }
+        if constexpr (group == GROUP_PERSP || group == GROUP_PERSP_SHADED) {
+            EDGE_SETF(e, u, EDGE_GETF(e, u) + EDGE_GETF(e, u_step));
+            EDGE_SETF(e, v, EDGE_GETF(e, v) + EDGE_GETF(e, v_step));
+        }
     }
-    RUN_SET(run, behind, Addr(0));
-    RUN_SET(run, current_edge, first);
+    w.at = next;
+}
+
+void Finish_Walk(const Chain_Walk &w, uint8_t *const base)
+{
+    if (w.first != 0) {
+        RUN_SET(w.run, x_left, EDGE_GET(base + w.first, x));
+        RUN_SET(w.run, x_right, w.right_x);
+    }
+    RUN_SET(w.run, behind, Addr(0));
+    RUN_SET(w.run, current_edge, w.first);
+}
+
+// Two runs of one group advanced in one loop, an edge of each in turn: each walk waits on its next
+// edge's record, and the two waits overlap (four at a time measured slower than two). The chains share
+// no edge, so the result is each run's own walk; once a chain ends, the other goes on alone.
+constexpr int Max_Walks = 2;
+
+template <Run_Group group, int count> void Advance_Together(uint8_t *const *runs)
+{
+    uint8_t *const base = Work_Area;
+    Chain_Walk w[count];
+    for (int k = 0; k < count; k++) {
+        w[k] = Start_Walk(runs[k]);
+    }
+    for (;;) {
+        bool all = true;
+        for (int k = 0; k < count; k++) {
+            all = all && w[k].at != 0;
+        }
+        if (!all) {
+            break;
+        }
+        for (int k = 0; k < count; k++) {
+            Step_Edge<group>(w[k], base);
+        }
+    }
+    for (int k = 0; k < count; k++) {
+        while (w[k].at != 0) {
+            Step_Edge<group>(w[k], base);
+        }
+        Finish_Walk(w[k], base);
+    }
+}
+
+template <Run_Group group> void Advance_Group(uint8_t *const *runs, int count)
+{
+    if (count == 1) {
+        Advance_Together<group, 1>(runs);
+    } else {
+        Advance_Together<group, Max_Walks>(runs);
+    }
+}
+
+// Advances 1 to Max_Walks runs of one group.
+void Advance_Runs(uint8_t *const *runs, int count, Run_Group group)
+{
+    switch (group) {
+    case GROUP_FLAT:
+        Advance_Group<GROUP_FLAT>(runs, count);
+        break;
+    case GROUP_AFFINE:
+        Advance_Group<GROUP_AFFINE>(runs, count);
+        break;
+    case GROUP_AFFINE_SHADED:
+        Advance_Group<GROUP_AFFINE_SHADED>(runs, count);
+        break;
+    case GROUP_PERSP:
+        Advance_Group<GROUP_PERSP>(runs, count);
+        break;
+    case GROUP_PERSP_SHADED:
+        Advance_Group<GROUP_PERSP_SHADED>(runs, count);
+        break;
+    default:
+        break;
+    }
 }
 
 // x never decreases along a chain: an edge left behind by its left neighbour is put 1/4096 of a column
@@ -221,6 +296,10 @@ bool Prepare_Row(int32_t y)
     }
 
     bool translucent = false;
+    // Runs wait here for others of their group, to be advanced beside them.
+    uint8_t *waiting[Max_Walks];
+    int waiting_count = 0;
+    Run_Group waiting_group = GROUP_NONE;
     for (Addr a = RUN_GET(left, next); a != Tail_Surface && a != 0;) {
         uint8_t *r = W_Ptr(a);
         // The next run's first edge is fetched from memory while this run's chain advances.
@@ -234,13 +313,21 @@ bool Prepare_Row(int32_t y)
         }
         int32_t type = RUN_GET(r, type);
         Run_Group group = Run_Group_Of(type);
-        if (group != GROUP_NONE) {
-            Advance_Run(r, group);
-            translucent = translucent || Is_Translucent_Line_Type(type);
-        } else {
+        if (group == GROUP_NONE) {
             Fix_Chain(r);
+        } else {
+            if (waiting_count == Max_Walks || (waiting_count > 0 && waiting_group != group)) {
+                Advance_Runs(waiting, waiting_count, waiting_group);
+                waiting_count = 0;
+            }
+            waiting[waiting_count++] = r;
+            waiting_group = group;
+            translucent = translucent || Is_Translucent_Line_Type(type);
         }
         a = RUN_GET(r, next);
+    }
+    if (waiting_count > 0) {
+        Advance_Runs(waiting, waiting_count, waiting_group);
     }
 
     // Stable insertion sort by x left; nothing moves in front of the left sentinel.

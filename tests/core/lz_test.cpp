@@ -320,7 +320,7 @@ TEST(LzUnpackChecked, KeepsTheBytesWrittenBeforeAFailingCode)
 }
 
 // The bounded form copies in fixed moves where it has room; these streams sit on every edge of that:
-// distances 1..17 (the short ones must repeat bytes one at a time), every length, copies ending 0..17
+// distances 1..17 (the short ones must repeat bytes one at a time), lengths 2..264, copies ending 0..17
 // bytes before the room's end, and literal runs ending exactly at the room's end or the source's. Each
 // must give the bytes and result of the trusting form's byte loop and of a plain model.
 TEST(LzUnpackChecked, FastCopiesAgreeWithTheByteLoop)
@@ -332,12 +332,16 @@ TEST(LzUnpackChecked, FastCopiesAgreeWithTheByteLoop)
     };
     std::vector<Stream> streams;
     for (uint32_t distance = 1; distance <= 17; distance++) {
-        for (uint32_t length = 2; length <= 257; length++) {
+        for (uint32_t length = 2; length <= 264; length++) {
             std::vector<Op> ops = {{'p', 40, 0}};
             if (length <= 5) {
                 ops.push_back({'s', length, distance});
-            } else {
+            } else if (length <= 257) {
                 ops.push_back({length <= 9 ? 'L' : 'X', length, distance});
+            } else {
+                // Past the longest code: two matches back to back, the second one of 8.
+                ops.push_back({'X', length - 8, distance});
+                ops.push_back({'L', 8, distance});
             }
             ops.push_back({'p', 3, 0});
             Stream s{"distance " + std::to_string(distance) + " length " + std::to_string(length), {}, {}};

@@ -4,8 +4,10 @@
 #include "core/dpr.h"
 #include "core/dsk.h"
 #include "core/mem.h"
+#include "core/opt.h"
 #include "core/sys.h"
 #include "engine3d/coll.h"
+#include "interface/menj.h"
 #include "world/dan.h"
 #include "world/dsn.h"
 #include "world/game.h"
@@ -44,6 +46,17 @@ void StopLevelCore()
     DPR_Main = nullptr;
     MEM_DestroyStack(MEM_Arena);
     MEM_Arena = nullptr;
+}
+
+void StartDemoLevel(int ticks)
+{
+    StartLevelCore();
+    MENJ_Init();
+    OPT_Cinemascope = 1;
+    GAME_OpeningFilmFlag = 0;
+    for (int i = 0; i < ticks; i++) {
+        GAME_Tick(0);
+    }
 }
 
 } // namespace kalder_test

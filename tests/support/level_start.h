@@ -13,5 +13,9 @@ void StartStreams();
 void StartLevelCore();
 // Closes the stream and the container and gives back the 3D heap, the arena and the streaming buffer.
 void StopLevelCore();
+// The benchmarks' demo level, on the demo installation's drives already mapped: the level core
+// started, the menus' queue made, the letterbox on, the opening film skipped, and `ticks` ticks run,
+// which load Project0 and read its scene stream to the end.
+void StartDemoLevel(int ticks = 40);
 
 } // namespace kalder_test

@@ -34,6 +34,8 @@ std::vector<std::string> BenchSceneNames()
             "s9-alpha", "s2-affine-texel", "s6-small-texel"};
 }
 
+std::vector<std::string> StressSceneNames() { return {"grid-78k", "layers-32"}; }
+
 static bool IsGolden(const std::string &name)
 {
     for (const std::string &g : GoldenSceneNames()) {
@@ -286,6 +288,20 @@ static void AddObjects(const std::string &name, std::vector<ObjectSpec> &objects
         for (int k = 0; k < 4; k++) {
             objects.push_back(Textured("Layer" + std::to_string(k), {0, 0, 0},
                                        TexelPatches(WallMesh(-1200, 1200, -900, 900, 1500 + 10 * k, 50, 50), 50, 50, 16, 8),
+                                       2));
+        }
+    } else if (name == "grid-78k") {
+        // 78,000 triangles of 2 to 4 pixels: four quarters of a 300 x 130 grid filling the view.
+        for (int k = 0; k < 4; k++) {
+            const int32_t x0 = k % 2 == 0 ? -1200 : 0, y0 = k / 2 == 0 ? -900 : 0;
+            objects.push_back(Textured("Quarter" + std::to_string(k), {0, 0, 0},
+                                       WallMesh(x0, x0 + 1200, y0, y0 + 900, 1500, 150, 65), 2));
+        }
+    } else if (name == "layers-32") {
+        // 32 opaque layers stacked front to back, each farther one showing a rim around the one before it.
+        for (int k = 0; k < 32; k++) {
+            objects.push_back(Textured("Layer" + std::to_string(k), {0, 0, 0},
+                                       WallMesh(-700 - 50 * k, 700 + 50 * k, -500 - 37 * k, 500 + 37 * k, 1000 + 40 * k, 6, 4),
                                        2));
         }
     } else if (name == "s7-lit") {

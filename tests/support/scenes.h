@@ -30,6 +30,8 @@
 //   "s9-alpha": 1,000 -13 quads at mixed alpha (40 layers of 25) over an opaque backdrop;
 //   "s2-affine-texel" and "s6-small-texel": s2 and s6 with each cell over its own patch of the texture,
 //   about one texel a pixel (the others shrink the whole texture onto each cell).
+// Scenes that only pin the scan pass's frames, at 640 x 480:
+//   "grid-78k": 78,000 textured triangles of a few pixels each; "layers-32": 32 stacked opaque layers.
 // Lit scenes add their lights to the light table when they load and attach them to every object.
 #pragma once
 #include <string>
@@ -42,6 +44,7 @@ namespace kalder_test {
 std::vector<std::string> SceneNames();
 std::vector<std::string> GoldenSceneNames();
 std::vector<std::string> BenchSceneNames();
+std::vector<std::string> StressSceneNames();
 // The objects of a scene (object 0 its root; the others its children, in camera space) and their
 // materials; a rectangle is built by RectangleImage instead.
 void SceneSpecs(const std::string &name, std::vector<ObjectSpec> &objects, std::vector<MaterialSpec> &materials);

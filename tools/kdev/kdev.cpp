@@ -6,7 +6,7 @@
 //                                          in the order of the pack table
 //   kdev prj <folder>                      loads <folder>/kalder.dat as drive D:'s root; lists the records
 //   kdev obj <game path of a 3D file>      loads it into a 3D work area; its tree, nodes and materials
-//   kdev render <folder>                   the golden and benchmark scenes: <folder>/<scene>.png
+//   kdev render <folder>                   the golden, benchmark and stress scenes: <folder>/<scene>.png
 //   kdev render --stats                    per-frame counters of a camera flying through the test scenes
 //   kdev render --false-colour <folder>    the test scenes with each surface in its own colour
 //   kdev render --light-orbit <folder>     "lit-spheres" with its point light circling the spheres, 16
@@ -686,8 +686,8 @@ static int render(const char *option)
     return 0;
 }
 
-// Renders the golden scenes and the benchmark scenes once each with the span routines into
-// <folder>/<scene>.png.
+// Renders the golden scenes, the benchmark scenes and the scan pass's stress scenes once each with the
+// span routines into <folder>/<scene>.png.
 static int render_pictures(const char *folder)
 {
     if (!make_folder(folder)) {
@@ -697,8 +697,11 @@ static int render_pictures(const char *folder)
     for (const std::string &name : kalder_test::BenchSceneNames()) {
         names.push_back(name);
     }
+    for (const std::string &name : kalder_test::StressSceneNames()) {
+        names.push_back(name);
+    }
     for (const std::string &name : names) {
-        kalder_test::SceneArea area(32u << 20);
+        kalder_test::SceneArea area(64u << 20);
         if (kalder_test::LoadScene(area, name) < 0) {
             std::fprintf(stderr, "kdev: the scene %s does not load\n", name.c_str());
             return 1;
