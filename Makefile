@@ -104,7 +104,7 @@ demo-prof: release
 demo-cd: release
 	tools/audio-demo.sh cd
 
-# The demo's opening film through SDL's disk audio driver: kalder runs 6 s in a fresh installation,
+# The title's intro through SDL's disk audio driver: kalder runs 7 s in a fresh installation,
 # its output lands in build/demo/film.wav and film.png, checked with sox (one 440 Hz tone of 3 s, then
 # silence).
 demo-film: release
