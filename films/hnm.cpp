@@ -537,6 +537,8 @@ int32_t HNM_FrameDue()
     return 0;
 }
 
+int32_t HNM_DrawsPictures() { return (HNM_Kind & 7) == HNM_KIND_IX ? 1 : 0; }
+
 void HNM_FillStream()
 {
     if ((HNM_Kind & 7) != 0) {

@@ -50,8 +50,9 @@ has_line() {
 }
 
 if [ "$what" = film ]; then
-    # kalder in a fresh installation for 6 s, ended as a session ends it; the film's tone is the only
-    # sound of those seconds.
+    # kalder in a fresh installation for 7 s, ended as a session ends it; the title's intro tone is the
+    # only sound of those seconds (the menu after it is silent). The second after 6 s leaves room for a
+    # slow start-up of a sanitized build on a busy machine.
     kalder=$kshow
     raw="$folder/film.raw"
     rm -f "$raw"
@@ -59,7 +60,7 @@ if [ "$what" = film ]; then
     "$mkdemo" "$demo" >/dev/null || { rm -rf "$demo"; exit 1; }
     (cd "$demo" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$raw" exec "$kalder" >/dev/null 2>&1) &
     pid=$!
-    sleep 6
+    sleep 7
     kill -TERM "$pid"
     wait "$pid"
     status=$?

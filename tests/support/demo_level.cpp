@@ -7,6 +7,7 @@
 
 #include "tests/support/character_writer.h"
 #include "tests/support/demo_film.h"
+#include "tests/support/title_films.h"
 #include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/support/icon_pack_writer.h"
@@ -342,6 +343,8 @@ bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_
                        WavImage(mono8, WavSamples(mono8, Wave::Sine, 22050, 330.0)));
     // The opening film that start-up plays before Project0.
     ok = ok && WriteDemoFilm(disc.string());
+    // The title's intro and the menu's background.
+    ok = ok && WriteTitleFilms(disc.string());
     return ok;
 }
 
