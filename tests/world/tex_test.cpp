@@ -391,4 +391,62 @@ TEST(TexFlickerTest, HugeAmplitudesHoldTheSmoothedTintAndThePhaseWraps)
     EXPECT_EQ(std::vector<uint8_t>(tex_test::Table(slot->texels, 32), tex_test::Table(slot->texels, 31)), expected);
 }
 
+// ---- Routines nothing calls -----------------------------------------------------------------------
+
+TEST(TexSpareTest, SmoothingPicksTheNearestColourOfTheFourNeighbours)
+{
+    TexBench bench;
+    TEX_Slot *slot = bench.Registered("wall");
+    ASSERT_NE(slot, nullptr);
+    for (uint32_t i = 0; i < 256; i++) {
+        slot->palette[i] = i * 0x010101u;
+    }
+    slot->palette[26] = slot->palette[25]; // two equal colours: the first index wins
+    uint8_t *t = slot->texels;
+    std::memset(t, 0, 65536);
+    t[2 * 256 + 1] = 10;
+    t[2 * 256 + 3] = 20;
+    t[1 * 256 + 2] = 30;
+    t[3 * 256 + 2] = 41; // (10 + 20 + 30 + 41) / 4 = 25
+    t[2 * 256 + 2] = 200;
+    t[4 * 256 + 4] = 99;  // neighbours 0: index 0
+    t[0] = 7;             // row and column 0 are not smoothed
+    t[254 * 256 + 254] = 7;
+    TEX_Smooth(slot);
+    EXPECT_EQ(t[2 * 256 + 2], 25);
+    EXPECT_EQ(t[4 * 256 + 4], 0);
+    EXPECT_EQ(t[0], 7);
+    EXPECT_EQ(t[254 * 256 + 254], 7);
+    EXPECT_EQ(t[2 * 256 + 1], 10); // odd places keep their texels
+
+    TEX_ClearTexels(slot);
+    EXPECT_EQ(std::vector<uint8_t>(t, t + 65536), std::vector<uint8_t>(65536, 0));
+    EXPECT_EQ(TEX_FindFlag4(), nullptr);
+    slot->flags |= TEX_FLAG4;
+    EXPECT_EQ(TEX_FindFlag4(), slot);
+}
+
+TEST(TexSpareTest, TheSpritePaletteReachesTheFirstSpriteSlotOnly)
+{
+    TexBench bench;
+    TEX_Slot *first = bench.Registered("sprite_a");
+    TEX_Slot *second = bench.Registered("sprite_b");
+    ASSERT_NE(second, nullptr);
+    first->flags |= TEX_SPRITE;
+    second->flags |= TEX_SPRITE;
+    first->palette[3] = 0xAB000000u; // the fourth byte is kept
+    const std::vector<uint32_t> second_before(second->palette, second->palette + 256);
+    std::vector<uint8_t> source(1024);
+    for (int i = 0; i < 256; i++) {
+        source[size_t(4 * i)] = uint8_t(i);
+        source[size_t(4 * i + 1)] = uint8_t(2 * i);
+        source[size_t(4 * i + 2)] = uint8_t(3 * i);
+        source[size_t(4 * i + 3)] = 0xEE;
+    }
+    TEX_SetSpritePalette(source.data());
+    EXPECT_EQ(first->palette[1], 0x030201u);
+    EXPECT_EQ(first->palette[3], 0xAB090603u);
+    EXPECT_EQ(std::vector<uint32_t>(second->palette, second->palette + 256), second_before);
+}
+
 } // namespace
