@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/pixdesc.h>
 }
+#include <algorithm>
 #include <cstring>
 
 struct AvPeerFilm {
@@ -26,7 +27,8 @@ void AvPeerFilmDeleter::operator()(AvPeerFilm *film) const
 }
 
 AvPeerFilmPtr AvPeerEncode(const char *encoder_name, const char *pixel_format, int width, int height,
-                           const std::vector<std::vector<uint8_t>> &frames, std::string *why)
+                           const std::vector<std::vector<uint8_t>> &frames, std::string *why,
+                           const std::vector<uint32_t> *palette)
 {
     const AVCodec *codec = avcodec_find_encoder_by_name(encoder_name);
     const AVPixelFormat format = av_get_pix_fmt(pixel_format);
@@ -60,6 +62,9 @@ AvPeerFilmPtr AvPeerEncode(const char *encoder_name, const char *pixel_format, i
         for (int y = 0; ok && y < height; y++) {
             std::memcpy(frame->data[0] + size_t(y) * size_t(frame->linesize[0]), frames[n].data() + size_t(y) * row, row);
         }
+        if (ok && format == AV_PIX_FMT_PAL8 && palette != nullptr && frame->data[1] != nullptr) {
+            std::memcpy(frame->data[1], palette->data(), std::min<size_t>(palette->size(), 256) * 4);
+        }
         frame->pts = int64_t(n);
         ok = ok && avcodec_send_frame(enc, frame) == 0;
         drain();
@@ -83,7 +88,7 @@ AvPeerFilmPtr AvPeerEncode(const char *encoder_name, const char *pixel_format, i
     }
     film->decoder->width = width;
     film->decoder->height = height;
-    film->decoder->bits_per_coded_sample = format == AV_PIX_FMT_RGB24 ? 24 : 16;
+    film->decoder->bits_per_coded_sample = format == AV_PIX_FMT_RGB24 ? 24 : format == AV_PIX_FMT_PAL8 ? 8 : 16;
     if (avcodec_open2(film->decoder, decoder, nullptr) != 0) {
         *why = std::string("cannot open the ") + encoder_name + " decoder";
         return nullptr;
@@ -129,7 +134,7 @@ struct AvPeerFilm {};
 void AvPeerFilmDeleter::operator()(AvPeerFilm *film) const { delete film; }
 
 AvPeerFilmPtr AvPeerEncode(const char *, const char *, int, int, const std::vector<std::vector<uint8_t>> &,
-                           std::string *why)
+                           std::string *why, const std::vector<uint32_t> *)
 {
     *why = "not available";
     return nullptr;
@@ -140,3 +145,16 @@ int AvPeerFrames(const AvPeerFilm &) { return 0; }
 size_t AvPeerBytes(const AvPeerFilm &) { return 0; }
 
 #endif
+
+void AvPeerBenchmark(benchmark::State &state, AvPeerFilm *film, const std::string &why)
+{
+    if (film == nullptr) {
+        state.SkipWithError(why.c_str());
+        return;
+    }
+    int pictures = 0;
+    for (auto _ : state) {
+        pictures += AvPeerDecodeAll(*film);
+    }
+    state.SetItemsProcessed(pictures);
+}

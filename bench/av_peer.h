@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 struct AvPeerFilm;
 
 struct AvPeerFilmDeleter {
@@ -13,14 +15,20 @@ struct AvPeerFilmDeleter {
 };
 using AvPeerFilmPtr = std::unique_ptr<AvPeerFilm, AvPeerFilmDeleter>;
 
-// Encodes frames (raw pixels, rows packed, in the encoder's pixel format: "rgb555le" or "rgb24") with
-// the named encoder and opens its decoder. Null, with the reason in *why, when the codec library or
-// the encoder is not there or refuses the frames.
+// Encodes frames (raw pixels, rows packed, in the encoder's pixel format: "rgb555le", "rgb24", or
+// "pal8" with its 256 colours 0x00RRGGBB in palette) with the named encoder and opens its decoder.
+// Null, with the reason in *why, when the codec library or the encoder is not there or refuses the
+// frames.
 AvPeerFilmPtr AvPeerEncode(const char *encoder, const char *pixel_format, int width, int height,
-                           const std::vector<std::vector<uint8_t>> &frames, std::string *why);
+                           const std::vector<std::vector<uint8_t>> &frames, std::string *why,
+                           const std::vector<uint32_t> *palette = nullptr);
 
 // Decodes the film's packets once, from its first; returns the pictures decoded (0 on an error).
 int AvPeerDecodeAll(AvPeerFilm &film);
 // The pictures and bytes of the encoded film.
 int AvPeerFrames(const AvPeerFilm &film);
 size_t AvPeerBytes(const AvPeerFilm &film);
+
+// The peer's benchmark: the whole film decoded per iteration, pictures counted as items; a film that
+// could not be made skips with its reason.
+void AvPeerBenchmark(benchmark::State &state, AvPeerFilm *film, const std::string &why);

@@ -1,6 +1,7 @@
 // The 256-colour picture decoder: pictures per second of four workloads, as multiples of the films'
-// 15 pictures a second, beside the codec library's decoders of two other 1990s codecs on the demo
-// film's pictures.
+// 15 pictures a second, beside the codec library's decoders of three other 1990s codecs on the demo
+// film's pictures; and the scene textures' shading work a tick: the shade tables of one slot, the
+// flicker over 64 slots.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,8 +14,17 @@
 #include "core/dsp.h"
 #include "films/hnm.h"
 #include "films/hnm4.h"
+#include "engine3d/gfx_tint.h"
+#include "engine3d/image.h"
+#include "engine3d/matcache.h"
+#include "tests/support/demo_film.h"
+#include "tests/support/engine_area.h"
 #include "tests/support/hnm4_model.h"
 #include "tests/support/hnm4_writer.h"
+#include "tests/support/image_builder.h"
+#include "tests/support/mem_file_source.h"
+#include "world/flick.h"
+#include "world/tex.h"
 
 namespace {
 
@@ -124,15 +134,30 @@ std::vector<Peer> &Peers()
     return all;
 }
 
-// The demo pictures through a fixed palette of 6-bit levels, in the encoder's pixel format.
-std::vector<std::vector<uint8_t>> PeerFrames(bool rgb24)
+// The demo film's first palette, 0x00RRGGBB.
+std::vector<uint32_t> FilmPalette()
 {
+    std::vector<uint32_t> palette(256);
+    const std::vector<uint8_t> chunk = PalettePayload(DemoAnimPalette(false));
+    TEX_DecodeFilmPalette(chunk.data(), uint32_t(chunk.size()), palette.data());
+    return palette;
+}
+
+// The demo pictures through the film's palette, in the encoder's pixel format ("pal8": the indices).
+std::vector<std::vector<uint8_t>> PeerFrames(const char *format)
+{
+    const bool rgb24 = std::strcmp(format, "rgb24") == 0;
+    const std::vector<uint32_t> palette = FilmPalette();
     std::vector<std::vector<uint8_t>> out;
     for (const std::vector<uint8_t> &picture : DemoPictures()) {
+        if (std::strcmp(format, "pal8") == 0) {
+            out.push_back(picture);
+            continue;
+        }
         std::vector<uint8_t> bytes(picture.size() * (rgb24 ? 3 : 2));
         for (size_t k = 0; k < picture.size(); k++) {
-            const uint32_t v = picture[k];
-            const uint32_t r = (v * 5) & 255, g = (v * 11) & 255, bl = (v * 3 + 40) & 255;
+            const uint32_t c = palette[picture[k]];
+            const uint32_t r = c >> 16 & 255, g = c >> 8 & 255, bl = c & 255;
             if (rgb24) {
                 bytes[3 * k] = uint8_t(r);
                 bytes[3 * k + 1] = uint8_t(g);
@@ -150,26 +175,74 @@ std::vector<std::vector<uint8_t>> PeerFrames(bool rgb24)
 
 void PreparePeers()
 {
-    for (const char *codec : {"msvideo1", "cinepak"}) {
-        const bool rgb24 = std::strcmp(codec, "cinepak") == 0;
+    const std::vector<uint32_t> palette = FilmPalette();
+    for (auto [codec, format] : {std::pair{"smc", "pal8"}, {"msvideo1", "rgb555le"}, {"cinepak", "rgb24"}}) {
         Peer p;
         p.name = codec;
-        p.film = AvPeerEncode(codec, rgb24 ? "rgb24" : "rgb555le", 256, 256, PeerFrames(rgb24), &p.why);
+        p.film = AvPeerEncode(codec, format, 256, 256, PeerFrames(format), &p.why, &palette);
         Peers().push_back(std::move(p));
     }
 }
 
-void BM_Peer(benchmark::State &state, Peer *p)
+// ---- Scene textures ---------------------------------------------------------------------------------
+
+// 64 registered textures of the demo film's palette, in a library area of their own.
+struct TextureScene {
+    kalder_test::EngineArea area{8000000};
+    TextureScene()
+    {
+        kalder_test::MemFiles_Clear();
+        Set_File_Source(kalder_test::MemFileSource);
+        std::snprintf(Material_Dir, sizeof Material_Dir, "%s", "D:\\DATA\\3DC\\");
+        Cache_Count = 0;
+        kalder_test::MemFiles_SetAnyMaterial(kalder_test::MaterialImage([](int r, int i) {
+                                                 return uint16_t((i * 7 + r) & 0xFFFF);
+                                             }).Finish().bytes);
+        GFX_BuildSaturateTable();
+        TEX_Reset();
+        TEX_Shading = TEX_ShadingState{};
+        TEX_Shading.scene_shade_step = 2;
+        for (int m = 0; m < TEX_SLOT_COUNT; m++) {
+            const std::string name = "T" + std::to_string(m);
+            Add_Cached_File(name.c_str(), name.c_str());
+        }
+        for (int32_t i = 0; i < Get_Cache_Count(); i++) {
+            TEX_Register(Get_Cache_Name_Field(i));
+        }
+    }
+    ~TextureScene()
+    {
+        TEX_Reset();
+        Set_File_Source(nullptr);
+        kalder_test::MemFiles_Clear();
+    }
+};
+
+// One slot's 32 tables (lights present and a fade running), or its one table of the tick.
+void BM_ShadeTables(benchmark::State &state, bool full)
 {
-    if (!p->film) {
-        state.SkipWithError(p->why.c_str());
-        return;
-    }
-    int pictures = 0;
+    TextureScene scene;
+    FLICK_LightsPresent = 1;
+    TEX_Shading.fade_frames = full ? 1.0f : 0.0f;
+    int32_t tint = 0;
     for (auto _ : state) {
-        pictures += AvPeerDecodeAll(*p->film);
+        TEX_BuildShadeTables(&TEX_Slots[0], tint, -tint, 3);
+        tint = (tint + 1) & 63;
+        benchmark::DoNotOptimize(TEX_Slots[0].texels);
     }
-    state.SetItemsProcessed(pictures);
+    FLICK_LightsPresent = 0;
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The flicker of a tick over 64 slots (no lights: one table and the base table each).
+void BM_Flicker(benchmark::State &state)
+{
+    TextureScene scene;
+    TEX_Shading.flicker[0] = TEX_Shading.flicker[1] = TEX_Shading.flicker[2] = 40;
+    for (auto _ : state) {
+        TEX_Flicker();
+    }
+    state.SetItemsProcessed(state.iterations());
 }
 
 } // namespace
@@ -182,8 +255,12 @@ int main(int argc, char **argv)
     for (const Workload &w : Workloads()) {
         benchmark::RegisterBenchmark(("HNM_DecodeHNM4Frame/" + w.name).c_str(), BM_Decode, &w);
     }
+    benchmark::RegisterBenchmark("TEX_BuildShadeTables/full", BM_ShadeTables, true);
+    benchmark::RegisterBenchmark("TEX_BuildShadeTables/single", BM_ShadeTables, false);
+    benchmark::RegisterBenchmark("TEX_Flicker/64-slots", BM_Flicker);
     for (Peer &p : Peers()) {
-        benchmark::RegisterBenchmark(("peer/" + p.name).c_str(), BM_Peer, &p);
+        benchmark::RegisterBenchmark(("peer/" + p.name).c_str(),
+                                     [&p](benchmark::State &state) { AvPeerBenchmark(state, p.film.get(), p.why); });
     }
     SummaryReporter reporter(PickItemsPerSecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -206,6 +283,17 @@ int main(int argc, char **argv)
         }
         std::printf("%-16s %.0f frames/s, %.1f Mpixel/s; demo film / peer: %s\n", p.name.c_str(), it->second,
                     it->second * 65536 / 1e6, Ratio(reporter, "HNM_DecodeHNM4Frame/demo", "peer/" + p.name).c_str());
+    }
+    std::printf("\nScene textures\n");
+    for (const char *name : {"TEX_BuildShadeTables/full", "TEX_BuildShadeTables/single"}) {
+        auto it = reporter.figures.find(name);
+        if (it != reporter.figures.end()) {
+            std::printf("%-28s %.0f ns a slot\n", name, 1e9 / it->second);
+        }
+    }
+    auto flicker = reporter.figures.find("TEX_Flicker/64-slots");
+    if (flicker != reporter.figures.end()) {
+        std::printf("%-28s %.1f us a tick\n", "TEX_Flicker/64-slots", 1e6 / flicker->second);
     }
     benchmark::Shutdown();
     return 0;

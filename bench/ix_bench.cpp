@@ -209,19 +209,6 @@ void PreparePeers()
     }
 }
 
-void BM_Peer(benchmark::State &state, Peer *p)
-{
-    if (!p->film) {
-        state.SkipWithError(p->why.c_str());
-        return;
-    }
-    int pictures = 0;
-    for (auto _ : state) {
-        pictures += AvPeerDecodeAll(*p->film);
-    }
-    state.SetItemsProcessed(pictures);
-}
-
 std::string Rate(const SummaryReporter &rep, const std::string &name)
 {
     auto it = rep.figures.find(name);
@@ -245,7 +232,8 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark(("HNM_ShowIXFrame/" + w.name).c_str(), BM_DecodeShow, &w);
     }
     for (Peer &p : Peers()) {
-        benchmark::RegisterBenchmark(("peer/" + p.name).c_str(), BM_Peer, &p);
+        benchmark::RegisterBenchmark(("peer/" + p.name).c_str(),
+                                     [&p](benchmark::State &state) { AvPeerBenchmark(state, p.film.get(), p.why); });
     }
     SummaryReporter reporter(PickItemsPerSecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -39,17 +39,26 @@ int32_t GAME_SampleTaken;
 int32_t GAME_Paused;
 int32_t GAME_PauseHeading;
 
+int32_t GAME_AnimFilmPath(char *path, size_t size)
+{
+    const LevelRecord *p = PRJ_Current;
+    if (p == nullptr) {
+        return 0;
+    }
+    // The record's name field is not always terminated.
+    const int n = std::snprintf(path, size, "%sdata\\anim\\%.*s", DSK_InstallPath(),
+                                int(strnlen(p->anim_film, sizeof p->anim_film)), p->anim_film);
+    return n >= 0 && size_t(n) < size ? 1 : 0;
+}
+
 // A film ended: a level with animated textures plays its animation film again.
 static void film_ended()
 {
     GAME_FilmHold = 0;
-    if (TEX_HasAnimated() && PRJ_Current != nullptr) {
-        // The record's name field is not always terminated.
-        const char *field = PRJ_Current->anim_film;
-        std::string path = DSK_InstallPath();
-        path += "data\\anim\\";
-        path.append(field, strnlen(field, sizeof(PRJ_Current->anim_film)));
-        if (MGM_SendMessage(23, reinterpret_cast<intptr_t>(path.c_str()), 4) != 0) {
+    // A path too long for the game's buffer is a film that does not open.
+    char path[260];
+    if (TEX_HasAnimated() && GAME_AnimFilmPath(path, sizeof path) != 0) {
+        if (MGM_SendMessage(23, reinterpret_cast<intptr_t>(path), 4) != 0) {
             MGM_SendMessage(24, 0, 0);
         }
     }

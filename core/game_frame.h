@@ -5,6 +5,7 @@
 // GAME_RawInput its raw input state and GAME_PadButtons its three extra button states; GAME_Paused is
 // also called GAME_Held.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // The raw device state that control mapping reads.
@@ -37,3 +38,6 @@ extern int32_t GAME_Paused;            // 1: the world holds the hero and the fi
 extern int32_t GAME_PauseHeading;      // the hero's heading when the pause began
 
 uint8_t GAME_FrameHandler();
+// The current project's texture film, "<install>data\anim\<film>", into path: 0 when it does not
+// fit. The scene start opens it, and the frame handler again at each film end, so that it loops.
+int32_t GAME_AnimFilmPath(char *path, size_t size);

@@ -230,6 +230,25 @@ const char *Get_Cache_Name(int32_t index)
     return reinterpret_cast<const char *>(W_Ptr(Cache_Entry(index) + E_Material));
 }
 
+char *Get_Cache_Name_Field(int32_t index)
+{
+    if (index < 0 || index >= Name_Cache_Entries) {
+        return nullptr;
+    }
+    return reinterpret_cast<char *>(W_Ptr(Cache_Entry(index) + E_Material));
+}
+
+int32_t Is_Cached_File_555(const char *name)
+{
+    for (int32_t i = 0; i < Searched(); i++) {
+        Addr e = Cache_Entry(i);
+        if (Same_Name(e, name)) {
+            return (uint32_t(W_Get32(e + E_Flags)) & 1) != 0 ? 1 : 0;
+        }
+    }
+    return 0;
+}
+
 void Convert_Cache_To_555()
 {
     for (int32_t i = 0; i < Name_Cache_Entries; i++) {

@@ -27,6 +27,11 @@ inline constexpr auto &Add_Cached_File_B = Add_Cached_File;
 
 int32_t Get_Cache_Count();
 const char *Get_Cache_Name(int32_t index);
+// The entry's own 16-byte name field, which the scene textures upper-case in place; null out of range.
+char *Get_Cache_Name_Field(int32_t index);
+// 1 when the entry Find_Cached_File finds under that name has had its colour tables turned to
+// 15-bit colours, else 0.
+int32_t Is_Cached_File_555(const char *name);
 void Convert_Cache_To_555();
 
 // The entry's address, for the library's own code.

@@ -1,6 +1,6 @@
 // The film player's seeds: the whole and damaged sample films and the demo's opening film with sound on
-// at 640 x 480, a 256-colour film of encoded pictures whole and cut, and the whole films again with
-// sound off at 320 x 200.
+// at 640 x 480, a 256-colour film of encoded pictures whole and cut, the demo's texture film whole and
+// damaged, and the whole films again with sound off at 320 x 200.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -66,6 +66,16 @@ bool WriteFilmSeeds(const char *folder)
     films.push_back({"hnm4", hnm4});
     hnm4.resize(hnm4.size() * 2 / 3);
     films.push_back({"hnm4-cut", hnm4});
+    // The demo's texture film, whole, cut in its second intra picture, and with a delta picture's
+    // ops overwritten.
+    const std::vector<uint8_t> demo4 = kalder_test::DemoAnimFilmImage();
+    films.push_back({"demo4", demo4});
+    films.push_back({"demo4-cut", std::vector<uint8_t>(demo4.begin(), demo4.begin() + long(demo4.size() / 2))});
+    std::vector<uint8_t> scribbled = demo4;
+    for (size_t k = scribbled.size() / 4; k < scribbled.size() / 4 + 64; k++) {
+        scribbled[k] = uint8_t(k * 37);
+    }
+    films.push_back({"demo4-scribbled", scribbled});
     bool ok = true;
     int n = 0;
     // Byte 0: bit 0 sound on, the rest the index of the screen size.

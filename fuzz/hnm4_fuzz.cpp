@@ -1,6 +1,7 @@
 // Fuzzes the 256-colour picture decoder: byte 0 picks the height (2..256, even), then chunks of a
 // subtype byte, a u32 length and the payload go to the decoder. Buffers and target are heap blocks of
 // exactly their size, so an overrun either way is caught; two runs from a fresh set-up must agree.
+// The same bytes are also a palette chunk of a 256-colour film, read into a palette of 256 entries.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "core/dsp.h"
 #include "films/hnm.h"
 #include "films/hnm4.h"
+#include "world/tex.h"
 
 namespace {
 
@@ -64,5 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::memcmp(first.target.get(), second.target.get(), 65536) != 0) {
         std::abort();
     }
+    std::unique_ptr<uint8_t[]> chunk(new uint8_t[size - 1]);
+    std::memcpy(chunk.get(), data + 1, size - 1);
+    std::unique_ptr<uint32_t[]> palette(new uint32_t[256]);
+    TEX_DecodeFilmPalette(chunk.get(), uint32_t(size - 1), palette.get());
     return 0;
 }

@@ -1,5 +1,5 @@
-// The in-game menu and the options screen. Not built yet: each closes as soon as it opens. The screen
-// layout is real.
+// The in-game menu and the options screen. Not built yet: each closes as soon as it opens, and the
+// spells-only inventory of a project start keeps every item. The screen layout is real.
 #include "interface/menu.h"
 
 #include "core/scr.h"
@@ -22,3 +22,6 @@ void MENU_OpenSystem() {}
 void MENU_OpenSpells() {}
 void MENU_OpenObjects() {}
 void MENU_Run() {}
+
+int32_t MENU_KeepSpellsCalls;
+void MENU_KeepSpellsOnly() { MENU_KeepSpellsCalls++; }

@@ -29,3 +29,7 @@ void MENU_OpenSpells();
 void MENU_OpenObjects();
 // The in-game menu as the hero's action opens it, from the actor step.
 void MENU_Run();
+// From the scene start of a project whose save mode is 1: the inventory keeps its spells only.
+void MENU_KeepSpellsOnly();
+// Stand-in: the calls of MENU_KeepSpellsOnly, for the tests.
+extern int32_t MENU_KeepSpellsCalls;

@@ -1,5 +1,6 @@
-// The save-slot list. Not built yet: it chooses slot 0, shows nothing and is left, cancelled, on its
-// first input pass, so that a caller opening it comes straight back.
+// The save slots. Not built yet: the list chooses slot 0, shows nothing and is left, cancelled, on its
+// first input pass, so that a caller opening it comes straight back; the automatic save saves nothing,
+// it only counts what was asked.
 #include "interface/slot.h"
 
 SLOT_ListState SLOT_List = {0, 0, 0, 0, 0, 0, 1, 0};
@@ -27,3 +28,7 @@ int32_t SLOT_EditName()
     SLOT_List.cancelled = 1;
     return 0;
 }
+
+int32_t SLOT_AutoSaveCalls;
+
+void SLOT_AutoSave(const char *) { SLOT_AutoSaveCalls++; }

@@ -1,5 +1,5 @@
-// The save-slot list: the ten slots as text rows, where the player picks a game to load or a slot to
-// save into.
+// The save slots: the list of ten slots as text rows, where the player picks a game to load or a slot
+// to save into, and the automatic save a project may ask for when its scene starts.
 #pragma once
 #include <cstdint>
 
@@ -26,3 +26,8 @@ int32_t SLOT_DrawList(int32_t saving);
 // One input pass of the list, on every pass of its caller while the list is not finished; returns the
 // message to show, 0 for none.
 int32_t SLOT_EditName();
+
+// From the scene start of a project whose save mode asks for it, with the project's name.
+void SLOT_AutoSave(const char *name);
+// Stand-in: the automatic saves asked for, for the tests.
+extern int32_t SLOT_AutoSaveCalls;

@@ -1,4 +1,9 @@
-// Flickering lights. Not built yet: there are no slots.
+// Flickering lights. Not built yet: there are no slots, no actor gets a light, and both flags stay 0.
 #include "world/flick.h"
 
-void FLICK_Reset() {}
+int32_t FLICK_LightsPresent;
+int32_t FLICK_LightsCreated;
+
+void FLICK_Reset() { FLICK_LightsPresent = 0; }
+void TEX_FindLightActors() { FLICK_LightsCreated = 0; }
+void TEX_MoveLights() {}

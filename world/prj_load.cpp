@@ -232,7 +232,7 @@ void PRJ_LoadPending()
 
     // One past the last entry, as the game always did: that entry is empty and registers nothing.
     for (int32_t i = 0; i <= Get_Cache_Count(); i++) {
-        TEX_Register(const_cast<char *>(Get_Cache_Name(i)));
+        TEX_Register(Get_Cache_Name_Field(i));
     }
 
     SPC_MakeVid(hero);

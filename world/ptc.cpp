@@ -9,3 +9,4 @@ int32_t PART_Create(int32_t, int32_t, int32_t) { return 1; }
 void PART_Init() {}
 void PART_SetFollowActor(ActorRecord *) {}
 void PART_SetAttractor(ActorRecord *, int32_t, int32_t) {}
+void PART_Update() {}

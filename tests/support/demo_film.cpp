@@ -65,4 +65,65 @@ bool WriteDemoFilm(const std::string &disc_host)
     return !error && WriteHostFile(disc_host + "/" + kDemoFilmDiscPath, DemoFilmImage());
 }
 
+std::vector<PaletteRun> DemoAnimPalette(bool rotated)
+{
+    // Index 0 the background, 255 the bar; 1 + 16 s + k a sector s of the wheel (hue s x 22.5
+    // degrees), k its ring, brighter inward.
+    PaletteRun run;
+    run.first = 0;
+    run.colours.resize(256);
+    run.colours[0] = {4, 6, 12};
+    run.colours[255] = {63, 63, 56};
+    for (int v = 1; v < 255; v++) {
+        const int sector = ((v - 1) / 16 + (rotated ? 5 : 0)) % 16;
+        const int ring = (v - 1) % 16;
+        // A hue ramp over six segments of 16 / 6 sectors, in integers.
+        const int h = sector * 96 / 16; // 0..95, 16 steps a segment
+        const int segment = h / 16, f = (h % 16) * 4;
+        const int level = 63 - ring * 2;
+        int r = 0, g = 0, b = 0;
+        switch (segment) {
+        case 0: r = 63; g = f; break;
+        case 1: r = 63 - f; g = 63; break;
+        case 2: g = 63; b = f; break;
+        case 3: g = 63 - f; b = 63; break;
+        case 4: r = f; b = 63; break;
+        default: r = 63; b = 63 - f; break;
+        }
+        run.colours[size_t(v)] = {uint8_t(r * level / 63), uint8_t(g * level / 63), uint8_t(b * level / 63)};
+    }
+    return {run};
+}
+
+Hnm4Film DemoAnimEncoded()
+{
+    std::vector<std::vector<uint8_t>> pictures;
+    for (uint32_t p = 0; p < kDemoAnimPictures; p++) {
+        pictures.push_back(DemoHnm4Picture(p));
+    }
+    return Hnm4Encoder(256, kDemoAnimKeyInterval).Encode(pictures);
+}
+
+std::vector<uint8_t> DemoAnimFilmImage()
+{
+    const Hnm4Film encoded = DemoAnimEncoded();
+    FilmWriter film("HNM4");
+    film.Size(256, 256);
+    for (size_t p = 0; p < encoded.chunks.size(); p++) {
+        film.BeginFrame();
+        if (p % kDemoAnimKeyInterval == 0) {
+            film.Palette(DemoAnimPalette(p != 0));
+        }
+        film.Chunk(std::string("I") + encoded.chunks[p].subtype, encoded.chunks[p].payload).EndFrame();
+    }
+    return film.Bytes();
+}
+
+bool WriteDemoAnimFilm(const std::string &install_host)
+{
+    std::error_code error;
+    std::filesystem::create_directories(install_host + "/DATA/ANIM", error);
+    return !error && WriteHostFile(install_host + "/" + kDemoAnimFilmInstallPath, DemoAnimFilmImage());
+}
+
 } // namespace kalder_test

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/film_writer.h"
+#include "tests/support/hnm4_writer.h"
+
 namespace kalder_test {
 
 // Project0's film name, and where the film lies on the disc (upper case, as discs have it).
@@ -23,5 +26,21 @@ std::vector<uint8_t> DemoToneFilm(const std::vector<std::vector<uint8_t>> &pictu
 std::vector<int16_t> DemoFilmSamples();
 // Writes the film below a disc's root folder (a drive's host folder). false when it cannot be written.
 bool WriteDemoFilm(const std::string &disc_host);
+
+// Project0's texture film, played into the standing screen of the scene: "HNM4", 256 x 256, 60
+// pictures (a colour wheel turning 6 degrees a picture and a bar moving down 4 rows a picture), an
+// intra picture every 30, and a palette chunk of 256 colours before pictures 0 and 30 (the second
+// turns the wheel's hues by a third). It lies below the installation folder.
+inline constexpr char kDemoAnimFilmName[] = "demo4.hnm";
+inline constexpr char kDemoAnimFilmInstallPath[] = "DATA/ANIM/DEMO4.HNM";
+inline constexpr uint32_t kDemoAnimPictures = 60;
+inline constexpr uint32_t kDemoAnimKeyInterval = 30;
+// The palette runs of the chunk before picture 0 (rotated: before picture 30).
+std::vector<PaletteRun> DemoAnimPalette(bool rotated);
+// The film's pictures as chunks, and what the texture holds after each.
+Hnm4Film DemoAnimEncoded();
+std::vector<uint8_t> DemoAnimFilmImage();
+// Writes the film below an installation folder's host path.
+bool WriteDemoAnimFilm(const std::string &install_host);
 
 } // namespace kalder_test

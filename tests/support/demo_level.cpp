@@ -197,6 +197,85 @@ std::vector<uint8_t> DemoCratePicture()
     return t;
 }
 
+// The film's screen: the first entries of the film's palette before the film starts.
+static std::vector<uint16_t> ScreenPalette()
+{
+    std::vector<uint16_t> p(256);
+    for (int i = 0; i < 256; i++) {
+        p[size_t(i)] = Rgb565(20 + i / 4, 20 + i / 4, 30 + i / 4);
+    }
+    return p;
+}
+
+std::vector<uint8_t> DemoScreenPicture()
+{
+    std::vector<uint8_t> t(65536);
+    for (int y = 0; y < 256; y++) {
+        for (int x = 0; x < 256; x++) {
+            t[size_t(y * 256 + x)] = uint8_t((x / 16 + y / 16) & 1 ? 40 : 80);
+        }
+    }
+    return t;
+}
+
+// The water: blues, with ripples across the strip that the flow moves.
+static std::vector<uint16_t> WaterPalette()
+{
+    std::vector<uint16_t> p(256);
+    for (int i = 0; i < 256; i++) {
+        p[size_t(i)] = Rgb565(20 + i / 8, 60 + i / 3, 120 + i / 2);
+    }
+    return p;
+}
+
+std::vector<uint8_t> DemoWaterPicture()
+{
+    std::vector<uint8_t> t(65536);
+    for (int y = 0; y < 256; y++) {
+        for (int x = 0; x < 256; x++) {
+            const int wave = (x * 2 + y * 3 + ((x * y) >> 6)) % 64;
+            t[size_t(y * 256 + x)] = uint8_t(wave < 32 ? wave * 6 : (63 - wave) * 6);
+        }
+    }
+    return t;
+}
+
+// The arrows: yellow chevrons on dark red, pointing along the rows the scroll moves them by.
+static std::vector<uint16_t> ArrowPalette()
+{
+    std::vector<uint16_t> p(256);
+    for (int i = 0; i < 256; i++) {
+        p[size_t(i)] = i < 128 ? Rgb565(90 + i / 4, 20, 20) : Rgb565(240, 200 + (i - 128) / 3, 40);
+    }
+    return p;
+}
+
+std::vector<uint8_t> DemoArrowPicture()
+{
+    std::vector<uint8_t> t(65536);
+    for (int y = 0; y < 256; y++) {
+        for (int x = 0; x < 256; x++) {
+            const int cx = x % 64 - 32, cy = y % 64;
+            const int d = cy - (cx < 0 ? -cx : cx); // a chevron pointing up
+            t[size_t(y * 256 + x)] = uint8_t(d >= 8 && d < 24 ? 200 : 40 + (y % 64));
+        }
+    }
+    return t;
+}
+
+// A quad seen from both sides.
+static Mesh BothSides(Mesh m)
+{
+    const size_t n = m.faces.size();
+    for (size_t k = 0; k < n; k++) {
+        const Vec3 f = m.faces[k];
+        m.faces.push_back({f[0], f[2], f[1]});
+        const FaceUV uv = m.uvs[k];
+        m.uvs.push_back({uv[0], uv[1], uv[4], uv[5], uv[2], uv[3]});
+    }
+    return m;
+}
+
 std::vector<uint8_t> DemoSceneModel()
 {
     using namespace demo;
@@ -205,7 +284,19 @@ std::vector<uint8_t> DemoSceneModel()
     const Mesh crate = CubeMesh(kCrateHalf);
     objects.push_back(Node("BLOC1", 0, {kBloc1At[0], kBloc1At[1], kBloc1At[2]}, crate, 2, "CRATE"));
     objects.push_back(Node("BLOC2", 0, {kBloc2At[0], kBloc2At[1], kBloc2At[2]}, crate, 2, "CRATE"));
-    return Image(objects, {{"FLOOR", "FLOOR", 0}, {"CRATE", "CRATE", 0}});
+    // The animated textures' quads, drawn only: they are not in the collision model.
+    // The screen: a wall across x (its columns along z), from a wall across z with x and z exchanged.
+    Mesh screen = WallMesh(kScreenZ0, kScreenZ0 + 512, kFloorY - 512, kFloorY, kScreenX, 1, 1);
+    for (Vec3 &v : screen.vertices) {
+        std::swap(v[0], v[2]);
+    }
+    objects.push_back(Node("ECRAN", 0, {0, 0, 0}, BothSides(screen), 3, "ECRAN"));
+    const Mesh water = BothSides(GridMesh(kWaterX0, kWaterX1, kWaterZ0, kWaterZ1, kFloorY - 2, 1, 4));
+    objects.push_back(Node("EAU", 0, {0, 0, 0}, water, 3, "EAU"));
+    const Mesh arrows = BothSides(WallMesh(kArrowX0, kArrowX1, kFloorY - 128, kFloorY, kArrowZ, 6, 1));
+    objects.push_back(Node("FLECHE", 0, {0, 0, 0}, arrows, 3, "FLECHE"));
+    return Image(objects, {{"FLOOR", "FLOOR", 0}, {"CRATE", "CRATE", 0}, {"ECRAN", "ECRAN", 0}, {"EAU", "EAU", 0},
+                           {"FLECHE", "FLECHE", 0}});
 }
 
 std::vector<uint8_t> DemoSceneCollision()
@@ -225,6 +316,9 @@ std::vector<uint8_t> DemoSceneCollision()
 
 std::vector<uint8_t> DemoFloorMaterial() { return Material(FloorPalette(), DemoFloorPicture()); }
 std::vector<uint8_t> DemoCrateMaterial() { return Material(WoodPalette(), DemoCratePicture()); }
+std::vector<uint8_t> DemoScreenMaterial() { return Material(ScreenPalette(), DemoScreenPicture()); }
+std::vector<uint8_t> DemoWaterMaterial() { return Material(WaterPalette(), DemoWaterPicture()); }
+std::vector<uint8_t> DemoArrowMaterial() { return Material(ArrowPalette(), DemoArrowPicture()); }
 
 DsnWriter DemoSceneStream()
 {
@@ -233,6 +327,9 @@ DsnWriter DemoSceneStream()
     w.collision = DemoSceneCollision();
     w.maps.push_back({"FLOOR", DsnMapRecord(DemoFloorMaterial()), FloorPalette(), DemoFloorPicture()});
     w.maps.push_back({"CRATE", DsnMapRecord(DemoCrateMaterial()), WoodPalette(), DemoCratePicture()});
+    w.maps.push_back({"ECRAN", DsnMapRecord(DemoScreenMaterial()), ScreenPalette(), DemoScreenPicture()});
+    w.maps.push_back({"EAU", DsnMapRecord(DemoWaterMaterial()), WaterPalette(), DemoWaterPicture()});
+    w.maps.push_back({"FLECHE", DsnMapRecord(DemoArrowMaterial()), ArrowPalette(), DemoArrowPicture()});
     return w;
 }
 
@@ -276,8 +373,14 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
     KalderDatWriter db;
     const std::vector<uint8_t> blank = BlankEditorRecord();
     db.records[0] = DemoProject(blank, "Project0")
-                        .I32(level::kCdTrack, 2)
+                        // No music at the scene start: the SDL CD device's own disk-audio output would
+                        // overwrite the opening film's recording that demo-film checks.
+                        .I32(level::kCdTrack, 0)
                         .Text(level::kFilm, level::kTextSize, kDemoFilmName)
+                        .Text(level::kAnimTexture, level::kTextSize, "ECRAN")
+                        .Text(level::kAnimFilm, level::kTextSize, kDemoAnimFilmName)
+                        .Text(level::kScrollTexture, level::kTextSize, "FLECHE")
+                        .Text(level::kFlowTexture, level::kTextSize, "EAU")
                         .Exit(0, "EXIT1", "Project1", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
                         .Bytes();
     db.records[1] = DemoProject(blank, "Project1")
@@ -322,7 +425,9 @@ bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, cons
     const fs::path disc(drive_d);
     return WriteMinimalInstallation(drive_c, drive_d) &&
            WriteHostFile((disc / "kalder.dat").string(), DemoDatabase(options).Image()) &&
-           WriteDemoModels((disc / "DATA" / "3DC").string());
+           WriteDemoModels((disc / "DATA" / "3DC").string()) &&
+           // Project0's texture film, in the installation folder.
+           WriteDemoAnimFilm(InstallHost(drive_c));
 }
 
 bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)

@@ -25,6 +25,12 @@ inline constexpr int32_t kBox1Start[3] = {-1400, 172, 400};
 inline constexpr int32_t kBox2Start[3] = {-200, 172, 900};
 inline constexpr int32_t kBloc1At[3] = {-1800, 172, 1500};
 inline constexpr int32_t kBloc2At[3] = {-800, 172, 2600};
+// The animated textures' quads, as the hero's camera sees them looking along -x (+z to its right):
+// the film's standing screen behind the boxes (512 x 512, facing the camera), the water strip across
+// the floor ahead of the hero, the arrow band along the left (at -z).
+inline constexpr int32_t kScreenX = -2200, kScreenZ0 = -640;
+inline constexpr int32_t kWaterX0 = -420, kWaterX1 = -120, kWaterZ0 = -1000, kWaterZ1 = 1000;
+inline constexpr int32_t kArrowZ = -700, kArrowX0 = -2600, kArrowX1 = 600;
 } // namespace demo
 
 // The demo level's model files (image files with their 8-byte prefix) and containers.
@@ -38,9 +44,16 @@ std::vector<uint8_t> DemoBoxMaterial();     // box.3dm
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.
 std::vector<uint8_t> DemoFloorMaterial();
 std::vector<uint8_t> DemoCrateMaterial();
+// The animated textures: "ECRAN" (the film's screen), "EAU" (flowing), "FLECHE" (scrolling).
+std::vector<uint8_t> DemoScreenMaterial();
+std::vector<uint8_t> DemoWaterMaterial();
+std::vector<uint8_t> DemoArrowMaterial();
 // The scene's texture pictures (256 x 256 palette indices).
 std::vector<uint8_t> DemoFloorPicture();
 std::vector<uint8_t> DemoCratePicture();
+std::vector<uint8_t> DemoScreenPicture();
+std::vector<uint8_t> DemoWaterPicture();
+std::vector<uint8_t> DemoArrowPicture();
 
 // Variants of the demo installation.
 struct DemoOptions {
@@ -56,7 +69,7 @@ KalderDatWriter DemoDatabase(const DemoOptions &options = {});
 // Writes the demo level's model files into a host folder (the disc's DATA/3DC).
 bool WriteDemoModels(const std::string &folder);
 // What a level needs of the installation on two drive folders: the minimal installation, the
-// project database and the models.
+// project database, the models and the texture film.
 bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options = {});
 inline bool WriteDemoLevel(const TempDrives &drives) { return WriteDemoLevel(drives.Host('C'), drives.Host('D')); }
 // The whole demo installation on two drive folders: drive_c the hard disk with the installation

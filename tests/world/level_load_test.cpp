@@ -86,7 +86,7 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_EQ(reserved.node, 0);
     EXPECT_EQ(ACTOR_FlagWord(&hero), 0xC615u) << "with its animations";
     EXPECT_EQ(hero.flags[7], ACTOR_F7_EXTENDED_KEYS);
-    EXPECT_STREQ(hero.node_name, "xh_");
+    EXPECT_STREQ(hero.node_name, "XH_"); // the texture binding upper-cases a character's node name
     EXPECT_EQ(Pos(hero), (std::vector<double>{-600, 140, 0}));
     EXPECT_EQ(Node_Pos(hero.node), (std::vector<int32_t>{-600, 140, 0}));
     EXPECT_EQ(hero.definition, nullptr);

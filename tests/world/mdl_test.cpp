@@ -204,10 +204,14 @@ TEST_F(MdlTest, ASceneLoadsItsMaterialsFromTheStreamAndTheirPicturesFillOver32Fr
     PutModel("sc1.3di", kalder_test::DemoSceneCollision());
     PutModel("floor.3dm", kalder_test::DemoFloorMaterial());
     PutModel("crate.3dm", kalder_test::DemoCrateMaterial());
+    PutModel("ecran.3dm", kalder_test::DemoScreenMaterial());
+    PutModel("eau.3dm", kalder_test::DemoWaterMaterial());
+    PutModel("fleche.3dm", kalder_test::DemoArrowMaterial());
     const Addr start = Mem_libre;
     ASSERT_NE(Load_Obj("data\\3dc\\sc1.3DC"), -1);
     ASSERT_NE(Load_Obj("D:\\data\\3dc\\sc1.3DI"), -1);
-    EXPECT_EQ(streamed, Mem_libre - start - 4 * 8);
+    // Seven files (the model, the collision model, five materials), each 8 bytes of prefix more.
+    EXPECT_EQ(streamed, Mem_libre - start - 7 * 8);
 }
 
 // --- Models into slots ---

@@ -187,6 +187,7 @@ struct TickBench : ::testing::Test {
         ACTOR_BuildActiveLists();
         ResetGameWords();
         TEX_Shading = TEX_ShadingState{};
+        TEX_Reset();
         for (MENJ_HandSlot &hand : MENJ_Hands) {
             hand.set = 7;
         }

@@ -1,9 +1,11 @@
-// kdev film: plays a film on the headless display and writes every frame as a PNG file.
+// kdev film: plays a film on the headless display and writes every frame as a PNG file, or for a
+// 256-colour film every picture of the texture it feeds.
 #include "tools/kdev/kdev_film.h"
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,13 +19,40 @@
 #include "core/sys.h"
 #include "core/win.h"
 #include "films/hnm.h"
+#include "films/hnm4.h"
 #include "plat/test.h"
+#include "tests/support/hnm4_model.h"
 #include "tests/support/png16.h"
+#include "tests/support/texture_pictures.h"
+#include "world/tex.h"
+
+namespace {
+
+// A 256-colour film: the texture it feeds, the palette its chunks give, and the reference decoder run
+// beside the player to tell a whole picture from a stopped one.
+struct TextureFilm {
+    std::vector<uint8_t> texels = std::vector<uint8_t>(65536);
+    uint32_t palette[256] = {};
+    std::unique_ptr<kalder_test::Hnm4Model> model;
+};
+TextureFilm *texture_film;
+
+} // namespace
 
 // Every call the player makes for the frame, but the sound stream's.
 static void print_call(const char *routine, const uint8_t *payload, uint32_t length, int32_t a, int32_t b, int32_t c)
 {
     if (std::strncmp(routine, "SND_", 4) == 0) {
+        return;
+    }
+    if (texture_film != nullptr && std::strcmp(routine, "TEX_ApplyFilmPalette") == 0) {
+        TEX_DecodeFilmPalette(payload, length, texture_film->palette);
+    }
+    if (texture_film != nullptr && std::strcmp(routine, "HNM_DecodeHNM4Frame") == 0) {
+        // Called before the decoder: the counter's parity names the buffer this picture is built in.
+        const char buffer = (HNM_HNM4Counter() & 1) == 0 ? 'B' : 'A';
+        const int32_t whole = texture_film->model->Decode(char(a), std::vector<uint8_t>(payload, payload + length));
+        std::printf("  %s %c %u bytes: %s, built in %c\n", routine, char(a), length, whole ? "whole" : "stopped", buffer);
         return;
     }
     if (std::strcmp(routine, "HNM_DrawSubtitle") == 0) {
@@ -95,9 +124,21 @@ int KdevFilm(int argc, char **argv, int (*usage)())
         DSK_Locate();
     }
 
-    if (HNM_Open(path) == 0) {
+    // Texture films lie in the installation folder: a relative path the disc does not hold is
+    // looked for there.
+    const std::string installed = std::string(DSK_InstallPath()) + path;
+    if (HNM_Open(path) == 0 && (std::strchr(path, ':') != nullptr || HNM_Open(installed.c_str()) == 0)) {
         std::fprintf(stderr, "kdev: cannot open film %s\n", path);
         return 1;
+    }
+    // A 256-colour film is never shown: its pictures go into a texture, written instead of the screen.
+    TextureFilm texture;
+    const bool to_texture = (HNM_Kind & 7) == HNM_KIND_HNM4;
+    const int rows = HNM_State.header.height;
+    if (to_texture) {
+        texture.model = std::make_unique<kalder_test::Hnm4Model>(256, rows);
+        texture_film = &texture;
+        HNM_TargetTexture = texture.texels.data();
     }
     HNM_Trace = print_call;
     int frames = 0;
@@ -106,14 +147,20 @@ int KdevFilm(int argc, char **argv, int (*usage)())
         HNM_NextFrame();
         frames++;
         char name[32];
-        std::snprintf(name, sizeof name, "/frame-%04d.png", frames);
+        std::snprintf(name, sizeof name, to_texture ? "/texture-%04d.png" : "/frame-%04d.png", frames);
         const std::string file = folder + name;
-        if (!kalder_test::WritePng16(file, SCR_FrameBuffer, width, height, DSP_Rgb555 != 0)) {
+        const std::vector<uint16_t> painted =
+            to_texture ? kalder_test::PaintTexture(texture.texels.data(), rows, texture.palette) : std::vector<uint16_t>();
+        const bool written = to_texture ? kalder_test::WritePng16(file, painted.data(), 256, rows, DSP_Rgb555 != 0)
+                                        : kalder_test::WritePng16(file, SCR_FrameBuffer, width, height, DSP_Rgb555 != 0);
+        if (!written) {
             std::fprintf(stderr, "kdev: cannot write %s\n", file.c_str());
             return 1;
         }
     }
     HNM_Trace = nullptr;
+    HNM_TargetTexture = nullptr;
+    texture_film = nullptr;
     std::printf("%d frames\n", frames);
     return 0;
 }
