@@ -1,7 +1,7 @@
 // The film player on the headless back-end: films made by the film writer on a temporary drive, read
 // through the real streaming buffer, message manager, sound module and clock, and followed through the
 // player's trace of its calls.
-#include <gtest/gtest.h>
+#include "tests/films/film_screen.h"
 
 #include <algorithm>
 #include <cmath>
@@ -115,16 +115,11 @@ std::vector<uint8_t> sound_film(const std::string &magic, const DeltaTable &tabl
     return film.Bytes();
 }
 
-class FilmTest : public ::testing::Test {
+class FilmTest : public FilmFixture {
 protected:
-    kalder_test::TempDrives drives_{"D"};
-
     void SetUp() override
     {
-        kalder_test::ResetCore();
-        test::MapDrive('D', drives_.Host('D'));
-        test::ResetCurrentDirectories();
-        test::SetExitHook(test::ThrowOnExit);
+        FilmFixture::SetUp();
         calls.clear();
         HNM_Trace = record;
         SCR_Width = 640;
@@ -135,35 +130,9 @@ protected:
     {
         HNM_Close();
         HNM_Trace = nullptr;
-        HNM_State = HNM_PlayerState{};
         QUE_Destroy(receiver_);
         receiver_ = nullptr;
-        kalder_test::ResetCore();
-    }
-
-    // The core as start-up makes it: the memory arena, the main streaming buffer, the message manager's
-    // queues and the game clock; the sound device present or not.
-    void StartCore(bool sound, uint32_t arena_size = 0x172000)
-    {
-        MEM_Arena = MEM_CreateStack(arena_size);
-        DPR_Main = DPR_Create(0x57800, 0x57800, 0x8000);
-        ASSERT_NE(MEM_Arena, nullptr);
-        ASSERT_NE(DPR_Main, nullptr);
-        ASSERT_TRUE(MGM_Create(50, 50));
-        CLK_Start(200, 15);
-        if (sound) {
-            test::SetSoundDevice(true);
-            ASSERT_EQ(SND_Init(8), 1);
-        }
-    }
-
-    // Writes a film as DATA\HNM\<NAME>.HNM and returns the lower-case game path that opens it.
-    std::string Film(const std::string &name, const std::vector<uint8_t> &bytes)
-    {
-        std::string upper = name;
-        std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-        drives_.Write('D', "DATA/HNM/" + upper + ".HNM", bytes);
-        return "data\\hnm\\" + name + ".hnm";
+        FilmFixture::TearDown();
     }
 
     // The '?' events the player posted since the last look.
@@ -261,7 +230,7 @@ TEST_F(FilmTest, OpenTellsTheKindAndTheResult)
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        StartCore(c.sound, c.arena);
+        StartCore(c.arena, c.sound);
         const std::string path = c.bytes.empty() ? "data\\hnm\\none.hnm" : Film("film", c.bytes);
         // Whatever was taken from the arena before a film opens is given back by the open.
         ASSERT_NE(MEM_StackAlloc(MEM_Arena, 0x400), nullptr);
@@ -284,7 +253,7 @@ TEST_F(FilmTest, OpenTellsTheKindAndTheResult)
 
 TEST_F(FilmTest, OpeningASecondFilmClosesTheFirst)
 {
-    StartCore(false);
+    StartCore();
     const std::string first = Film("first", small_film("HNM6"));
     const std::string second = Film("second", small_film("MIB2"));
     ASSERT_EQ(HNM_Open(first.c_str()), 1);
@@ -311,7 +280,7 @@ TEST_F(FilmTest, MessageManagerRunsTheFilmByTicksOrBySound)
         TearDown();
         SetUp();
         WIN_MainWindow = PLAT_CreateWindow("Kalder", 640, 480, 0);
-        StartCore(sound);
+        StartCore(kArena, sound);
         receiver_ = QUE_Create(50);
         MGM_SendMessage(38, reinterpret_cast<intptr_t>(receiver_), reinterpret_cast<intptr_t>(&keep_running));
         MGM_SendMessage(12, 200, 15);
@@ -454,7 +423,7 @@ TEST_F(FilmTest, FramesCallTheirReceiversInChunkOrder)
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        StartCore(c.sound);
+        StartCore(kArena, c.sound);
         const std::string path = Film("loop", c.film());
         ASSERT_NE(HNM_Open(path.c_str()), 0);
         for (size_t f = 0; f < c.frames.size(); f++) {
@@ -471,7 +440,7 @@ TEST_F(FilmTest, FramesCallTheirReceiversInChunkOrder)
 
 TEST_F(FilmTest, PayloadsReachTheirReceiversWhole)
 {
-    StartCore(false);
+    StartCore();
     const std::vector<uint8_t> picture = pattern(1000, 5);
     const std::vector<uint8_t> palette = kalder_test::PalettePayload({{0, {{63, 0, 0}}}, {255, {}}}, true);
     FilmWriter film("HNM4");
@@ -489,7 +458,7 @@ TEST_F(FilmTest, PayloadsReachTheirReceiversWhole)
 
 TEST_F(FilmTest, SoundBlocksFillTheStreamRing)
 {
-    StartCore(true);
+    StartCore(kArena, true);
     const DeltaTable table = odd_table(53);
     const kalder_test::DpcmSound sound = kalder_test::EncodeDpcm(tone(32, 440.0), table);
     ASSERT_EQ(sound.blocks.size(), 32u);
@@ -539,7 +508,7 @@ TEST_F(FilmTest, TheFirstFrameStartsTheStreamAtItsFifteenthBlock)
         SCOPED_TRACE(std::to_string(c.first_blocks) + " blocks in the first frame");
         TearDown();
         SetUp();
-        StartCore(true);
+        StartCore(kArena, true);
         std::vector<std::vector<uint8_t>> blocks;
         for (size_t b = 0; b < c.first_blocks + 2; b++) {
             blocks.push_back(pattern(2940, uint8_t(b)));
@@ -571,7 +540,7 @@ TEST_F(FilmTest, TheFirstFrameStartsTheStreamAtItsFifteenthBlock)
 
 TEST_F(FilmTest, WithoutSoundTheSoundFilmPlaysSilentByTicks)
 {
-    StartCore(false);
+    StartCore();
     std::vector<std::vector<uint8_t>> blocks(18, pattern(2940, 4));
     ASSERT_EQ(HNM_Open(Film("silent", sound_film("HNS6", kalder_test::DefaultDeltaTable(), blocks, 15)).c_str()), 1);
     EXPECT_EQ(HNM_Kind, 4);
@@ -606,7 +575,7 @@ TEST_F(FilmTest, ShortSoundPayloadsHoldTheirLastLevel)
         SCOPED_TRACE(std::to_string(size) + " bytes in the first sound chunk");
         TearDown();
         SetUp();
-        StartCore(true);
+        StartCore(kArena, true);
         const std::vector<uint8_t> payload = first_payload(size);
         FilmWriter film("HNS6");
         film.BeginFrame().Chunk("SD", payload).Chunk("IX", pattern(24, 0)).EndFrame();
@@ -707,7 +676,7 @@ TEST_F(FilmTest, SoundFilmsAreDueEveryThirteenUnits)
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        StartCore(true);
+        StartCore(kArena, true);
         std::vector<std::vector<uint8_t>> blocks(c.first_blocks + 5, pattern(2940, 3));
         const std::string path = Film("paced", sound_film("HNS6", kalder_test::DefaultDeltaTable(), blocks, c.first_blocks));
         if (c.before_open) {
@@ -749,7 +718,7 @@ TEST_F(FilmTest, SubtitlesShowOnTheirFrameOnly)
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
         TearDown();
         SetUp();
-        StartCore(false);
+        StartCore();
         SCR_Width = c.width;
         SCR_Height = c.height;
         ASSERT_EQ(HNM_Open(Film("titled", bytes).c_str()), 1);
@@ -785,7 +754,7 @@ TEST_F(FilmTest, SubtitleTextsAreCutAndShownLiterally)
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        StartCore(false);
+        StartCore();
         FilmWriter film("HNM6");
         film.BeginFrame().Chunk("ST", c.payload).Chunk("IX", pattern(24, 0)).EndFrame().ZeroFrame();
         ASSERT_EQ(HNM_Open(Film("text", film.Bytes()).c_str()), 1);
@@ -810,7 +779,7 @@ TEST_F(FilmTest, WholeAndDamagedFilmsEndOnceAndCleanly)
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        StartCore(true);
+        StartCore(kArena, true);
         try {
             ASSERT_NE(HNM_Open(Film("sample", c.bytes).c_str()), 0);
             for (int frame = 0; frame < 100 && HNM_Kind != 0; frame++) {
