@@ -15,11 +15,7 @@ using namespace kalder_test;
 
 namespace {
 
-uint16_t Colour(uint32_t r, uint32_t g, uint32_t b, bool rgb555)
-{
-    return rgb555 ? uint16_t(((r & 0x3F) << 9 & 0x7C00) | ((g & 0x3F) << 4 & 0x03E0) | (b >> 1 & 0x1F))
-                  : uint16_t(((r & 0x3F) << 10 & 0xF800) | ((g & 0x3F) << 5 & 0x07E0) | (b >> 1 & 0x1F));
-}
+uint16_t Colour(uint32_t r, uint32_t g, uint32_t b, bool rgb555) { return IvColour(r, g, b, rgb555); }
 
 std::array<uint8_t, 3> Rgb(int i) { return {uint8_t(i % 64), uint8_t(i * 5 % 64), uint8_t(i * 11 % 64)}; }
 
@@ -152,11 +148,7 @@ protected:
                        {400, 300, -1, false}, {640, 400, 1, true}}) {
             SCOPED_TRACE(testing::Message() << s.width << "x" << s.height << (s.rgb555 ? " 5-5-5" : ""));
             Display(s.width, s.height, s.rgb555);
-            std::vector<uint32_t> pairs(65536);
-            for (size_t i = 0; i < 256; i++) {
-                const auto rgb = palette.colours[i];
-                pairs[i] = Colour(rgb[0], rgb[1], rgb[2], s.rgb555);
-            }
+            const std::vector<uint32_t> pairs = IvPairTable(palette, s.rgb555);
             std::fill(SCR_FrameBuffer, SCR_FrameBuffer + s.width * s.height, 0x1234);
             std::vector<uint16_t> expected(size_t(s.width * s.height), 0x1234);
             ASSERT_EQ(HNM_Open(path.c_str()), 1);

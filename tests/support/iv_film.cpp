@@ -61,6 +61,24 @@ PaletteRun IvSyntheticPalette()
     return run;
 }
 
+uint16_t IvColour(uint32_t r, uint32_t g, uint32_t b, bool rgb555)
+{
+    return rgb555 ? uint16_t(((r & 0x3F) << 9 & 0x7C00) | ((g & 0x3F) << 4 & 0x03E0) | (b >> 1 & 0x1F))
+                  : uint16_t(((r & 0x3F) << 10 & 0xF800) | ((g & 0x3F) << 5 & 0x07E0) | (b >> 1 & 0x1F));
+}
+
+std::vector<uint32_t> IvPairTable(const PaletteRun &palette, bool rgb555)
+{
+    std::vector<uint16_t> colours(256, 0);
+    for (size_t i = 0; i < palette.colours.size() && palette.first + i < 256; i++) {
+        const auto &c = palette.colours[i];
+        colours[palette.first + i] = IvColour(c[0], c[1], c[2], rgb555);
+    }
+    std::vector<uint32_t> pairs(65536);
+    for (uint32_t i = 0; i < 65536; i++) pairs[i] = colours[i & 255] | uint32_t(colours[i >> 8]) << 16;
+    return pairs;
+}
+
 std::vector<uint8_t> IvSyntheticPicture(int n)
 {
     std::vector<uint8_t> picture(size_t(kIvWidth * kRows));

@@ -18,6 +18,11 @@ inline constexpr int kDemoIvFilmFrames = 30;
 // and the bars' colours.
 PaletteRun IvSyntheticPalette();
 
+// A colour of 6-bit channels as the screen shows it, in 5-6-5 or 5-5-5 (bits past the sixth dropped), and
+// the pair table of a palette: entry lo | hi << 8 holds colour(lo) | colour(hi) << 16.
+uint16_t IvColour(uint32_t r, uint32_t g, uint32_t b, bool rgb555);
+std::vector<uint32_t> IvPairTable(const PaletteRun &palette, bool rgb555);
+
 // Picture n (640 x 300 indices), made in integers: a gradient drifting 2 pixels right and 1 down a
 // picture, a disc moving across it, a 32-pixel block that turns a quarter turn every 8 pictures with its
 // mirror image right of it and both flipped upside down below, and bars scrolling 3 pixels left.
