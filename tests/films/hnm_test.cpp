@@ -97,8 +97,9 @@ std::vector<int16_t> tone(size_t blocks, double frequency)
     return out;
 }
 
-// A block-transform film with sound: the first frame carries first_blocks blocks (the first with the
-// table), every later frame one; payloads[i] replaces the i-th sound payload when given.
+// A film with sound, block-transform ("HNS6") or hi-colour ("MIS2"): the first frame carries
+// first_blocks blocks (the first with the table), every later frame one. The block-transform film ends
+// at its zero frame header, the hi-colour one at its frame count; its pictures change nothing.
 std::vector<uint8_t> sound_film(const std::string &magic, const DeltaTable &table,
                                 const std::vector<std::vector<uint8_t>> &blocks, size_t first_blocks)
 {
@@ -107,11 +108,24 @@ std::vector<uint8_t> sound_film(const std::string &magic, const DeltaTable &tabl
     for (size_t b = 0; b < first_blocks && b < blocks.size(); b++) {
         first.push_back(b == 0 ? kalder_test::SoundFirstPayload(table, blocks[b]) : blocks[b]);
     }
-    film.IXFrame(first, "", pattern(24, 1));
+    auto frame = [&](const std::vector<std::vector<uint8_t>> &sound, uint8_t seed) {
+        if (magic == "MIS2") {
+            film.BeginFrame();
+            for (const auto &payload : sound) {
+                film.Chunk("SD", payload);
+            }
+            film.Chunk("IV", {0, 1}).EndFrame();
+        } else {
+            film.IXFrame(sound, "", pattern(24, seed));
+        }
+    };
+    frame(first, 1);
     for (size_t b = first_blocks; b < blocks.size(); b++) {
-        film.IXFrame({blocks[b]}, "", pattern(24, 2));
+        frame({blocks[b]}, 2);
     }
-    film.ZeroFrame();
+    if (magic != "MIS2") {
+        film.ZeroFrame();
+    }
     return film.Bytes();
 }
 
@@ -275,72 +289,74 @@ uint8_t keep_running() { return 1; }
 
 TEST_F(FilmTest, MessageManagerRunsTheFilmByTicksOrBySound)
 {
-    for (const bool sound : {false, true}) {
-        SCOPED_TRACE(sound ? "sound film" : "silent film");
-        TearDown();
-        SetUp();
-        WIN_MainWindow = PLAT_CreateWindow("Kalder", 640, 480, 0);
-        StartCore(kArena, sound);
-        receiver_ = QUE_Create(50);
-        MGM_SendMessage(38, reinterpret_cast<intptr_t>(receiver_), reinterpret_cast<intptr_t>(&keep_running));
-        MGM_SendMessage(12, 200, 15);
-        std::vector<std::vector<uint8_t>> blocks(19, pattern(kalder_test::kFilmSoundCodes, 9));
-        const std::string path = Film("paced", sound_film("HNS6", kalder_test::DefaultDeltaTable(), blocks, 15));
+    for (const std::string magic : {"HNS6", "MIS2"}) {
+        for (const bool sound : {false, true}) {
+            SCOPED_TRACE(magic + (sound ? " with sound" : " silent"));
+            TearDown();
+            SetUp();
+            WIN_MainWindow = PLAT_CreateWindow("Kalder", 640, 480, 0);
+            StartCore(kArena, sound);
+            receiver_ = QUE_Create(50);
+            MGM_SendMessage(38, reinterpret_cast<intptr_t>(receiver_), reinterpret_cast<intptr_t>(&keep_running));
+            MGM_SendMessage(12, 200, 15);
+            std::vector<std::vector<uint8_t>> blocks(19, pattern(kalder_test::kFilmSoundCodes, 9));
+            const std::string path = Film("paced", sound_film(magic, kalder_test::DefaultDeltaTable(), blocks, 15));
 
-        // One pass; the events the receiver got, each '>' answered as the frame handler does.
-        auto pass = [&](uint32_t ms) {
-            test::AdvanceClock(ms);
-            MGM_DispatchMessages();
-            std::string got;
-            MGM_Event event;
-            while (QUE_Read(receiver_, &event)) {
-                if (event.type == '>' || event.type == '?') {
-                    got += char(event.type);
+            // One pass; the events the receiver got, each '>' answered as the frame handler does.
+            auto pass = [&](uint32_t ms) {
+                test::AdvanceClock(ms);
+                MGM_DispatchMessages();
+                std::string got;
+                MGM_Event event;
+                while (QUE_Read(receiver_, &event)) {
+                    if (event.type == '>' || event.type == '?') {
+                        got += char(event.type);
+                    }
+                    if (event.type == '>') {
+                        HNM_NextFrame();
+                    }
                 }
-                if (event.type == '>') {
-                    HNM_NextFrame();
-                }
-            }
-            return got;
-        };
+                return got;
+            };
 
-        ASSERT_EQ(MGM_SendMessage(23, reinterpret_cast<intptr_t>(path.c_str()), 5), sound ? 2 : 1);
-        EXPECT_EQ(MGM_LastResult, sound ? 2 : 1);
-        MGM_SendMessage(24);
-        EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), sound ? MGM_FILM_PACED : MGM_FILM_TICKED);
-        std::string events;
-        if (!sound) {
-            // One frame per clock tick, nothing between ticks.
-            for (int frame = 0; frame < 5; frame++) {
-                EXPECT_EQ(pass(1), "");
-                EXPECT_EQ(pass(66), ">");
-            }
-        } else {
-            // The first frame at once; then one every 13 clock units, counted from the sound's start.
-            EXPECT_EQ(pass(0), ">");
-            for (int frame = 1; frame < 5; frame++) {
-                const int units = frame == 1 ? 14 : 13;
-                std::string gap;
-                for (int unit = 0; unit < units; unit++) {
-                    const std::string got = pass(5);
-                    gap += got.empty() ? "." : got;
+            ASSERT_EQ(MGM_SendMessage(23, reinterpret_cast<intptr_t>(path.c_str()), 5), sound ? 2 : 1);
+            EXPECT_EQ(MGM_LastResult, sound ? 2 : 1);
+            MGM_SendMessage(24);
+            EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), sound ? MGM_FILM_PACED : MGM_FILM_TICKED);
+            std::string events;
+            if (!sound) {
+                // One frame per clock tick, nothing between ticks.
+                for (int frame = 0; frame < 5; frame++) {
+                    EXPECT_EQ(pass(1), "");
+                    EXPECT_EQ(pass(66), ">");
                 }
-                EXPECT_EQ(gap, std::string(size_t(units - 1), '.') + ">") << "frame " << frame + 1;
+            } else {
+                // The first frame at once; then one every 13 clock units, counted from the sound's start.
+                EXPECT_EQ(pass(0), ">");
+                for (int frame = 1; frame < 5; frame++) {
+                    const int units = frame == 1 ? 14 : 13;
+                    std::string gap;
+                    for (int unit = 0; unit < units; unit++) {
+                        const std::string got = pass(5);
+                        gap += got.empty() ? "." : got;
+                    }
+                    EXPECT_EQ(gap, std::string(size_t(units - 1), '.') + ">") << "frame " << frame + 1;
+                }
             }
+            EXPECT_EQ(pass(0), "?");
+            EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), 0);
+            EXPECT_EQ(HNM_Kind, 0);
+
+            // Service 25 closes a running film and ends it without '?'.
+            ASSERT_EQ(MGM_SendMessage(23, reinterpret_cast<intptr_t>(path.c_str()), 5), sound ? 2 : 1);
+            MGM_SendMessage(24);
+            pass(sound ? 0 : 67);
+            MGM_SendMessage(25);
+            EXPECT_EQ(HNM_Kind, 0);
+            EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), 0);
+            EXPECT_EQ(pass(67), "");
+            EXPECT_EQ(test::OpenFileCount(), 0);
         }
-        EXPECT_EQ(pass(0), "?");
-        EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), 0);
-        EXPECT_EQ(HNM_Kind, 0);
-
-        // Service 25 closes a running film and ends it without '?'.
-        ASSERT_EQ(MGM_SendMessage(23, reinterpret_cast<intptr_t>(path.c_str()), 5), sound ? 2 : 1);
-        MGM_SendMessage(24);
-        pass(sound ? 0 : 67);
-        MGM_SendMessage(25);
-        EXPECT_EQ(HNM_Kind, 0);
-        EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), 0);
-        EXPECT_EQ(pass(67), "");
-        EXPECT_EQ(test::OpenFileCount(), 0);
     }
 }
 
@@ -458,39 +474,44 @@ TEST_F(FilmTest, PayloadsReachTheirReceiversWhole)
 
 TEST_F(FilmTest, SoundBlocksFillTheStreamRing)
 {
-    StartCore(kArena, true);
-    const DeltaTable table = odd_table(53);
-    const kalder_test::DpcmSound sound = kalder_test::EncodeDpcm(tone(32, 440.0), table);
-    ASSERT_EQ(sound.blocks.size(), 32u);
-    const std::string path = Film("ring", sound_film("HNS6", table, sound.blocks, 15));
-    ASSERT_EQ(HNM_Open(path.c_str()), 2);
-    calls.clear();
-    test::AdvanceClock(500);
-    CLK_Update();
-    const uint32_t clock = CLK_GameClock;
-    HNM_NextFrame();
-    // Fifteen blocks ahead, then the stream starts, stamped with the clock of the moment.
-    std::vector<std::string> first = Routines();
-    const std::vector<std::string> expected_start = {"HNM_DecodeSound", "SND_StreamReset", "SND_StreamWrite"};
-    ASSERT_GE(first.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(first.begin(), first.begin() + 3), expected_start);
-    EXPECT_EQ(std::count(first.begin(), first.end(), "SND_StreamWrite"), 15);
-    const auto play = std::find(first.begin(), first.end(), "SND_StreamPlay");
-    ASSERT_NE(play, first.end());
-    EXPECT_EQ(std::count(first.begin(), play, "SND_StreamWrite"), 15);
-    EXPECT_TRUE(test::InspectSound(SND_Stream.buffer).playing);
-    EXPECT_EQ(SND_StreamStartTime, clock);
-    for (int frame = 0; frame < 17; frame++) {
+    for (const std::string magic : {"HNS6", "MIS2"}) {
+        SCOPED_TRACE(magic);
+        TearDown();
+        SetUp();
+        StartCore(kArena, true);
+        const DeltaTable table = odd_table(53);
+        const kalder_test::DpcmSound sound = kalder_test::EncodeDpcm(tone(32, 440.0), table);
+        ASSERT_EQ(sound.blocks.size(), 32u);
+        const std::string path = Film("ring", sound_film(magic, table, sound.blocks, 15));
+        ASSERT_EQ(HNM_Open(path.c_str()), 2);
         calls.clear();
+        test::AdvanceClock(500);
+        CLK_Update();
+        const uint32_t clock = CLK_GameClock;
         HNM_NextFrame();
-        EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const Call &c) { return c.routine == "SND_StreamWrite"; }),
-                  1);
-    }
-    // 32 blocks in a ring of 30: the 31st and 32nd wrote over the first two.
-    for (size_t block = 0; block < 30; block++) {
-        SCOPED_TRACE("ring block " + std::to_string(block));
-        const size_t from = block < 2 ? block + 30 : block;
-        EXPECT_EQ(std::memcmp(StreamBytes() + block * 5880, sound.pcm.data() + from * 2940, 5880), 0);
+        // Fifteen blocks ahead, then the stream starts, stamped with the clock of the moment.
+        std::vector<std::string> first = Routines();
+        const std::vector<std::string> expected_start = {"HNM_DecodeSound", "SND_StreamReset", "SND_StreamWrite"};
+        ASSERT_GE(first.size(), 3u);
+        EXPECT_EQ(std::vector<std::string>(first.begin(), first.begin() + 3), expected_start);
+        EXPECT_EQ(std::count(first.begin(), first.end(), "SND_StreamWrite"), 15);
+        const auto play = std::find(first.begin(), first.end(), "SND_StreamPlay");
+        ASSERT_NE(play, first.end());
+        EXPECT_EQ(std::count(first.begin(), play, "SND_StreamWrite"), 15);
+        EXPECT_TRUE(test::InspectSound(SND_Stream.buffer).playing);
+        EXPECT_EQ(SND_StreamStartTime, clock);
+        for (int frame = 0; frame < 17; frame++) {
+            calls.clear();
+            HNM_NextFrame();
+            EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const Call &c) { return c.routine == "SND_StreamWrite"; }),
+                      1);
+        }
+        // 32 blocks in a ring of 30: the 31st and 32nd wrote over the first two.
+        for (size_t block = 0; block < 30; block++) {
+            SCOPED_TRACE("ring block " + std::to_string(block));
+            const size_t from = block < 2 ? block + 30 : block;
+            EXPECT_EQ(std::memcmp(StreamBytes() + block * 5880, sound.pcm.data() + from * 2940, 5880), 0);
+        }
     }
 }
 
