@@ -60,6 +60,10 @@ AvPeerFilmPtr AvPeerEncode(const char *encoder_name, const char *pixel_format, i
         for (int y = 0; ok && y < height; y++) {
             std::memcpy(frame->data[0] + size_t(y) * size_t(frame->linesize[0]), frames[n].data() + size_t(y) * row, row);
         }
+        // Indexed frames carry their palette after the pixels.
+        if (ok && format == AV_PIX_FMT_PAL8 && frames[n].size() >= row * size_t(height) + 1024) {
+            std::memcpy(frame->data[1], frames[n].data() + row * size_t(height), 1024);
+        }
         frame->pts = int64_t(n);
         ok = ok && avcodec_send_frame(enc, frame) == 0;
         drain();
@@ -83,7 +87,7 @@ AvPeerFilmPtr AvPeerEncode(const char *encoder_name, const char *pixel_format, i
     }
     film->decoder->width = width;
     film->decoder->height = height;
-    film->decoder->bits_per_coded_sample = format == AV_PIX_FMT_RGB24 ? 24 : 16;
+    film->decoder->bits_per_coded_sample = format == AV_PIX_FMT_RGB24 ? 24 : format == AV_PIX_FMT_PAL8 ? 8 : 16;
     if (avcodec_open2(film->decoder, decoder, nullptr) != 0) {
         *why = std::string("cannot open the ") + encoder_name + " decoder";
         return nullptr;

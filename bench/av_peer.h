@@ -13,7 +13,8 @@ struct AvPeerFilmDeleter {
 };
 using AvPeerFilmPtr = std::unique_ptr<AvPeerFilm, AvPeerFilmDeleter>;
 
-// Encodes frames (raw pixels, rows packed, in the encoder's pixel format: "rgb555le" or "rgb24") with
+// Encodes frames (raw pixels, rows packed, in the encoder's pixel format: "rgb555le", "rgb24", or "pal8"
+// with the 256 palette entries after the pixels as 0xAARRGGBB words) with
 // the named encoder and opens its decoder. Null, with the reason in *why, when the codec library or
 // the encoder is not there or refuses the frames.
 AvPeerFilmPtr AvPeerEncode(const char *encoder, const char *pixel_format, int width, int height,
