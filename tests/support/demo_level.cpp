@@ -281,7 +281,7 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
                         .Exit(0, "EXIT1", "Project1", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
                         .Bytes();
     db.records[1] = DemoProject(blank, "Project1")
-                        .Text(level::kFilm, level::kTextSize, kDemoIvFilmName)
+                        .Text(level::kFilm, level::kTextSize, options.way_film ? kDemoIvFilmName : "")
                         .Exit(0, "EXIT1", "Project0", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
                         .Exit(1, "EXIT2", "Project2", 0x01, {-2600, -1000, -300}, {-2200, 1000, 300})
                         .Bytes();
