@@ -10,7 +10,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd demo-film demo-film-picture
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd demo-film demo-film-picture demo-title
 
 all: release
 
@@ -81,6 +81,12 @@ demo-frame: release
 demo-film-picture: release
 	@tools/install-deps.sh demo
 	tools/xvfb-demo.sh film-picture
+
+# The title under Xvfb: the intro, the menu's ring under the arrow keys, "NEW GAME" into the level and
+# Escape out of the menu, for kalder and kalderdx; screenshots checked, build/demo/title-*.png.
+demo-title: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh title
 
 # Sound through SDL's disk audio driver: build/demo/sound.wav and its spectrogram sound.png, checked
 # with sox.

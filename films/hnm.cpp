@@ -537,6 +537,8 @@ int32_t HNM_FrameDue()
     return 0;
 }
 
+int32_t HNM_DrawsPictures() { return (HNM_Kind & (HNM_KIND_IX | HNM_KIND_IV)) != 0 ? 1 : 0; }
+
 void HNM_FillStream()
 {
     if ((HNM_Kind & 7) != 0) {

@@ -1,4 +1,5 @@
-// The in-game menu. Not built yet: it closes as soon as it opens. The screen layout is real.
+// The in-game menu and the options screen. Not built yet: each closes as soon as it opens. The screen
+// layout is real.
 #include "interface/menu.h"
 
 #include "core/scr.h"
@@ -12,6 +13,10 @@ void MENU_ComputeLayout()
     MENU_Layout.virtual_width = SCR_Width % 320 == 0 || SCR_Width == 1024 ? 640 : 800;
     MENU_Layout.virtual_height = SCR_Height == 480 ? 480 : SCR_Height % 300 == 0 ? 600 : 400;
 }
+
+void MENU_DrawOptions() {}
+void MENU_OptionsInput(int32_t *open) { *open = 0; }
+void MENU_ScreenModeIndex() {}
 
 void MENU_OpenSystem() {}
 void MENU_OpenSpells() {}

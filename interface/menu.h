@@ -16,6 +16,14 @@ extern MENU_LayoutRecord MENU_Layout;
 // Sets MENU_Layout from the screen's size; the HUD runs it every frame, the menus as they open.
 void MENU_ComputeLayout();
 
+// The options screen, a sub-screen of the title's menu and of the in-game system menu: its rows,
+// drawn on every pass of the caller, and one pass of its input, which writes 0 into *open when the
+// player leaves it.
+void MENU_DrawOptions();
+void MENU_OptionsInput(int32_t *open);
+// Called as the options screen opens: the screen-mode row's index from the layout.
+void MENU_ScreenModeIndex();
+
 void MENU_OpenSystem();
 void MENU_OpenSpells();
 void MENU_OpenObjects();

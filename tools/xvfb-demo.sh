@@ -16,7 +16,8 @@ program=${1:-kalder}
 #   tools/xvfb-demo.sh display      (after `make release`; `make demo-display` does both)
 #   tools/xvfb-demo.sh frame        the game's hot keys on its frame (`make demo-frame`)
 #   tools/xvfb-demo.sh prof         the profiler's bars and frame rate over the cubes (`make demo-prof`)
-#   tools/xvfb-demo.sh film-picture the opening film's picture between its black bands (`make demo-film-picture`)
+#   tools/xvfb-demo.sh film-picture the intro's picture between its black bands (`make demo-film-picture`)
+#   tools/xvfb-demo.sh title        the intro, the main menu's ring and its choices (`make demo-title`)
 # Each prints one line per check and exits non-zero when any check failed.
 
 fails=0
@@ -41,10 +42,17 @@ colour() { # file x y
 # The card's bars, left to right, as colour() gives them.
 bars="256,256,256 256,256,0 0,256,256 0,256,0 256,0,256 256,0,0 0,0,256 0,0,0"
 
-# Waits for the window "Kalder" and gives it the focus (no window manager does); prints its id.
+# Waits for the window "Kalder" and gives it the focus (no window manager does); prints its id. A
+# window found before it is mapped refuses the focus: it is asked for again.
 focus_kalder() {
     window=$(timeout 10 xdotool search --sync --name '^Kalder$' | head -n 1)
-    [ -n "$window" ] && timeout 10 xdotool windowfocus --sync "$window"
+    if [ -n "$window" ]; then
+        tries=0
+        until timeout 2 xdotool windowfocus --sync "$window" 2>/dev/null || [ "$tries" -ge 20 ]; do
+            sleep 0.1
+            tries=$((tries + 1))
+        done
+    fi
     echo "$window"
 }
 
@@ -210,8 +218,14 @@ frame_scenario() {
             kill "$pid" 2>/dev/null
             continue
         fi
-        # The opening film holds the game for its 3 s first.
-        sleep 4
+        # The title first: Space leaves the intro, Return chooses "NEW GAME"; the closing beats, the
+        # fade and the load follow.
+        if [ "$game" = kalder ]; then wait_intro window 0 1 1; else wait_intro root 160 3 2; fi
+        check "$game shows its intro" 0 "$?"
+        xdotool key space
+        sleep 0.7
+        xdotool key Return
+        sleep 2
         frame_shot "frame-$game-start" $shot $x0 $w $h bands
         xdotool key F11
         frame_shot "frame-$game-f11-640x400" $shot $x0 $w $h full
@@ -278,7 +292,8 @@ prof_scenario() {
     [ "$fails" -eq 0 ]
 }
 
-# kalder on the demo installation: about 1.5 s in, the opening film's picture lies between black bands
+# kalder on the demo installation: about 1.5 s in, the title's intro (a block-transform film, as the
+# opening film is) shows its picture between black bands
 # (rows 0-87 and 392-479 of the client area) and its middle rows are not one colour; then SIGTERM ends it.
 film_picture_scenario() {
     out=$top/build/demo
@@ -304,7 +319,157 @@ film_picture_scenario() {
     [ "$fails" -eq 0 ]
 }
 
+# The hue of a screenshot's pixel: gold (red well above blue), crimson, grey (the channels close
+# together), black, or other.
+hue() { # file x y
+    raw_colour "$1" "$2" "$3" | awk '{
+        r = $1; g = $2; b = $3
+        if (r < 24 && g < 24 && b < 24) { print "black" }
+        else if (r - b > 80 && g - b > 40) { print "gold" }
+        else if (r > 150 && g < 80 && b < 110) { print "crimson" }
+        else if (r - b < 24 && b - r < 24 && r - g < 24 && g - r < 24) { print "grey" }
+        else { print "other" }
+    }'
+}
+
+# Waits up to 5 s until the intro shows its gold band at (120, 240) and its crimson band at (450, 240)
+# of the game's picture (both cover those points for the intro's first 2.7 s), so that the keys that
+# follow reach a title that reads them: a key pressed while the program still starts up (and shows
+# the opening film's first picture) may be lost. False when the bands never showed.
+wait_intro() { # window|root, x0, scale num, scale den
+    for _ in $(seq 25); do
+        if [ "$1" = root ]; then
+            import -window root "$out/intro-wait.png"
+        else
+            import -window "$window" "$out/intro-wait.png"
+        fi
+        if [ "$(hue "$out/intro-wait.png" $(($2 + 120 * $3 / $4)) $((240 * $3 / $4)))" = gold ] &&
+            [ "$(hue "$out/intro-wait.png" $(($2 + 450 * $3 / $4)) $((240 * $3 / $4)))" = crimson ]; then
+            rm -f "$out/intro-wait.png"
+            return 0
+        fi
+        sleep 0.2
+    done
+    rm -f "$out/intro-wait.png"
+    return 1
+}
+
+# The menu's four cells at their centres in the window (item 0 top left, 1 top right, 2 bottom left,
+# 3 bottom right): the lit one gold, the others grey.
+check_lit_cell() { # png, lit item, x0, y0, scale num, scale den
+    i=0
+    for centre in "82 117" "146 117" "82 181" "146 181"; do
+        x=${centre% *}
+        y=${centre#* }
+        sx=$(($3 + x * $5 / $6))
+        sy=$(($4 + y * $5 / $6))
+        if [ "$i" -eq "$2" ]; then expected=gold; else expected=grey; fi
+        check "$1 cell $i at ($sx, $sy)" "$expected" "$(hue "$out/$1.png" "$sx" "$sy")"
+        i=$((i + 1))
+    done
+}
+
+# Waits up to 3 s for a program to end; sets status to its exit status, or to "timeout" after ending it.
+wait_end() { # pid
+    for _ in 1 2 3 4 5 6 7 8 9 10 11 12; do
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1"
+            status=$?
+            return
+        fi
+        sleep 0.25
+    done
+    kill -TERM "$1" 2>/dev/null
+    wait "$1"
+    status=timeout
+}
+
+# Starts a game program in the demo installation and gives its window the focus; false without one.
+start_game() { # program, log
+    (cd "$out" && exec "$top/build/release/programs/$1") >"$out/$2" 2>&1 &
+    pid=$!
+    window=$(focus_kalder)
+    if [ -z "$window" ]; then
+        check "$1 opens its window" yes no
+        kill "$pid" 2>/dev/null
+        return 1
+    fi
+}
+
+# kalder on the demo installation: the intro's bands, the menu's ring under the arrow keys, "NEW GAME"
+# into the level, Alt+X; a second run quits from the ring with Escape; kalderdx shows the menu scaled
+# over the whole screen and quits with Escape.
+title_scenario() {
+    out=$top/build/demo
+    mkdir -p "$out"
+    "$top/build/release/tools/mkdemo/mkdemo" "$out" >/dev/null || return 1
+
+    start_game kalder title-kalder.out || return 1
+    wait_intro window 0 1 1
+    check "kalder shows its intro" 0 "$?"
+    import -window "$window" "$out/title-intro.png"
+    # The intro's gold band covers x 3n..3n+159 of rows 128..351 at its frame n.
+    check "title-intro gold band at (120, 240)" gold "$(hue "$out/title-intro.png" 120 240)"
+    xdotool key space
+    sleep 0.7
+    import -window "$window" "$out/title-menu-new-game.png"
+    check_lit_cell title-menu-new-game 0 0 0 1 1
+    for step in "Right 1 load" "Right 3 quit" "Left 1 load-again" "Left 0 new-game-again"; do
+        set -- $step
+        xdotool key "$1"
+        sleep 0.4
+        import -window "$window" "$out/title-menu-$3.png"
+        check_lit_cell "title-menu-$3" "$2" 0 0 1 1
+    done
+    label() { convert "$out/title-menu-$1.png" -crop 200x36+50+360 +repage "$out/title-label-$1.png"; }
+    label new-game
+    label load
+    differs=$(compare -metric AE "$out/title-label-new-game.png" "$out/title-label-load.png" null: 2>&1)
+    check "the label box differs between NEW GAME and LOAD A GAME" yes "$([ "${differs%% *}" != 0 ] && echo yes || echo no)"
+    rm -f "$out"/title-label-*.png
+    xdotool key Return
+    sleep 3
+    import -window "$window" "$out/title-new-game-level.png"
+    check "title-new-game-level: no cell at (82, 117)" black "$(hue "$out/title-new-game-level.png" 82 117)"
+    check "title-new-game-level: no cell at (146, 181)" black "$(hue "$out/title-new-game-level.png" 146 181)"
+    xdotool keydown Alt_L keydown x
+    sleep 0.2
+    xdotool keyup x keyup Alt_L
+    wait_end "$pid"
+    check "kalder ends with status 0 on Alt+X" 0 "$status"
+
+    start_game kalder title-kalder-quit.out || return 1
+    wait_intro window 0 1 1
+    xdotool key space
+    sleep 0.7
+    xdotool key Escape
+    wait_end "$pid"
+    check "kalder ends with status 0 on Escape in the menu" 0 "$status"
+
+    start_game kalderdx title-kalderdx.out || return 1
+    wait_intro root 160 3 2
+    check "kalderdx shows its intro" 0 "$?"
+    xdotool key space
+    sleep 0.7
+    import -window root "$out/title-menu-kalderdx.png"
+    # 640x480 at 4:3 on 1280x720: scaled 3/2 from x 160.
+    check_lit_cell title-menu-kalderdx 0 160 0 3 2
+    xdotool key Escape
+    wait_end "$pid"
+    check "kalderdx ends with status 0 on Escape in the menu" 0 "$status"
+
+    echo "pictures in $out: title-*.png"
+    [ "$fails" -eq 0 ]
+}
+
 case "$program" in
+title)
+    if [ -z "${KALDER_IN_XVFB:-}" ]; then
+        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
+    fi
+    title_scenario
+    exit
+    ;;
 film-picture)
     if [ -z "${KALDER_IN_XVFB:-}" ]; then
         KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"

@@ -73,35 +73,13 @@ void update_extra_buttons()
 
 void read_event(const MGM_Event &event)
 {
+    if (CTRL_ReadPointerEvent(event)) {
+        return;
+    }
     // Events carry 32-bit words, sign-extended into the queue's wider ones.
     const uint32_t a = uint32_t(event.a);
     const uint32_t b = uint32_t(event.b);
     switch (event.type) {
-    case '3':
-        GAME_LastKey = uint16_t(a);
-        break;
-    case '4':
-        GAME_RawInput.pointer_x = int32_t(a >> 16);
-        GAME_RawInput.pointer_y = int32_t(a & 0xFFFF);
-        GAME_RawInput.axis_x = int16_t(b >> 16);
-        GAME_RawInput.axis_y = int16_t(b & 0xFFFF);
-        break;
-    case '5':
-        GAME_RawInput.buttons |= GAME_BUTTON_1;
-        GAME_RawInput.button1 = 1;
-        break;
-    case '6':
-        GAME_RawInput.buttons &= uint8_t(~GAME_BUTTON_1);
-        GAME_RawInput.button1 = 0;
-        break;
-    case '7':
-        GAME_RawInput.buttons |= GAME_BUTTON_2;
-        GAME_RawInput.button2 = 1;
-        break;
-    case '8':
-        GAME_RawInput.buttons &= uint8_t(~GAME_BUTTON_2);
-        GAME_RawInput.button2 = 0;
-        break;
     case '9':
         // The first joystick: its deflections as unsigned 16-bit numbers, five buttons.
         GAME_RawInput.axis_x = int32_t(a >> 16);
@@ -145,8 +123,9 @@ void read_event(const MGM_Event &event)
     }
 }
 
-// The frame time of a modal loop: 30 / frames per second, at most 30, with no lower bound.
-void measure_frame()
+} // namespace
+
+void CTRL_MeasureFrame()
 {
     const float now = float(MGM_SendMessage(17));
     const double elapsed = double(now) - double(GAME_LastFrameClock);
@@ -165,11 +144,48 @@ void measure_frame()
     GAME_TimeFactor = REPLAY_State == 0 ? 1.0 : factor;
 }
 
-} // namespace
-
-void CTRL_UpdateButton(int32_t control, int32_t pressed)
+int32_t CTRL_ReadPointerEvent(const MGM_Event &event)
 {
-    int32_t word = CTRL_Controls[control] & ~CTRL_CHANGED;
+    // Events carry 32-bit words, sign-extended into the queue's wider ones.
+    const uint32_t a = uint32_t(event.a);
+    const uint32_t b = uint32_t(event.b);
+    switch (event.type) {
+    case '3':
+        GAME_LastKey = uint16_t(a);
+        break;
+    case '4':
+        GAME_RawInput.pointer_x = int32_t(a >> 16);
+        GAME_RawInput.pointer_y = int32_t(a & 0xFFFF);
+        GAME_RawInput.axis_x = int16_t(b >> 16);
+        GAME_RawInput.axis_y = int16_t(b & 0xFFFF);
+        break;
+    case '5':
+        GAME_RawInput.buttons |= GAME_BUTTON_1;
+        GAME_RawInput.button1 = 1;
+        break;
+    case '6':
+        GAME_RawInput.buttons &= uint8_t(~GAME_BUTTON_1);
+        GAME_RawInput.button1 = 0;
+        break;
+    case '7':
+        GAME_RawInput.buttons |= GAME_BUTTON_2;
+        GAME_RawInput.button2 = 1;
+        break;
+    case '8':
+        GAME_RawInput.buttons &= uint8_t(~GAME_BUTTON_2);
+        GAME_RawInput.button2 = 0;
+        break;
+    default:
+        return 0;
+    }
+    return 1;
+}
+
+void CTRL_UpdateButton(int32_t control, int32_t pressed) { CTRL_UpdateButtonWord(&CTRL_Controls[control], pressed); }
+
+void CTRL_UpdateButtonWord(int32_t *control, int32_t pressed)
+{
+    int32_t word = *control & ~CTRL_CHANGED;
     if (pressed != 0) {
         if (word & CTRL_RELEASED) {
             word |= CTRL_CHANGED;
@@ -181,7 +197,7 @@ void CTRL_UpdateButton(int32_t control, int32_t pressed)
         }
         word = (word | CTRL_RELEASED) & ~CTRL_HELD;
     }
-    CTRL_Controls[control] = word;
+    *control = word;
 }
 
 void CTRL_UpdateDirection(int32_t control, int32_t pressed)
@@ -277,7 +293,7 @@ uint8_t CTRL_Dispatcher()
     }
     // The mapping sees the previous cycle's clock reading and beat: keep it before the measure.
     CTRL_MapInput();
-    measure_frame();
+    CTRL_MeasureFrame();
     return 1;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "core/mgm.h"
+#include "core/que.h"
 
 // Indices into CTRL_Controls.
 enum : int32_t {
@@ -64,8 +65,16 @@ void CTRL_Uninstall();
 uint8_t CTRL_Dispatcher();
 // Called once per frame by the game's frame handler, the control receiver and the title.
 void CTRL_MapInput();
+// The modal receivers (the control receiver and the title's), once per cycle after the mapping: the
+// clock reading, the beat flag and the time factor of a modal loop.
+void CTRL_MeasureFrame();
+// The key, pointer and pointer-button events ('3' to '8') that every modal receiver decodes alike
+// into the raw input words; 0 for any other event.
+int32_t CTRL_ReadPointerEvent(const MGM_Event &event);
 void CTRL_UpdateDirection(int32_t control, int32_t pressed);
 void CTRL_UpdateButton(int32_t control, int32_t pressed);
+// The same for a button word kept outside CTRL_Controls (the title's and the menus' Return word).
+void CTRL_UpdateButtonWord(int32_t *control, int32_t pressed);
 void CTRL_ResetButtons();
 void CTRL_SetDevice(int32_t device); // keeps the low 8 bits
 void CTRL_SaveDevice();

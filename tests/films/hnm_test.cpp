@@ -250,6 +250,8 @@ TEST_F(FilmTest, OpenTellsTheKindAndTheResult)
         ASSERT_NE(MEM_StackAlloc(MEM_Arena, 0x400), nullptr);
         EXPECT_EQ(HNM_Open(path.c_str()), c.result);
         EXPECT_EQ(HNM_Kind, c.kind);
+        // Block-transform and hi-colour films draw on the screen; 256-colour ones feed a texture.
+        EXPECT_EQ(HNM_DrawsPictures(), (c.kind & 7) == 2 || (c.kind & 7) == 4 ? 1 : 0);
         if (c.result == 0) {
             EXPECT_EQ(test::OpenFileCount(), 0);
             continue;

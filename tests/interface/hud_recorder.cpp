@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "core/snd.h"
+
 namespace hud_recorder {
 
 std::vector<Drawn> &Drawings()
@@ -16,6 +18,18 @@ std::vector<Gauges> &GaugeCalls()
 {
     static std::vector<Gauges> calls;
     return calls;
+}
+
+std::vector<int32_t> &Sounds()
+{
+    static std::vector<int32_t> sounds;
+    return sounds;
+}
+
+std::vector<int32_t> &SoundFlags()
+{
+    static std::vector<int32_t> flags;
+    return flags;
 }
 
 std::vector<int32_t> &DialogueEntries()
@@ -52,6 +66,8 @@ void Clear()
 {
     Drawings().clear();
     GaugeCalls().clear();
+    Sounds().clear();
+    SoundFlags().clear();
     DialogueEntries().clear();
     WindowsRun() = 0;
     VisitedAsked().clear();
@@ -71,6 +87,8 @@ void __real__Z13ICO_DrawPlainiiiii(int32_t, int32_t, int32_t, int32_t, int32_t);
 void __real__Z17ICO_DrawPlainDarkiiiii(int32_t, int32_t, int32_t, int32_t, int32_t);
 void __real__Z13ICO_DrawFadediiiiih(int32_t, int32_t, int32_t, int32_t, int32_t, uint8_t);
 void __real__Z9TXT_PrintiiiPKcz(int32_t, int32_t, int32_t, const char *, ...);
+void __real__Z15TXT_PrintShadediiihPKcz(int32_t, int32_t, int32_t, uint8_t, const char *, ...);
+SND_Handle __real__Z14SND_PlayEffectPK11SND_Request(const SND_Request *);
 void __real__Z14HUD_DrawGaugesffffii(float, float, float, float, int32_t, int32_t);
 int32_t __real__Z13DLG_LoadEntryi(int32_t);
 void __real__Z13DLG_RunWindowv();
@@ -115,6 +133,24 @@ void __wrap__Z9TXT_PrintiiiPKcz(int32_t x, int32_t y, int32_t font, const char *
     va_end(args);
     hud_recorder::Drawings().push_back({Kind::Text, -1, -1, 0, x, y, font, text});
     __real__Z9TXT_PrintiiiPKcz(x, y, font, "%s", text);
+}
+
+void __wrap__Z15TXT_PrintShadediiihPKcz(int32_t x, int32_t y, int32_t font, uint8_t dim, const char *format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    hud_recorder::Drawings().push_back({Kind::Shaded, -1, -1, dim, x, y, font, text});
+    __real__Z15TXT_PrintShadediiihPKcz(x, y, font, dim, "%s", text);
+}
+
+SND_Handle __wrap__Z14SND_PlayEffectPK11SND_Request(const SND_Request *request)
+{
+    hud_recorder::Sounds().push_back(request->sound);
+    hud_recorder::SoundFlags().push_back(request->flags);
+    return __real__Z14SND_PlayEffectPK11SND_Request(request);
 }
 
 void __wrap__Z14HUD_DrawGaugesffffii(float life, float mana, float oxygen, float balance, int32_t x, int32_t y)

@@ -1,5 +1,5 @@
-// What MENJ hands to its neighbours, recorded in the interface tests: the icons and texts it draws,
-// the gauges it passes, and the dialogue and visited-level answers it gets (scripted). The test
+// What MENJ and the title hand to their neighbours, recorded in the interface tests: the icons and
+// texts they draw, the sounds they ask for, the gauges MENJ passes, and the dialogue and visited-level answers it gets (scripted). The test
 // program's link wraps those routines; each wrapper records, then calls the real routine unless the
 // answer is scripted.
 #pragma once
@@ -9,11 +9,11 @@
 
 namespace hud_recorder {
 
-enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text };
+enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text, Shaded };
 
 struct Drawn {
     Kind kind;
-    int32_t set, sprite, frame, x, y, fade; // fade: the faded routine's; text: the font
+    int32_t set, sprite, frame, x, y, fade; // fade: the faded routine's; text: the font; shaded: frame the dim
     std::string text;                       // the printed text
     bool operator==(const Drawn &) const = default;
 };
@@ -25,6 +25,9 @@ struct Gauges {
 
 std::vector<Drawn> &Drawings();
 std::vector<Gauges> &GaugeCalls();
+// The sound effects asked for: their sound numbers and flags, in order.
+std::vector<int32_t> &Sounds();
+std::vector<int32_t> &SoundFlags();
 // The dialogue entries asked for, the windows run and the visited names asked for.
 std::vector<int32_t> &DialogueEntries();
 int32_t &WindowsRun();

@@ -304,7 +304,7 @@ TEST_F(IcoTest, FailedAllocationsStopWithTheLoadersText)
         {"a directory", sizeof(SPR_Entry) * 256, 0},
         {"a palette", 512, 0},
         {"a spell's pixel block", 32 * 32 * 2 + 1024, 0},
-        {"a title frame's pixel block", 120 * 80 * 2 + 1024, 4},
+        {"a title tile's pixel block", 64 * 64 * 2 + 1024, 4},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

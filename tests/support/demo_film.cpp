@@ -36,11 +36,10 @@ std::vector<int16_t> DemoFilmSamples()
     return samples;
 }
 
-std::vector<uint8_t> DemoFilmImage()
+std::vector<uint8_t> DemoToneFilm(const std::vector<std::vector<uint8_t>> &pictures, bool subtitled)
 {
     const DeltaTable table = DefaultDeltaTable();
     const DpcmSound sound = EncodeDpcm(DemoFilmSamples(), table);
-    const std::vector<std::vector<uint8_t>> &pictures = SyntheticFilmPictures(int(kDemoFilmFrames));
     FilmWriter film("HNS6");
     film.Size(640, 304);
     std::vector<std::vector<uint8_t>> first{SoundFirstPayload(table, sound.blocks[0])};
@@ -49,12 +48,14 @@ std::vector<uint8_t> DemoFilmImage()
     }
     film.IXFrame(first, "", pictures[0]);
     for (uint32_t frame = 2; frame <= kDemoFilmFrames; frame++) {
-        const bool titled = frame >= kSubtitleFirst && frame <= kSubtitleLast;
+        const bool titled = subtitled && frame >= kSubtitleFirst && frame <= kSubtitleLast;
         film.IXFrame({sound.blocks[kPreroll + frame - 2]}, titled ? kDemoFilmSubtitle : "", pictures[frame - 1]);
     }
     film.ZeroFrame();
     return film.Bytes();
 }
+
+std::vector<uint8_t> DemoFilmImage() { return DemoToneFilm(SyntheticFilmPictures(int(kDemoFilmFrames)), true); }
 
 bool WriteDemoFilm(const std::string &disc_host)
 {

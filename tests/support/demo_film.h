@@ -17,6 +17,8 @@ inline constexpr char kDemoFilmSubtitle[] = "Kalder";
 // quarter of full scale with 10 ms fades, blocks 45..59 silence. Frames 16..30 carry the subtitle.
 // The pictures are the synthetic film's 46 (intra every 15 frames, inter between).
 std::vector<uint8_t> DemoFilmImage();
+// The same sound and subtitle under other pictures (one a frame, 46 of them).
+std::vector<uint8_t> DemoToneFilm(const std::vector<std::vector<uint8_t>> &pictures, bool subtitled);
 // The film's samples, left and right interleaved, 22,050 Hz: what its sound blocks encode.
 std::vector<int16_t> DemoFilmSamples();
 // Writes the film below a disc's root folder (a drive's host folder). false when it cannot be written.

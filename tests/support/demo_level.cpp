@@ -7,6 +7,7 @@
 
 #include "tests/support/character_writer.h"
 #include "tests/support/demo_film.h"
+#include "tests/support/title_films.h"
 #include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/support/icon_pack_writer.h"
@@ -346,6 +347,8 @@ bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_
     ok = ok && WriteDemoFilm(disc.string());
     // The hi-colour film of the way from Project0 to Project1, the first time it is taken.
     ok = ok && WriteDemoIvFilm(disc.string());
+    // The title's intro and the menu's background.
+    ok = ok && WriteTitleFilms(disc.string());
     return ok;
 }
 

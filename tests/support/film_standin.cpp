@@ -44,3 +44,4 @@ void HNM_NextFrame() { calls.emplace_back("HNM_NextFrame"); }
 void HNM_Close() { calls.emplace_back("HNM_Close"); }
 int32_t HNM_FrameDue() { return 0; }
 void HNM_FillStream() { calls.emplace_back("HNM_FillStream"); }
+int32_t HNM_DrawsPictures() { return 0; }

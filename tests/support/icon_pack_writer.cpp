@@ -224,17 +224,23 @@ std::vector<uint8_t> cap(const std::string &label)
     });
 }
 
-// A corner frame of the title menu, 120 x 80, its corner at the quadrant's outer side.
-std::vector<uint8_t> corner(bool up, bool left, bool lit)
+// A tile of the title menu's 2 x 2 grid, 64 x 64 with a gap of 2 around a 60 x 60 square: a bright
+// border, a plain fill (gold lit, grey unlit) and a dark triangle in the corner of its quadrant.
+std::vector<uint8_t> title_tile(bool up, bool left, bool lit)
 {
-    return paint2(120, 80, [&](int x, int y) {
-        const int cx = left ? x : 119 - x, cy = up ? y : 79 - y;
-        const bool edge = (cx < 6 && cy < 60) || (cy < 6 && cx < 100);
-        const bool inner = (cx == 8 && cy > 8 && cy < 40) || (cy == 8 && cx > 8 && cx < 70);
-        if (edge) {
-            return Texel{lit ? shade(Gold, 13 - cx - cy / 20) : shade(Grey, 9 - cx / 2), 63};
+    return paint2(64, 64, [&](int x, int y) {
+        if (x < 2 || x >= 62 || y < 2 || y >= 62) {
+            return Texel{};
         }
-        return inner ? Texel{lit ? shade(Gold, 10) : shade(Grey, 6), 40} : Texel{};
+        const int cx = left ? x - 2 : 61 - x, cy = up ? y - 2 : 61 - y;
+        const int hue = lit ? Gold : Grey;
+        if (cx < 3 || cy < 3 || cx >= 57 || cy >= 57) {
+            return Texel{shade(hue, lit ? 15 : 11), 63};
+        }
+        if (cx + cy < 24) {
+            return Texel{shade(hue, lit ? 6 : 3), 63};
+        }
+        return Texel{shade(hue, lit ? 11 : 7), 63};
     });
 }
 
@@ -308,7 +314,7 @@ std::vector<SpriteSetWriter> DemoIcons()
     sets[4].Put(6, 48, 16, 0, 0, panel(48, 16, Red, "REC"));
     for (int q = 0; q < 4; q++) {
         for (int lit = 0; lit < 2; lit++) {
-            sets[4].Put(16 + q * 2 + lit, 120, 80, 0, 0, corner(q < 2, q % 2 == 0, lit != 0));
+            sets[4].Put(16 + q * 2 + lit, 64, 64, 0, 0, title_tile(q < 2, q % 2 == 0, lit != 0));
         }
     }
     for (int k = 0; k < 16; k++) {

@@ -13,7 +13,7 @@ namespace kalder_test {
 // both 32 x 32 alpha pictures; 2 the seven gauge parts (the frame with the gauge blitter's markers,
 // four fills, two flash fills and the balance cursor); 3 the controller's arrows and button caps in
 // 1-byte pixels; 4 the information panels, "block", "mcombat", "replay" and "record" (0..6), the title
-// menu's four corner frames unlit (grey) and lit (gold) (16..23) and the 16 objects (32..47).
+// menu's four tiles unlit (grey) and lit (gold) (16..23) and the 16 objects (32..47).
 std::vector<SpriteSetWriter> DemoIcons();
 
 // The pack image of five sets, stored under the icon loader's file names.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/dsp.h"
+#include "core/game_frame.h"
 #include "core/mgm.h"
 #include "core/opt.h"
 #include "core/sys.h"
@@ -82,18 +83,43 @@ PlayResult PlayRun(const PlayOptions &options)
     // The window program's display: every frame is presented through the window back-end.
     DSP_BackEnd = 1;
     test::SetExitHook(test::ThrowOnExit);
-    // While a film holds the game, the clock moves 5 ms a pass, as it would under a player, and the
-    // film's frames are no rounds: rounds count from the film's end.
+    // The title runs under its own receivers: while it does, the clock moves 5 ms a pass and its keys
+    // are tapped. While a film holds the game, the clock moves 5 ms a pass as well, and the film's
+    // frames are no rounds: rounds count from the title's and the film's end.
+    bool in_game = false;
+    size_t next_title_key = 0;
+    bool title_left = false;
     int film_frames = 0;
-    test::SetPumpHook([] {
-        if (GAME_FilmHold == 1) {
+    test::SetPumpHook([&] {
+        in_game = MGM_CurrentReceiver.handler == &GAME_FrameHandler;
+        if (!in_game) {
+            if (result.title_passes == 0) {
+                write(round, "title starts");
+            }
+            result.title_passes++;
+            test::AdvanceClock(5);
+            if (next_title_key < options.title_keys.size() &&
+                result.title_passes % options.title_key_passes == 0) {
+                test::KeyTap(options.title_keys[next_title_key++]);
+            }
+            if (result.title_passes == options.title_pass_limit && !quit_posted) {
+                quit_posted = true;
+                write(round, "the title is still running");
+                test::PostQuit();
+            }
+        } else if (GAME_FilmHold == 1) {
             test::AdvanceClock(5);
         }
     });
     test::SetPresentHook([&](int) {
-        // The start-up presents its two buffers before the game's receiver exists: no round yet.
-        if (MGM_CurrentReceiver.handler == nullptr) {
+        // The start-up presents its two buffers before any receiver runs, the title its own frames.
+        if (!in_game) {
+            result.title_frames++;
             return;
+        }
+        if (result.title_passes > 0 && !title_left) {
+            title_left = true;
+            write(round, "title left after " + std::to_string(result.title_passes) + " passes");
         }
         if (GAME_FilmHold == 1) {
             film_frames++;

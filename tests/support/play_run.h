@@ -1,7 +1,7 @@
-// Plays the window program headless: its start-up through WinMain and the opening film (5 ms of the
-// fake clock a dispatch pass while it holds the game), then rounds of the real frame handler, 35 ms of
-// the fake clock each, with the hero placed where asked between rounds. Rounds count from the film's
-// end. The film's end, every fade step, project made current, load and the end are written down as
+// Plays the window program headless: its start-up through WinMain, the title (5 ms of the fake clock a
+// dispatch pass, its keys tapped one by one), any film that holds the game (5 ms a pass as well), then
+// rounds of the real frame handler, 35 ms of the fake clock each, with the hero placed where asked
+// between rounds. Rounds count from the title's and the film's end. The film's end, every fade step, project made current, load and the end are written down as
 // they happen. Shared by kdev play and the end-to-end tests, without GoogleTest.
 #pragma once
 #include <cstdint>
@@ -19,6 +19,12 @@ struct PlayPlacement {
 
 struct PlayOptions {
     int rounds = 120;         // the quit is posted once this many frames were presented
+    // Keys tapped while the title runs, one every title_key_passes dispatch passes: Space leaves the
+    // intro, Return chooses "NEW GAME". A title still running after title_pass_limit passes gets the
+    // quit, so that a title that misses its keys ends the run instead of hanging it.
+    std::vector<int> title_keys = {0x20, 0x0D};
+    int title_key_passes = 20;
+    int title_pass_limit = 6000;
     uint32_t round_ms = 35;   // fake clock per round: 7 units of the 5 ms game clock
     std::vector<PlayPlacement> placements;
     // Called with each line as it is written down ("round 61: fade 13.95", "round 76: Project1 loaded
@@ -33,6 +39,8 @@ struct PlayResult {
     int win_main_result = -1;   // WinMain's result; -1 when it did not return (a fatal stop)
     int exit_code = 0;          // the fatal stop's code when there was one
     int rounds = 0;             // frames presented
+    int title_passes = 0;       // dispatch passes of the title
+    int title_frames = 0;       // frames the start-up and the title presented
     bool ended_by_itself = false; // the game ended without the posted quit
     std::vector<std::string> lines;
     // The last frame the game presented, and its size.

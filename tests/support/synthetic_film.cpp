@@ -59,30 +59,31 @@ std::vector<std::vector<uint16_t>> SyntheticFilm(int count)
     return frames;
 }
 
-namespace {
-
-struct Encoded {
-    std::vector<std::vector<uint8_t>> pictures;
-    std::vector<std::vector<uint16_t>> decoded;
-};
-
-const Encoded &encoded(int count)
+FilmPictures EncodeFilmPictures(int count, const std::function<std::vector<uint16_t>(int n)> &frame)
 {
-    static std::map<int, Encoded> made;
-    auto found = made.find(count);
-    if (found != made.end()) {
-        return found->second;
-    }
-    Encoded &e = made[count];
+    FilmPictures e;
     std::vector<uint16_t> previous;
     for (int n = 0; n < count; n++) {
-        const std::vector<uint16_t> frame = SyntheticFilmFrame(n);
-        IxEncoded picture = n % 15 == 0 ? EncodeIntra(frame, 90) : EncodeInter(frame, e.decoded.back(), 75, &previous);
+        std::vector<uint16_t> source = frame(n);
+        IxEncoded picture =
+            n % 15 == 0 ? EncodeIntra(source, 90) : EncodeInter(source, e.decoded.back(), 75, &previous);
         e.pictures.push_back(std::move(picture.payload));
         e.decoded.push_back(std::move(picture.predicted));
-        previous = frame;
+        previous = std::move(source);
     }
     return e;
+}
+
+namespace {
+
+const FilmPictures &encoded(int count)
+{
+    static std::map<int, FilmPictures> made;
+    auto found = made.find(count);
+    if (found == made.end()) {
+        found = made.emplace(count, EncodeFilmPictures(count, SyntheticFilmFrame)).first;
+    }
+    return found->second;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Deterministic 640 x 304 RGB565 film frames for the IX encoder: gradient, disc, bars and a still patch.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace kalder_test {
@@ -19,5 +20,12 @@ std::vector<std::vector<uint16_t>> SyntheticFilm(int count);
 const std::vector<std::vector<uint8_t>> &SyntheticFilmPictures(int count);
 // What the decoder makes of each of them in 5-6-5 pixels.
 const std::vector<std::vector<uint16_t>> &SyntheticFilmDecoded(int count);
+
+// Any film's 640 x 304 frames coded as the synthetic film's are, with what the decoder makes of them.
+struct FilmPictures {
+    std::vector<std::vector<uint8_t>> pictures;
+    std::vector<std::vector<uint16_t>> decoded;
+};
+FilmPictures EncodeFilmPictures(int count, const std::function<std::vector<uint16_t>(int n)> &frame);
 
 } // namespace kalder_test

@@ -10,10 +10,12 @@
 // (DATA\ICONE\ICONES.BF), drawn for this program, and in DATA\3DC the demo level: the scene stream
 // SC1.DSN, the hero's container XH_.DAN and the boxes' BOX.3DC and BOX.3DM, that Project0 and Project1
 // load. Project0's opening film is the disc's DATA\HNM\DEMO.HNM: 3 s of the synthetic film (a drifting
-// gradient, a moving disc, scrolling bars) with a 440 Hz tone and the subtitle "Kalder". Run the game
+// gradient, a moving disc, scrolling bars) with a 440 Hz tone and the subtitle "Kalder". The title
+// plays DATA\HNM\INTRO.HNM (3 s of gold and crimson bands sliding over dark blue, with the same tone)
+// and loops DATA\HNM\GENERIC.HNM under its menu (grey and violet stripes turning). Run the game
 // from that folder, or point KALDER_DRIVES at the two drives. With --quick-end, Project0's first exit
 // has no box and leads to Project2, whose end scene ends the game: the program stops by itself a second
-// after the film.
+// after "NEW GAME".
 #include <cstdio>
 #include <cstring>
 
