@@ -537,7 +537,7 @@ int32_t HNM_FrameDue()
     return 0;
 }
 
-int32_t HNM_DrawsPictures() { return (HNM_Kind & 7) == HNM_KIND_IX ? 1 : 0; }
+int32_t HNM_DrawsPictures() { return (HNM_Kind & (HNM_KIND_IX | HNM_KIND_IV)) != 0 ? 1 : 0; }
 
 void HNM_FillStream()
 {

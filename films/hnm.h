@@ -89,8 +89,8 @@ void HNM_Close();
 int32_t HNM_FrameDue();
 // The message manager, in each pass of its dispatch loop while a film runs: one more block of the file.
 void HNM_FillStream();
-// 1 while a film is open whose frames reach the screen (a block-transform film), else 0: the title
-// paces its menu itself over a film that draws nothing.
+// 1 while a film is open whose frames reach the screen (a block-transform or hi-colour film), else 0:
+// the title paces its menu itself over a film that draws nothing.
 int32_t HNM_DrawsPictures();
 
 // The start routines of HNM_Open: set up the decoder and the frames-left counter; 0 refuses the film.

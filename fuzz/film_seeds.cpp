@@ -1,6 +1,6 @@
-// The film player's seeds: the whole and damaged sample films and the demo's opening film with sound on
-// at 640 x 480, a 256-colour film of encoded pictures whole and cut, the demo's texture film whole and
-// damaged, and the whole films again with sound off at 320 x 200.
+// The film player's seeds: the whole and damaged sample films, the demo's opening film and the start of
+// its hi-colour film with sound on at 640 x 480, a 256-colour film of encoded pictures whole and cut, the
+// demo's texture film whole and damaged, and the whole films again with sound off at 320 x 200.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -8,6 +8,7 @@
 #include "tests/support/demo_film.h"
 #include "tests/support/film_samples.h"
 #include "tests/support/film_writer.h"
+#include "tests/support/iv_film.h"
 #include "tests/support/iv_writer.h"
 #include "tests/support/hnm4_writer.h"
 #include "tests/support/pack_writer.h"
@@ -62,6 +63,27 @@ bool WriteFilmSeeds(const char *folder)
     films.push_back({"iv", iv.Bytes()});
     const std::vector<uint8_t> iv_bytes = iv.Bytes();
     films.push_back({"iv-cut", std::vector<uint8_t>(iv_bytes.begin(), iv_bytes.begin() + long(iv.Boundaries()[4]) + 40)});
+    // The demo's hi-colour film, its first four frames (the whole film is large for a seed): as it is, cut
+    // inside its third picture, and with bytes of its second picture changed.
+    const kalder_test::IvFilm &encoded = kalder_test::IvSyntheticFilm();
+    kalder_test::FilmWriter demo2("MIB2");
+    for (size_t k = 0; k < 4; k++) {
+        demo2.BeginFrame();
+        if (k == 0) {
+            demo2.Palette({kalder_test::IvSyntheticPalette()});
+        }
+        demo2.Chunk("IV", encoded.payloads[k]).EndFrame();
+    }
+    const std::vector<uint8_t> demo2_bytes = demo2.Bytes();
+    films.push_back({"demo2", demo2_bytes});
+    // Frame headers and chunk headers: frame 1, PL, IV, frame 2, IV, frame 3, IV...
+    const std::vector<size_t> &at = demo2.Boundaries();
+    films.push_back({"demo2-cut", std::vector<uint8_t>(demo2_bytes.begin(), demo2_bytes.begin() + long(at[6]) + 500)});
+    std::vector<uint8_t> scrambled = demo2_bytes;
+    for (size_t k = at[4] + 12; k < at[5]; k += 97) {
+        scrambled[k] ^= 0xA5;
+    }
+    films.push_back({"demo2-scrambled", scrambled});
     std::vector<uint8_t> hnm4 = hnm4_film();
     films.push_back({"hnm4", hnm4});
     hnm4.resize(hnm4.size() * 2 / 3);

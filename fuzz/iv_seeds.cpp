@@ -1,10 +1,11 @@
-// Seeds of the hi-colour harness, made with the op writer: the three example payloads, random valid
-// streams, and each kind of damage, with palettes and screen sizes varied, in <folder>/iv.
+// Seeds of the hi-colour harness, made with the op writer and the encoder: the three example payloads,
+// pictures of the encoded film, random valid streams, and each kind of damage, with palettes and screen sizes varied, in <folder>/iv.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/iv_film.h"
 #include "tests/support/iv_writer.h"
 
 namespace {
@@ -55,6 +56,11 @@ bool WriteIvSeeds(const char *folder)
         {"offset-before", IvWriter().Mode(2).Run(7, 31, 0).BandEnd(1).Bytes()},
         {"one-byte", {0}},
     };
+    // Pictures of the encoded film: the first (from cleared frames), later ones, and one in coverage mode.
+    const kalder_test::IvFilm &film = kalder_test::IvSyntheticFilm();
+    for (size_t k : {size_t(0), size_t(1), size_t(2), size_t(9)}) {
+        seeds.push_back({"encoded-" + std::to_string(k), film.payloads[k]});
+    }
     for (uint32_t seed = 1; seed <= 6; seed++) {
         const Bytes stream = kalder_test::IvRandomStream(seed).payload;
         seeds.push_back({"random-" + std::to_string(seed), stream});

@@ -5,6 +5,7 @@
 
 #include "tests/support/demo_film.h"
 #include "tests/support/golden.h"
+#include "tests/support/iv_film.h"
 #include "tests/support/synthetic_film.h"
 
 using namespace kalder_test;
@@ -56,5 +57,30 @@ TEST_F(FilmGolden, Frame8AtEverySize)
         TearDown();
         SetUp();
         Play(s.width, s.height, s.rgb555, {8});
+    }
+}
+
+TEST_F(FilmGolden, HiColourFilmAfter12Frames)
+{
+    // The demo's hi-colour film through the player: the disc, the turned block with its mirror images and
+    // the bars between the black bands of each size.
+    struct Size {
+        int width, height;
+        bool rgb555;
+    };
+    for (const Size &s : {Size{640, 480, false}, Size{640, 400, false}, Size{320, 400, false}, Size{320, 200, false},
+                          Size{640, 400, true}}) {
+        const std::string name = "iv-film-" + std::to_string(s.width) + "x" + std::to_string(s.height) +
+                                 (s.rgb555 ? "-555" : "") + "-12";
+        SCOPED_TRACE(name);
+        TearDown();
+        SetUp();
+        StartCore();
+        Display(s.width, s.height, s.rgb555);
+        ASSERT_EQ(HNM_Open(Film("demo2", DemoIvFilmImage()).c_str()), 1);
+        for (int n = 1; n <= 12; n++) {
+            HNM_NextFrame();
+        }
+        EXPECT_TRUE(MatchesGolden(name, SCR_FrameBuffer, s.width, s.height, s.rgb555));
     }
 }

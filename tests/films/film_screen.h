@@ -1,5 +1,5 @@
-// Test fixture of the films' screen output: the core as start-up makes it, a full-screen headless display
-// of a chosen size and pixel format, and films written to a temporary drive.
+// Test fixtures of the films: the core as start-up makes it, films written to a temporary drive, and a
+// full-screen headless display of a chosen size and pixel format.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "core/mem.h"
 #include "core/mgm.h"
 #include "core/scr.h"
+#include "core/snd.h"
 #include "core/sys.h"
 #include "core/win.h"
 #include "films/hnm.h"
@@ -21,8 +22,11 @@
 #include "tests/support/core_state.h"
 #include "tests/support/temp_drives.h"
 
-class FilmScreenTest : public ::testing::Test {
+// The core as start-up makes it and films written to a temporary drive: the player's tests and the
+// screen output's.
+class FilmFixture : public ::testing::Test {
 protected:
+    static constexpr uint32_t kArena = 0x172000;
     kalder_test::TempDrives drives_{"D"};
 
     void SetUp() override
@@ -40,6 +44,35 @@ protected:
         kalder_test::ResetCore();
     }
 
+    // The memory arena, the main streaming buffer, the message manager's queues and the game clock; the
+    // sound device present or not.
+    void StartCore(uint32_t arena_size = kArena, bool sound = false)
+    {
+        MEM_Arena = MEM_CreateStack(arena_size);
+        DPR_Main = DPR_Create(0x57800, 0x57800, 0x8000);
+        ASSERT_NE(MEM_Arena, nullptr);
+        ASSERT_NE(DPR_Main, nullptr);
+        ASSERT_TRUE(MGM_Create(50, 50));
+        CLK_Start(200, 15);
+        if (sound) {
+            test::SetSoundDevice(true);
+            ASSERT_EQ(SND_Init(8), 1);
+        }
+    }
+
+    // Writes a film as DATA\HNM\<NAME>.HNM and returns the lower-case game path that opens it.
+    std::string Film(const std::string &name, const std::vector<uint8_t> &bytes)
+    {
+        std::string upper = name;
+        std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+        drives_.Write('D', "DATA/HNM/" + upper + ".HNM", bytes);
+        return "data\\hnm\\" + name + ".hnm";
+    }
+};
+
+// A full-screen headless display of a chosen size and pixel format over the film fixture.
+class FilmScreenTest : public FilmFixture {
+protected:
     // The full-screen display in the given pixel format at a size, as the options set it.
     void Display(int width, int height, bool rgb555)
     {
@@ -63,26 +96,6 @@ protected:
         ASSERT_EQ(DSP_Rgb555, rgb555 ? 1 : 0);
         SCR_Width = uint32_t(width);
         SCR_Height = uint32_t(height);
-    }
-
-    // The memory arena and the main streaming buffer, as start-up makes them.
-    void StartCore(uint32_t arena_size = 0x172000)
-    {
-        MEM_Arena = MEM_CreateStack(arena_size);
-        DPR_Main = DPR_Create(0x57800, 0x57800, 0x8000);
-        ASSERT_NE(MEM_Arena, nullptr);
-        ASSERT_NE(DPR_Main, nullptr);
-        ASSERT_TRUE(MGM_Create(50, 50));
-        CLK_Start(200, 15);
-    }
-
-    // Writes a film as DATA\HNM\<NAME>.HNM and returns the game path that opens it.
-    std::string Film(const std::string &name, const std::vector<uint8_t> &bytes)
-    {
-        std::string upper = name;
-        std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-        drives_.Write('D', "DATA/HNM/" + upper + ".HNM", bytes);
-        return "data\\hnm\\" + name + ".hnm";
     }
 
     bool started_rgb555_ = false;

@@ -1,7 +1,7 @@
 // The film player on the headless back-end: films made by the film writer on a temporary drive, read
 // through the real streaming buffer, message manager, sound module and clock, and followed through the
 // player's trace of its calls.
-#include <gtest/gtest.h>
+#include "tests/films/film_screen.h"
 
 #include <algorithm>
 #include <cmath>
@@ -97,8 +97,9 @@ std::vector<int16_t> tone(size_t blocks, double frequency)
     return out;
 }
 
-// A block-transform film with sound: the first frame carries first_blocks blocks (the first with the
-// table), every later frame one; payloads[i] replaces the i-th sound payload when given.
+// A film with sound, block-transform ("HNS6") or hi-colour ("MIS2"): the first frame carries
+// first_blocks blocks (the first with the table), every later frame one. The block-transform film ends
+// at its zero frame header, the hi-colour one at its frame count; its pictures change nothing.
 std::vector<uint8_t> sound_film(const std::string &magic, const DeltaTable &table,
                                 const std::vector<std::vector<uint8_t>> &blocks, size_t first_blocks)
 {
@@ -107,24 +108,32 @@ std::vector<uint8_t> sound_film(const std::string &magic, const DeltaTable &tabl
     for (size_t b = 0; b < first_blocks && b < blocks.size(); b++) {
         first.push_back(b == 0 ? kalder_test::SoundFirstPayload(table, blocks[b]) : blocks[b]);
     }
-    film.IXFrame(first, "", pattern(24, 1));
+    auto frame = [&](const std::vector<std::vector<uint8_t>> &sound, uint8_t seed) {
+        if (magic == "MIS2") {
+            film.BeginFrame();
+            for (const auto &payload : sound) {
+                film.Chunk("SD", payload);
+            }
+            film.Chunk("IV", {0, 1}).EndFrame();
+        } else {
+            film.IXFrame(sound, "", pattern(24, seed));
+        }
+    };
+    frame(first, 1);
     for (size_t b = first_blocks; b < blocks.size(); b++) {
-        film.IXFrame({blocks[b]}, "", pattern(24, 2));
+        frame({blocks[b]}, 2);
     }
-    film.ZeroFrame();
+    if (magic != "MIS2") {
+        film.ZeroFrame();
+    }
     return film.Bytes();
 }
 
-class FilmTest : public ::testing::Test {
+class FilmTest : public FilmFixture {
 protected:
-    kalder_test::TempDrives drives_{"D"};
-
     void SetUp() override
     {
-        kalder_test::ResetCore();
-        test::MapDrive('D', drives_.Host('D'));
-        test::ResetCurrentDirectories();
-        test::SetExitHook(test::ThrowOnExit);
+        FilmFixture::SetUp();
         calls.clear();
         HNM_Trace = record;
         SCR_Width = 640;
@@ -135,35 +144,9 @@ protected:
     {
         HNM_Close();
         HNM_Trace = nullptr;
-        HNM_State = HNM_PlayerState{};
         QUE_Destroy(receiver_);
         receiver_ = nullptr;
-        kalder_test::ResetCore();
-    }
-
-    // The core as start-up makes it: the memory arena, the main streaming buffer, the message manager's
-    // queues and the game clock; the sound device present or not.
-    void StartCore(bool sound, uint32_t arena_size = 0x172000)
-    {
-        MEM_Arena = MEM_CreateStack(arena_size);
-        DPR_Main = DPR_Create(0x57800, 0x57800, 0x8000);
-        ASSERT_NE(MEM_Arena, nullptr);
-        ASSERT_NE(DPR_Main, nullptr);
-        ASSERT_TRUE(MGM_Create(50, 50));
-        CLK_Start(200, 15);
-        if (sound) {
-            test::SetSoundDevice(true);
-            ASSERT_EQ(SND_Init(8), 1);
-        }
-    }
-
-    // Writes a film as DATA\HNM\<NAME>.HNM and returns the lower-case game path that opens it.
-    std::string Film(const std::string &name, const std::vector<uint8_t> &bytes)
-    {
-        std::string upper = name;
-        std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-        drives_.Write('D', "DATA/HNM/" + upper + ".HNM", bytes);
-        return "data\\hnm\\" + name + ".hnm";
+        FilmFixture::TearDown();
     }
 
     // The '?' events the player posted since the last look.
@@ -261,12 +244,14 @@ TEST_F(FilmTest, OpenTellsTheKindAndTheResult)
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        StartCore(c.sound, c.arena);
+        StartCore(c.arena, c.sound);
         const std::string path = c.bytes.empty() ? "data\\hnm\\none.hnm" : Film("film", c.bytes);
         // Whatever was taken from the arena before a film opens is given back by the open.
         ASSERT_NE(MEM_StackAlloc(MEM_Arena, 0x400), nullptr);
         EXPECT_EQ(HNM_Open(path.c_str()), c.result);
         EXPECT_EQ(HNM_Kind, c.kind);
+        // Block-transform and hi-colour films draw on the screen; 256-colour ones feed a texture.
+        EXPECT_EQ(HNM_DrawsPictures(), (c.kind & 7) == 2 || (c.kind & 7) == 4 ? 1 : 0);
         if (c.result == 0) {
             EXPECT_EQ(test::OpenFileCount(), 0);
             continue;
@@ -284,7 +269,7 @@ TEST_F(FilmTest, OpenTellsTheKindAndTheResult)
 
 TEST_F(FilmTest, OpeningASecondFilmClosesTheFirst)
 {
-    StartCore(false);
+    StartCore();
     const std::string first = Film("first", small_film("HNM6"));
     const std::string second = Film("second", small_film("MIB2"));
     ASSERT_EQ(HNM_Open(first.c_str()), 1);
@@ -306,72 +291,74 @@ uint8_t keep_running() { return 1; }
 
 TEST_F(FilmTest, MessageManagerRunsTheFilmByTicksOrBySound)
 {
-    for (const bool sound : {false, true}) {
-        SCOPED_TRACE(sound ? "sound film" : "silent film");
-        TearDown();
-        SetUp();
-        WIN_MainWindow = PLAT_CreateWindow("Kalder", 640, 480, 0);
-        StartCore(sound);
-        receiver_ = QUE_Create(50);
-        MGM_SendMessage(38, reinterpret_cast<intptr_t>(receiver_), reinterpret_cast<intptr_t>(&keep_running));
-        MGM_SendMessage(12, 200, 15);
-        std::vector<std::vector<uint8_t>> blocks(19, pattern(kalder_test::kFilmSoundCodes, 9));
-        const std::string path = Film("paced", sound_film("HNS6", kalder_test::DefaultDeltaTable(), blocks, 15));
+    for (const std::string magic : {"HNS6", "MIS2"}) {
+        for (const bool sound : {false, true}) {
+            SCOPED_TRACE(magic + (sound ? " with sound" : " silent"));
+            TearDown();
+            SetUp();
+            WIN_MainWindow = PLAT_CreateWindow("Kalder", 640, 480, 0);
+            StartCore(kArena, sound);
+            receiver_ = QUE_Create(50);
+            MGM_SendMessage(38, reinterpret_cast<intptr_t>(receiver_), reinterpret_cast<intptr_t>(&keep_running));
+            MGM_SendMessage(12, 200, 15);
+            std::vector<std::vector<uint8_t>> blocks(19, pattern(kalder_test::kFilmSoundCodes, 9));
+            const std::string path = Film("paced", sound_film(magic, kalder_test::DefaultDeltaTable(), blocks, 15));
 
-        // One pass; the events the receiver got, each '>' answered as the frame handler does.
-        auto pass = [&](uint32_t ms) {
-            test::AdvanceClock(ms);
-            MGM_DispatchMessages();
-            std::string got;
-            MGM_Event event;
-            while (QUE_Read(receiver_, &event)) {
-                if (event.type == '>' || event.type == '?') {
-                    got += char(event.type);
+            // One pass; the events the receiver got, each '>' answered as the frame handler does.
+            auto pass = [&](uint32_t ms) {
+                test::AdvanceClock(ms);
+                MGM_DispatchMessages();
+                std::string got;
+                MGM_Event event;
+                while (QUE_Read(receiver_, &event)) {
+                    if (event.type == '>' || event.type == '?') {
+                        got += char(event.type);
+                    }
+                    if (event.type == '>') {
+                        HNM_NextFrame();
+                    }
                 }
-                if (event.type == '>') {
-                    HNM_NextFrame();
-                }
-            }
-            return got;
-        };
+                return got;
+            };
 
-        ASSERT_EQ(MGM_SendMessage(23, reinterpret_cast<intptr_t>(path.c_str()), 5), sound ? 2 : 1);
-        EXPECT_EQ(MGM_LastResult, sound ? 2 : 1);
-        MGM_SendMessage(24);
-        EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), sound ? MGM_FILM_PACED : MGM_FILM_TICKED);
-        std::string events;
-        if (!sound) {
-            // One frame per clock tick, nothing between ticks.
-            for (int frame = 0; frame < 5; frame++) {
-                EXPECT_EQ(pass(1), "");
-                EXPECT_EQ(pass(66), ">");
-            }
-        } else {
-            // The first frame at once; then one every 13 clock units, counted from the sound's start.
-            EXPECT_EQ(pass(0), ">");
-            for (int frame = 1; frame < 5; frame++) {
-                const int units = frame == 1 ? 14 : 13;
-                std::string gap;
-                for (int unit = 0; unit < units; unit++) {
-                    const std::string got = pass(5);
-                    gap += got.empty() ? "." : got;
+            ASSERT_EQ(MGM_SendMessage(23, reinterpret_cast<intptr_t>(path.c_str()), 5), sound ? 2 : 1);
+            EXPECT_EQ(MGM_LastResult, sound ? 2 : 1);
+            MGM_SendMessage(24);
+            EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), sound ? MGM_FILM_PACED : MGM_FILM_TICKED);
+            std::string events;
+            if (!sound) {
+                // One frame per clock tick, nothing between ticks.
+                for (int frame = 0; frame < 5; frame++) {
+                    EXPECT_EQ(pass(1), "");
+                    EXPECT_EQ(pass(66), ">");
                 }
-                EXPECT_EQ(gap, std::string(size_t(units - 1), '.') + ">") << "frame " << frame + 1;
+            } else {
+                // The first frame at once; then one every 13 clock units, counted from the sound's start.
+                EXPECT_EQ(pass(0), ">");
+                for (int frame = 1; frame < 5; frame++) {
+                    const int units = frame == 1 ? 14 : 13;
+                    std::string gap;
+                    for (int unit = 0; unit < units; unit++) {
+                        const std::string got = pass(5);
+                        gap += got.empty() ? "." : got;
+                    }
+                    EXPECT_EQ(gap, std::string(size_t(units - 1), '.') + ">") << "frame " << frame + 1;
+                }
             }
+            EXPECT_EQ(pass(0), "?");
+            EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), 0);
+            EXPECT_EQ(HNM_Kind, 0);
+
+            // Service 25 closes a running film and ends it without '?'.
+            ASSERT_EQ(MGM_SendMessage(23, reinterpret_cast<intptr_t>(path.c_str()), 5), sound ? 2 : 1);
+            MGM_SendMessage(24);
+            pass(sound ? 0 : 67);
+            MGM_SendMessage(25);
+            EXPECT_EQ(HNM_Kind, 0);
+            EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), 0);
+            EXPECT_EQ(pass(67), "");
+            EXPECT_EQ(test::OpenFileCount(), 0);
         }
-        EXPECT_EQ(pass(0), "?");
-        EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), 0);
-        EXPECT_EQ(HNM_Kind, 0);
-
-        // Service 25 closes a running film and ends it without '?'.
-        ASSERT_EQ(MGM_SendMessage(23, reinterpret_cast<intptr_t>(path.c_str()), 5), sound ? 2 : 1);
-        MGM_SendMessage(24);
-        pass(sound ? 0 : 67);
-        MGM_SendMessage(25);
-        EXPECT_EQ(HNM_Kind, 0);
-        EXPECT_EQ(MGM_Flags & (MGM_FILM_TICKED | MGM_FILM_PACED), 0);
-        EXPECT_EQ(pass(67), "");
-        EXPECT_EQ(test::OpenFileCount(), 0);
     }
 }
 
@@ -454,7 +441,7 @@ TEST_F(FilmTest, FramesCallTheirReceiversInChunkOrder)
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        StartCore(c.sound);
+        StartCore(kArena, c.sound);
         const std::string path = Film("loop", c.film());
         ASSERT_NE(HNM_Open(path.c_str()), 0);
         for (size_t f = 0; f < c.frames.size(); f++) {
@@ -471,7 +458,7 @@ TEST_F(FilmTest, FramesCallTheirReceiversInChunkOrder)
 
 TEST_F(FilmTest, PayloadsReachTheirReceiversWhole)
 {
-    StartCore(false);
+    StartCore();
     const std::vector<uint8_t> picture = pattern(1000, 5);
     const std::vector<uint8_t> palette = kalder_test::PalettePayload({{0, {{63, 0, 0}}}, {255, {}}}, true);
     FilmWriter film("HNM4");
@@ -489,39 +476,44 @@ TEST_F(FilmTest, PayloadsReachTheirReceiversWhole)
 
 TEST_F(FilmTest, SoundBlocksFillTheStreamRing)
 {
-    StartCore(true);
-    const DeltaTable table = odd_table(53);
-    const kalder_test::DpcmSound sound = kalder_test::EncodeDpcm(tone(32, 440.0), table);
-    ASSERT_EQ(sound.blocks.size(), 32u);
-    const std::string path = Film("ring", sound_film("HNS6", table, sound.blocks, 15));
-    ASSERT_EQ(HNM_Open(path.c_str()), 2);
-    calls.clear();
-    test::AdvanceClock(500);
-    CLK_Update();
-    const uint32_t clock = CLK_GameClock;
-    HNM_NextFrame();
-    // Fifteen blocks ahead, then the stream starts, stamped with the clock of the moment.
-    std::vector<std::string> first = Routines();
-    const std::vector<std::string> expected_start = {"HNM_DecodeSound", "SND_StreamReset", "SND_StreamWrite"};
-    ASSERT_GE(first.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(first.begin(), first.begin() + 3), expected_start);
-    EXPECT_EQ(std::count(first.begin(), first.end(), "SND_StreamWrite"), 15);
-    const auto play = std::find(first.begin(), first.end(), "SND_StreamPlay");
-    ASSERT_NE(play, first.end());
-    EXPECT_EQ(std::count(first.begin(), play, "SND_StreamWrite"), 15);
-    EXPECT_TRUE(test::InspectSound(SND_Stream.buffer).playing);
-    EXPECT_EQ(SND_StreamStartTime, clock);
-    for (int frame = 0; frame < 17; frame++) {
+    for (const std::string magic : {"HNS6", "MIS2"}) {
+        SCOPED_TRACE(magic);
+        TearDown();
+        SetUp();
+        StartCore(kArena, true);
+        const DeltaTable table = odd_table(53);
+        const kalder_test::DpcmSound sound = kalder_test::EncodeDpcm(tone(32, 440.0), table);
+        ASSERT_EQ(sound.blocks.size(), 32u);
+        const std::string path = Film("ring", sound_film(magic, table, sound.blocks, 15));
+        ASSERT_EQ(HNM_Open(path.c_str()), 2);
         calls.clear();
+        test::AdvanceClock(500);
+        CLK_Update();
+        const uint32_t clock = CLK_GameClock;
         HNM_NextFrame();
-        EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const Call &c) { return c.routine == "SND_StreamWrite"; }),
-                  1);
-    }
-    // 32 blocks in a ring of 30: the 31st and 32nd wrote over the first two.
-    for (size_t block = 0; block < 30; block++) {
-        SCOPED_TRACE("ring block " + std::to_string(block));
-        const size_t from = block < 2 ? block + 30 : block;
-        EXPECT_EQ(std::memcmp(StreamBytes() + block * 5880, sound.pcm.data() + from * 2940, 5880), 0);
+        // Fifteen blocks ahead, then the stream starts, stamped with the clock of the moment.
+        std::vector<std::string> first = Routines();
+        const std::vector<std::string> expected_start = {"HNM_DecodeSound", "SND_StreamReset", "SND_StreamWrite"};
+        ASSERT_GE(first.size(), 3u);
+        EXPECT_EQ(std::vector<std::string>(first.begin(), first.begin() + 3), expected_start);
+        EXPECT_EQ(std::count(first.begin(), first.end(), "SND_StreamWrite"), 15);
+        const auto play = std::find(first.begin(), first.end(), "SND_StreamPlay");
+        ASSERT_NE(play, first.end());
+        EXPECT_EQ(std::count(first.begin(), play, "SND_StreamWrite"), 15);
+        EXPECT_TRUE(test::InspectSound(SND_Stream.buffer).playing);
+        EXPECT_EQ(SND_StreamStartTime, clock);
+        for (int frame = 0; frame < 17; frame++) {
+            calls.clear();
+            HNM_NextFrame();
+            EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const Call &c) { return c.routine == "SND_StreamWrite"; }),
+                      1);
+        }
+        // 32 blocks in a ring of 30: the 31st and 32nd wrote over the first two.
+        for (size_t block = 0; block < 30; block++) {
+            SCOPED_TRACE("ring block " + std::to_string(block));
+            const size_t from = block < 2 ? block + 30 : block;
+            EXPECT_EQ(std::memcmp(StreamBytes() + block * 5880, sound.pcm.data() + from * 2940, 5880), 0);
+        }
     }
 }
 
@@ -539,7 +531,7 @@ TEST_F(FilmTest, TheFirstFrameStartsTheStreamAtItsFifteenthBlock)
         SCOPED_TRACE(std::to_string(c.first_blocks) + " blocks in the first frame");
         TearDown();
         SetUp();
-        StartCore(true);
+        StartCore(kArena, true);
         std::vector<std::vector<uint8_t>> blocks;
         for (size_t b = 0; b < c.first_blocks + 2; b++) {
             blocks.push_back(pattern(2940, uint8_t(b)));
@@ -571,7 +563,7 @@ TEST_F(FilmTest, TheFirstFrameStartsTheStreamAtItsFifteenthBlock)
 
 TEST_F(FilmTest, WithoutSoundTheSoundFilmPlaysSilentByTicks)
 {
-    StartCore(false);
+    StartCore();
     std::vector<std::vector<uint8_t>> blocks(18, pattern(2940, 4));
     ASSERT_EQ(HNM_Open(Film("silent", sound_film("HNS6", kalder_test::DefaultDeltaTable(), blocks, 15)).c_str()), 1);
     EXPECT_EQ(HNM_Kind, 4);
@@ -606,7 +598,7 @@ TEST_F(FilmTest, ShortSoundPayloadsHoldTheirLastLevel)
         SCOPED_TRACE(std::to_string(size) + " bytes in the first sound chunk");
         TearDown();
         SetUp();
-        StartCore(true);
+        StartCore(kArena, true);
         const std::vector<uint8_t> payload = first_payload(size);
         FilmWriter film("HNS6");
         film.BeginFrame().Chunk("SD", payload).Chunk("IX", pattern(24, 0)).EndFrame();
@@ -707,7 +699,7 @@ TEST_F(FilmTest, SoundFilmsAreDueEveryThirteenUnits)
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        StartCore(true);
+        StartCore(kArena, true);
         std::vector<std::vector<uint8_t>> blocks(c.first_blocks + 5, pattern(2940, 3));
         const std::string path = Film("paced", sound_film("HNS6", kalder_test::DefaultDeltaTable(), blocks, c.first_blocks));
         if (c.before_open) {
@@ -749,7 +741,7 @@ TEST_F(FilmTest, SubtitlesShowOnTheirFrameOnly)
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
         TearDown();
         SetUp();
-        StartCore(false);
+        StartCore();
         SCR_Width = c.width;
         SCR_Height = c.height;
         ASSERT_EQ(HNM_Open(Film("titled", bytes).c_str()), 1);
@@ -785,7 +777,7 @@ TEST_F(FilmTest, SubtitleTextsAreCutAndShownLiterally)
         SCOPED_TRACE(c.what);
         TearDown();
         SetUp();
-        StartCore(false);
+        StartCore();
         FilmWriter film("HNM6");
         film.BeginFrame().Chunk("ST", c.payload).Chunk("IX", pattern(24, 0)).EndFrame().ZeroFrame();
         ASSERT_EQ(HNM_Open(Film("text", film.Bytes()).c_str()), 1);
@@ -810,7 +802,7 @@ TEST_F(FilmTest, WholeAndDamagedFilmsEndOnceAndCleanly)
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        StartCore(true);
+        StartCore(kArena, true);
         try {
             ASSERT_NE(HNM_Open(Film("sample", c.bytes).c_str()), 0);
             for (int frame = 0; frame < 100 && HNM_Kind != 0; frame++) {

@@ -7,6 +7,7 @@
 
 #include "films/iv.h"
 #include "tests/support/film_writer.h"
+#include "tests/support/iv_film.h"
 #include "tests/support/iv_model.h"
 #include "tests/support/iv_writer.h"
 
@@ -14,11 +15,7 @@ using namespace kalder_test;
 
 namespace {
 
-uint16_t Colour(uint32_t r, uint32_t g, uint32_t b, bool rgb555)
-{
-    return rgb555 ? uint16_t(((r & 0x3F) << 9 & 0x7C00) | ((g & 0x3F) << 4 & 0x03E0) | (b >> 1 & 0x1F))
-                  : uint16_t(((r & 0x3F) << 10 & 0xF800) | ((g & 0x3F) << 5 & 0x07E0) | (b >> 1 & 0x1F));
-}
+uint16_t Colour(uint32_t r, uint32_t g, uint32_t b, bool rgb555) { return IvColour(r, g, b, rgb555); }
 
 std::array<uint8_t, 3> Rgb(int i) { return {uint8_t(i % 64), uint8_t(i * 5 % 64), uint8_t(i * 11 % 64)}; }
 
@@ -48,8 +45,6 @@ void ExpectPairs(const std::vector<uint16_t> &palette)
         }
     }
 }
-
-} // namespace
 
 TEST_F(FilmScreenTest, IvBuffersComeClearedFromTheArenaAndGoBack)
 {
@@ -139,42 +134,61 @@ TEST_F(FilmScreenTest, IvFilmNeedsItsArenaBytes)
     }
 }
 
-TEST_F(FilmScreenTest, IvFilmsShowEachPictureInEveryScreenSize)
+// Plays a film in every screen size: after each frame the screen is the reference blitter's picture of
+// the frame decoded, through the palette's colours.
+class IvScreens : public FilmScreenTest {
+protected:
+    void ExpectScreens(const std::string &path, const PaletteRun &palette, const std::vector<std::vector<uint8_t>> &decoded)
+    {
+        struct Size {
+            int width, height, layout;
+            bool rgb555;
+        };
+        for (Size s : {Size{640, 480, 5, false}, {640, 400, 1, false}, {320, 400, 2, false}, {320, 200, 4, false},
+                       {400, 300, -1, false}, {640, 400, 1, true}}) {
+            SCOPED_TRACE(testing::Message() << s.width << "x" << s.height << (s.rgb555 ? " 5-5-5" : ""));
+            Display(s.width, s.height, s.rgb555);
+            const std::vector<uint32_t> pairs = IvPairTable(palette, s.rgb555);
+            std::fill(SCR_FrameBuffer, SCR_FrameBuffer + s.width * s.height, 0x1234);
+            std::vector<uint16_t> expected(size_t(s.width * s.height), 0x1234);
+            ASSERT_EQ(HNM_Open(path.c_str()), 1);
+            EXPECT_EQ(HNM_Kind, 2);
+            for (size_t k = 0; k < decoded.size(); k++) {
+                SCOPED_TRACE(k);
+                IvModelBlit(decoded[k].data(), expected, s.width, s.height, pairs.data(), s.layout);
+                HNM_NextFrame();
+                ASSERT_TRUE(Screen() == expected);
+            }
+            HNM_Close();
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(IvScreens, IvFilmsShowEachPictureInEveryScreenSize)
 {
     // Two random pictures, one with no ops (it shows the picture of two frames before), then another.
     const std::vector<std::vector<uint8_t>> pictures = {IvRandomStream(31).payload, IvRandomStream(32).payload,
                                                         {0, 1}, IvRandomStream(33).payload};
     FilmWriter film("MIB2");
+    std::vector<std::vector<uint8_t>> decoded;
+    std::vector<uint8_t> current(static_cast<size_t>(kIvFrame)), work(static_cast<size_t>(kIvFrame));
     for (size_t k = 0; k < pictures.size(); k++) {
         film.BeginFrame();
         if (k == 0) film.Palette({Ramp()});
         film.Chunk("IV", pictures[k]).EndFrame();
+        EXPECT_EQ(IvModelDecode(pictures[k], current.data(), work.data()), 1);
+        std::swap(current, work);
+        decoded.push_back(current);
     }
     StartCore();
-    const std::string path = Film("film", film.Bytes());
-    struct Size {
-        int width, height, layout;
-        bool rgb555;
-    };
-    for (Size s : {Size{640, 480, 5, false}, {640, 400, 1, false}, {320, 400, 2, false}, {320, 200, 4, false},
-                   {400, 300, -1, false}, {640, 400, 1, true}}) {
-        SCOPED_TRACE(testing::Message() << s.width << "x" << s.height << (s.rgb555 ? " 5-5-5" : ""));
-        Display(s.width, s.height, s.rgb555);
-        std::vector<uint32_t> pairs(65536);
-        for (uint32_t i = 0; i < 256; i++) pairs[i] = Colour(Rgb(int(i))[0], Rgb(int(i))[1], Rgb(int(i))[2], s.rgb555);
-        std::fill(SCR_FrameBuffer, SCR_FrameBuffer + s.width * s.height, 0x1234);
-        std::vector<uint8_t> current(static_cast<size_t>(kIvFrame)), work(static_cast<size_t>(kIvFrame));
-        std::vector<uint16_t> expected(size_t(s.width * s.height), 0x1234);
-        ASSERT_EQ(HNM_Open(path.c_str()), 1);
-        EXPECT_EQ(HNM_Kind, 2);
-        for (size_t k = 0; k < pictures.size(); k++) {
-            SCOPED_TRACE(k);
-            EXPECT_EQ(IvModelDecode(pictures[k], current.data(), work.data()), 1);
-            std::swap(current, work);
-            IvModelBlit(current.data(), expected, s.width, s.height, pairs.data(), s.layout);
-            HNM_NextFrame();
-            EXPECT_TRUE(Screen() == expected);
-        }
-        HNM_Close();
-    }
+    ExpectScreens(Film("film", film.Bytes()), Ramp(), decoded);
+}
+
+TEST_F(IvScreens, EncodedFilmShowsTheEncodersPictures)
+{
+    // The demo's film: 30 pictures from the encoder, every third in coverage mode.
+    StartCore();
+    ExpectScreens(Film("demo2", DemoIvFilmImage()), IvSyntheticPalette(), IvSyntheticFilm().decoded);
 }

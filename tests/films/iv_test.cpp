@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "tests/films/iv_frames.h"
+#include "tests/support/iv_encoder.h"
+#include "tests/support/iv_film.h"
 #include "tests/support/iv_writer.h"
 
 namespace {
@@ -151,6 +153,24 @@ TEST(IvBandLoop, DamageStopsAtTheFirstBadOp)
     CheckCases(cases);
 }
 
+// The op kinds a set of streams never used: modes, families, windows, sources and special ops, and with
+// lengths every length code of every height.
+std::vector<std::string> Missing(const std::set<std::string> &used, bool lengths)
+{
+    std::vector<std::string> missing;
+    auto need = [&](const std::string &name) {
+        if (used.count(name) == 0) missing.push_back(name);
+    };
+    for (int mode = 2; mode <= 47; mode++) need("mode " + std::to_string(mode));
+    for (int family = 0; family < 8; family++) need("family " + std::to_string(family));
+    for (int h = 2; h <= 4 && lengths; h++)
+        for (int code = 0; code < 32; code++) need("length " + std::to_string(h) + "/" + std::to_string(code));
+    for (int k = 0; k < 16; k++) need("window " + std::to_string(k));
+    for (const char *name : {"source output", "source reference", "op fill", "op literal run", "op literal column", "op copy same"})
+        need(name);
+    return missing;
+}
+
 TEST(IvBandLoop, RandomStreamsMatchTheReferenceDecoder)
 {
     std::set<std::string> used;
@@ -163,17 +183,7 @@ TEST(IvBandLoop, RandomStreamsMatchTheReferenceDecoder)
         EXPECT_EQ(model.Model(stream.payload), 1);
         EXPECT_EQ(iv_test::FirstDifference(ours, model), -1);
     }
-    std::vector<std::string> missing;
-    auto need = [&](const std::string &name) {
-        if (used.count(name) == 0) missing.push_back(name);
-    };
-    for (int mode = 2; mode <= 47; mode++) need("mode " + std::to_string(mode));
-    for (int family = 0; family < 8; family++) need("family " + std::to_string(family));
-    for (int h = 2; h <= 4; h++)
-        for (int code = 0; code < 32; code++) need("length " + std::to_string(h) + "/" + std::to_string(code));
-    for (int k = 0; k < 16; k++) need("window " + std::to_string(k));
-    for (const char *name : {"source output", "source reference", "op fill", "op literal run", "op literal column", "op copy same"})
-        need(name);
+    const std::vector<std::string> missing = Missing(used, true);
     EXPECT_TRUE(missing.empty()) << missing.size() << " kinds unused, first " << missing.front();
 }
 
@@ -194,6 +204,49 @@ TEST(IvBandLoop, DamagedStreamsMatchTheReferenceDecoder)
             EXPECT_EQ(ours.Decode(damaged), model.Model(damaged));
             EXPECT_EQ(iv_test::FirstDifference(ours, model), -1);
         }
+    }
+}
+
+TEST(IvEncoder, FilmPicturesDecodeToTheTarget)
+{
+    // Each picture decoded as the player would: against the one before, over the one before that.
+    const kalder_test::IvFilm &film = kalder_test::IvSyntheticFilm();
+    ASSERT_EQ(film.payloads.size(), size_t(kalder_test::kDemoIvFilmFrames));
+    Frames frames;
+    std::fill(frames.reference.get(), frames.reference.get() + IV_FRAME_BYTES, 0);
+    std::fill(frames.output.get(), frames.output.get() + IV_FRAME_BYTES, 0);
+    for (size_t n = 0; n < film.payloads.size(); n++) {
+        SCOPED_TRACE(n);
+        const Bytes target = kalder_test::IvSyntheticPicture(int(n));
+        Frames model(frames);
+        ASSERT_EQ(frames.Decode(film.payloads[n]), 1);
+        ASSERT_EQ(model.Model(film.payloads[n]), 1);
+        EXPECT_EQ(iv_test::FirstDifference(frames, model), -1);
+        EXPECT_TRUE(std::equal(target.begin(), target.end(), frames.output.get()));
+        EXPECT_TRUE(std::equal(film.decoded[n].begin(), film.decoded[n].end(), frames.output.get()));
+        frames.reference.swap(frames.output);
+    }
+    // Coverage mode reaches every mode, window and source; the pictures give every family.
+    const std::vector<std::string> missing = Missing(film.used, false);
+    EXPECT_TRUE(missing.empty()) << missing.size() << " kinds unused, first " << missing.front();
+}
+
+TEST(IvEncoder, PicturesOverAnyFramesComeOutExact)
+{
+    // A picture unlike both frames: the target's rows, and rows 300..303 as the output held them.
+    for (bool coverage : {false, true}) {
+        SCOPED_TRACE(coverage);
+        Frames frames;
+        Bytes target(size_t(IV_WIDTH * IV_SHOWN_ROWS));
+        for (size_t i = 0; i < target.size(); i++) target[i] = uint8_t(i / 640 % 7 == 0 ? i * 13 : i / 9);
+        const kalder_test::IvEncoded e =
+            kalder_test::EncodeIV(target.data(), frames.reference.get(), frames.output.get(), coverage);
+        ASSERT_EQ(frames.Decode(e.payload), 1);
+        EXPECT_TRUE(std::equal(target.begin(), target.end(), frames.output.get()));
+        for (int64_t at = int64_t(target.size()); at < IV_FRAME_BYTES; at++) {
+            ASSERT_EQ(frames.output[size_t(at)], StalePixel(at)) << at;
+        }
+        EXPECT_TRUE(std::equal(e.picture.begin(), e.picture.end(), frames.output.get()));
     }
 }
 

@@ -38,6 +38,14 @@ done
 out=$(cd "$dir/demo" && "$kdev" film 'data\hnm\demo.hnm' frames/small --size 320x200 2>&1) || fail "kdev film ended with $?"
 echo "$out" | tail -n 1 | grep -q '^46 frames$' || fail "kdev film did not count 46 frames: $(echo "$out" | tail -n 1)"
 [ "$(ls "$dir/demo/frames/small" | grep -c '^frame-00[0-4][0-9]\.png$')" = 46 ] || fail "kdev film did not write 46 pictures"
+# The way's hi-colour film: its small-screen frames, each picture as decoded, and each picture whole.
+out=$(cd "$dir/demo" && "$kdev" film 'data\hnm\demo2.mib' frames/iv --size 320x200 --picture 2>&1) ||
+    fail "kdev film on the hi-colour film ended with $?"
+echo "$out" | tail -n 1 | grep -q '^30 frames$' || fail "kdev film did not count 30 frames: $(echo "$out" | tail -n 1)"
+[ "$(echo "$out" | grep -c 'HNM_DecodeIVFrame [0-9]* bytes: [0-9]* bands, whole$')" = 30 ] ||
+    fail "kdev film did not print 30 whole pictures: $out"
+[ "$(ls "$dir/demo/frames/iv" | grep -c '^frame-00[0-3][0-9]\.png$')" = 30 ] || fail "kdev film did not write 30 frames"
+[ "$(ls "$dir/demo/frames/iv" | grep -c '^picture-00[0-3][0-9]\.png$')" = 30 ] || fail "kdev film did not write 30 pictures"
 out=$(cd "$dir/demo" && "$kdev" film 'data\hnm\none.hnm' 2>&1)
 [ "$?" = 1 ] && [ "$out" = 'kdev: cannot open film data\hnm\none.hnm' ] || fail "kdev film on a missing film: $out"
 out=$(KALDER_DRIVES="C=$dir/demo/drives/C;D=$dir/demo/drives/D" "$kdev" icons 'data\icone\icones.bf' "$dir/icons/sheets" 2>&1) ||
@@ -61,10 +69,11 @@ done
 cmp -s "$dir/level.png" "$golden" || fail "kdev level's picture is not the golden demo-project0"
 
 # The program played headless: the hero put into Project0's exit before frame 60 reaches Project1
-# after 15 frames of fade, and the 40th frame is the golden of the end-to-end run.
+# after 15 frames of fade and the 30 frames of the way's film, and the 40th frame is the golden of the
+# end-to-end run.
 out=$("$kdev" play "$dir/level" --frames 120 --place 1400,140,0@60 --png "$dir/play.png" 2>&1) ||
     fail "kdev play ended with $?: $out"
-for line in "round 60: fade 15.00" "round 75: Project1 current" "round 76: Project1 loaded, hero at (-600.0, 140.0, 0.0)" \
+for line in "round 60: fade 15.00" "round 75: film ends after 30 frames" "round 75: Project1 current" "round 76: Project1 loaded, hero at (-600.0, 140.0, 0.0)" \
     "round 120: quit"; do
     echo "$out" | grep -qF "$line" || fail "kdev play did not print '$line': $out"
 done

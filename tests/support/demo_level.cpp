@@ -13,6 +13,7 @@
 #include "tests/support/icon_pack_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
+#include "tests/support/iv_film.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/scene_builder.h"
 #include "tests/support/wav_writer.h"
@@ -384,6 +385,7 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
                         .Exit(0, "EXIT1", "Project1", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
                         .Bytes();
     db.records[1] = DemoProject(blank, "Project1")
+                        .Text(level::kFilm, level::kTextSize, options.way_film ? kDemoIvFilmName : "")
                         .Exit(0, "EXIT1", "Project0", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
                         .Exit(1, "EXIT2", "Project2", 0x01, {-2600, -1000, -300}, {-2200, 1000, 300})
                         .Bytes();
@@ -448,6 +450,8 @@ bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_
                        WavImage(mono8, WavSamples(mono8, Wave::Sine, 22050, 330.0)));
     // The opening film that start-up plays before Project0.
     ok = ok && WriteDemoFilm(disc.string());
+    // The hi-colour film of the way from Project0 to Project1, the first time it is taken.
+    ok = ok && WriteDemoIvFilm(disc.string());
     // The title's intro and the menu's background.
     ok = ok && WriteTitleFilms(disc.string());
     return ok;

@@ -60,6 +60,8 @@ struct DemoOptions {
     // Project0's first exit leads to Project2 wherever the hero stands (no box), so the game ends by
     // itself soon after its first load.
     bool quick_end = false;
+    // Project1 names the hi-colour film of the way from Project0.
+    bool way_film = true;
 };
 
 // The project database: Project0 and Project1 (the scene, two boxes, exits between them and to

@@ -18,6 +18,12 @@ int IvModeHeight(int mode)
 
 bool IvModeWindow(int mode) { return !(mode <= 4 || mode == 32 || mode == 40); }
 
+int IvModeWindowIndex(int mode)
+{
+    if (!IvModeWindow(mode)) return -1;
+    return mode <= 7 ? 0 : mode < 32 ? 1 + (mode - 8) % 8 : 8 + (mode & 7);
+}
+
 int RunLength(int length_code, int h) { return IvModelRunLength(length_code, h); }
 int Window(int k, int i) { return IvModelWindow(k, i); }
 
@@ -104,7 +110,7 @@ IvStream IvRandomStream(uint32_t seed)
         const int h = IvModeHeight(mode);
         const bool window = IvModeWindow(mode);
         const bool from_output = mode >= 32;
-        const int window_index = !window ? -1 : mode <= 7 ? 0 : mode < 32 ? 1 + (mode - 8) % 8 : 8 + (mode & 7);
+        const int window_index = IvModeWindowIndex(mode);
         out.used.insert("mode " + std::to_string(mode));
         // Most bands cover 640 columns; some fall short or run over.
         const int target = pick(0, 5) == 0 ? pick(560, 700) : 640;

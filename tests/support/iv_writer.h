@@ -33,6 +33,8 @@ private:
 // The band height of a mode 2..47, and whether its copies take a window index.
 int IvModeHeight(int mode);
 bool IvModeWindow(int mode);
+// The window a window mode's copies use (0..15); -1 for the modes with offset arguments.
+int IvModeWindowIndex(int mode);
 
 // The columns of a run and a window entry, from the format's formulas.
 int RunLength(int length_code, int h);

@@ -3,9 +3,11 @@
 // into the exits until the end scene ends the game.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/game_frame.h"
 #include "core/opt.h"
@@ -14,6 +16,8 @@
 #include "tests/support/core_state.h"
 #include "tests/support/demo_level.h"
 #include "tests/support/golden.h"
+#include "tests/support/iv_film.h"
+#include "tests/support/iv_model.h"
 #include "tests/support/play_run.h"
 #include "tests/support/temp_drives.h"
 
@@ -65,8 +69,9 @@ TEST_F(DemoRunTest, TheDemoLevelIsOnScreenAfter40Frames)
     EXPECT_TRUE(kalder_test::MatchesGolden("demo-run-frame40", result.last_frame.data(), 640, 480, false));
 }
 
-// Placed into Project0's exit, the hero reaches Project1 through the fade; placed into Project1's exit
-// to Project2, the end scene ends the game and the program with it.
+// Placed into Project0's exit, the hero reaches Project1 through the fade and the hi-colour film of the
+// way, the first time; placed into Project1's exit to Project2, the end scene ends the game and the
+// program with it.
 TEST_F(DemoRunTest, TheExitsLeadToTheEndOfTheGame)
 {
     kalder_test::PlayOptions options;
@@ -74,12 +79,23 @@ TEST_F(DemoRunTest, TheExitsLeadToTheEndOfTheGame)
     options.placements = {{1400.0, 140.0, 0.0, 20}, {-2400.0, 140.0, 0.0, 50}};
     double factor_at_exit = 0.0;
     int white_frames = 0;
+    std::vector<int> film_frames;
+    int film_whole = 0;
+    // The film's last picture as the 640 x 480 screen shows it, between black bands.
+    std::vector<uint16_t> film_end(640 * 480, 0);
+    kalder_test::IvModelBlit(kalder_test::IvSyntheticFilm().decoded.back().data(), film_end, 640, 480,
+                             kalder_test::IvPairTable(kalder_test::IvSyntheticPalette(), false).data(), 5);
     options.between_rounds = [&](int round) {
         if (round == 20) {
             factor_at_exit = GAME_TimeFactor;
         }
-        // The frame this round made: white between the letterbox bars once a fade to white ended.
         const test::Present &shown = test::Presents().back();
+        // The film's picture rows, and the whole frame, as the film left them.
+        if (std::equal(film_end.begin() + 90 * 640, film_end.begin() + 390 * 640, shown.pixels.begin() + 90 * 640)) {
+            film_frames.push_back(round);
+        }
+        film_whole += film_end == shown.pixels ? 1 : 0;
+        // The frame this round made: white between the letterbox bars once a fade to white ended.
         bool white = true;
         for (int y = 60; y < 420 && white; y++) {
             for (int x = 0; x < 640 && white; x++) {
@@ -104,6 +120,7 @@ TEST_F(DemoRunTest, TheExitsLeadToTheEndOfTheGame)
     EXPECT_EQ(fade_frames, 15);
 
     EXPECT_EQ(RoundOf(result, "fade 15.00"), 20);
+    EXPECT_EQ(RoundOf(result, "film ends after 30 frames"), 20 + fade_frames);
     EXPECT_EQ(RoundOf(result, "fade ends"), 20 + fade_frames);
     EXPECT_EQ(RoundOf(result, "Project1 current"), 20 + fade_frames);
     EXPECT_EQ(RoundOf(result, "Project1 loaded, hero at (-600.0, 140.0, 0.0)"), 21 + fade_frames);
@@ -111,8 +128,12 @@ TEST_F(DemoRunTest, TheExitsLeadToTheEndOfTheGame)
     EXPECT_EQ(RoundOf(result, "Project2 loaded, hero at (0.0, 0.0, 0.0)"), 51 + fade_frames);
     EXPECT_EQ(RoundOf(result, "end of the game"), 52 + fade_frames);
     EXPECT_EQ(result.rounds, 52 + fade_frames);
-    // Each fade's end showed its white frame, and each load showed it once more.
-    EXPECT_EQ(white_frames, 4);
+    // The film played over the first fade's white end: the round it ended shows its last picture, and
+    // Project1's load shows it once more under the HUD. The second fade's end showed its white frame, and
+    // the load showed it once more.
+    EXPECT_EQ(film_frames, std::vector<int>({20 + fade_frames, 21 + fade_frames}));
+    EXPECT_EQ(film_whole, 1);
+    EXPECT_EQ(white_frames, 2);
 
     const std::string &out = test::Stdout();
     const std::string last = "desinit 3Dengine \n";

@@ -67,10 +67,13 @@
 //                                          shot,return}.png
 //   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
 //                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
-//   kdev film <game path> [<folder>] [--size WxH] [--555]
+//   kdev film <game path> [<folder>] [--size WxH] [--555] [--picture]
 //                                          plays a film on a headless display (640x480 RGB565 unless
-//                                          asked), no sound: each frame's number and the player's calls,
-//                                          the screen as <folder>/frame-NNNN.png, and the frame count
+//                                          asked), no sound: each frame's number and the player's calls
+//                                          (a hi-colour picture's bands and whether it was whole), the
+//                                          screen as <folder>/frame-NNNN.png, and the frame count; with
+//                                          --picture also each hi-colour picture, 640x300, as
+//                                          <folder>/picture-NNNN.png
 // It takes the drive map from KALDER_DRIVES or ./drives, as the programs do. A fatal error prints the
 // game's text on the standard error and ends with the game's exit code.
 #include <algorithm>
@@ -175,7 +178,7 @@ static int usage()
                  "       kdev prof <out.png>\n"
                  "       kdev spr <game path> <out.png>\n"
                  "       kdev text <folder>\n"
-                 "       kdev film <game path> [<folder>] [--size WxH] [--555]\n"
+                 "       kdev film <game path> [<folder>] [--size WxH] [--555] [--picture]\n"
                  "       kdev hud <folder>\n"
                  "       kdev icons <game path of a .bf> <folder>\n");
     return 2;

@@ -1,5 +1,6 @@
-// kdev film: plays a film on the headless display and writes every frame as a PNG file, or for a
-// 256-colour film every picture of the texture it feeds.
+// kdev film: plays a film on the headless display and writes every frame as a PNG file (with --picture
+// also each hi-colour picture as the decoder made it), or for a 256-colour film every picture of the
+// texture it feeds.
 #include "tools/kdev/kdev_film.h"
 
 #include <cstdio>
@@ -20,6 +21,8 @@
 #include "core/win.h"
 #include "films/hnm.h"
 #include "films/hnm4.h"
+#include "films/hnm_screen.h"
+#include "films/iv.h"
 #include "plat/test.h"
 #include "tests/support/hnm4_model.h"
 #include "tests/support/png16.h"
@@ -39,6 +42,26 @@ TextureFilm *texture_film;
 
 } // namespace
 
+// Where --picture writes the hi-colour pictures (empty: it does not), and the frame being played.
+static std::string picture_folder;
+static int frame_number;
+
+// The 640 x 300 picture shown last, through the pair table, as picture-NNNN.png.
+static void write_picture()
+{
+    std::vector<uint16_t> pixels(size_t(IV_WIDTH) * IV_SHOWN_ROWS);
+    const uint8_t *picture = reinterpret_cast<const uint8_t *>(HNM_CurrentFrame);
+    for (size_t i = 0; i < pixels.size(); i++) {
+        pixels[i] = uint16_t(HNM_PairTable[picture[i]] & 0xFFFF);
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "/picture-%04d.png", frame_number);
+    const std::string file = picture_folder + name;
+    if (!kalder_test::WritePng16(file, pixels.data(), IV_WIDTH, IV_SHOWN_ROWS, DSP_Rgb555 != 0)) {
+        std::fprintf(stderr, "kdev: cannot write %s\n", file.c_str());
+    }
+}
+
 // Every call the player makes for the frame, but the sound stream's.
 static void print_call(const char *routine, const uint8_t *payload, uint32_t length, int32_t a, int32_t b, int32_t c)
 {
@@ -55,13 +78,28 @@ static void print_call(const char *routine, const uint8_t *payload, uint32_t len
         std::printf("  %s %c %u bytes: %s, built in %c\n", routine, char(a), length, whole ? "whole" : "stopped", buffer);
         return;
     }
-    if (std::strcmp(routine, "HNM_DrawSubtitle") == 0) {
+    if (std::strcmp(routine, "HNM_DecodeIVFrame") == 0) {
+        // The same decode on a copy of the work frame, for its bands and where it stopped.
+        std::vector<uint8_t> work(reinterpret_cast<const uint8_t *>(HNM_WorkFrame),
+                                  reinterpret_cast<const uint8_t *>(HNM_WorkFrame) + IV_FRAME_BYTES);
+        const HNM_IVDecodeInfo info =
+            HNM_DecodeIVPicture(payload, length, reinterpret_cast<const uint8_t *>(HNM_CurrentFrame), work.data());
+        std::printf("  %s %u bytes: %u bands, ", routine, length, info.bands);
+        if (info.whole != 0) {
+            std::printf("whole\n");
+        } else {
+            std::printf("stopped at byte %u\n", info.stop_byte);
+        }
+    } else if (std::strcmp(routine, "HNM_DrawSubtitle") == 0) {
         std::printf("  %s at %d,%d font %d: \"%.*s\"\n", routine, a, b, c, int(length),
                     reinterpret_cast<const char *>(payload));
     } else if (payload != nullptr) {
         std::printf("  %s %u bytes\n", routine, length);
     } else {
         std::printf("  %s\n", routine);
+    }
+    if (std::strcmp(routine, "HNM_ShowIVFrame") == 0 && !picture_folder.empty()) {
+        write_picture();
     }
 }
 
@@ -72,11 +110,13 @@ int KdevFilm(int argc, char **argv, int (*usage)())
     }
     const char *path = argv[0];
     std::string folder = ".";
-    bool have_folder = false, rgb555 = false;
+    bool have_folder = false, rgb555 = false, pictures = false;
     int width = 640, height = 480;
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--555") == 0) {
             rgb555 = true;
+        } else if (std::strcmp(argv[i], "--picture") == 0) {
+            pictures = true;
         } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
             char x = 0, rest = 0;
             if (std::sscanf(argv[++i], "%d%c%d%c", &width, &x, &height, &rest) != 3 || x != 'x' || width <= 0 ||
@@ -140,10 +180,12 @@ int KdevFilm(int argc, char **argv, int (*usage)())
         texture_film = &texture;
         HNM_TargetTexture = texture.texels.data();
     }
+    picture_folder = pictures ? folder : "";
     HNM_Trace = print_call;
     int frames = 0;
     while (HNM_Kind != 0) {
         std::printf("frame %d\n", frames + 1);
+        frame_number = frames + 1;
         HNM_NextFrame();
         frames++;
         char name[32];
