@@ -257,8 +257,9 @@ void Place(ActorRecord *actor)
     actor->speed = Step_Length(actor);
 }
 
-// The offset of the actor's foot below its node: its marker's, or the second radius.
-int32_t Foot_Offset(const ActorRecord *actor)
+} // namespace
+
+int32_t PHY_FootOffset(const ActorRecord *actor)
 {
     if (actor->marker_node != 0) {
         int32_t p[3];
@@ -267,10 +268,6 @@ int32_t Foot_Offset(const ActorRecord *actor)
     }
     return actor->second_radius;
 }
-
-} // namespace
-
-int32_t PHY_FootOffset(const ActorRecord *actor) { return Foot_Offset(actor); }
 
 void PHY_MoveObject(ActorRecord *actor)
 {
@@ -293,7 +290,7 @@ void PHY_MoveObject(ActorRecord *actor)
             const int32_t surface = k >= 0 && k < PLT_Count ? PLT_Records[k].centre[1] : 0;
             actor->previous_position[0] += d[0];
             actor->previous_position[2] += d[2];
-            actor->previous_position[1] = double(surface - Foot_Offset(actor));
+            actor->previous_position[1] = double(surface - PHY_FootOffset(actor));
             actor->coll_flags[0] &= uint8_t(~ACTOR_C0_CONTACT_A);
             actor->ground_contact = 0;
             actor->reference_height = surface;

@@ -16,6 +16,7 @@
 #include "tests/support/character_writer.h"
 #include "tests/support/physics_scene.h"
 #include "world/actor.h"
+#include "world/anim.h"
 #include "world/col.h"
 #include "world/mdl.h"
 #include "world/phy.h"
@@ -239,6 +240,14 @@ TEST(Collision, TheGroundSlopeAlongTheHeading)
     EXPECT_NEAR(slope[0], -slope[2], 1);
     EXPECT_LE(std::abs(slope[1]), 1);
     EXPECT_LE(std::abs(slope[3]), 1);
+    // The pitch of a mode-1 actor eases toward minus the slope.
+    a->heading = 0;
+    scene.Step();
+    for (int32_t f = 0; f < 16; f++) {
+        ACTOR_RelaxPitch(a);
+    }
+    const int32_t pitch = a->pitch >= 2048 ? a->pitch - 4096 : a->pitch;
+    EXPECT_NEAR(pitch, -slope[0], 1);
 }
 
 TEST(Collision, AnObjectBouncesOffTheFloor)
@@ -383,6 +392,66 @@ TEST(Collision, WhoIsNeverPushed)
     scene.Step();
     EXPECT_NE(a->position[0], 0.0);
     EXPECT_EQ(a->last_collider, c);
+}
+
+TEST(Collision, TheBodyResetByClass)
+{
+    PhysicsScene scene(Floor(), 1, 1);
+    ActorRecord *a = scene.Actor(0), *o = scene.Actor(1);
+    COL_FreeSpheres();
+    for (ActorRecord *x : {a, o}) {
+        x->position[0] = 10.6;
+        x->position[1] = -20.5;
+        x->position[2] = 3.2;
+        for (int i = 0; i < 3; i++) {
+            x->previous_position[i] = 99.0;
+            x->phy_velocity[i] = 5.0;
+            x->motion_vector[i] = 7;
+            x->own_force[i] = 1.0;
+        }
+        x->coupling = 3.0;
+        x->damping = 0.25f;
+        x->fall_timer = 2.0f;
+        PHY_ResetBody(x);
+        EXPECT_EQ(std::vector<double>(x->previous_position, x->previous_position + 3),
+                  std::vector<double>(x->position, x->position + 3));
+        EXPECT_EQ(std::vector<int32_t>(x->prev_int_pos, x->prev_int_pos + 3), (std::vector<int32_t>{11, -20, 3}));
+        for (int i = 0; i < 3; i++) {
+            EXPECT_EQ(x->phy_velocity[i], 0.0);
+            EXPECT_EQ(x->motion_vector[i], 0);
+            EXPECT_EQ(x->own_force[i], 0.0);
+        }
+        EXPECT_EQ(x->coupling, 1.0);
+        EXPECT_EQ(x->damping, 1.0f);
+        EXPECT_EQ(x->fall_timer, 1000.0f);
+        ASSERT_NE(x->coll_body, nullptr);
+        EXPECT_EQ(COL_Spheres[COL_SphereCount - 1].owner, x);
+        EXPECT_EQ(COL_Spheres[COL_SphereCount - 1].body, x->coll_body);
+    }
+    int32_t centre[3], radius, mask;
+    Coll_Get_Body(a->coll_body, centre, &radius, &mask);
+    EXPECT_EQ(radius, 135);
+    EXPECT_EQ(mask, 15);
+    EXPECT_EQ(a->mass, 80.0);
+    Coll_Get_Body(o->coll_body, centre, &radius, &mask);
+    EXPECT_EQ(radius, 50);
+    EXPECT_EQ(mask, 7);
+    EXPECT_EQ(o->mass, 10.0);
+
+    // A platform owner: its records built, no sphere.
+    const int32_t spheres = COL_SphereCount;
+    ActorRecord *p = scene.AddPlatform({{0, 0, 0}, {900, 0, 0}, {0, 0, 900}}, {100, 20, 100}, {5, 6, 7}, {0, 0, 0});
+    EXPECT_EQ(PLT_Count, 3);
+    EXPECT_EQ(PLT_Active, 1);
+    EXPECT_EQ(p->coll_body, nullptr);
+    EXPECT_EQ(COL_SphereCount, spheres);
+    EXPECT_EQ(p->position[0], 5.0);
+    // Inactive records are left alone.
+    ActorRecord idle;
+    ACTOR_InitRecord(&idle);
+    idle.coupling = 3.0;
+    PHY_ResetBody(&idle);
+    EXPECT_EQ(idle.coupling, 3.0);
 }
 
 TEST(Collision, TheSphereTable)
