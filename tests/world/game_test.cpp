@@ -15,6 +15,7 @@
 #include "engine3d/render.h"
 #include "engine3d/view.h"
 #include "engine3d/workarea.h"
+#include "world/anim.h"
 #include "world/dsn.h"
 #include "tests/world/tick_fixture.h"
 
@@ -590,6 +591,38 @@ TEST_F(DemoTickTest, AnExitFadesWhileTheWorldGoesOnAndTheNextTickLoadsTheTarget)
     EXPECT_EQ(Hero()->position[0], -600.0);
     EXPECT_EQ(Hero()->position[1], 140.0);
     EXPECT_EQ(Hero()->position[2], 0.0);
+}
+
+// The game's order: the hero settles on the floor and stands there; asked to walk each frame, it
+// walks along the floor at its stride, its height unchanged.
+TEST_F(DemoTickTest, TheHeroStandsOnTheFloorAndWalksAlongIt)
+{
+    TickUntilLoaded();
+    ActorRecord *hero = Hero();
+    for (int i = 0; i < 40; i++) {
+        GAME_Tick(0);
+    }
+    const double standing[3] = {hero->position[0], hero->position[1], hero->position[2]};
+    EXPECT_EQ(hero->coll_flags[0] & ACTOR_C0_CONTACT_A, 0);
+    EXPECT_EQ(hero->ground_height - int32_t(standing[1]), 165);
+    for (int i = 0; i < 10; i++) {
+        GAME_Tick(0);
+        ASSERT_EQ(std::vector<double>(hero->position, hero->position + 3),
+                  std::vector<double>(standing, standing + 3));
+    }
+    int walked = 0;
+    for (int i = 0; i < 40; i++) {
+        ANIM_DoAction(hero, 4);
+        const double x = hero->position[0], z = hero->position[2];
+        GAME_Tick(0);
+        EXPECT_EQ(hero->position[1], standing[1]) << i;
+        const double step = std::hypot(hero->position[0] - x, hero->position[2] - z);
+        if (hero->current_anim == 4 && i > 10) {
+            EXPECT_NEAR(step, 8.0, 1.0) << i;
+            walked++;
+        }
+    }
+    EXPECT_GT(walked, 20);
 }
 
 TEST_F(DemoTickTest, TheHeldWorldStandsButTheSceneStreamGoesOn)
