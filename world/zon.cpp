@@ -167,7 +167,10 @@ void Spawn_At(ActorRecord *hero, ZoneRecord &zone, int32_t z, int32_t j, double 
 
 int32_t ZON_PointCount(const ZoneRecord *zone)
 {
-    return zone->point_count < 0 ? 0 : zone->point_count > ZON_MAX_POINTS ? ZON_MAX_POINTS : zone->point_count;
+    if (zone == nullptr || zone->point_count < 0) {
+        return 0;
+    }
+    return zone->point_count > ZON_MAX_POINTS ? ZON_MAX_POINTS : zone->point_count;
 }
 
 void ZON_Load() {}
