@@ -167,6 +167,35 @@ void Spawn_At(ActorRecord *hero, ZoneRecord &zone, int32_t z, int32_t j, double 
     }
 }
 
+// The current fields of a path zone: one box field a segment, pushing along it at the zone's rate,
+// its box around the segment's first point. Returns the index the last segment got (-1 when the table
+// was full by then), or the zone's handle as it was when it has no segment.
+int32_t Add_Path_Fields(const ZoneRecord &zone)
+{
+    int32_t handle = zone.field_handle;
+    const int32_t count = ZON_PointCount(&zone);
+    for (int32_t j = 0; j + 1 < count; j++) {
+        const int32_t *p = zone.points[j], *q = zone.points[j + 1];
+        int64_t d[3];
+        for (int i = 0; i < 3; i++) {
+            d[i] = int64_t(q[i]) - p[i];
+        }
+        // The length's square is exact in double for every coordinate a level holds, and cannot
+        // overflow for any 32-bit ones; the direction is taken in float as the game takes it.
+        const auto length2 = float(double(d[0]) * double(d[0]) + double(d[1]) * double(d[1]) + double(d[2]) * double(d[2]));
+        const float inverse = length2 > 0.0f ? 1.0f / std::sqrt(length2) : 0.0f;
+        PHY_Field field{};
+        field.kind = PHY_FIELD_BOX;
+        for (int i = 0; i < 3; i++) {
+            field.vector[i] = double(float(d[i]) * inverse) * double(zone.rate);
+            field.min[i] = p[i] - std::fabs(field.vector[i]) - 1000.0;
+            field.max[i] = p[i] + std::fabs(field.vector[i]) + 1000.0;
+        }
+        handle = PHY_AddField(&field);
+    }
+    return handle;
+}
+
 } // namespace
 
 int32_t ZON_PointCount(const ZoneRecord *zone)
@@ -177,8 +206,37 @@ int32_t ZON_PointCount(const ZoneRecord *zone)
     return zone->point_count > ZON_MAX_POINTS ? ZON_MAX_POINTS : zone->point_count;
 }
 
-void ZON_Load() { Shot_Zone = Shot_Point = -1; }
-void ZON_WalkPath(ZoneRecord *) {}
+void ZON_Load()
+{
+    Shot_Zone = Shot_Point = -1;
+    PHY_ClearFields();
+    // Gravity, before any zone's field: each component the project's field force where it gives one.
+    const int32_t *force = PRJ_Current->field_force;
+    PHY_Field gravity{};
+    gravity.kind = PHY_FIELD_UNIFORM;
+    gravity.vector[0] = force[0] != 0 ? force[0] : 0.0;
+    gravity.vector[1] = force[1] != 0 ? -double(force[1]) : PHY_GRAVITY;
+    gravity.vector[2] = force[2] != 0 ? force[2] : 0.0;
+    PHY_AddField(&gravity);
+
+    for (ZoneRecord &zone : PRJ_Current->zones) {
+        zone.field_handle = -1;
+    }
+    // A path that a trigger shows later gets its fields from the trigger.
+    for (int32_t z = 0; z < ZON_COUNT; z++) {
+        ZoneRecord &zone = PRJ_Current->zones[z];
+        if (In_Use(zone) && zone.type == ZON_PATH && TRG_ZoneBuiltAtLoad(z) == 1) {
+            zone.field_handle = Add_Path_Fields(zone);
+        }
+    }
+}
+void ZON_WalkPath(ZoneRecord *zone)
+{
+    if (zone == nullptr || !In_Use(*zone) || zone->type != ZON_PATH) {
+        return;
+    }
+    zone->field_handle = Add_Path_Fields(*zone);
+}
 
 void ZON_Update(ActorRecord *actor)
 {

@@ -59,6 +59,18 @@ for node in xh_ sc1 box; do
 done
 cmp -s "$dir/level.png" "$golden" || fail "kdev level's picture is not the golden demo-project0"
 
+# The demo's zones: the six of Project0, and from the hero's start the spawn point as a candidate; another project by name, and a name that is none.
+out=$("$kdev" zones "$dir/level" 2>&1) || fail "kdev zones ended with $?: $out"
+for zone in "SPAWN        spawner" "CURRENT      path" "CAMERA       camera" "DRAIN        drain" "ARRIVAL      arrival"; do
+    echo "$out" | grep -qF "$zone" || fail "kdev zones did not list '$zone': $out"
+done
+for line in 'spawn candidate zone 1 "SPAWN" point 0'; do
+    echo "$out" | grep -qF "$line" || fail "kdev zones did not print '$line': $out"
+done
+out=$("$kdev" zones "$dir/level" --project Project1 2>&1) || fail "kdev zones --project ended with $?: $out"
+echo "$out" | grep -q "^project Project1" || fail "kdev zones did not load Project1: $out"
+"$kdev" zones "$dir/level" --project NoSuchProject >/dev/null 2>&1 && fail "kdev zones took an unknown project"
+
 # The program played headless: the hero put into Project0's exit before frame 60 reaches Project1
 # after 15 frames of fade, and the 40th frame is the golden of the end-to-end run.
 out=$("$kdev" play "$dir/level" --frames 120 --place 1400,140,0@60 --png "$dir/play.png" 2>&1) ||

@@ -16,6 +16,7 @@
 #include "world/actor.h"
 #include "world/dsn.h"
 #include "world/mdl.h"
+#include "world/phy.h"
 #include "world/prj.h"
 #include "world/prj_load.h"
 #include "world/zon.h"
@@ -42,7 +43,20 @@ const char *Zone_Type_Name(int32_t type)
 }
 
 // The physics field table after the load.
-void Print_Fields() {}
+void Print_Fields()
+{
+    std::printf("%-5s %-4s %-3s %-26s %s\n", "field", "kind", "on", "vector", "box");
+    for (int32_t i = 0; i < PHY_FieldCount; i++) {
+        const PHY_Field &f = PHY_Fields[i];
+        char vector[64];
+        std::snprintf(vector, sizeof vector, "%.3f %.3f %.3f", f.vector[0], f.vector[1], f.vector[2]);
+        std::printf("%-5d %-4d %-3d %-26s", int(i), int(f.kind), int(f.active), vector);
+        if (f.kind == PHY_FIELD_BOX) {
+            std::printf(" %.1f %.1f %.1f .. %.1f %.1f %.1f", f.min[0], f.min[1], f.min[2], f.max[0], f.max[1], f.max[2]);
+        }
+        std::printf("\n");
+    }
+}
 
 } // namespace
 
