@@ -283,7 +283,7 @@ void OPT_DrawDebugPanel()
     for (int i = 0; i < 3; i++) {
         OPT_DrawValue(x[i], 68, "%i", trunc_i32(object->position[i]));
         OPT_DrawValue(x[i], 78, "%f", double(object->velocity[i]));
-        OPT_DrawValue(x[i], 88, "%f", 0.0); // the physics speeds are not kept yet
+        OPT_DrawValue(x[i], 88, "%f", object->phy_velocity[i]);
         OPT_DrawValue(x[i], 98, "%x", flag_word(object, 4 * i));
     }
     TXT_DrawString("Object Angle : ", 32, 108, 256, 1);

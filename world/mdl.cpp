@@ -39,7 +39,7 @@ namespace {
 
 constexpr size_t Path_Bytes = 260;
 constexpr size_t Node_Name_Chars = sizeof(ActorRecord::node_name) - 1;
-constexpr size_t Obj_Name_Bytes = 12; // a node's name field
+constexpr size_t Obj_Name_Bytes = MDL_NODE_NAME_BYTES;
 
 // A name split at its last component: the base (no directory, no extension) and the extension
 // without its dot ("" when there is none).
@@ -408,6 +408,8 @@ void Place_Node(const ActorRecord *a)
 }
 
 } // namespace
+
+void MDL_UpperNodeName(int32_t node, char (&out)[MDL_NODE_NAME_BYTES + 1]) { Upper_Node_Name(node, out); }
 
 int32_t MDL_FileHook(const char *name, void *destination, int32_t room)
 {

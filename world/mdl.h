@@ -35,6 +35,11 @@ void MDL_LoadScene(ElementRecord *element, ActorRecord *actor, const char *file,
 // Makes the actor a second instance of the already loaded source: a clone of its node and its
 // animation set.
 void MDL_InstanceModel(ElementRecord *element, ActorRecord *actor, ActorRecord *source);
+// A node's name field holds at most this many bytes, not always NUL-terminated.
+inline constexpr int32_t MDL_NODE_NAME_BYTES = 12;
+// A node's name in upper case, bounded to its field and NUL-terminated: the model's nodes are found
+// by these names.
+void MDL_UpperNodeName(int32_t node, char (&out)[MDL_NODE_NAME_BYTES + 1]);
 // Finds the head ("TETE...") and torso ("TORSE...") nodes of the actor's model.
 void MDL_FindBones(ActorRecord *actor);
 // The level load finds the sky node ("CIEL...") of the scene's model.

@@ -210,14 +210,26 @@ void ZON_Load()
 {
     Shot_Zone = Shot_Point = -1;
     PHY_ClearFields();
-    // Gravity, before any zone's field: each component the project's field force where it gives one.
-    const int32_t *force = PRJ_Current->field_force;
+    // Gravity pulls toward +y (down); a project may set its own, y given upward.
     PHY_Field gravity{};
     gravity.kind = PHY_FIELD_UNIFORM;
-    gravity.vector[0] = force[0] != 0 ? force[0] : 0.0;
-    gravity.vector[1] = force[1] != 0 ? -double(force[1]) : PHY_GRAVITY;
-    gravity.vector[2] = force[2] != 0 ? force[2] : 0.0;
+    gravity.vector[1] = PHY_GRAVITY;
+    const int32_t *force = PRJ_Current != nullptr ? PRJ_Current->field_force : nullptr;
+    if (force != nullptr) {
+        if (force[0] != 0) {
+            gravity.vector[0] = force[0];
+        }
+        if (force[1] != 0) {
+            gravity.vector[1] = -force[1];
+        }
+        if (force[2] != 0) {
+            gravity.vector[2] = force[2];
+        }
+    }
     PHY_AddField(&gravity);
+    if (PRJ_Current == nullptr) {
+        return;
+    }
 
     for (ZoneRecord &zone : PRJ_Current->zones) {
         zone.field_handle = -1;

@@ -347,6 +347,7 @@ TEST_F(OptTest, DebugPanelShowsTheHerosTargetOrTheHero)
     target.flags[0] = 0x11;
     target.flags[1] = 0x02;
     target.flags[4] = 0xFF;
+    target.phy_velocity[1] = 3.27;
     alignas(8) char inventory[952] = {};
     std::memcpy(inventory + 4 + 16 * 2, "epee", 5);
     std::memcpy(inventory + 4 + 16 * 7, "holo", 5);
@@ -367,6 +368,9 @@ TEST_F(OptTest, DebugPanelShowsTheHerosTargetOrTheHero)
     EXPECT_EQ(at(228, 58).text, "GOBLIN_WARRIOR01");
     EXPECT_EQ(at(228, 68).text, "-12");
     EXPECT_EQ(at(228, 78).text, "0.000000");
+    EXPECT_EQ(at(32, 88).text, "Object PHY Speed : ");
+    EXPECT_EQ(at(328, 88).text, "3.270000"); // the physics velocity's y
+    EXPECT_EQ(at(228, 88).text, "0.000000");
     EXPECT_EQ(at(228, 98).text, "211");
     EXPECT_EQ(at(328, 98).text, "ff");
     EXPECT_EQ(at(228, 108).text, "1024");

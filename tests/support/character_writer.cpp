@@ -105,6 +105,28 @@ std::vector<MaterialSpec> CharacterMaterials(const CharacterOptions &options)
     return materials;
 }
 
+std::vector<ObjectSpec> PlatformObjects(const std::vector<Vec3> &centres, const Vec3 &half)
+{
+    std::vector<ObjectSpec> o;
+    ObjectSpec root;
+    root.name = "PLATFORM";
+    o.push_back(root);
+    for (size_t k = 0; k < centres.size(); k++) {
+        ObjectSpec node;
+        node.name = "PLT" + std::to_string(k);
+        node.parent = 0;
+        node.position = centres[k];
+        o.push_back(node);
+        o.push_back(Box("PLTBOX" + std::to_string(k), int(o.size()) - 1, {0, 0, 0}, {0, 0, 0}, half, "TFPELVIS"));
+    }
+    return o;
+}
+
+NamedFile PlatformModel(const std::string &name, const std::vector<Vec3> &centres, const Vec3 &half)
+{
+    return {name + ".3dc", HierarchyImage(PlatformObjects(centres, half), CharacterMaterials()).Finish().bytes};
+}
+
 NamedFile CharacterModel(const CharacterOptions &options)
 {
     return {options.type + ".3dc", HierarchyImage(CharacterObjects(options.type, options.material_prefix), CharacterMaterials(options)).Finish().bytes};

@@ -62,6 +62,11 @@ int32_t CharacterFrames(int32_t number);
 std::vector<NamedFile> CharacterAnims(const CharacterOptions &options = {});
 // The model and the animations written into a host folder; false when a file cannot be written.
 bool WriteCharacter(const std::string &folder, const CharacterOptions &options = {});
+// A platform model "<name>.3dc": the root, then per box a node at its centre (children of the root,
+// in order) each followed by its box node (the node's child, at its origin) whose vertices span
+// +-half around it. The platform code turns each root child into a moving box.
+std::vector<ObjectSpec> PlatformObjects(const std::vector<Vec3> &centres, const Vec3 &half);
+NamedFile PlatformModel(const std::string &name, const std::vector<Vec3> &centres, const Vec3 &half);
 // A name in upper case, as a container's tables hold it.
 std::string UpperName(const std::string &name);
 

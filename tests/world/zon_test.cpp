@@ -19,6 +19,7 @@
 #include "world/cam.h"
 #include "world/fgt_hit.h"
 #include "world/level_record.h"
+#include "world/phy.h"
 #include "world/prj.h"
 #include "world/zon.h"
 
@@ -103,6 +104,162 @@ struct Zones : Figure {
 };
 
 } // namespace
+
+// ---- The fields of the load and of the paths ----
+
+namespace {
+
+// A path segment's field as the game builds it: the direction in float, scaled by the rate in double,
+// the box around the segment's first point.
+PHY_Field Segment(const std::vector<int32_t> &p, const std::vector<int32_t> &q, int32_t rate)
+{
+    PHY_Field f{};
+    f.kind = PHY_FIELD_BOX;
+    f.active = 1;
+    int64_t d[3];
+    double length2 = 0.0;
+    for (int i = 0; i < 3; i++) {
+        d[i] = int64_t(q[size_t(i)]) - p[size_t(i)];
+        length2 += double(d[i]) * double(d[i]);
+    }
+    const float inverse = length2 > 0.0 ? 1.0f / std::sqrt(float(length2)) : 0.0f;
+    for (int i = 0; i < 3; i++) {
+        f.vector[i] = double(float(d[i]) * inverse) * rate;
+        f.min[i] = p[size_t(i)] - std::fabs(f.vector[i]) - 1000.0;
+        f.max[i] = p[size_t(i)] + std::fabs(f.vector[i]) + 1000.0;
+    }
+    return f;
+}
+
+std::vector<double> Vec(const double *v) { return {v[0], v[1], v[2]}; }
+
+void ExpectField(int32_t i, const PHY_Field &expected)
+{
+    SCOPED_TRACE(i);
+    ASSERT_LT(i, PHY_FieldCount);
+    const PHY_Field &f = PHY_Fields[i];
+    EXPECT_EQ(f.kind, expected.kind);
+    EXPECT_EQ(f.active, 1);
+    EXPECT_EQ(Vec(f.vector), Vec(expected.vector));
+    if (expected.kind == PHY_FIELD_BOX) {
+        EXPECT_EQ(Vec(f.min), Vec(expected.min));
+        EXPECT_EQ(Vec(f.max), Vec(expected.max));
+    }
+}
+
+} // namespace
+
+TEST_F(Zones, TheLoadAddsGravityFirstThenTheFieldsOfEachPath)
+{
+    struct Case {
+        const char *name;
+        std::vector<int32_t> force;
+        std::vector<double> gravity;
+    };
+    for (const Case &c : {Case{"no field force", {0, 0, 0}, {0, 9.81, 0}}, Case{"a whole force", {3, 5, -7}, {3, -5, -7}},
+                          Case{"y alone", {0, -20, 0}, {0, 20, 0}}, Case{"x alone keeps 9.81", {4, 0, 0}, {4, 9.81, 0}}}) {
+        SCOPED_TRACE(c.name);
+        record = LevelRecordBuilder().I32s(kalder_test::level::kFieldForce, c.force);
+        Use();
+        ZON_Load();
+        ASSERT_EQ(PHY_FieldCount, 1);
+        PHY_Field g{};
+        g.vector[0] = c.gravity[0];
+        g.vector[1] = c.gravity[1];
+        g.vector[2] = c.gravity[2];
+        ExpectField(0, g);
+    }
+
+    // Two segments. The second one's length, sqrt(1,603,729), has a float reciprocal that differs from
+    // the double one: a direction taken in double would not match.
+    const std::vector<int32_t> a = {-300, 140, 200}, b = {700, 140, 200}, c = {1700, 140, 977};
+    const int64_t dx = 1000, dz = 777;
+    const double in_double = double(dz) / std::sqrt(double(dx * dx + dz * dz)) * 40.0;
+    ASSERT_NE(Segment(b, c, 40).vector[2], in_double);
+    record = LevelRecordBuilder()
+                 .Zone(1, "PATH", ZON_PATH, {a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2]})
+                 .ZoneRate(1, 40)
+                 .Zone(2, "OFF", ZON_PATH, {0, 0, 0, 100, 0, 0})
+                 .ZoneFlags(2, 0)
+                 .Zone(3, "ONE", ZON_PATH, {0, 0, 0})
+                 .Zone(4, "CAMERA", ZON_CAMERA, {0, 0, 0, 100, 0, 0})
+                 .Zone(5, "PATROL", ZON_PATROL, {0, 0, 0, 100, 0, 0})
+                 .Zone(6, "SAME", ZON_PATH, {5, 6, 7, 5, 6, 7})
+                 .ZoneRate(6, 40);
+    for (int32_t z = 0; z < ZON_COUNT; z++) {
+        record.I32(kalder_test::level::Zone(size_t(z)) + kalder_test::level::kZoneField, 77);
+    }
+    Use();
+    ZON_Load();
+    ASSERT_EQ(PHY_FieldCount, 4);
+    EXPECT_EQ(PHY_Fields[0].kind, PHY_FIELD_UNIFORM);
+    ExpectField(1, Segment(a, b, 40));
+    ExpectField(2, Segment(b, c, 40));
+    // A segment of length 0 pushes nowhere but still has its field and box.
+    ExpectField(3, Segment({5, 6, 7}, {5, 6, 7}, 40));
+    EXPECT_EQ(Vec(PHY_Fields[3].vector), (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(Vec(PHY_Fields[3].min), (std::vector<double>{-995, -994, -993}));
+    // Every handle is -1 before the build: the paths hold their last field, the others -1.
+    for (int32_t z = 0; z < ZON_COUNT; z++) {
+        EXPECT_EQ(Zone(z).field_handle, z == 1 ? 2 : z == 6 ? 3 : -1) << z;
+    }
+}
+
+TEST_F(Zones, PointCountsOfPathsAreHeldAndAFullTableGivesMinusOne)
+{
+    std::vector<int32_t> points;
+    for (int32_t j = 0; j < 16; j++) {
+        points.insert(points.end(), {j * 100, 0, j * j});
+    }
+    record = LevelRecordBuilder()
+                 .Zone(0, "FORTY", ZON_PATH, points)
+                 .I32(kalder_test::level::Zone(0) + kalder_test::level::kZonePointCount, 40)
+                 .ZoneRate(0, 10)
+                 .Zone(1, "NEGATIVE", ZON_PATH, {0, 0, 0, 100, 0, 0})
+                 .I32(kalder_test::level::Zone(1) + kalder_test::level::kZonePointCount, -3);
+    Use();
+    ZON_Load();
+    // 16 points, 15 segments; none for a negative count.
+    EXPECT_EQ(PHY_FieldCount, 1 + 15);
+    EXPECT_EQ(Zone(0).field_handle, 15);
+    EXPECT_EQ(Zone(1).field_handle, -1);
+    ExpectField(15, Segment({1400, 0, 196}, {1500, 0, 225}, 10));
+
+    // The table filled to 127 fields: the path's first segment takes the last place, the second gets
+    // -1, which the zone keeps.
+    record = LevelRecordBuilder().Zone(0, "PATH", ZON_PATH, {0, 0, 0, 100, 0, 0, 100, 0, 100}).ZoneRate(0, 5);
+    Use();
+    PHY_ClearFields();
+    const PHY_Field filler{};
+    while (PHY_FieldCount < 127) {
+        ASSERT_GE(PHY_AddField(&filler), 0);
+    }
+    ZON_WalkPath(&Zone(0));
+    EXPECT_EQ(PHY_FieldCount, 128);
+    EXPECT_EQ(Zone(0).field_handle, -1);
+    ExpectField(127, Segment({0, 0, 0}, {100, 0, 0}, 5));
+}
+
+TEST_F(Zones, WalkingAPathAddsItsFieldsAgainAndStoresItsHandle)
+{
+    const std::vector<int32_t> path = {0, 0, 0, 0, 0, 300};
+    record = LevelRecordBuilder().Zone(2, "PATH", ZON_PATH, path).ZoneRate(2, -25).Zone(3, "SPAWN", ZON_SPAWNER, path);
+    Use();
+    ZON_Load();
+    ASSERT_EQ(PHY_FieldCount, 2);
+    ZON_WalkPath(&Zone(2));
+    ZON_WalkPath(&Zone(2));
+    ASSERT_EQ(PHY_FieldCount, 4);
+    ExpectField(3, Segment({0, 0, 0}, {0, 0, 300}, -25));
+    EXPECT_EQ(PHY_Fields[3].vector[2], -25.0);
+    EXPECT_EQ(Zone(2).field_handle, 3);
+    ZON_WalkPath(nullptr);
+    ZON_WalkPath(&Zone(3));
+    Zone(2).flags = 0;
+    ZON_WalkPath(&Zone(2));
+    EXPECT_EQ(PHY_FieldCount, 4);
+    EXPECT_EQ(Zone(3).field_handle, -1);
+}
 
 // ---- The camera zones ----
 
@@ -680,6 +837,6 @@ TEST_F(ZoneDemo, TheCameraZoneFilmsTheHeroFromItsNearestPoint)
     GAME_Tick(0);
     int32_t root[3];
     Get_Obj_Pos(0, root);
-    EXPECT_EQ(std::vector<int32_t>(root, root + 3), (std::vector<int32_t>{-2600, -30, 2000}));
+    EXPECT_EQ(std::vector<int32_t>(root, root + 3), (std::vector<int32_t>{-2600, -33, 2000}));
     EXPECT_TRUE(kalder_test::MatchesGolden("zone-camera", SCR_FrameBuffer, 640, 480, false));
 }

@@ -70,6 +70,10 @@
 //   kdev camera <folder>                   the test figure walking a square on the floor, seen through the
 //                                          camera: <folder>/camera-{follow,corner,close,overhead,fixed,
 //                                          shot,return}.png
+//   kdev phys [scenario]                   the physics scenarios (fall, ledge, wall, fast, ramp, push,
+//                                          object, platform; all without a name): per frame each actor's
+//                                          position, integer step, physics velocity, contact flags and
+//                                          contact measure
 //   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
 //                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
 //   kdev film <game path> [<folder>] [--size WxH] [--555]
@@ -135,6 +139,7 @@
 #include "tests/support/testcard.h"
 #include "tests/support/text_pictures.h"
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_phys.h"
 #include "tools/kdev/kdev_play.h"
 #include "world/prj.h"
 
@@ -160,6 +165,7 @@ static int usage()
                  "       kdev zones <folder> [--project NAME]\n"
                  "       kdev anim <folder>\n"
                  "       kdev camera <folder>\n"
+                 "       kdev phys [scenario]\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
@@ -1198,6 +1204,9 @@ int main(int argc, char **argv)
     }
     if (command == "anim" && argc == 3) {
         return anim(argv[2]);
+    }
+    if (command == "phys" && argc <= 3) {
+        return KdevPhys(argc == 3 ? argv[2] : nullptr);
     }
     if (command == "camera" && argc == 3) {
         return camera(argv[2]);
