@@ -68,6 +68,20 @@ for node in XH_ sc1 box; do
 done
 cmp -s "$dir/level.png" "$golden" || fail "kdev level's picture is not the golden demo-project0"
 
+# The demo's zones: the six of Project0, gravity and the current's two fields, and from the hero's start
+# the spawn point as a candidate; another project by name, and a name that is none.
+out=$("$kdev" zones "$dir/level" 2>&1) || fail "kdev zones ended with $?: $out"
+for zone in "SPAWN        spawner" "CURRENT      path" "CAMERA       camera" "DRAIN        drain" "ARRIVAL      arrival"; do
+    echo "$out" | grep -qF "$zone" || fail "kdev zones did not list '$zone': $out"
+done
+for line in "0     0    1   0.000 9.810 0.000" "1     1    1   40.000 0.000 0.000" "2     1    1   0.000 0.000 40.000" \
+    'spawn candidate zone 1 "SPAWN" point 0'; do
+    echo "$out" | grep -qF "$line" || fail "kdev zones did not print '$line': $out"
+done
+out=$("$kdev" zones "$dir/level" --project Project1 2>&1) || fail "kdev zones --project ended with $?: $out"
+echo "$out" | grep -q "^project Project1" || fail "kdev zones did not load Project1: $out"
+"$kdev" zones "$dir/level" --project NoSuchProject >/dev/null 2>&1 && fail "kdev zones took an unknown project"
+
 # The program played headless: the hero put into Project0's exit before frame 60 reaches Project1
 # after 15 frames of fade and the 30 frames of the way's film, and the 40th frame is the golden of the
 # end-to-end run.
