@@ -2,12 +2,20 @@
 // decisions and the line of sight.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/game_frame.h"
+#include "engine3d/coll.h"
+#include "engine3d/maths.h"
+#include "engine3d/workarea.h"
+#include "tests/support/coll_meshes.h"
+#include "tests/support/mem_file_source.h"
+#include "tests/world/anim_fixture.h"
 #include "core/rand.h"
 #include "editor/edt.h"
 #include "world/actor.h"
@@ -1171,6 +1179,71 @@ TEST_F(AiTest, TheEditorHoldsTheAi)
     AI_Update();
     EXPECT_EQ(m->enemy_count, 1);
     EXPECT_EQ(AI_SquadList[0]->ai_state, AI_STATE_ALONE);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Line of sight, between two of the test figure's nodes over collision meshes.
+
+namespace {
+
+class SightTest : public anim_test::Figure {
+protected:
+    // Where the pipeline leaves a node each frame: its position in camera space, which with the root
+    // camera at the origin and unturned is its world position.
+    static void PlaceNode(OBJ_Handle node, const kalder_test::Vec3 &p)
+    {
+        const Addr record = W_Addr(Get_Obj_Ptr(node));
+        for (int i = 0; i < 3; i++) {
+            W_Set32(record + 76 + Addr(i) * 4, p[size_t(i)]);
+        }
+    }
+};
+
+TEST_F(SightTest, WallsBlockTheLineOfSight)
+{
+    Write();
+    const OBJ_Handle other = Clone_Obj(figure);
+    ASSERT_GE(other, 0);
+    int32_t still[9];
+    Mat_Rotate(0, 0, 0, still);
+    const int32_t origin[3] = {0, 0, 0};
+    Set_Obj_Matrix(0, still);
+    Set_Obj_Pos(0, origin);
+    Coll_Init();
+    kalder_test::CollMeshSpec scene = kalder_test::Wall(-500, 500, 0, -300, 300);
+    scene.Append(kalder_test::FloorGrid(4, 4, 500, 0, 2, {-1000, -400, -1000}));
+    kalder_test::MemFiles_Add("sight.3di", scene.Bytes());
+    const OBJ_Handle mesh = Load_Obj("sight.3di");
+    ASSERT_GE(mesh, 0);
+    Coll_Add_Mesh(mesh);
+
+    ActorRecord a, b;
+    ACTOR_InitRecord(&a);
+    ACTOR_InitRecord(&b);
+    a.node = figure;
+    b.node = other;
+    struct Case {
+        const char *name;
+        kalder_test::Vec3 from, to;
+        int32_t clear;
+    };
+    const Case cases[] = {
+        {"through the wall", {-40, 0, -200}, {90, 20, 300}, 0},
+        {"through the wall at one height", {-40, 50, -200}, {90, 50, 300}, 0},
+        {"past its end", {700, 0, -200}, {800, 0, 300}, 1},
+        {"over it", {0, 400, -200}, {0, 400, 300}, 1},
+        {"open ground on one side", {-400, 0, -300}, {400, 0, -100}, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PlaceNode(figure, c.from);
+        PlaceNode(other, c.to);
+        EXPECT_EQ(AI_LineOfSight(&a, &b), c.clear);
+        EXPECT_EQ(AI_LineOfSight(&b, &a), c.clear);
+    }
+    Coll_Free();
 }
 
 } // namespace
