@@ -13,3 +13,6 @@ void TRG_HideLaterShown(ActorRecord *actor);
 void TRG_Update(ActorRecord *actor);
 // 1 once a trigger unlocked the exits that wait for it, else 0. Read by the exits.
 int32_t TRG_ExitsUnlocked();
+// The level load asks for each path zone whether it builds the zone's fields now: 1, unless an active
+// trigger shows the path later and builds them then.
+int32_t TRG_ZoneBuiltAtLoad(int32_t zone);

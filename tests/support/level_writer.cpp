@@ -84,6 +84,20 @@ LevelRecordBuilder &LevelRecordBuilder::Zone(size_t i, const std::string &name, 
     return I32(at + level::kZoneType, type);
 }
 
+LevelRecordBuilder &LevelRecordBuilder::ZoneBox(size_t i, const std::vector<int32_t> &box_min,
+                                                const std::vector<int32_t> &box_max)
+{
+    I32s(level::Zone(i) + level::kZoneBoxMin, box_min);
+    return I32s(level::Zone(i) + level::kZoneBoxMax, box_max);
+}
+
+LevelRecordBuilder &LevelRecordBuilder::ZoneRate(size_t i, int32_t rate) { return I32(level::Zone(i) + level::kZoneRate, rate); }
+
+LevelRecordBuilder &LevelRecordBuilder::ZoneFlags(size_t i, int32_t flags)
+{
+    return I32(level::Zone(i) + level::kZoneFlags, flags);
+}
+
 LevelRecordBuilder &LevelRecordBuilder::Trigger(size_t i, int32_t element_a, int32_t element_b,
                                                 uint32_t conditions, uint32_t actions, const std::string &film,
                                                 int32_t period)

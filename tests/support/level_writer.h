@@ -80,7 +80,11 @@ public:
     LevelRecordBuilder &Exit(size_t i, const std::string &name, const std::string &target, uint32_t flags,
                              const std::vector<int32_t> &box_min, const std::vector<int32_t> &box_max);
     LevelRecordBuilder &Element(size_t i, const std::string &name, const std::string &file);
+    // A zone in use with its points (x, y, z triples) and their count.
     LevelRecordBuilder &Zone(size_t i, const std::string &name, int32_t type, const std::vector<int32_t> &points);
+    LevelRecordBuilder &ZoneBox(size_t i, const std::vector<int32_t> &box_min, const std::vector<int32_t> &box_max);
+    LevelRecordBuilder &ZoneRate(size_t i, int32_t rate);
+    LevelRecordBuilder &ZoneFlags(size_t i, int32_t flags);
     LevelRecordBuilder &Trigger(size_t i, int32_t element_a, int32_t element_b, uint32_t conditions,
                                 uint32_t actions, const std::string &film, int32_t period);
 
