@@ -100,7 +100,8 @@ void Set_Target(ActorRecord *m, double x, double y, double z)
 // The margin at which an object counts as reached: both radii halved, and a step.
 void Object_Margin(ActorRecord *m, const ActorRecord *object)
 {
-    m->arrival_margin = ((m->radius + object->radius) >> 1) + 100;
+    // Radii come from the project: summed wide, so that no sum wraps.
+    m->arrival_margin = int32_t(((int64_t(m->radius) + object->radius) >> 1) + 100);
 }
 
 int32_t Point_Count(const ZoneRecord *zone) { return std::clamp(zone->point_count, 0, Max_Points); }
@@ -135,7 +136,7 @@ void Target_Waypoint(ActorRecord *m)
     int32_t origin[3];
     Scene_Origin(origin);
     const int32_t *p = m->path->points[m->waypoint];
-    Set_Target(m, double(p[0] + origin[0]), double(p[1] + origin[1]), double(p[2] + origin[2]));
+    Set_Target(m, double(p[0]) + origin[0], double(p[1]) + origin[1], double(p[2]) + origin[2]);
 }
 
 // A point `distance` away from the object in the 4096-unit direction d.
@@ -342,8 +343,8 @@ int32_t AI_LineOfSight(const ActorRecord *a, const ActorRecord *b)
 
 int32_t AI_ReachedTarget(const ActorRecord *member)
 {
-    const int32_t margin = member->arrival_margin + (member->current_anim == 4 ? 200 : 50);
-    return Horizontal_To_Target(member) <= double(margin) ? 1 : 0;
+    const double margin = double(member->arrival_margin) + (member->current_anim == 4 ? 200.0 : 50.0);
+    return Horizontal_To_Target(member) <= margin ? 1 : 0;
 }
 
 void AI_StepStateTable(ActorRecord *top)
@@ -399,7 +400,7 @@ int32_t AI_NearestWaypoint(ActorRecord *member)
         const int32_t *p = member->path->points[j];
         double d2 = 0.0;
         for (int k = 0; k < 3; k++) {
-            const double d = double(p[k] + origin[k]) - member->position[k];
+            const double d = double(p[k]) + origin[k] - member->position[k];
             d2 += d * d;
         }
         if (d2 < best) {
@@ -808,7 +809,8 @@ int32_t AI_WalkToTarget(ActorRecord *member, int32_t extra)
 {
     const double tx = member->ai_target[0], ty = member->ai_target[1], tz = member->ai_target[2];
     const double dx = tx - member->position[0], dy = ty - member->position[1], dz = tz - member->position[2];
-    const int32_t margin = member->arrival_margin;
+    const double margin = member->arrival_margin;
+    const double reach = margin + double(extra);
     if (member->physics_mode == 1) {
         if ((member->coll_flags[0] & ACTOR_C0_CONTACT_A) != 0 && (member->flags[3] & ACTOR_F3_TAKE_OFF) != 0) {
             member->coll_flags[0] |= ACTOR_C0_FALL_MODE3;
@@ -819,7 +821,7 @@ int32_t AI_WalkToTarget(ActorRecord *member, int32_t extra)
         if (h > double(member->pursuit_range)) {
             return 1;
         }
-        if (!(h >= double(margin + extra))) {
+        if (!(h >= reach)) {
             return 0;
         }
         if (Turn_Toward(member, Bearing_To(member, tx, tz))) {
@@ -828,7 +830,7 @@ int32_t AI_WalkToTarget(ActorRecord *member, int32_t extra)
         if (member->contact_measure > 64) {
             return 1;
         }
-        const bool run = (member->flags[3] & ACTOR_F3_MAY_RUN) != 0 && h >= 2.0 * double(margin + extra);
+        const bool run = (member->flags[3] & ACTOR_F3_MAY_RUN) != 0 && h >= 2.0 * reach;
         Give(member, run ? 4 : 2);
         return 1;
     }
@@ -847,7 +849,7 @@ int32_t AI_WalkToTarget(ActorRecord *member, int32_t extra)
     if (e > double(member->pursuit_range) + double(extra)) {
         return 1;
     }
-    if (!(e >= double(margin))) {
+    if (!(e >= margin)) {
         return 0;
     }
     if (Turn_Toward(member, Bearing_To(member, tx, tz))) {
