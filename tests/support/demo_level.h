@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/character_writer.h"
 #include "tests/support/dan_writer.h"
 #include "tests/support/dsn_writer.h"
 #include "tests/support/level_writer.h"
@@ -25,6 +26,13 @@ inline constexpr int32_t kBox1Start[3] = {-1400, 172, 400};
 inline constexpr int32_t kBox2Start[3] = {-200, 172, 900};
 inline constexpr int32_t kBloc1At[3] = {-1800, 172, 1500};
 inline constexpr int32_t kBloc2At[3] = {-800, 172, 2600};
+// Project0's creature and zones.
+inline constexpr int32_t kCreatureStart[3] = {9000, 140, 0}; // off the floor, beyond every spawner's reach
+inline constexpr int32_t kSpawnPoint[3] = {800, 140, 2600};  // zone 1 "SPAWN"
+inline constexpr int32_t kCameraBoxMin[3] = {-3000, -1000, 1600}, kCameraBoxMax[3] = {-1600, 1000, 3000};
+inline constexpr int32_t kCameraPoints[2][3] = {{-2900, -200, 1700}, {-1700, -200, 2900}};
+inline constexpr int32_t kDrainBoxMin[3] = {200, -1000, -900}, kDrainBoxMax[3] = {900, 1000, -300};
+inline constexpr int32_t kArrivalPoint[3] = {800, 140, 0};
 } // namespace demo
 
 // The demo level's model files (image files with their 8-byte prefix) and containers.
@@ -35,6 +43,8 @@ std::vector<uint8_t> DemoHeroModel();       // xh_.3dc: "XH_", "TORSE", "TETE", 
 DanWriter DemoHeroContainer();              // xh_.dan: the hero, map HERO, XH_AN000.3DA and XH_AN004.3DA
 std::vector<uint8_t> DemoBoxModel();        // box.3dc: "BOX", material "BOX"
 std::vector<uint8_t> DemoBoxMaterial();     // box.3dm
+// The creature: the test figure recoloured, as "cr1.3dc" with the animations the creature AI asks for.
+CharacterOptions DemoCreature();
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.
 std::vector<uint8_t> DemoFloorMaterial();
 std::vector<uint8_t> DemoCrateMaterial();
@@ -50,7 +60,9 @@ struct DemoOptions {
 };
 
 // The project database: Project0 and Project1 (the scene, two boxes, exits between them and to
-// Project2), Project2 whose scene ends the game; every other record blank.
+// Project2), Project2 whose scene ends the game; every other record blank. Project0 also has the
+// creature "CREA" and its zones: 1 "SPAWN" (spawn point), 2 "CURRENT" (a path), 3 "CAMERA", 4 "DRAIN"
+// and 5 "ARRIVAL"; zone 0 is left for a patrol path.
 KalderDatWriter DemoDatabase(const DemoOptions &options = {});
 
 // Writes the demo level's model files into a host folder (the disc's DATA/3DC).

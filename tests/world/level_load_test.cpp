@@ -109,9 +109,15 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_EQ(Pos(scene), (std::vector<double>{0, 0, 0}));
     EXPECT_STREQ(Get_Obj_Name(scene.node), "SC1");
     EXPECT_EQ(MDL_SceneCollReady, 1);
-    EXPECT_EQ(ACTOR_Slots[5].flags[0], 0);
-    EXPECT_EQ(ACTOR_ActiveCount2, 5);
-    EXPECT_EQ(ACTOR_ActiveCount1, 5);
+    // The creature, which stays at its far start until a spawner brings it in.
+    const ActorRecord &creature = ACTOR_Slots[5];
+    EXPECT_STREQ(creature.node_name, "cr1");
+    EXPECT_EQ(creature.definition, &PRJ_CurrentRecord.elements[3]);
+    EXPECT_TRUE(creature.flags[1] & ACTOR_F1_AI);
+    EXPECT_EQ(Pos(creature), (std::vector<double>{9000, 140, 0}));
+    EXPECT_EQ(ACTOR_Slots[6].flags[0], 0);
+    EXPECT_EQ(ACTOR_ActiveCount2, 6);
+    EXPECT_EQ(ACTOR_ActiveCount1, 6);
     EXPECT_EQ(MDL_LoadingScene, 0);
     EXPECT_EQ(DAN_IsOpen(), 0);
 
@@ -162,7 +168,8 @@ TEST_F(LevelLoadTest, ElementsKeptForLaterAndTheCharacterSwitchLeaveSlotsEmpty)
     PRJ_CurrentRecord.elements[1].flags_b = 0x01;
     Load();
     EXPECT_EQ(ACTOR_Slots[3].definition, &PRJ_CurrentRecord.elements[2]);
-    EXPECT_EQ(ACTOR_Slots[4].flags[0], 0);
+    EXPECT_EQ(ACTOR_Slots[4].definition, &PRJ_CurrentRecord.elements[3]);
+    EXPECT_EQ(ACTOR_Slots[5].flags[0], 0);
     EXPECT_TRUE(ACTOR_Slots[2].flags[0] & ACTOR_F0_IN_USE);
 
     PRJ_LoadCharacters = 0;
@@ -382,7 +389,7 @@ TEST_F(LevelLoadTest, TheUncalledRoutinesCloneStoreFindAndRelease)
     box.anim_blend = 0.25f;
     box.anim_speed = 1.25f;
     ActorRecord *clone = ACTOR_CloneActor(&box);
-    ASSERT_EQ(clone, &ACTOR_Slots[5]);
+    ASSERT_EQ(clone, &ACTOR_Slots[6]);
     EXPECT_EQ(clone->flags[0], ACTOR_F0_IN_USE);
     // The clone shares the box's animation set: set 0, which every record starts with.
     EXPECT_EQ(clone->flags[1], ACTOR_F1_AI | ACTOR_F1_HAS_ANIMS);

@@ -62,6 +62,11 @@
 //                                          scene stream N more frames (31 by default), prints the object
 //                                          slots (node name, flag bytes, position, heading, node, element)
 //                                          and the sky node; with --png the root camera's view
+//   kdev zones <folder> [--project NAME]   loads the project (the pending one or NAME) as kdev level does;
+//                                          prints its zones in use (index, name, type, box, count, rate,
+//                                          field handle, points), the physics fields after the load, and
+//                                          for the hero's start the spawn points that are candidates and
+//                                          the camera and draining zones that apply
 //   kdev camera <folder>                   the test figure walking a square on the floor, seen through the
 //                                          camera: <folder>/camera-{follow,corner,close,overhead,fixed,
 //                                          shot,return}.png
@@ -153,6 +158,7 @@ static int usage()
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
+                 "       kdev zones <folder> [--project NAME]\n"
                  "       kdev anim <folder>\n"
                  "       kdev camera <folder>\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
@@ -1188,6 +1194,9 @@ int main(int argc, char **argv)
             }
         }
         return KdevLevel(argv[2], ticks, png);
+    }
+    if (command == "zones" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--project") == 0))) {
+        return KdevZones(argv[2], argc == 5 ? argv[4] : nullptr);
     }
     if (command == "anim" && argc == 3) {
         return anim(argv[2]);
