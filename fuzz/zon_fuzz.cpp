@@ -2,9 +2,11 @@
 // then the hero's position (3 x i32) and flag byte 0, then up to 4 creatures of 37 bytes each (in use,
 // flag bytes 0..9, position 3 x i32, animation, frame position, radius, zone and point as i32). On a
 // started library with the test figure, it builds the fields of every zone, runs ten ticks of the
-// zones and the spawners, and draws respawn points, nearest points and path steps for each zone.
+// zones and the spawners, and draws respawn points, nearest points and path steps for each zone; then
+// two creatures patrol the zones' paths as the creature AI walks them.
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "engine3d/image.h"
@@ -17,6 +19,7 @@
 #include "tests/support/character_writer.h"
 #include "tests/support/mem_file_source.h"
 #include "world/actor.h"
+#include "world/ai.h"
 #include "world/anim.h"
 #include "world/cam.h"
 #include "world/level_record.h"
@@ -136,6 +139,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             ZON_RandomPoint(hero);
             ZON_NearestPoint(&zone, hero);
             ZON_FollowPath(&zone, hero);
+        }
+        // The creature AI's patrols read the same records: two creatures find their path zones, take
+        // their nearest waypoint, step on and follow in line.
+        ActorRecord *leader = &ACTOR_Slots[3], *follower = &ACTOR_Slots[4];
+        for (int step = 0; step < 8; step++) {
+            for (ActorRecord *m : {leader, follower}) {
+                ZoneRecord *path = AI_FindPathZone(m);
+                if (path != nullptr && path != m->path) {
+                    m->path = path;
+                    m->waypoint = 0;
+                    m->waypoint_step = 1;
+                }
+            }
+            if (step == 0) {
+                leader->waypoint = AI_NearestWaypoint(leader);
+            }
+            leader->ai_flags = step % 3 != 2 ? AI_FLAG_REACHED : 0;
+            AI_PatrolStep(leader);
+            AI_FollowInLine(follower, leader);
         }
         KALDER_UNPOISON(Area + Mem_libre, Area_Size - Mem_libre);
     } catch (const test::ExitCalled &) {
