@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 
 #include "core/game_frame.h"
+#include "fuzz/ai_patrol.h"
 #include "world/actor.h"
 #include "world/ai.h"
 #include "world/level_record.h"
@@ -77,21 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     AI_ActionObserver = nullptr;
     const int steps = in[0].steps % 40;
     for (int s = 0; s < steps; s++) {
-        for (ActorRecord *m : {leader, follower}) {
-            ZoneRecord *zone = AI_FindPathZone(m);
-            if (zone != nullptr && zone != m->path) {
-                m->path = zone;
-                m->waypoint = 0;
-                m->waypoint_step = 1;
-            }
-        }
-        if (s == 0) {
-            leader->waypoint = AI_NearestWaypoint(leader);
-        }
-        leader->ai_flags = (s + in[1].steps) % 3 != 0 ? AI_FLAG_REACHED : 0;
-        AI_PatrolStep(leader);
+        Patrol_Step(leader, follower, s == 0, (s + in[1].steps) % 3 != 0);
         Check(leader);
-        AI_FollowInLine(follower, leader);
         Check(follower);
     }
     PRJ_Current = nullptr;

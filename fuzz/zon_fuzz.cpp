@@ -6,7 +6,6 @@
 // two creatures patrol the zones' paths as the creature AI walks them.
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 #include <vector>
 
 #include "engine3d/image.h"
@@ -14,12 +13,12 @@
 #include "engine3d/object.h"
 #include "engine3d/view.h"
 #include "engine3d/workarea.h"
+#include "fuzz/ai_patrol.h"
 #include "fuzz/area_poison.h"
 #include "plat/test.h"
 #include "tests/support/character_writer.h"
 #include "tests/support/mem_file_source.h"
 #include "world/actor.h"
-#include "world/ai.h"
 #include "world/anim.h"
 #include "world/cam.h"
 #include "world/level_record.h"
@@ -144,20 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // their nearest waypoint, step on and follow in line.
         ActorRecord *leader = &ACTOR_Slots[3], *follower = &ACTOR_Slots[4];
         for (int step = 0; step < 8; step++) {
-            for (ActorRecord *m : {leader, follower}) {
-                ZoneRecord *path = AI_FindPathZone(m);
-                if (path != nullptr && path != m->path) {
-                    m->path = path;
-                    m->waypoint = 0;
-                    m->waypoint_step = 1;
-                }
-            }
-            if (step == 0) {
-                leader->waypoint = AI_NearestWaypoint(leader);
-            }
-            leader->ai_flags = step % 3 != 2 ? AI_FLAG_REACHED : 0;
-            AI_PatrolStep(leader);
-            AI_FollowInLine(follower, leader);
+            Patrol_Step(leader, follower, step == 0, step % 3 != 2);
         }
         KALDER_UNPOISON(Area + Mem_libre, Area_Size - Mem_libre);
     } catch (const test::ExitCalled &) {
