@@ -30,7 +30,7 @@ namespace {
 constexpr size_t Area_Size = 2 << 20;
 alignas(16) uint8_t Area[Area_Size];
 constexpr size_t Zones_Size = sizeof(ZoneRecord) * ZON_COUNT;
-constexpr size_t Creature_Size = 37;
+[[maybe_unused]] constexpr size_t Creature_Size = 37; // the layout the header describes
 constexpr int32_t Creatures = 4;
 
 // Reads little-endian words from the input, zero past its end.
