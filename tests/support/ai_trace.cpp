@@ -2,6 +2,7 @@
 #include "tests/support/ai_trace.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "core/fconv.h"
@@ -82,7 +83,10 @@ std::string AiGroups()
         for (int32_t i = 0; i < AI_MemberCount; i++) {
             const ActorRecord *m = AI_MemberList[i];
             if (((m->flags[1] & ACTOR_F1_TEAM) != 0) == (camp == 1)) {
-                members += " s" + Name(m) + " \"" + std::string(m->node_name, strnlen(m->node_name, 16)) + "\"";
+                // The element's name when the member came from one, else its model's.
+                const char *name = m->definition != nullptr ? m->definition->name : m->node_name;
+                const size_t room = m->definition != nullptr ? sizeof m->definition->name : sizeof m->node_name;
+                members += " s" + Name(m) + " \"" + std::string(name, strnlen(name, room)) + "\"";
             }
         }
         out += "camp " + std::to_string(camp) + ":" + (members.empty() ? " none" : members) + "\n";
