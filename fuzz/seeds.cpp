@@ -164,6 +164,7 @@ static bool write_nested_pack_seeds(const fs::path &dir)
 bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
 bool WriteSceneSeeds(const char *folder); // scene_seeds.cpp
 bool WriteLevelSeeds(const char *folder); // level_seeds.cpp
+bool WriteAiSeeds(const char *folder);    // ai_seeds.cpp
 bool WriteTickSeeds(const char *folder);  // tick_seeds.cpp
 bool WriteZoneSeeds(const char *folder);  // zon_seeds.cpp
 bool WriteFilmSeeds(const char *folder);  // film_seeds.cpp
@@ -520,6 +521,7 @@ int main(int argc, char **argv)
     ok = ok && write_fsb_seeds(fs::path(argv[1]) / "fsb");
     ok = ok && WriteSceneSeeds(argv[1]);
     ok = ok && WriteLevelSeeds(argv[1]);
+    ok = ok && WriteAiSeeds(argv[1]);
     ok = ok && WriteTickSeeds(argv[1]);
     ok = ok && WriteZoneSeeds(argv[1]);
     ok = ok && WriteFilmSeeds(argv[1]);

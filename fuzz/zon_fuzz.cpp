@@ -2,7 +2,8 @@
 // then the hero's position (3 x i32) and flag byte 0, then up to 4 creatures of 37 bytes each (in use,
 // flag bytes 0..9, position 3 x i32, animation, frame position, radius, zone and point as i32). On a
 // started library with the test figure, it builds the fields of every zone, runs ten ticks of the
-// zones and the spawners, and draws respawn points, nearest points and path steps for each zone.
+// zones and the spawners, and draws respawn points, nearest points and path steps for each zone; then
+// two creatures patrol the zones' paths as the creature AI walks them.
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "engine3d/object.h"
 #include "engine3d/view.h"
 #include "engine3d/workarea.h"
+#include "fuzz/ai_patrol.h"
 #include "fuzz/area_poison.h"
 #include "plat/test.h"
 #include "tests/support/character_writer.h"
@@ -28,6 +30,7 @@ namespace {
 constexpr size_t Area_Size = 2 << 20;
 alignas(16) uint8_t Area[Area_Size];
 constexpr size_t Zones_Size = sizeof(ZoneRecord) * ZON_COUNT;
+[[maybe_unused]] constexpr size_t Creature_Size = 37; // the layout the header describes
 constexpr int32_t Creatures = 4;
 
 // Reads little-endian words from the input, zero past its end.
@@ -135,6 +138,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             ZON_RandomPoint(hero);
             ZON_NearestPoint(&zone, hero);
             ZON_FollowPath(&zone, hero);
+        }
+        // The creature AI's patrols read the same records: two creatures find their path zones, take
+        // their nearest waypoint, step on and follow in line.
+        ActorRecord *leader = &ACTOR_Slots[3], *follower = &ACTOR_Slots[4];
+        for (int step = 0; step < 8; step++) {
+            Patrol_Step(leader, follower, step == 0, step % 3 != 2);
         }
         KALDER_UNPOISON(Area + Mem_libre, Area_Size - Mem_libre);
     } catch (const test::ExitCalled &) {

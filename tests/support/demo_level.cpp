@@ -415,6 +415,8 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
                         .Text(level::kScrollTexture, level::kTextSize, "FLECHE")
                         .Text(level::kFlowTexture, level::kTextSize, "EAU")
                         .Exit(0, "EXIT1", "Project1", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
+                        // The creature's patrol: a level-wide path between two points.
+                        .Zone(0, "PATROL", 0, {800, 140, 2600, 800, 140, 400})
                         .Bytes();
     db.records[1] = DemoProject(blank, "Project1")
                         .Text(level::kFilm, level::kTextSize, options.way_film ? kDemoIvFilmName : "")

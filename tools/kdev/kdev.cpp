@@ -142,6 +142,7 @@
 #include "tests/support/testcard.h"
 #include "tests/support/text_pictures.h"
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_phys.h"
 #include "tools/kdev/kdev_play.h"
 #include "world/prj.h"
@@ -170,6 +171,7 @@ static int usage()
                  "       kdev camera <folder>\n"
                  "       kdev phys [scenario]\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
+                 "       kdev ai <folder> [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
@@ -1219,6 +1221,9 @@ int main(int argc, char **argv)
     }
     if (command == "play" && argc >= 3) {
         return KdevPlay(argc - 2, argv + 2);
+    }
+    if (command == "ai" && argc >= 3) {
+        return KdevAi(argc - 2, argv + 2);
     }
     if (command == "prj" && argc == 3) {
         return prj(argv[2]);
