@@ -109,6 +109,8 @@ double ACTOR_ElevationTo(const ActorRecord *actor, double a, double b, double *o
     return e;
 }
 
+int32_t ACTOR_Distance(const ActorRecord *a, const ActorRecord *b) { return round_i32(Distance(a, b)); }
+
 void ACTOR_TestBearings(ActorRecord *actor, double *out)
 {
     const double corners[4][2] = {{150, 150}, {-150, 150}, {-150, -150}, {150, -150}};
