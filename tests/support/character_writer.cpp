@@ -76,19 +76,29 @@ TrackSpec Root_At_Rest(int32_t last, bool single_key)
 
 std::vector<ObjectSpec> CharacterObjects(const std::string &type)
 {
-    std::string root = UpperName(type);
+    CharacterOptions options;
+    options.type = type;
+    return CharacterObjects(options);
+}
+
+std::vector<ObjectSpec> CharacterObjects(const CharacterOptions &options)
+{
+    std::string root = UpperName(options.type);
     std::vector<ObjectSpec> o;
     // The figure faces +x: its shoulders lie along z.
     o.push_back(Box(root, -1, {0, 0, 0}, {0, 0, 0}, {40, 40, 60}, "TFPELVIS"));
     o.push_back(Box("TORSE", 0, {0, -40, 0}, {0, -80, 0}, {40, 80, 70}, "TFTORSE"));
     o.push_back(Box("TETE", 1, {0, -160, 0}, {10, -45, 0}, {45, 45, 40}, "TFTETE"));
-    o.push_back(Box("MAIN-D", 1, {0, -150, 90}, {0, 70, 0}, {15, 70, 15}, "TFMAIND"));
-    o.push_back(Box("MAIN-G", 1, {0, -150, -90}, {0, 70, 0}, {15, 70, 15}, "TFMAING"));
+    o.push_back(Box(options.right_hand, 1, {0, -150, 90}, {0, 70, 0}, {15, 70, 15}, "TFMAIND"));
+    o.push_back(Box(options.left_hand, 1, {0, -150, -90}, {0, 70, 0}, {15, 70, 15}, "TFMAING"));
     ObjectSpec foot;
     foot.name = "ZZZZZ";
     foot.parent = 0;
     foot.position = {0, 160, 0};
     o.push_back(foot);
+    if (options.nate02) {
+        o.push_back(Box("NATE02", 2, {60, -20, 0}, {0, 0, 0}, {10, 10, 10}, "TFMAIND"));
+    }
     return o;
 }
 
@@ -100,7 +110,7 @@ std::vector<MaterialSpec> CharacterMaterials()
 
 NamedFile CharacterModel(const CharacterOptions &options)
 {
-    return {options.type + ".3dc", HierarchyImage(CharacterObjects(options.type), CharacterMaterials()).Finish().bytes};
+    return {options.type + ".3dc", HierarchyImage(CharacterObjects(options), CharacterMaterials()).Finish().bytes};
 }
 
 int32_t CharacterFrames(int32_t number)

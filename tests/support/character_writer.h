@@ -39,10 +39,15 @@ struct CharacterOptions {
     std::string damaged;                   // this animation file is written cut short
     int32_t swing_axis = 2;                // the arms swing about z (shoulders along z, the test figure)
                                            // or about x (shoulders along x)
+    std::string right_hand = "MAIN-D";     // the names of records 3 and 4 (the alternative hero model's
+    std::string left_hand = "MAIN-G";      // hands are "PAUMED" and "PAUMEG")
+    bool nate02 = false;                   // record 6 "NATE02", the alternative model's own weapon, held
+                                           // in front of the head
 };
 
 // The figure's objects and materials.
 std::vector<ObjectSpec> CharacterObjects(const std::string &type = "tf_");
+std::vector<ObjectSpec> CharacterObjects(const CharacterOptions &options);
 std::vector<MaterialSpec> CharacterMaterials();
 // The model file "<type>.3dc".
 NamedFile CharacterModel(const CharacterOptions &options = {});

@@ -25,6 +25,8 @@ inline constexpr int32_t kBox1Start[3] = {-1400, 172, 400};
 inline constexpr int32_t kBox2Start[3] = {-200, 172, 900};
 inline constexpr int32_t kBloc1At[3] = {-1800, 172, 1500};
 inline constexpr int32_t kBloc2At[3] = {-800, 172, 2600};
+inline constexpr int32_t kCrystalStart[3] = {-300, 260, 300}; // element 4, an object to pick up
+inline constexpr int32_t kCrystalHalf = 40;
 } // namespace demo
 
 // The demo level's model files (image files with their 8-byte prefix) and containers.
@@ -35,6 +37,7 @@ std::vector<uint8_t> DemoHeroModel();       // xh_.3dc: "XH_", "TORSE", "TETE", 
 DanWriter DemoHeroContainer();              // xh_.dan: the hero, map HERO, XH_AN000.3DA and XH_AN004.3DA
 std::vector<uint8_t> DemoBoxModel();        // box.3dc: "BOX", material "BOX"
 std::vector<uint8_t> DemoBoxMaterial();     // box.3dm
+std::vector<uint8_t> DemoCrystalModel();    // lif1.3dc: "LIF1", a crystal of flat faces
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.
 std::vector<uint8_t> DemoFloorMaterial();
 std::vector<uint8_t> DemoCrateMaterial();
@@ -49,11 +52,12 @@ struct DemoOptions {
     bool quick_end = false;
 };
 
-// The project database: Project0 and Project1 (the scene, two boxes, exits between them and to
-// Project2), Project2 whose scene ends the game; every other record blank.
+// The project database: Project0 and Project1 (the scene, two boxes, the crystal, exits between them
+// and to Project2), Project2 whose scene ends the game; every other record blank.
 KalderDatWriter DemoDatabase(const DemoOptions &options = {});
 
-// Writes the demo level's model files into a host folder (the disc's DATA/3DC).
+// Writes the demo level's model files into a host folder (the disc's DATA/3DC), with the hero's
+// three weapons.
 bool WriteDemoModels(const std::string &folder);
 // What a level needs of the installation on two drive folders: the minimal installation, the
 // project database and the models.
