@@ -35,6 +35,26 @@ constexpr float Start_Scale = 0.2f;
 
 ActorRecord *Hero() { return &ACTOR_Slots[ACTOR_HERO]; }
 
+// Where a weapon keeps its state among the hero's flag bytes.
+struct Bit {
+    int byte;
+    uint8_t mask;
+};
+struct Weapon_Bits {
+    Bit carried, drawn, hidden;
+};
+constexpr Weapon_Bits Sword_Bits = {{6, ACTOR_F6_SWORD_CARRIED}, {6, ACTOR_F6_SWORD_DRAWN}, {6, ACTOR_F6_SWORD_HIDDEN}};
+constexpr Weapon_Bits Bow_Bits = {{6, ACTOR_F6_BOW_CARRIED}, {6, ACTOR_F6_BOW_DRAWN}, {7, ACTOR_F7_BOW_HIDDEN}};
+constexpr Weapon_Bits Gun_Bits = {{8, ACTOR_F8_GUN_CARRIED}, {8, ACTOR_F8_GUN_DRAWN}, {8, ACTOR_F8_GUN_HIDDEN}};
+
+bool Has(Bit bit) { return (Hero()->flags[bit.byte] & bit.mask) != 0; }
+
+void Set(Bit bit, bool on)
+{
+    uint8_t &byte = Hero()->flags[bit.byte];
+    byte = on ? uint8_t(byte | bit.mask) : uint8_t(byte & ~bit.mask);
+}
+
 // The first node of the hero's tree (depth first, as the model hangs) whose name begins with one of
 // the two names. The alternative hero model carries a second weapon of its own ("NATE02"), hidden on
 // the way so that it never shows beside ours. -1 when there is none.
@@ -63,10 +83,15 @@ OBJ_Handle Find_Hand(OBJ_Handle root, const char *name_a, const char *name_b)
     return -1;
 }
 
-// Loads a weapon's model, keeps its vertices and hangs it, hidden, from the hero's hand. Returns 1 when
-// the hero has that hand.
-int32_t Load_Weapon(WPN_Model *weapon, const char *path, const char *hand_a, const char *hand_b)
+// Loads a weapon's model, keeps its vertices and hangs it, hidden, from the hero's hand: the weapon is
+// carried, hidden and not drawn. Returns 1 when the hero has that hand; without it the model stays
+// unlinked and hidden and the weapon is not carried, so that it never shows.
+int32_t Load_Weapon(WPN_Model *weapon, const Weapon_Bits &bits, const char *path, const char *hand_a,
+                    const char *hand_b)
 {
+    Set(bits.carried, false);
+    Set(bits.drawn, false);
+    Set(bits.hidden, false);
     weapon->handle = Load_Obj(path);
     if (weapon->handle < 0) {
         SYS_FatalError(Read_Weapon_Error, 999, 1);
@@ -89,7 +114,12 @@ int32_t Load_Weapon(WPN_Model *weapon, const char *path, const char *hand_a, con
         Link_Obj(weapon->handle, weapon->hand);
     }
     Hide_Obj_Tree(weapon->handle);
-    return weapon->hand >= 0 ? 1 : 0;
+    if (weapon->hand < 0) {
+        return 0;
+    }
+    Set(bits.carried, true);
+    Set(bits.hidden, true);
+    return 1;
 }
 
 // Every node's vertices at the kept positions times the scale.
@@ -139,147 +169,100 @@ void Hold_Weapon(const WPN_Model &weapon, const int32_t *at, float grow, float b
     Scale_Weapon(weapon, scale);
 }
 
+// Drawn: shown, in hand and starting small.
+void Take_In_Hand(const WPN_Model &weapon, const Weapon_Bits &bits)
+{
+    Show_Obj_Tree(weapon.handle);
+    Set(bits.drawn, true);
+    Set(bits.hidden, false);
+    WPN_GrowFactor = Start_Scale;
+    Scale_Weapon(weapon, WPN_GrowFactor);
+}
+
+// Not drawn any more, and hidden once.
+void Put_Away(const WPN_Model &weapon, const Weapon_Bits &bits)
+{
+    Set(bits.drawn, false);
+    if (Has(bits.carried) && !Has(bits.hidden)) {
+        Set(bits.hidden, true);
+        Hide_Obj_Tree(weapon.handle);
+    }
+}
+
+void Show_Weapon(const WPN_Model &weapon, const Weapon_Bits &bits, bool shown)
+{
+    if (Has(bits.carried)) {
+        Set(bits.hidden, !shown);
+        if (shown) {
+            Show_Obj_Tree(weapon.handle);
+        } else {
+            Hide_Obj_Tree(weapon.handle);
+        }
+    }
+}
+
 } // namespace
 
 void WPN_LoadThrown() {}
 
 void WPN_LoadSword()
 {
-    ActorRecord *hero = Hero();
-    hero->flags[6] &= uint8_t(~(ACTOR_F6_SWORD_CARRIED | ACTOR_F6_SWORD_DRAWN | ACTOR_F6_SWORD_HIDDEN));
-    if (Load_Weapon(&WPN_Sword, "data\\3dc\\epee.3dc", "MAIN-D", "PAUMED") == 0) {
-        return;
-    }
-    hero->flags[6] |= ACTOR_F6_SWORD_CARRIED | ACTOR_F6_SWORD_HIDDEN;
-    if (WPN_SwordWasDrawn != 0) {
+    if (Load_Weapon(&WPN_Sword, Sword_Bits, "data\\3dc\\epee.3dc", "MAIN-D", "PAUMED") != 0 && WPN_SwordWasDrawn != 0) {
         WPN_DrawSword();
     }
 }
 
 void WPN_LoadBow()
 {
-    ActorRecord *hero = Hero();
-    hero->flags[6] &= uint8_t(~(ACTOR_F6_BOW_CARRIED | ACTOR_F6_BOW_DRAWN));
-    hero->flags[7] &= uint8_t(~ACTOR_F7_BOW_HIDDEN);
-    if (Load_Weapon(&WPN_Bow, "data\\3dc\\Arc.3dc", "MAIN-G", "PAUMEG") == 0) {
-        return;
-    }
-    hero->flags[6] |= ACTOR_F6_BOW_CARRIED;
-    hero->flags[7] |= ACTOR_F7_BOW_HIDDEN;
-    if (WPN_BowWasDrawn != 0) {
+    if (Load_Weapon(&WPN_Bow, Bow_Bits, "data\\3dc\\Arc.3dc", "MAIN-G", "PAUMEG") != 0 && WPN_BowWasDrawn != 0) {
         WPN_DrawBow();
     }
 }
 
-void WPN_LoadGun()
-{
-    ActorRecord *hero = Hero();
-    hero->flags[8] &= uint8_t(~(ACTOR_F8_GUN_CARRIED | ACTOR_F8_GUN_DRAWN | ACTOR_F8_GUN_HIDDEN));
-    if (Load_Weapon(&WPN_Gun, "data\\3dc\\Gun.3dc", "MAIN-D", "PAUMED") == 0) {
-        return;
-    }
-    hero->flags[8] |= ACTOR_F8_GUN_CARRIED | ACTOR_F8_GUN_HIDDEN;
-}
+void WPN_LoadGun() { Load_Weapon(&WPN_Gun, Gun_Bits, "data\\3dc\\Gun.3dc", "MAIN-D", "PAUMED"); }
 
 void WPN_DrawSword()
 {
-    ActorRecord *hero = Hero();
-    if (!(hero->flags[6] & ACTOR_F6_SWORD_CARRIED)) {
-        return;
+    if (Has(Sword_Bits.carried)) {
+        WPN_PutAwayBow();
+        WPN_PutAwayGun();
+        Take_In_Hand(WPN_Sword, Sword_Bits);
     }
-    WPN_PutAwayBow();
-    WPN_PutAwayGun();
-    Show_Obj_Tree(WPN_Sword.handle);
-    hero->flags[6] = uint8_t((hero->flags[6] | ACTOR_F6_SWORD_DRAWN) & ~ACTOR_F6_SWORD_HIDDEN);
-    WPN_GrowFactor = Start_Scale;
-    Scale_Weapon(WPN_Sword, WPN_GrowFactor);
 }
 
-void WPN_SheatheSword()
-{
-    ActorRecord *hero = Hero();
-    hero->flags[6] &= uint8_t(~ACTOR_F6_SWORD_DRAWN);
-    if ((hero->flags[6] & ACTOR_F6_SWORD_CARRIED) && !(hero->flags[6] & ACTOR_F6_SWORD_HIDDEN)) {
-        hero->flags[6] |= ACTOR_F6_SWORD_HIDDEN;
-        Hide_Obj_Tree(WPN_Sword.handle);
-    }
-}
+void WPN_SheatheSword() { Put_Away(WPN_Sword, Sword_Bits); }
 
 void WPN_DrawBow()
 {
-    ActorRecord *hero = Hero();
-    if (!(hero->flags[6] & ACTOR_F6_BOW_CARRIED)) {
-        return;
-    }
-    WPN_SheatheSword();
-    WPN_PutAwayGun();
-    Show_Obj_Tree(WPN_Bow.handle);
-    hero->flags[6] |= ACTOR_F6_BOW_DRAWN;
-    hero->flags[7] &= uint8_t(~ACTOR_F7_BOW_HIDDEN);
-    WPN_GrowFactor = Start_Scale;
-    Scale_Weapon(WPN_Bow, WPN_GrowFactor);
-}
-
-void WPN_PutAwayBow()
-{
-    ActorRecord *hero = Hero();
-    hero->flags[6] &= uint8_t(~ACTOR_F6_BOW_DRAWN);
-    if ((hero->flags[6] & ACTOR_F6_BOW_CARRIED) && !(hero->flags[7] & ACTOR_F7_BOW_HIDDEN)) {
-        hero->flags[7] |= ACTOR_F7_BOW_HIDDEN;
-        Hide_Obj_Tree(WPN_Bow.handle);
+    if (Has(Bow_Bits.carried)) {
+        WPN_SheatheSword();
+        WPN_PutAwayGun();
+        Take_In_Hand(WPN_Bow, Bow_Bits);
     }
 }
 
-void WPN_ShowGun()
-{
-    ActorRecord *hero = Hero();
-    if (hero->flags[8] & ACTOR_F8_GUN_CARRIED) {
-        hero->flags[8] &= uint8_t(~ACTOR_F8_GUN_HIDDEN);
-        Show_Obj_Tree(WPN_Gun.handle);
-    }
-}
+void WPN_PutAwayBow() { Put_Away(WPN_Bow, Bow_Bits); }
 
-void WPN_HideGun()
-{
-    ActorRecord *hero = Hero();
-    if (hero->flags[8] & ACTOR_F8_GUN_CARRIED) {
-        hero->flags[8] |= ACTOR_F8_GUN_HIDDEN;
-        Hide_Obj_Tree(WPN_Gun.handle);
-    }
-}
+void WPN_ShowGun() { Show_Weapon(WPN_Gun, Gun_Bits, true); }
+
+void WPN_HideGun() { Show_Weapon(WPN_Gun, Gun_Bits, false); }
 
 void WPN_DrawGun()
 {
-    ActorRecord *hero = Hero();
-    if (!(hero->flags[8] & ACTOR_F8_GUN_CARRIED)) {
-        return;
+    if (Has(Gun_Bits.carried)) {
+        WPN_SheatheSword();
+        WPN_PutAwayBow();
+        Set(Gun_Bits.drawn, true);
+        WPN_ShowGun();
     }
-    WPN_SheatheSword();
-    WPN_PutAwayBow();
-    hero->flags[8] |= ACTOR_F8_GUN_DRAWN;
-    WPN_ShowGun();
 }
 
 // A gun once drawn stays in hand for the rest of the level.
 void WPN_PutAwayGun() {}
 
-int32_t WPN_IsSwordDrawn()
-{
-    const uint8_t bits = ACTOR_F6_SWORD_CARRIED | ACTOR_F6_SWORD_DRAWN;
-    return (Hero()->flags[6] & bits) == bits ? 1 : 0;
-}
-
-int32_t WPN_IsBowDrawn()
-{
-    const uint8_t bits = ACTOR_F6_BOW_CARRIED | ACTOR_F6_BOW_DRAWN;
-    return (Hero()->flags[6] & bits) == bits ? 1 : 0;
-}
-
-int32_t WPN_IsGunDrawn()
-{
-    const uint8_t bits = ACTOR_F8_GUN_CARRIED | ACTOR_F8_GUN_DRAWN;
-    return (Hero()->flags[8] & bits) == bits ? 1 : 0;
-}
+int32_t WPN_IsSwordDrawn() { return Has(Sword_Bits.carried) && Has(Sword_Bits.drawn) ? 1 : 0; }
+int32_t WPN_IsBowDrawn() { return Has(Bow_Bits.carried) && Has(Bow_Bits.drawn) ? 1 : 0; }
+int32_t WPN_IsGunDrawn() { return Has(Gun_Bits.carried) && Has(Gun_Bits.drawn) ? 1 : 0; }
 
 void WPN_GunUpdate()
 {

@@ -1,5 +1,6 @@
 // kdev fight: the hero's fight step frame by frame on the demo level, and its weapons in hand.
 #include "tools/kdev/kdev_fight.h"
+#include "tools/kdev/kdev_level.h"
 
 #include <cmath>
 #include <cstdio>
@@ -7,7 +8,6 @@
 #include <string>
 
 #include "engine3d/view.h"
-#include "plat/files.h"
 #include "tests/support/fight_pictures.h"
 #include "tests/support/level_start.h"
 #include "tests/support/png16.h"
@@ -23,10 +23,7 @@
 
 int KdevFight(const char *folder, int32_t ticks, const char *png_folder)
 {
-    std::error_code error;
-    const std::string base = std::filesystem::absolute(folder, error).string();
-    if (!std::filesystem::is_directory(base + "/drives", error) || PLAT_LoadDriveMap(nullptr, base.c_str()) == 0) {
-        std::fprintf(stderr, "kdev: %s holds no drives folder\n", folder);
+    if (!KdevMapDrives(folder)) {
         return 1;
     }
     kalder_test::ScreenTarget screen(320, 240);
@@ -61,6 +58,7 @@ int KdevFight(const char *folder, int32_t ticks, const char *png_folder)
     }
     int status = 0;
     if (png_folder != nullptr) {
+        std::error_code error;
         std::filesystem::create_directories(png_folder, error);
         for (const kalder_test::NamedPicture &p : kalder_test::FightPictures()) {
             const std::string path = std::string(png_folder) + "/" + p.name + ".png";

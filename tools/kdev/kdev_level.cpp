@@ -18,12 +18,20 @@
 #include "world/prj.h"
 #include "world/prj_load.h"
 
-int KdevLevel(const char *folder, int32_t ticks, const char *png)
+bool KdevMapDrives(const char *folder)
 {
     std::error_code error;
     const std::string base = std::filesystem::absolute(folder, error).string();
     if (!std::filesystem::is_directory(base + "/drives", error) || PLAT_LoadDriveMap(nullptr, base.c_str()) == 0) {
         std::fprintf(stderr, "kdev: %s holds no drives folder\n", folder);
+        return false;
+    }
+    return true;
+}
+
+int KdevLevel(const char *folder, int32_t ticks, const char *png)
+{
+    if (!KdevMapDrives(folder)) {
         return 1;
     }
     kalder_test::ScreenTarget screen(640, 480);
