@@ -170,6 +170,7 @@ bool WriteLzSeeds(const char *folder); // lz_seeds.cpp
 bool WriteSceneSeeds(const char *folder); // scene_seeds.cpp
 bool WriteLevelSeeds(const char *folder); // level_seeds.cpp
 bool WriteTickSeeds(const char *folder);  // tick_seeds.cpp
+bool WriteZoneSeeds(const char *folder);  // zon_seeds.cpp
 bool WriteFilmSeeds(const char *folder);  // film_seeds.cpp
 bool WriteIxSeeds(const char *folder); // ix_seeds.cpp
 bool WriteIvSeeds(const char *folder); // iv_seeds.cpp
@@ -525,6 +526,7 @@ int main(int argc, char **argv)
     ok = ok && WriteSceneSeeds(argv[1]);
     ok = ok && WriteLevelSeeds(argv[1]);
     ok = ok && WriteTickSeeds(argv[1]);
+    ok = ok && WriteZoneSeeds(argv[1]);
     ok = ok && WriteFilmSeeds(argv[1]);
     ok = ok && WriteIxSeeds(argv[1]);
     ok = ok && WriteIvSeeds(argv[1]);

@@ -31,7 +31,9 @@ struct ActorRecord {
     int32_t pitch_speed;
     int32_t node;                // 3D handle of the actor's node; 0 is the root camera, not "none"
     OBJ_CollBody *coll_body;
-    intptr_t ground_contact;     // the scene: its collision model's handle; moving actors: the ground contact entry
+    // The scene: its collision model's handle; moving actors: the ground triangle under them as its
+    // work-area offset (0: none), since the area is cleared at each level load.
+    intptr_t ground_contact;
     int32_t ground_height;
     char node_name[16];          // model file name up to its first "."
     int32_t hit_tint[3];
@@ -94,6 +96,8 @@ struct ActorRecord {
     int32_t waypoint;
     int32_t waypoint_step;
     int32_t arrival_margin;
+    // The physics' working position: saved from the position before a step, moved by it, and copied
+    // back once the step is done; the level start sets it to the position.
     double previous_position[3];
     double vertical_speed;       // landing speed
     double mass;
@@ -110,6 +114,18 @@ struct ActorRecord {
     ActorRecord *aim_target;     // what head and torso turn toward
     double phy_velocity[3];      // the physics' velocity; its y is also the vertical speed that the idles read
     int32_t ground_slope;        // what the pitch eases toward on the ground
+    // The body the physics integrates.
+    double own_force[3];         // added to the fields' force
+    double coupling;             // how strongly box and point fields take hold (1.0 after a reset)
+    float damping;               // multiplies the mode's damping (1.0 after a reset)
+    float fall_timer;            // frames since a fading start (1000.0 after a reset: none under way)
+    float fall_start;            // the vertical velocity that fade started from
+    int32_t prev_int_pos[3];     // the rounded position before this frame's step
+    double speed;                // length of the integer step
+    int32_t platform_index;      // the platform record ridden
+    int32_t marker_node;         // the foot marker node; 0: none
+    int32_t push_impact;         // how hard the last actor pushed against this one, 0..127
+    ActorRecord *last_collider;  // the actor it was last pushed apart from
 };
 
 inline constexpr int32_t ACTOR_SLOT_COUNT = 32;
@@ -189,7 +205,9 @@ inline constexpr uint8_t ACTOR_F9_INVISIBLE = 0x01;
 inline constexpr uint8_t ACTOR_F9_KNOCKBACK = 0x04;     // also the speed-zero flag: the actor is immobile
 
 // Collision flag bytes (coll_flags). Byte 0.
-inline constexpr uint8_t ACTOR_C0_CONTACT_A = 0x01;     // the ground is out of reach: the actor falls
+// Contact A is set while the ground is beyond snapping reach, that is while the actor falls: gravity
+// then acts on it and its velocity is damped lightly.
+inline constexpr uint8_t ACTOR_C0_CONTACT_A = 0x01;
 inline constexpr uint8_t ACTOR_C0_DECOR = 0x02;         // touching decor
 inline constexpr uint8_t ACTOR_C0_FALL_MODE3 = 0x04;
 inline constexpr uint8_t ACTOR_C0_FALL_MODE2 = 0x08;

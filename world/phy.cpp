@@ -7,10 +7,28 @@
 #include "engine3d/object.h"
 #include "world/actor.h"
 
+PHY_Field PHY_Fields[PHY_MAX_FIELDS];
+int32_t PHY_FieldCount;
 int32_t PHY_WaterHeight;
 
+void PHY_ClearFields() { PHY_FieldCount = 0; }
+void PHY_Reset() { PHY_FieldCount = 0; }
+int32_t PHY_AddField(const PHY_Field *) { return -1; }
+void PHY_EnableField(int32_t) {}
+void PHY_DisableField(int32_t) {}
+
+void PHY_SumFields(const double *, double, double, double *force)
+{
+    force[0] = force[1] = force[2] = 0.0;
+}
+
+void PHY_SumDirect(double, double *out) { out[0] = out[1] = out[2] = 0.0; }
+
 void PHY_ResetBody(ActorRecord *) {}
-void PHY_ClearFields() {}
+void PHY_FadeStart(ActorRecord *, uint8_t, double) {}
+void PHY_Integrate(ActorRecord *) {}
+void PHY_SavePosition(ActorRecord *) {}
+void PHY_RestorePosition(ActorRecord *) {}
 
 void PHY_MoveObject(ActorRecord *actor)
 {
@@ -25,3 +43,5 @@ void PHY_MoveObject(ActorRecord *actor)
     }
     Set_Obj_Pos(actor->node, place);
 }
+
+int32_t PHY_FootOffset(const ActorRecord *actor) { return actor->second_radius; }

@@ -27,6 +27,10 @@ constexpr float Life_Cap = 120.0f;
 // One shot record a zone: the camera copies it when its step runs, so two zones posting in one tick
 // must not share one.
 CAM_ShotRecord Zone_Shots[ZON_COUNT];
+// The zone and point of the last shot posted. The camera's step does nothing else in a frame that
+// drained an event, so a shot posted again every tick would never move the camera: a zone posts only
+// when its shot from that point is not already running.
+int32_t Shot_Zone = -1, Shot_Point = -1;
 
 bool In_Use(const ZoneRecord &zone) { return (zone.flags & ZON_IN_USE) != 0; }
 
@@ -173,7 +177,7 @@ int32_t ZON_PointCount(const ZoneRecord *zone)
     return zone->point_count > ZON_MAX_POINTS ? ZON_MAX_POINTS : zone->point_count;
 }
 
-void ZON_Load() {}
+void ZON_Load() { Shot_Zone = Shot_Point = -1; }
 void ZON_WalkPath(ZoneRecord *) {}
 
 void ZON_Update(ActorRecord *actor)
@@ -185,7 +189,10 @@ void ZON_Update(ActorRecord *actor)
         }
         if (zone.type == ZON_CAMERA && Camera_Applies(zone, actor)) {
             const int32_t j = ZON_NearestPoint(&zone, actor);
-            if (j >= 0) {
+            const bool running = CAM_Mode == CAM_SHOT && CAM_Shot.first == actor && Shot_Zone == z && Shot_Point == j;
+            if (j >= 0 && !running) {
+                Shot_Zone = z;
+                Shot_Point = j;
                 CAM_ShotRecord &shot = Zone_Shots[z];
                 for (int i = 0; i < 3; i++) {
                     shot.camera[i] = zone.points[j][i];

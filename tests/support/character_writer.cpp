@@ -74,43 +74,51 @@ TrackSpec Root_At_Rest(int32_t last, bool single_key)
 
 } // namespace
 
-std::vector<ObjectSpec> CharacterObjects(const std::string &type)
+std::vector<ObjectSpec> CharacterObjects(const std::string &type, const std::string &material_prefix)
 {
     CharacterOptions options;
     options.type = type;
+    options.material_prefix = material_prefix;
     return CharacterObjects(options);
 }
 
 std::vector<ObjectSpec> CharacterObjects(const CharacterOptions &options)
 {
+    const std::string &m = options.material_prefix;
     std::string root = UpperName(options.type);
     std::vector<ObjectSpec> o;
     // The figure faces +x: its shoulders lie along z.
-    o.push_back(Box(root, -1, {0, 0, 0}, {0, 0, 0}, {40, 40, 60}, "TFPELVIS"));
-    o.push_back(Box("TORSE", 0, {0, -40, 0}, {0, -80, 0}, {40, 80, 70}, "TFTORSE"));
-    o.push_back(Box("TETE", 1, {0, -160, 0}, {10, -45, 0}, {45, 45, 40}, "TFTETE"));
-    o.push_back(Box(options.right_hand, 1, {0, -150, 90}, {0, 70, 0}, {15, 70, 15}, "TFMAIND"));
-    o.push_back(Box(options.left_hand, 1, {0, -150, -90}, {0, 70, 0}, {15, 70, 15}, "TFMAING"));
+    o.push_back(Box(root, -1, {0, 0, 0}, {0, 0, 0}, {40, 40, 60}, m + "PELVIS"));
+    o.push_back(Box("TORSE", 0, {0, -40, 0}, {0, -80, 0}, {40, 80, 70}, m + "TORSE"));
+    o.push_back(Box("TETE", 1, {0, -160, 0}, {10, -45, 0}, {45, 45, 40}, m + "TETE"));
+    o.push_back(Box(options.right_hand, 1, {0, -150, 90}, {0, 70, 0}, {15, 70, 15}, m + "MAIND"));
+    o.push_back(Box(options.left_hand, 1, {0, -150, -90}, {0, 70, 0}, {15, 70, 15}, m + "MAING"));
     ObjectSpec foot;
     foot.name = "ZZZZZ";
     foot.parent = 0;
     foot.position = {0, 160, 0};
     o.push_back(foot);
     if (options.nate02) {
-        o.push_back(Box("NATE02", 2, {60, -20, 0}, {0, 0, 0}, {10, 10, 10}, "TFMAIND"));
+        o.push_back(Box("NATE02", 2, {60, -20, 0}, {0, 0, 0}, {10, 10, 10}, m + "MAIND"));
     }
     return o;
 }
 
-std::vector<MaterialSpec> CharacterMaterials()
+std::vector<MaterialSpec> CharacterMaterials(const CharacterOptions &options)
 {
-    return {{"TFPELVIS", "", 0x4208}, {"TFTORSE", "", 0x0150}, {"TFTETE", "", 0x8200}, {"TFMAIND", "", 0x7800},
-            {"TFMAING", "", 0x03C0}};
+    const char *parts[5] = {"PELVIS", "TORSE", "TETE", "MAIND", "MAING"};
+    const uint16_t own[5] = {0x4208, 0x0150, 0x8200, 0x7800, 0x03C0};
+    std::vector<MaterialSpec> materials;
+    for (size_t i = 0; i < 5; i++) {
+        const uint16_t colour = i < options.colours.size() ? options.colours[i] : own[i];
+        materials.push_back({options.material_prefix + parts[i], "", colour});
+    }
+    return materials;
 }
 
 NamedFile CharacterModel(const CharacterOptions &options)
 {
-    return {options.type + ".3dc", HierarchyImage(CharacterObjects(options), CharacterMaterials()).Finish().bytes};
+    return {options.type + ".3dc", HierarchyImage(CharacterObjects(options), CharacterMaterials(options)).Finish().bytes};
 }
 
 int32_t CharacterFrames(int32_t number)
@@ -185,7 +193,9 @@ std::vector<NamedFile> CharacterAnims(const CharacterOptions &options)
     for (int32_t number : options.numbers) {
         char name[64];
         std::snprintf(name, sizeof name, "%san%03d.3da", options.type.c_str(), number);
-        image(CharacterFrames(number) != 0 ? number : 0, name);
+        const auto renumbered = options.written_as.find(number);
+        const int32_t tracks = renumbered != options.written_as.end() ? renumbered->second : number;
+        image(CharacterFrames(tracks) != 0 ? tracks : 0, name);
     }
     for (const std::string &name : options.extra_names) {
         image(0, name);

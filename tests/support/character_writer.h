@@ -18,6 +18,7 @@
 //   060 and 061 turns, 0..8: the root turns a little left or right and back.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,19 @@ struct CharacterOptions {
     std::string left_hand = "MAIN-G";      // hands are "PAUMED" and "PAUMEG")
     bool nate02 = false;                   // record 6 "NATE02", the alternative model's own weapon, held
                                            // in front of the head
+    // Animation numbers written with another number's tracks (the file's number to the writer's), for
+    // a character whose actions are numbered otherwise: walk written as 002 is {2, 4}.
+    std::map<int32_t, int32_t> written_as;
+    // The five boxes' colours (pelvis, torso, head, right and left hand) and the prefix of their
+    // material names; empty: the test figure's own.
+    std::vector<uint16_t> colours;
+    std::string material_prefix = "TF";
 };
 
 // The figure's objects and materials.
-std::vector<ObjectSpec> CharacterObjects(const std::string &type = "tf_");
+std::vector<ObjectSpec> CharacterObjects(const std::string &type = "tf_", const std::string &material_prefix = "TF");
 std::vector<ObjectSpec> CharacterObjects(const CharacterOptions &options);
-std::vector<MaterialSpec> CharacterMaterials();
+std::vector<MaterialSpec> CharacterMaterials(const CharacterOptions &options = {});
 // The model file "<type>.3dc".
 NamedFile CharacterModel(const CharacterOptions &options = {});
 // The tracks of an animation number (empty for a number the writer does not know).

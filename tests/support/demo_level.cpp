@@ -274,14 +274,48 @@ std::vector<uint8_t> DemoCrystalModel()
     return Image({o}, {{"CRYSTAL", "", 0x07FF}});
 }
 
+CharacterOptions DemoCreature()
+{
+    CharacterOptions c;
+    c.type = "cr1";
+    c.numbers = {0, 2, 4, 16, 18, 20, 22, 43, 50, 60, 61};
+    // Walk, run, the four attacks and the locking action under the numbers the creature AI uses.
+    c.written_as = {{2, 4}, {4, 5}, {18, 16}, {20, 16}, {22, 16}, {43, 12}};
+    c.colours = {Rgb565(90, 40, 30), Rgb565(170, 40, 40), Rgb565(230, 160, 60), Rgb565(120, 30, 90), Rgb565(120, 30, 90)};
+    c.material_prefix = "CR";
+    return c;
+}
+
+// Project0's creature, which the spawner brings in, and its zones.
+static LevelRecordBuilder &AddCreatureAndZones(LevelRecordBuilder &b)
+{
+    using namespace demo;
+    const size_t e = level::Element(3);
+    b.Element(3, "CREA", "cr1.3dc").U8(e + level::kElementFlagsA, 0x17);
+    b.I32s(e + level::kElementStart, {kCreatureStart[0], kCreatureStart[1], kCreatureStart[2]});
+    b.I32(e + level::kElementHeading, 1024).I32(e + level::kElementLife, 100);
+    b.Zone(1, "SPAWN", 7, {kSpawnPoint[0], kSpawnPoint[1], kSpawnPoint[2]});
+    b.Zone(2, "CURRENT", 1, {-2800, 140, -800, -2000, 140, -800, -2000, 140, 800}).ZoneRate(2, 40);
+    b.Zone(3, "CAMERA", 8,
+           {kCameraPoints[0][0], kCameraPoints[0][1], kCameraPoints[0][2], kCameraPoints[1][0], kCameraPoints[1][1],
+            kCameraPoints[1][2]});
+    b.ZoneBox(3, {kCameraBoxMin[0], kCameraBoxMin[1], kCameraBoxMin[2]}, {kCameraBoxMax[0], kCameraBoxMax[1], kCameraBoxMax[2]});
+    b.Zone(4, "DRAIN", 9, {}).ZoneRate(4, 100);
+    b.ZoneBox(4, {kDrainBoxMin[0], kDrainBoxMin[1], kDrainBoxMin[2]}, {kDrainBoxMax[0], kDrainBoxMax[1], kDrainBoxMax[2]});
+    return b.Zone(5, "ARRIVAL", 5, {kArrivalPoint[0], kArrivalPoint[1], kArrivalPoint[2]});
+}
+
 KalderDatWriter DemoDatabase(const DemoOptions &options)
 {
     KalderDatWriter db;
     const std::vector<uint8_t> blank = BlankEditorRecord();
-    db.records[0] = DemoProject(blank, "Project0")
+    LevelRecordBuilder project0 = DemoProject(blank, "Project0");
+    db.records[0] = AddCreatureAndZones(project0)
                         .I32(level::kCdTrack, 2)
                         .Text(level::kFilm, level::kTextSize, kDemoFilmName)
                         .Exit(0, "EXIT1", "Project1", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
+                        // The creature's patrol: a level-wide path between two points.
+                        .Zone(0, "PATROL", 0, {800, 140, 2600, 800, 140, 400})
                         .Bytes();
     db.records[1] = DemoProject(blank, "Project1")
                         .Exit(0, "EXIT1", "Project0", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
@@ -320,6 +354,7 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "box.3dc").string(), DemoBoxModel()) &&
            WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial()) &&
            WriteHostFile((models / "lif1.3dc").string(), DemoCrystalModel()) &&
+           WriteCharacter(models.string(), DemoCreature()) &&
            std::all_of(weapons.begin(), weapons.end(), [&models](const NamedFile &f) {
                return WriteHostFile((models / f.name).string(), f.bytes);
            });

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/character_writer.h"
 #include "tests/support/dan_writer.h"
 #include "tests/support/dsn_writer.h"
 #include "tests/support/level_writer.h"
@@ -27,6 +28,13 @@ inline constexpr int32_t kBloc1At[3] = {-1800, 172, 1500};
 inline constexpr int32_t kBloc2At[3] = {-800, 172, 2600};
 inline constexpr int32_t kCrystalStart[3] = {-300, 260, 300}; // element 4, an object to pick up
 inline constexpr int32_t kCrystalHalf = 40;
+// Project0's creature and zones.
+inline constexpr int32_t kCreatureStart[3] = {9000, 140, 0}; // off the floor, beyond every spawner's reach
+inline constexpr int32_t kSpawnPoint[3] = {800, 140, 2600};  // zone 1 "SPAWN"
+inline constexpr int32_t kCameraBoxMin[3] = {-3000, -1000, 1600}, kCameraBoxMax[3] = {-1600, 1000, 3000};
+inline constexpr int32_t kCameraPoints[2][3] = {{-2900, -200, 1700}, {-1700, -200, 2900}};
+inline constexpr int32_t kDrainBoxMin[3] = {200, -1000, -900}, kDrainBoxMax[3] = {900, 1000, -300};
+inline constexpr int32_t kArrivalPoint[3] = {800, 140, 0};
 } // namespace demo
 
 // The demo level's model files (image files with their 8-byte prefix) and containers.
@@ -38,6 +46,8 @@ DanWriter DemoHeroContainer();              // xh_.dan: the hero, map HERO, XH_A
 std::vector<uint8_t> DemoBoxModel();        // box.3dc: "BOX", material "BOX"
 std::vector<uint8_t> DemoBoxMaterial();     // box.3dm
 std::vector<uint8_t> DemoCrystalModel();    // lif1.3dc: "LIF1", a crystal of flat faces
+// The creature: the test figure recoloured, as "cr1.3dc" with the animations the creature AI asks for.
+CharacterOptions DemoCreature();
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.
 std::vector<uint8_t> DemoFloorMaterial();
 std::vector<uint8_t> DemoCrateMaterial();
@@ -53,7 +63,9 @@ struct DemoOptions {
 };
 
 // The project database: Project0 and Project1 (the scene, two boxes, the crystal, exits between them
-// and to Project2), Project2 whose scene ends the game; every other record blank.
+// and to Project2), Project2 whose scene ends the game; every other record blank. Project0 also has the
+// creature "CREA" and its zones: 1 "SPAWN" (spawn point), 2 "CURRENT" (a path), 3 "CAMERA", 4 "DRAIN"
+// and 5 "ARRIVAL"; zone 0 is left for a patrol path.
 KalderDatWriter DemoDatabase(const DemoOptions &options = {});
 
 // Writes the demo level's model files into a host folder (the disc's DATA/3DC), with the hero's

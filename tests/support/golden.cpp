@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "tests/support/png16.h"
@@ -45,6 +47,43 @@ namespace kalder_test {
     return failure << name << " differs first at (" << first % size_t(width) << ", " << first / size_t(width)
                    << "): golden " << std::hex << expected[first] << ", frame " << pixels[first]
                    << "; the frame is in " << actual;
+}
+
+::testing::AssertionResult MatchesGoldenText(const std::string &name, const std::string &text)
+{
+    const std::string golden = std::string(KALDER_GOLDEN_DIR) + "/" + name + ".txt";
+    const char *update = std::getenv("KALDER_UPDATE_GOLDENS");
+    if (update != nullptr && std::strcmp(update, "1") == 0) {
+        std::ofstream out(golden, std::ios::binary);
+        out << text;
+        if (!out) {
+            return ::testing::AssertionFailure() << "cannot write " << golden;
+        }
+        return ::testing::AssertionSuccess() << "wrote " << golden;
+    }
+    std::ifstream in(golden, std::ios::binary);
+    std::stringstream expected;
+    expected << in.rdbuf();
+    if (in && expected.str() == text) {
+        return ::testing::AssertionSuccess();
+    }
+    const std::string actual = name + ".actual.txt";
+    std::ofstream(actual, std::ios::binary) << text;
+    if (!in) {
+        return ::testing::AssertionFailure() << "cannot read " << golden << "; the text is in " << actual;
+    }
+    std::istringstream a(expected.str()), b(text);
+    std::string la, lb;
+    int line = 1;
+    while (true) {
+        const bool ga = bool(std::getline(a, la)), gb = bool(std::getline(b, lb));
+        if (!ga || !gb || la != lb) {
+            return ::testing::AssertionFailure() << name << " differs first at line " << line << ":\n  golden: "
+                                                 << (ga ? la : "(end)") << "\n  text:   " << (gb ? lb : "(end)")
+                                                 << "\nthe text is in " << actual;
+        }
+        line++;
+    }
 }
 
 } // namespace kalder_test

@@ -106,9 +106,138 @@ struct FightBench : anim_test::Figure {
     }
 };
 
+TEST_F(FightBench, ReachAndStanceByFightOptionWeaponAndDistance)
+{
+    enum InHand { None, Sword, Bow, Gun };
+    struct Case {
+        int32_t option;
+        InHand weapon;
+        double x, y;
+        int32_t in_reach;
+    };
+    const Case cases[] = {
+        {0, None, 799, 0, 1},    {0, None, 801, 0, 0},    {0, Sword, 1499, 0, 1}, {0, Sword, 1501, 0, 0},
+        {0, Bow, 2499, 0, 1},    {0, Bow, 2501, 0, 0},    {0, Gun, 2499, 0, 1},   {1, None, 100, 0, 0},
+        {1, Sword, 100, 0, 0},
+        // The height counts four times: sqrt(300^2 + 4 x 500^2) is about 1044.
+        {0, None, 300, -500, 0}, {0, Sword, 300, -500, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(::testing::Message() << "option " << c.option << " weapon " << c.weapon << " at " << c.x << ", " << c.y);
+        TearDown();
+        SetUp();
+        FGT_FightOption = c.option;
+        hero->flags[6] |= ACTOR_F6_SWORD_CARRIED | ACTOR_F6_BOW_CARRIED;
+        hero->flags[8] |= ACTOR_F8_GUN_CARRIED;
+        hero->flags[6] |= c.weapon == Sword ? ACTOR_F6_SWORD_DRAWN : c.weapon == Bow ? ACTOR_F6_BOW_DRAWN : 0;
+        hero->flags[8] |= c.weapon == Gun ? ACTOR_F8_GUN_DRAWN : 0;
+        hero->second_gauge = 100.0f;
+        ActorRecord *enemy = Enemy(5, c.x, c.y, 0.0);
+        FGT_HeroFight(hero);
+        EXPECT_EQ(hero->target, enemy);
+        EXPECT_EQ(FGT_LastInReach, c.in_reach);
+        EXPECT_EQ(hero->flags[4] & (FGT_F4_STANCE | FGT_F4_GROUND_STANCE), c.in_reach != 0 ? 0x60 : 0);
+        EXPECT_EQ(FGT_StanceHoldTime, c.in_reach != 0 ? 60.0f : 0.0f);
+    }
+}
+
+TEST_F(FightBench, TheStanceHoldsSixtyFramesAfterTheLastEnemyInReach)
+{
+    for (const double factor : {1.0, 2.0}) {
+        SCOPED_TRACE(factor);
+        TearDown();
+        SetUp();
+        GAME_TimeFactor = factor;
+        hero->flags[5] |= FGT_F5_STANCE_TOGGLE;
+        ActorRecord *enemy = Enemy(5, 500, 0, 0);
+        FGT_HeroFight(hero);
+        ASSERT_EQ(FGT_LastInReach, 1);
+        enemy->position[0] = 900.0;
+        hero->flags[5] &= uint8_t(~FGT_F5_STANCE_TOGGLE);
+        const int frames = int(60.0 / factor);
+        for (int f = 1; f <= frames; f++) {
+            FGT_HeroFight(hero);
+            ASSERT_EQ(hero->flags[4] & 0x60, 0x60) << "frame " << f;
+        }
+        EXPECT_EQ(FGT_StanceHoldTime, 0.0f);
+        FGT_HeroFight(hero);
+        EXPECT_EQ(hero->flags[4] & 0x60, 0) << "the stance ends; 0x20 follows the cleared toggle";
+        hero->flags[5] |= FGT_F5_STANCE_TOGGLE;
+        FGT_HeroFight(hero);
+        EXPECT_EQ(hero->flags[4] & 0x60, 0x20);
+    }
+}
+
+TEST_F(FightBench, TheFirstEnemyWithCourageIsTheTargetAndF92IsSeenWithin400)
+{
+    struct Case {
+        const char *what;
+        int32_t first_courage;
+        double first_at;
+        double f92_at;
+        int32_t target_slot; // 0: the target is left as it was
+        int32_t f92_near;
+    };
+    const Case cases[] = {
+        {"first with courage", 1, 200.0, 0.0, 5, 0},
+        {"courage 0 passed over", 0, 200.0, 0.0, 6, 0},
+        {"F92 within 400, not the target", 1, 500.0, 399.0, 5, 1},
+        {"F92 at 400 exactly", 1, 500.0, 400.0, 5, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        Enemy(5, c.first_at, 0, 0, c.first_courage);
+        Enemy(6, 600, 0, 0, 1);
+        if (c.f92_at != 0.0) {
+            // Before the target in the sorted list, without courage: passed over, but seen.
+            Enemy(7, c.f92_at, 0, 0, 0, "F92x");
+        }
+        FGT_HeroFight(hero);
+        EXPECT_EQ(hero->target, &ACTOR_Slots[c.target_slot]);
+        EXPECT_EQ(FGT_LastInReach, 1);
+        EXPECT_EQ(FGT_LastF92Near, c.f92_near);
+    }
+}
+
+TEST_F(FightBench, DangerIsAnEnemyWithCourageCloseBehindTheHero)
+{
+    struct Case {
+        const char *what;
+        double bearing; // radians from where the hero faces (+x)
+        double distance;
+        int32_t courage;
+        int32_t hero_anim;
+        float life;
+        int32_t danger;
+    };
+    const Case cases[] = {
+        {"behind within 800, courage 2", 2.0, 700.0, 2, 0, 100.0f, 1},
+        {"courage 1", 2.0, 700.0, 1, 0, 100.0f, 0},
+        {"the hero running", 2.0, 700.0, 2, 4, 100.0f, 0},
+        {"dead", 2.0, 700.0, 2, 0, 0.0f, 0},
+        {"at 800 exactly", 2.0, 800.0, 2, 0, 100.0f, 0},
+        {"in front", 1.0, 700.0, 2, 0, 100.0f, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        ActorRecord *e = Enemy(5, c.distance * std::cos(c.bearing), 0, -c.distance * std::sin(c.bearing), c.courage);
+        e->life = c.life;
+        hero->current_anim = c.hero_anim;
+        FGT_HeroFight(hero);
+        EXPECT_EQ(FGT_Danger, c.danger);
+        EXPECT_EQ(hero->flags[4] & ACTOR_F4_SEES_ALL_ROUND, 0) << "the all-round scan is undone";
+    }
+}
+
 TEST_F(FightBench, WithoutAnEnemyWithCourageNothingIsInReachAndTheTargetStays)
 {
+    // A target from before, dead now: the scans do not list it.
     ActorRecord *old = &ACTOR_Slots[9];
+    old->life = 0.0f;
     hero->target = old;
     Enemy(5, 200, 0, 0, 0);
     FGT_HeroFight(hero);

@@ -111,14 +111,20 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_EQ(Pos(scene), (std::vector<double>{0, 0, 0}));
     EXPECT_STREQ(Get_Obj_Name(scene.node), "SC1");
     EXPECT_EQ(MDL_SceneCollReady, 1);
+    // The creature, which stays at its far start until a spawner brings it in.
+    const ActorRecord &creature = ACTOR_Slots[5];
+    EXPECT_STREQ(creature.node_name, "cr1");
+    EXPECT_EQ(creature.definition, &PRJ_CurrentRecord.elements[3]);
+    EXPECT_TRUE(creature.flags[1] & ACTOR_F1_AI);
+    EXPECT_EQ(Pos(creature), (std::vector<double>{9000, 140, 0}));
     // The crystal, an object to pick up.
-    const ActorRecord &crystal = ACTOR_Slots[5];
+    const ActorRecord &crystal = ACTOR_Slots[6];
     EXPECT_STREQ(crystal.node_name, "LIF1");
     EXPECT_EQ(crystal.definition, &PRJ_CurrentRecord.elements[4]);
     EXPECT_EQ(Pos(crystal), (std::vector<double>{-300, 260, 300}));
-    EXPECT_EQ(ACTOR_Slots[6].flags[0], 0);
-    EXPECT_EQ(ACTOR_ActiveCount2, 6);
-    EXPECT_EQ(ACTOR_ActiveCount1, 6);
+    EXPECT_EQ(ACTOR_Slots[7].flags[0], 0);
+    EXPECT_EQ(ACTOR_ActiveCount2, 7);
+    EXPECT_EQ(ACTOR_ActiveCount1, 7);
     EXPECT_EQ(MDL_LoadingScene, 0);
     EXPECT_EQ(DAN_IsOpen(), 0);
 
@@ -169,8 +175,9 @@ TEST_F(LevelLoadTest, ElementsKeptForLaterAndTheCharacterSwitchLeaveSlotsEmpty)
     PRJ_CurrentRecord.elements[1].flags_b = 0x01;
     Load();
     EXPECT_EQ(ACTOR_Slots[3].definition, &PRJ_CurrentRecord.elements[2]);
-    EXPECT_EQ(ACTOR_Slots[4].definition, &PRJ_CurrentRecord.elements[4]);
-    EXPECT_EQ(ACTOR_Slots[5].flags[0], 0);
+    EXPECT_EQ(ACTOR_Slots[4].definition, &PRJ_CurrentRecord.elements[3]);
+    EXPECT_EQ(ACTOR_Slots[5].definition, &PRJ_CurrentRecord.elements[4]);
+    EXPECT_EQ(ACTOR_Slots[6].flags[0], 0);
     EXPECT_TRUE(ACTOR_Slots[2].flags[0] & ACTOR_F0_IN_USE);
 
     PRJ_LoadCharacters = 0;
@@ -390,7 +397,7 @@ TEST_F(LevelLoadTest, TheUncalledRoutinesCloneStoreFindAndRelease)
     box.anim_blend = 0.25f;
     box.anim_speed = 1.25f;
     ActorRecord *clone = ACTOR_CloneActor(&box);
-    ASSERT_EQ(clone, &ACTOR_Slots[6]);
+    ASSERT_EQ(clone, &ACTOR_Slots[7]);
     EXPECT_EQ(clone->flags[0], ACTOR_F0_IN_USE);
     // The clone shares the box's animation set: set 0, which every record starts with.
     EXPECT_EQ(clone->flags[1], ACTOR_F1_AI | ACTOR_F1_HAS_ANIMS);

@@ -7,11 +7,15 @@
 
 #include "core/fconv.h"
 #include "core/rand.h"
+#include "core/scr.h"
 #include "engine3d/maths.h"
 #include "engine3d/object.h"
 #include "engine3d/workarea.h"
+#include "tests/support/demo_level.h"
+#include "tests/support/golden.h"
 #include "tests/support/level_writer.h"
 #include "tests/world/anim_fixture.h"
+#include "tests/world/tick_fixture.h"
 #include "world/cam.h"
 #include "world/fgt_hit.h"
 #include "world/level_record.h"
@@ -150,6 +154,32 @@ TEST_F(Zones, ACameraZonePostsAShotFromTheNearestPointWhileItApplies)
         EXPECT_EQ(std::vector<int32_t>(CAM_Shot.camera, CAM_Shot.camera + 3), Point(7, c.expected));
         EXPECT_EQ(CAM_Shot.timer, 20.0f);
     }
+    CAM_Exit();
+}
+
+TEST_F(Zones, ARunningShotIsNotRestartedSoTheCameraMoves)
+{
+    record = LevelRecordBuilder().Zone(2, "CAM", ZON_CAMERA, {0, -200, 0, 3000, -200, 0});
+    Use();
+    ZON_Load();
+    ASSERT_EQ(CAM_Init(), 1);
+    CAM_LoadPreset();
+    Set_Obj_Pos(actor.node, std::vector<int32_t>{1000, 0, 0}.data());
+    actor.position[0] = 1000.0;
+    ZON_Update(&actor);
+    CAM_CompCameraPos(); // starts the shot from point 0
+    ZON_Update(&actor);  // already running: nothing posted
+    CAM_CompCameraPos(); // so the shot's frame runs: the camera moves toward the actor
+    ASSERT_EQ(CAM_Mode, CAM_SHOT);
+    EXPECT_GT(CAM_Shot.camera[0], 0);
+    int32_t root[3];
+    Get_Obj_Pos(0, root);
+    EXPECT_EQ(std::vector<int32_t>(root, root + 3), std::vector<int32_t>(CAM_Shot.camera, CAM_Shot.camera + 3));
+    // Nearer the other point, the zone posts the shot from there.
+    actor.position[0] = 2500.0;
+    ZON_Update(&actor);
+    CAM_CompCameraPos();
+    EXPECT_EQ(std::vector<int32_t>(CAM_Shot.camera, CAM_Shot.camera + 3), (std::vector<int32_t>{3000, -200, 0}));
     CAM_Exit();
 }
 
@@ -572,4 +602,84 @@ TEST_F(Zones, FollowingAPathStepsFourOnEachAxisAndAdvancesAtEachPoint)
     ZON_FollowPath(&Zone(0), &actor);
     EXPECT_EQ(At(&actor), (std::vector<double>{100, 0, 0}));
     EXPECT_EQ(Zone(0).current_point, 5);
+}
+
+// ---- The demo level through the game tick ----
+
+namespace {
+
+struct ZoneDemo : tick_test::LevelBench {
+    void SetUp() override
+    {
+        LevelBench::SetUp();
+        CAM_Init();
+        FGT_DamageCount = 0;
+        TickUntilLoaded();
+    }
+    void TearDown() override
+    {
+        CAM_Exit();
+        LevelBench::TearDown();
+    }
+    static ActorRecord *Named(const char *node)
+    {
+        for (ActorRecord &a : ACTOR_Slots) {
+            if ((a.flags[0] & ACTOR_F0_IN_USE) && std::strcmp(a.node_name, node) == 0) {
+                return &a;
+            }
+        }
+        return nullptr;
+    }
+    static void Place(ActorRecord *a, double x, double y, double z)
+    {
+        a->position[0] = x;
+        a->position[1] = y;
+        a->position[2] = z;
+    }
+};
+
+} // namespace
+
+TEST_F(ZoneDemo, TheFirstWorldTickBringsTheCreatureToItsSpawnPoint)
+{
+    ActorRecord *creature = Named("cr1");
+    ASSERT_NE(creature, nullptr);
+    EXPECT_EQ(creature->position[0], 9000.0);
+    GAME_Tick(0);
+    // Its radius of 135 stands it 5 above the point.
+    EXPECT_EQ(std::vector<double>(creature->position, creature->position + 3), (std::vector<double>{800, 135, 2600}));
+    EXPECT_EQ(creature->zone, 1);
+    EXPECT_EQ(creature->point, 0);
+    EXPECT_EQ(creature->last_attacker, nullptr);
+}
+
+TEST_F(ZoneDemo, TheDrainTakesTwoLifeATickFromTheHeroInIt)
+{
+    ActorRecord *hero = Hero();
+    Place(hero, 550.0, 140.0, -600.0);
+    hero->life = 100.0f;
+    GAME_Tick(0);
+    EXPECT_EQ(hero->life, 98.0f);
+    GAME_Tick(0);
+    EXPECT_EQ(hero->life, 96.0f);
+    EXPECT_EQ(FGT_DamageCount, 0);
+}
+
+TEST_F(ZoneDemo, TheCameraZoneFilmsTheHeroFromItsNearestPoint)
+{
+    // Tick 1 follows the hero into the zone and posts the shot, tick 2 starts it from the point, tick 3
+    // draws its first frame: the camera halfway from the point to the hero, looking at the hero.
+    Place(Hero(), -2300.0, 140.0, 2300.0);
+    for (int i = 0; i < 2; i++) {
+        GAME_Tick(0);
+    }
+    EXPECT_EQ(CAM_Mode, CAM_SHOT);
+    EXPECT_EQ(CAM_Shot.first, Hero());
+    const int32_t *from = kalder_test::demo::kCameraPoints[0];
+    EXPECT_EQ(std::vector<int32_t>(CAM_Shot.camera, CAM_Shot.camera + 3), std::vector<int32_t>(from, from + 3));
+    GAME_Tick(0);
+    int32_t root[3];
+    Get_Obj_Pos(0, root);
+    EXPECT_EQ(std::vector<int32_t>(root, root + 3), (std::vector<int32_t>{-2600, -30, 2000}));
+    EXPECT_TRUE(kalder_test::MatchesGolden("zone-camera", SCR_FrameBuffer, 640, 480, false));
 }

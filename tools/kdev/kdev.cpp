@@ -62,6 +62,11 @@
 //                                          scene stream N more frames (31 by default), prints the object
 //                                          slots (node name, flag bytes, position, heading, node, element)
 //                                          and the sky node; with --png the root camera's view
+//   kdev zones <folder> [--project NAME]   loads the project (the pending one or NAME) as kdev level does;
+//                                          prints its zones in use (index, name, type, box, count, rate,
+//                                          field handle, points), the physics fields after the load, and
+//                                          for the hero's start the spawn points that are candidates and
+//                                          the camera and draining zones that apply
 //   kdev fight <folder> [--ticks N] [--png OUTDIR]
 //                                          loads Project0 as kdev level does and runs the world N frames
 //                                          (120 by default): per frame the hero's target slot, its distance
@@ -138,6 +143,7 @@
 #include "tests/support/text_pictures.h"
 #include "tools/kdev/kdev_fight.h"
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_play.h"
 #include "world/prj.h"
 
@@ -175,10 +181,12 @@ static int usage()
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
+                 "       kdev zones <folder> [--project NAME]\n"
                  "       kdev anim <folder>\n"
                  "       kdev fight <folder> [--ticks N] [--png OUTDIR]\n"
                  "       kdev camera <folder>\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
+                 "       kdev ai <folder> [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"
@@ -1205,6 +1213,9 @@ int main(int argc, char **argv)
         }
         return KdevLevel(argv[2], ticks, png);
     }
+    if (command == "zones" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--project") == 0))) {
+        return KdevZones(argv[2], argc == 5 ? argv[4] : nullptr);
+    }
     if (command == "anim" && argc == 3) {
         return anim(argv[2]);
     }
@@ -1221,6 +1232,9 @@ int main(int argc, char **argv)
     }
     if (command == "play" && argc >= 3) {
         return KdevPlay(argc - 2, argv + 2);
+    }
+    if (command == "ai" && argc >= 3) {
+        return KdevAi(argc - 2, argv + 2);
     }
     if (command == "prj" && argc == 3) {
         return prj(argv[2]);

@@ -1,4 +1,5 @@
-// kdev level: a project loaded as the game tick loads it, its object slots, and the picture.
+// kdev level and zones: a project loaded as the game tick loads it, its object slots, the picture and its
+// zones.
 #include "tools/kdev/kdev_level.h"
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "world/mdl.h"
 #include "world/prj.h"
 #include "world/prj_load.h"
+#include "world/zon.h"
 
 bool KdevMapDrives(const char *folder)
 {
@@ -28,6 +30,20 @@ bool KdevMapDrives(const char *folder)
     }
     return true;
 }
+
+namespace {
+
+const char *Zone_Type_Name(int32_t type)
+{
+    static const char *const names[] = {"patrol", "path", "mana spheres", "ground elements", "respawn",
+                                        "arrival", "emitters", "spawner", "camera", "drain"};
+    return type >= 0 && type <= ZON_DRAIN ? names[type] : "unknown";
+}
+
+// The physics field table after the load.
+void Print_Fields() {}
+
+} // namespace
 
 int KdevLevel(const char *folder, int32_t ticks, const char *png)
 {
@@ -77,4 +93,65 @@ int KdevLevel(const char *folder, int32_t ticks, const char *png)
     }
     kalder_test::StopLevelCore();
     return status;
+}
+
+int KdevZones(const char *folder, const char *project)
+{
+    if (!KdevMapDrives(folder)) {
+        return 1;
+    }
+    kalder_test::ScreenTarget screen(640, 480);
+    kalder_test::StartLevelCore();
+    CAM_Init();
+    if (project != nullptr) {
+        char name[32] = {};
+        std::snprintf(name, sizeof name, "%s", project);
+        LevelRecord *record = PRJ_SwitchTo(name, sizeof name);
+        if (record == nullptr || PRJ_ReturnedToPrevious != 0) {
+            std::fprintf(stderr, "kdev: no project %s\n", project);
+            kalder_test::StopLevelCore();
+            return 1;
+        }
+        PRJ_MakeCurrent(record);
+        PRJ_PendingFlag = 1;
+    }
+    PRJ_LoadPending();
+    std::printf("project %.20s\n", PRJ_Current->name);
+    std::printf("%-4s %-12s %-15s %-38s %-5s %-6s %-6s %s\n", "zone", "name", "type", "box", "count", "rate",
+                "field", "points");
+    for (int32_t z = 0; z < ZON_COUNT; z++) {
+        const ZoneRecord &zone = PRJ_Current->zones[z];
+        if (!(zone.flags & ZON_IN_USE)) {
+            continue;
+        }
+        char box[64];
+        std::snprintf(box, sizeof box, "%d %d %d .. %d %d %d", int(zone.box_min[0]), int(zone.box_min[1]),
+                      int(zone.box_min[2]), int(zone.box_max[0]), int(zone.box_max[1]), int(zone.box_max[2]));
+        std::printf("%-4d %-12.12s %-15s %-38s %-5d %-6d %-6d", int(z), zone.name, Zone_Type_Name(zone.type), box,
+                    int(zone.point_count), int(zone.rate), int(zone.field_handle));
+        for (int32_t j = 0; j < ZON_PointCount(&zone); j++) {
+            std::printf(" (%d %d %d)", int(zone.points[j][0]), int(zone.points[j][1]), int(zone.points[j][2]));
+        }
+        std::printf("\n");
+    }
+    Print_Fields();
+    const ActorRecord *hero = &ACTOR_Slots[ACTOR_HERO];
+    std::printf("hero at %.1f %.1f %.1f\n", hero->position[0], hero->position[1], hero->position[2]);
+    for (int32_t z = 0; z < ZON_COUNT; z++) {
+        const ZoneRecord &zone = PRJ_Current->zones[z];
+        if (!(zone.flags & ZON_IN_USE)) {
+            continue;
+        }
+        if (zone.type == ZON_SPAWNER) {
+            for (int32_t j = 0; j < ZON_PointCount(&zone); j++) {
+                if (ZON_SpawnCandidate(z, j, hero)) {
+                    std::printf("spawn candidate zone %d \"%.12s\" point %d\n", int(z), zone.name, int(j));
+                }
+            }
+        } else if ((zone.type == ZON_CAMERA || zone.type == ZON_DRAIN) && ZON_Applies(&zone, hero)) {
+            std::printf("applies zone %d \"%.12s\" (%s)\n", int(z), zone.name, Zone_Type_Name(zone.type));
+        }
+    }
+    kalder_test::StopLevelCore();
+    return 0;
 }

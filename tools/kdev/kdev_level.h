@@ -9,3 +9,9 @@ int KdevLevel(const char *folder, int32_t ticks, const char *png);
 
 // Maps <folder>/drives as the programs do; false (with the message printed) when there is none.
 bool KdevMapDrives(const char *folder);
+
+// kdev zones <folder> [--project NAME]: loads the project (the pending one, or NAME) as kdev level
+// does and prints its zones in use, the physics fields after the load with each path zone's handle,
+// and for the hero's start the spawn points that are candidates and the camera or draining zones that
+// apply.
+int KdevZones(const char *folder, const char *project);
