@@ -20,6 +20,7 @@
 #include "world/fgt.h"
 #include "world/prj.h"
 #include "world/prj_load.h"
+#include "world/zon.h"
 
 int KdevFight(const char *folder, int32_t ticks, const char *png_folder)
 {
@@ -38,6 +39,7 @@ int KdevFight(const char *folder, int32_t ticks, const char *png_folder)
     for (int32_t t = 0; t < ticks; t++) {
         FGT_HeroFight(hero);
         CAM_CompCameraPos();
+        ZON_Update(hero);
         AI_Update();
         ANIM_UpdateActors();
         DSN_UpdateFrame();
