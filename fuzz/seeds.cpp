@@ -17,6 +17,7 @@
 #include "tests/support/pack_writer.h"
 #include "tests/support/sprite_set_writer.h"
 #include "tests/support/wav_writer.h"
+#include "tests/support/weapon_models.h"
 
 namespace fs = std::filesystem;
 using kalder_test::PackWriterEntry;
@@ -49,6 +50,10 @@ static bool write_image_seeds(const fs::path &dir)
     seeds.push_back({"cube", cube()});
     seeds.push_back({"no-materials", HierarchyImage(family, {})});
     seeds.push_back({"flat-only", HierarchyImage({CubeObjects()[0]}, {{"CUBE", "", 5}})});
+    // The hero's weapons, as every level loads them.
+    for (const Weapon w : {Weapon::Sword, Weapon::Bow, Weapon::Gun}) {
+        seeds.push_back({"weapon-" + WeaponFileName(w), HierarchyImage(WeaponObjects(w), WeaponMaterials(w))});
+    }
     seeds.push_back({"records", RecordImage({{1, 2, 3}, {4, 5, 6}})});
     seeds.push_back({"material", MaterialImage([](int r, int i) { return uint16_t(r * 256 + i); })});
     seeds.push_back({"tracks", TrackImage(4, {track, track})});

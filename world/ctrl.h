@@ -57,6 +57,12 @@ extern MGM_Handler CTRL_SavedHandler;
 extern int32_t CTRL_SavedFlags;      // the MGM flag words when it was installed
 extern int32_t CTRL_InstallDepth;    // nested installs still open
 
+// 1 when the control went down since the last mapping: held and changed.
+inline bool CTRL_FreshlyPressed(int32_t control)
+{
+    return (CTRL_Controls[control] & (CTRL_HELD | CTRL_CHANGED)) == (CTRL_HELD | CTRL_CHANGED);
+}
+
 // Called by a modal screen before its loop: the control receiver takes the MGM's input.
 void CTRL_Install();
 // Called by a modal screen when its loop ends: the receiver it replaced is given back.

@@ -1,4 +1,9 @@
-// The hero's move handlers. Not built yet: only the take-off timer is kept.
+// The hero's move handlers. Not built yet: only the take-off timer is kept, and the controls give the
+// hero no action.
 #include "world/fgt_moves.h"
 
 int32_t FGT_TakeOffTimer;
+
+void FGT_FightMoves(ActorRecord *, int32_t, int32_t) {}
+void FGT_SwimMoves(ActorRecord *, int32_t) {}
+void FGT_AirMoves(ActorRecord *, int32_t) {}

@@ -1,8 +1,10 @@
-// Effect models. Not built yet: nothing is loaded, so there is nothing to move, and a glow ball is
-// only counted.
+// Effect models. Not built yet: nothing is loaded, so there is nothing to move, and a glow ball, a
+// trail and a burst of particles are only counted.
 #include "world/fx.h"
 
 int32_t FX_BallCount;
+int32_t FX_TrailCount;
+int32_t FX_HitParticleCount;
 
 void FX_LoadModels() {}
 void FX_LoadShotModels() {}
@@ -19,3 +21,5 @@ void FX_UpdateGroundElements(ActorRecord *) {}
 void FX_UpdateBalls() {}
 
 void FX_AttachBall(int32_t, ActorRecord *, int32_t, int32_t) { FX_BallCount++; }
+void FX_Trail(ActorRecord *) { FX_TrailCount++; }
+void FX_SpawnHitParticles(ActorRecord *) { FX_HitParticleCount++; }

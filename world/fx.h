@@ -15,8 +15,15 @@ void FX_LoadGroundElements();
 // The actor step hangs a glow ball on an actor whose spell animation passes its hit frame.
 void FX_AttachBall(int32_t kind, ActorRecord *actor, int32_t node, int32_t size);
 
-// What the stand-in saw: its calls of FX_AttachBall.
+// Per frame from the hero's fight step: the trail its weapon leaves.
+void FX_Trail(ActorRecord *actor);
+// Particles bursting from an actor: blood of a hit, the air an actor under water breathes out.
+void FX_SpawnHitParticles(ActorRecord *actor);
+
+// What the stand-ins saw: their calls of FX_AttachBall, FX_Trail and FX_SpawnHitParticles.
 extern int32_t FX_BallCount;
+extern int32_t FX_TrailCount;
+extern int32_t FX_HitParticleCount;
 
 // Called once per frame by the game tick. The emitters and the mana spheres act for the steered
 // actor, the ground elements swarm around the hero.

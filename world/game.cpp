@@ -327,7 +327,7 @@ bool linked_taken(const ActorRecord *actor)
 
 bool select_pressed()
 {
-    return (CTRL_Controls[CTRL_SEL] & (CTRL_HELD | CTRL_CHANGED)) == (CTRL_HELD | CTRL_CHANGED);
+    return CTRL_FreshlyPressed(CTRL_SEL);
 }
 
 // The conditions of an exit, in the order they are tested; box exits also ask for the select control.

@@ -278,7 +278,7 @@ void TEX_Flicker()
     for (int64_t &v : n) {
         v = SYS_Rand() & 127;
     }
-    const bool under_water = FGT_HeroUnderWater != 0;
+    const bool under_water = FGT_Underwater != 0;
     for (int i = 0; i < 3; i++) {
         int64_t wanted = s.tint[i];
         if (under_water) {

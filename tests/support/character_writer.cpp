@@ -76,20 +76,31 @@ TrackSpec Root_At_Rest(int32_t last, bool single_key)
 
 std::vector<ObjectSpec> CharacterObjects(const std::string &type, const std::string &material_prefix)
 {
-    const std::string &m = material_prefix;
-    std::string root = UpperName(type);
+    CharacterOptions options;
+    options.type = type;
+    options.material_prefix = material_prefix;
+    return CharacterObjects(options);
+}
+
+std::vector<ObjectSpec> CharacterObjects(const CharacterOptions &options)
+{
+    const std::string &m = options.material_prefix;
+    std::string root = UpperName(options.type);
     std::vector<ObjectSpec> o;
     // The figure faces +x: its shoulders lie along z.
     o.push_back(Box(root, -1, {0, 0, 0}, {0, 0, 0}, {40, 40, 60}, m + "PELVIS"));
     o.push_back(Box("TORSE", 0, {0, -40, 0}, {0, -80, 0}, {40, 80, 70}, m + "TORSE"));
     o.push_back(Box("TETE", 1, {0, -160, 0}, {10, -45, 0}, {45, 45, 40}, m + "TETE"));
-    o.push_back(Box("MAIN-D", 1, {0, -150, 90}, {0, 70, 0}, {15, 70, 15}, m + "MAIND"));
-    o.push_back(Box("MAIN-G", 1, {0, -150, -90}, {0, 70, 0}, {15, 70, 15}, m + "MAING"));
+    o.push_back(Box(options.right_hand, 1, {0, -150, 90}, {0, 70, 0}, {15, 70, 15}, m + "MAIND"));
+    o.push_back(Box(options.left_hand, 1, {0, -150, -90}, {0, 70, 0}, {15, 70, 15}, m + "MAING"));
     ObjectSpec foot;
     foot.name = "ZZZZZ";
     foot.parent = 0;
     foot.position = {0, 160, 0};
     o.push_back(foot);
+    if (options.nate02) {
+        o.push_back(Box("NATE02", 2, {60, -20, 0}, {0, 0, 0}, {10, 10, 10}, m + "MAIND"));
+    }
     return o;
 }
 
@@ -129,7 +140,7 @@ NamedFile PlatformModel(const std::string &name, const std::vector<Vec3> &centre
 
 NamedFile CharacterModel(const CharacterOptions &options)
 {
-    return {options.type + ".3dc", HierarchyImage(CharacterObjects(options.type, options.material_prefix), CharacterMaterials(options)).Finish().bytes};
+    return {options.type + ".3dc", HierarchyImage(CharacterObjects(options), CharacterMaterials(options)).Finish().bytes};
 }
 
 int32_t CharacterFrames(int32_t number)

@@ -40,6 +40,10 @@ struct CharacterOptions {
     std::string damaged;                   // this animation file is written cut short
     int32_t swing_axis = 2;                // the arms swing about z (shoulders along z, the test figure)
                                            // or about x (shoulders along x)
+    std::string right_hand = "MAIN-D";     // the names of records 3 and 4 (the alternative hero model's
+    std::string left_hand = "MAIN-G";      // hands are "PAUMED" and "PAUMEG")
+    bool nate02 = false;                   // record 6 "NATE02", the alternative model's own weapon, held
+                                           // in front of the head
     // Animation numbers written with another number's tracks (the file's number to the writer's), for
     // a character whose actions are numbered otherwise: walk written as 002 is {2, 4}.
     std::map<int32_t, int32_t> written_as;
@@ -51,6 +55,7 @@ struct CharacterOptions {
 
 // The figure's objects and materials.
 std::vector<ObjectSpec> CharacterObjects(const std::string &type = "tf_", const std::string &material_prefix = "TF");
+std::vector<ObjectSpec> CharacterObjects(const CharacterOptions &options);
 std::vector<MaterialSpec> CharacterMaterials(const CharacterOptions &options = {});
 // The model file "<type>.3dc".
 NamedFile CharacterModel(const CharacterOptions &options = {});

@@ -17,6 +17,7 @@
 #include "tests/support/pack_writer.h"
 #include "tests/support/scene_builder.h"
 #include "tests/support/wav_writer.h"
+#include "tests/support/weapon_models.h"
 
 namespace fs = std::filesystem;
 
@@ -25,16 +26,6 @@ namespace kalder_test {
 namespace {
 
 uint16_t Rgb565(int r, int g, int b) { return uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)); }
-
-// A box of half-extents h around centre c, mapped like the cube mesh.
-Mesh BoxMesh(const Vec3 &c, const Vec3 &h)
-{
-    Mesh m = CubeMesh(1);
-    for (Vec3 &v : m.vertices) {
-        v = {c[0] + v[0] * h[0], c[1] + v[1] * h[1], c[2] + v[2] * h[2]};
-    }
-    return m;
-}
 
 ObjectSpec Node(const std::string &name, int parent, const Vec3 &position, const Mesh &mesh, int32_t type,
                 const std::string &material)
@@ -156,6 +147,10 @@ LevelRecordBuilder DemoProject(const std::vector<uint8_t> &blank, const std::str
         b.I32s(e + level::kElementStart, {starts[i - 1][0], starts[i - 1][1], starts[i - 1][2]});
         b.I32(e + level::kElementLife, 100);
     }
+    const size_t crystal = level::Element(4);
+    b.Element(4, "LIF1", "LIF1.3DC").U8(crystal + level::kElementFlagsA, 0x01);
+    b.I32s(crystal + level::kElementStart, {demo::kCrystalStart[0], demo::kCrystalStart[1], demo::kCrystalStart[2]});
+    b.I32(crystal + level::kElementLife, 100);
     return b;
 }
 
@@ -369,6 +364,15 @@ std::vector<uint8_t> DemoBoxModel()
 
 std::vector<uint8_t> DemoBoxMaterial() { return Material(BoxPalette(), BoxPicture()); }
 
+std::vector<uint8_t> DemoCrystalModel()
+{
+    // A cube stood on a corner reads as a gem from every side.
+    const Mesh gem = TurnedMesh(CubeMesh(demo::kCrystalHalf * 7 / 10), 512, 400);
+    ObjectSpec o = MeshObject("LIF1", -1, {0, 0, 0}, gem, 1, "CRYSTAL");
+    o.shade = uint32_t(demo::kShade);
+    return Image({o}, {{"CRYSTAL", "", 0x07FF}});
+}
+
 CharacterOptions DemoCreature()
 {
     CharacterOptions c;
@@ -440,6 +444,7 @@ bool WriteDemoModels(const std::string &folder)
     for (int i = 0; i < 256; i++) {
         palette[size_t(i)] = uint16_t(((i & 0xE0) << 8) | ((i & 0x1C) << 6) | ((i & 0x03) << 3));
     }
+    const std::vector<NamedFile> weapons = WeaponModels();
     const TrackSpec spin{{{0, {0, 0, 0, 0x8000}}, {30, {0, 0x5A82, 0, 0x5A82}}}, {{0, {0, 0, 0}}, {30, {0, 512, 0}}}};
     return WriteHostFile((models / "cube.3dc").string(), HierarchyImage(CubeObjects(), CubeMaterials()).Finish().bytes) &&
            WriteHostFile((models / "cube.3dm").string(), MaterialImage(DarkenedPalette(palette)).Finish().bytes) &&
@@ -454,7 +459,11 @@ bool WriteDemoModels(const std::string &folder)
            DemoHeroContainer().WriteTo((models / "xh_.dan").string()) &&
            WriteHostFile((models / "box.3dc").string(), DemoBoxModel()) &&
            WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial()) &&
-           WriteCharacter(models.string(), DemoCreature());
+           WriteHostFile((models / "lif1.3dc").string(), DemoCrystalModel()) &&
+           WriteCharacter(models.string(), DemoCreature()) &&
+           std::all_of(weapons.begin(), weapons.end(), [&models](const NamedFile &f) {
+               return WriteHostFile((models / f.name).string(), f.bytes);
+           });
 }
 
 bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options)

@@ -32,6 +32,8 @@ inline constexpr int32_t kBloc2At[3] = {-800, 172, 2600};
 inline constexpr int32_t kScreenX = -2200, kScreenZ0 = -640;
 inline constexpr int32_t kWaterX0 = -420, kWaterX1 = -120, kWaterZ0 = -1000, kWaterZ1 = 1000;
 inline constexpr int32_t kArrowZ = -700, kArrowX0 = -2600, kArrowX1 = 600;
+inline constexpr int32_t kCrystalStart[3] = {-300, 260, 300}; // element 4, an object to pick up
+inline constexpr int32_t kCrystalHalf = 40;
 // Project0's creature and zones.
 inline constexpr int32_t kCreatureStart[3] = {9000, 140, 0}; // off the floor, beyond every spawner's reach
 inline constexpr int32_t kSpawnPoint[3] = {800, 140, 2600};  // zone 1 "SPAWN"
@@ -49,6 +51,7 @@ std::vector<uint8_t> DemoHeroModel();       // xh_.3dc: "XH_", "TORSE", "TETE", 
 DanWriter DemoHeroContainer();              // xh_.dan: the hero, map HERO, XH_AN000.3DA and XH_AN004.3DA
 std::vector<uint8_t> DemoBoxModel();        // box.3dc: "BOX", material "BOX"
 std::vector<uint8_t> DemoBoxMaterial();     // box.3dm
+std::vector<uint8_t> DemoCrystalModel();    // lif1.3dc: "LIF1", a crystal of flat faces
 // The creature: the test figure recoloured, as "cr1.3dc" with the animations the creature AI asks for.
 CharacterOptions DemoCreature();
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.
@@ -74,13 +77,14 @@ struct DemoOptions {
     bool way_film = true;
 };
 
-// The project database: Project0 and Project1 (the scene, two boxes, exits between them and to
-// Project2), Project2 whose scene ends the game; every other record blank. Project0 also has the
+// The project database: Project0 and Project1 (the scene, two boxes, the crystal, exits between them
+// and to Project2), Project2 whose scene ends the game; every other record blank. Project0 also has the
 // creature "CREA" and its zones: 1 "SPAWN" (spawn point), 2 "CURRENT" (a path), 3 "CAMERA", 4 "DRAIN"
 // and 5 "ARRIVAL"; zone 0 is left for a patrol path.
 KalderDatWriter DemoDatabase(const DemoOptions &options = {});
 
-// Writes the demo level's model files into a host folder (the disc's DATA/3DC).
+// Writes the demo level's model files into a host folder (the disc's DATA/3DC), with the hero's
+// three weapons.
 bool WriteDemoModels(const std::string &folder);
 // What a level needs of the installation on two drive folders: the minimal installation, the
 // project database, the models and the texture film.

@@ -45,6 +45,15 @@ Mesh CubeMesh(int32_t s)
     return m;
 }
 
+Mesh BoxMesh(const Vec3 &c, const Vec3 &h)
+{
+    Mesh m = CubeMesh(1);
+    for (Vec3 &v : m.vertices) {
+        v = {c[0] + v[0] * h[0], c[1] + v[1] * h[1], c[2] + v[2] * h[2]};
+    }
+    return m;
+}
+
 Mesh GridMesh(int32_t x0, int32_t x1, int32_t z0, int32_t z1, int32_t y, int nx, int nz)
 {
     Mesh m;

@@ -25,6 +25,8 @@ struct Mesh {
 // An axis-aligned cube of half-size s around the origin, faces outward, each square mapped over the
 // whole texture.
 Mesh CubeMesh(int32_t s);
+// A box of half-extents h around centre c, mapped like the cube mesh.
+Mesh BoxMesh(const Vec3 &c, const Vec3 &h);
 // A horizontal grid at height y facing up (towards -y), nx x nz cells over [x0, x1] x [z0, z1], each
 // cell mapped over the whole texture.
 Mesh GridMesh(int32_t x0, int32_t x1, int32_t z0, int32_t z1, int32_t y, int nx, int nz);

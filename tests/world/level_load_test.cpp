@@ -85,7 +85,9 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_EQ(ACTOR_FlagWord(&reserved), 0x13u);
     EXPECT_EQ(reserved.node, 0);
     EXPECT_EQ(ACTOR_FlagWord(&hero), 0xC615u) << "with its animations";
-    EXPECT_EQ(hero.flags[7], ACTOR_F7_EXTENDED_KEYS);
+    EXPECT_EQ(hero.flags[7], ACTOR_F7_EXTENDED_KEYS | ACTOR_F7_BOW_HIDDEN) << "its bow hidden in its hand";
+    EXPECT_EQ(hero.flags[6], ACTOR_F6_SWORD_CARRIED | ACTOR_F6_SWORD_HIDDEN | ACTOR_F6_BOW_CARRIED);
+    EXPECT_EQ(hero.flags[8] & 0x07, ACTOR_F8_GUN_CARRIED | ACTOR_F8_GUN_HIDDEN);
     EXPECT_STREQ(hero.node_name, "XH_"); // the texture binding upper-cases a character's node name
     EXPECT_EQ(Pos(hero), (std::vector<double>{-600, 140, 0}));
     EXPECT_EQ(Node_Pos(hero.node), (std::vector<int32_t>{-600, 140, 0}));
@@ -115,9 +117,14 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_EQ(creature.definition, &PRJ_CurrentRecord.elements[3]);
     EXPECT_TRUE(creature.flags[1] & ACTOR_F1_AI);
     EXPECT_EQ(Pos(creature), (std::vector<double>{9000, 140, 0}));
-    EXPECT_EQ(ACTOR_Slots[6].flags[0], 0);
-    EXPECT_EQ(ACTOR_ActiveCount2, 6);
-    EXPECT_EQ(ACTOR_ActiveCount1, 6);
+    // The crystal, an object to pick up.
+    const ActorRecord &crystal = ACTOR_Slots[6];
+    EXPECT_STREQ(crystal.node_name, "LIF1");
+    EXPECT_EQ(crystal.definition, &PRJ_CurrentRecord.elements[4]);
+    EXPECT_EQ(Pos(crystal), (std::vector<double>{-300, 260, 300}));
+    EXPECT_EQ(ACTOR_Slots[7].flags[0], 0);
+    EXPECT_EQ(ACTOR_ActiveCount2, 7);
+    EXPECT_EQ(ACTOR_ActiveCount1, 7);
     EXPECT_EQ(MDL_LoadingScene, 0);
     EXPECT_EQ(DAN_IsOpen(), 0);
 
@@ -169,7 +176,8 @@ TEST_F(LevelLoadTest, ElementsKeptForLaterAndTheCharacterSwitchLeaveSlotsEmpty)
     Load();
     EXPECT_EQ(ACTOR_Slots[3].definition, &PRJ_CurrentRecord.elements[2]);
     EXPECT_EQ(ACTOR_Slots[4].definition, &PRJ_CurrentRecord.elements[3]);
-    EXPECT_EQ(ACTOR_Slots[5].flags[0], 0);
+    EXPECT_EQ(ACTOR_Slots[5].definition, &PRJ_CurrentRecord.elements[4]);
+    EXPECT_EQ(ACTOR_Slots[6].flags[0], 0);
     EXPECT_TRUE(ACTOR_Slots[2].flags[0] & ACTOR_F0_IN_USE);
 
     PRJ_LoadCharacters = 0;
@@ -389,7 +397,7 @@ TEST_F(LevelLoadTest, TheUncalledRoutinesCloneStoreFindAndRelease)
     box.anim_blend = 0.25f;
     box.anim_speed = 1.25f;
     ActorRecord *clone = ACTOR_CloneActor(&box);
-    ASSERT_EQ(clone, &ACTOR_Slots[6]);
+    ASSERT_EQ(clone, &ACTOR_Slots[7]);
     EXPECT_EQ(clone->flags[0], ACTOR_F0_IN_USE);
     // The clone shares the box's animation set: set 0, which every record starts with.
     EXPECT_EQ(clone->flags[1], ACTOR_F1_AI | ACTOR_F1_HAS_ANIMS);

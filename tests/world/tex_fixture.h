@@ -47,7 +47,7 @@ struct TexBench {
         TEX_Shading = TEX_ShadingState{};
         FLICK_LightsPresent = 0;
         FLICK_LightsCreated = 0;
-        FGT_HeroUnderWater = 0;
+        FGT_Underwater = 0;
         DSP_Rgb555 = 0;
         GAME_TimeFactor = 1.0;
         GFX_BuildSaturateTable();

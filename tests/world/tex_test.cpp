@@ -347,7 +347,7 @@ TEST(TexFlickerTest, UnderWaterAndInTheOpenWithASeededGenerator)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.under_water);
         TexBench bench;
-        FGT_HeroUnderWater = c.under_water;
+        FGT_Underwater = c.under_water;
         TEX_Shading.tint[0] = 10;
         TEX_Shading.tint[1] = -20;
         TEX_Shading.flicker[0] = 32;
@@ -370,7 +370,7 @@ TEST(TexFlickerTest, HugeAmplitudesHoldTheSmoothedTintAndThePhaseWraps)
     TexBench bench;
     TEX_Slot *slot = bench.Registered("wall");
     ASSERT_NE(slot, nullptr);
-    FGT_HeroUnderWater = 1;
+    FGT_Underwater = 1;
     for (int i = 0; i < 3; i++) {
         TEX_Shading.tint[i] = std::numeric_limits<int32_t>::max();
         TEX_Shading.flicker[i] = std::numeric_limits<int32_t>::max();

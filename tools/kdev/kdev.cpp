@@ -67,6 +67,13 @@
 //                                          field handle, points), the physics fields after the load, and
 //                                          for the hero's start the spawn points that are candidates and
 //                                          the camera and draining zones that apply
+//   kdev fight <folder> [--ticks N] [--png OUTDIR]
+//                                          loads Project0 as kdev level does and runs the world N frames
+//                                          (120 by default): per frame the hero's target slot, its distance
+//                                          d, in reach, "F92" near, danger, the stance bits (flag byte 4
+//                                          0x60 / byte 5 0x40) and the hold time; with --png the hero with
+//                                          the sword, the bow and the gun in hand and the sword blinking:
+//                                          OUTDIR/hero-{sword,bow,gun,sword-blink,sword-blink-odd}.png
 //   kdev camera <folder>                   the test figure walking a square on the floor, seen through the
 //                                          camera: <folder>/camera-{follow,corner,close,overhead,fixed,
 //                                          shot,return}.png
@@ -141,6 +148,7 @@
 #include "tests/support/span_texture.h"
 #include "tests/support/testcard.h"
 #include "tests/support/text_pictures.h"
+#include "tools/kdev/kdev_fight.h"
 #include "tools/kdev/kdev_level.h"
 #include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_phys.h"
@@ -157,6 +165,21 @@ static void print_fatal(int code)
     std::_Exit(code);
 }
 
+// The options of kdev level and kdev fight after the folder: --ticks N and --png PATH.
+static bool ticks_and_png(int argc, char **argv, int32_t *ticks, const char **png)
+{
+    for (int i = 3; i < argc; i++) {
+        if (std::strcmp(argv[i], "--ticks") == 0 && i + 1 < argc) {
+            *ticks = int32_t(std::strtol(argv[++i], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
+            *png = argv[++i];
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 static int usage()
 {
     std::fprintf(stderr,
@@ -168,6 +191,7 @@ static int usage()
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
                  "       kdev zones <folder> [--project NAME]\n"
                  "       kdev anim <folder>\n"
+                 "       kdev fight <folder> [--ticks N] [--png OUTDIR]\n"
                  "       kdev camera <folder>\n"
                  "       kdev phys [scenario]\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
@@ -1196,14 +1220,8 @@ int main(int argc, char **argv)
     if (command == "level" && argc >= 3) {
         int32_t ticks = 31;
         const char *png = nullptr;
-        for (int i = 3; i < argc; i++) {
-            if (std::strcmp(argv[i], "--ticks") == 0 && i + 1 < argc) {
-                ticks = int32_t(std::strtol(argv[++i], nullptr, 10));
-            } else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
-                png = argv[++i];
-            } else {
-                return usage();
-            }
+        if (!ticks_and_png(argc, argv, &ticks, &png)) {
+            return usage();
         }
         return KdevLevel(argv[2], ticks, png);
     }
@@ -1215,6 +1233,14 @@ int main(int argc, char **argv)
     }
     if (command == "phys" && argc <= 3) {
         return KdevPhys(argc == 3 ? argv[2] : nullptr);
+    }
+    if (command == "fight" && argc >= 3) {
+        int32_t ticks = 120;
+        const char *png = nullptr;
+        if (!ticks_and_png(argc, argv, &ticks, &png)) {
+            return usage();
+        }
+        return KdevFight(argv[2], ticks, png);
     }
     if (command == "camera" && argc == 3) {
         return camera(argv[2]);

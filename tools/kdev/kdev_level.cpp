@@ -21,10 +21,7 @@
 #include "world/prj_load.h"
 #include "world/zon.h"
 
-namespace {
-
-// Maps <folder>/drives; false (with the message) when there is none.
-bool Map_Drives(const char *folder)
+bool KdevMapDrives(const char *folder)
 {
     std::error_code error;
     const std::string base = std::filesystem::absolute(folder, error).string();
@@ -34,6 +31,8 @@ bool Map_Drives(const char *folder)
     }
     return true;
 }
+
+namespace {
 
 const char *Zone_Type_Name(int32_t type)
 {
@@ -62,7 +61,7 @@ void Print_Fields()
 
 int KdevLevel(const char *folder, int32_t ticks, const char *png)
 {
-    if (!Map_Drives(folder)) {
+    if (!KdevMapDrives(folder)) {
         return 1;
     }
     kalder_test::ScreenTarget screen(640, 480);
@@ -112,7 +111,7 @@ int KdevLevel(const char *folder, int32_t ticks, const char *png)
 
 int KdevZones(const char *folder, const char *project)
 {
-    if (!Map_Drives(folder)) {
+    if (!KdevMapDrives(folder)) {
         return 1;
     }
     kalder_test::ScreenTarget screen(640, 480);
