@@ -75,6 +75,10 @@ struct DemoOptions {
     bool quick_end = false;
     // Project1 names the hi-colour film of the way from Project0.
     bool way_film = true;
+    // Project0 names its animated textures and their film. A scene starts its texture film only once
+    // its stream is done; a way film opened before that takes the stream, so the scene start then
+    // comes at the fade's end and its texture film cuts the way film short.
+    bool anim_textures = true;
 };
 
 // The project database: Project0 and Project1 (the scene, two boxes, the crystal, exits between them
@@ -95,6 +99,9 @@ inline bool WriteDemoLevel(const TempDrives &drives) { return WriteDemoLevel(dri
 bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_d, const DemoOptions &options = {});
 // The same under folder/drives/C and folder/drives/D, where the programs look by default.
 bool WriteDemoInstallation(const std::string &folder, const DemoOptions &options = {});
-inline bool WriteDemoInstallation(const TempDrives &drives) { return WriteDemoInstallation(drives.Host('C'), drives.Host('D')); }
+inline bool WriteDemoInstallation(const TempDrives &drives, const DemoOptions &options = {})
+{
+    return WriteDemoInstallation(drives.Host('C'), drives.Host('D'), options);
+}
 
 } // namespace kalder_test

@@ -113,7 +113,7 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_EQ(MDL_SceneCollReady, 1);
     // The creature, which stays at its far start until a spawner brings it in.
     const ActorRecord &creature = ACTOR_Slots[5];
-    EXPECT_STREQ(creature.node_name, "cr1");
+    EXPECT_STREQ(creature.node_name, "CR1"); // upper-cased by the texture binding, as the hero's
     EXPECT_EQ(creature.definition, &PRJ_CurrentRecord.elements[3]);
     EXPECT_TRUE(creature.flags[1] & ACTOR_F1_AI);
     EXPECT_EQ(Pos(creature), (std::vector<double>{9000, 140, 0}));

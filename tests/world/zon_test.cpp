@@ -799,7 +799,7 @@ struct ZoneDemo : tick_test::LevelBench {
 
 TEST_F(ZoneDemo, TheFirstWorldTickBringsTheCreatureToItsSpawnPoint)
 {
-    ActorRecord *creature = Named("cr1");
+    ActorRecord *creature = Named("CR1");
     ASSERT_NE(creature, nullptr);
     EXPECT_EQ(creature->position[0], 9000.0);
     GAME_Tick(0);
