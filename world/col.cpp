@@ -41,6 +41,8 @@ int32_t Length32(const int32_t *v)
 
 // Fixed-point product with 15 fraction bits, shifted arithmetically.
 int32_t Mul15(int64_t a, int64_t b) { return int32_t((a * b) >> 15); }
+int32_t Wrap_Add(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
+int32_t Wrap_Sub(int32_t a, int32_t b) { return int32_t(uint32_t(a) - uint32_t(b)); }
 
 bool Collisions_On() { return MDL_SceneCollReady != 0 && EDT_Active == 0; }
 
@@ -199,11 +201,12 @@ void COL_ResolveContact(const int32_t *hit, const int32_t *centre, COL_Accumulat
         return; // the same face again: one face counts once
     }
     const int32_t len = Length32(d);
-    const int32_t depth = inside ? r - len : r + len;
+    // A damaged level's sizes wrap in these sums as the processor's adds do.
+    const int32_t depth = inside ? Wrap_Sub(r, len) : Wrap_Add(r, len);
     for (int i = 0; i < 3; i++) {
         acc->last_normal[i] = n[i];
-        acc->normal_sum[i] += n[i];
-        acc->push[i] += Mul15(depth, n[i]);
+        acc->normal_sum[i] = Wrap_Add(acc->normal_sum[i], n[i]);
+        acc->push[i] = Wrap_Add(acc->push[i], Mul15(depth, n[i]));
     }
 }
 
@@ -225,7 +228,7 @@ int32_t COL_SweepSphere(ActorRecord *actor, int32_t *P, int32_t *normal, int32_t
         const int32_t step = remaining < r ? remaining : r;
         remaining -= step;
         for (int i = 0; i < 3; i++) {
-            P[i] += Mul15(step, u[i]);
+            P[i] = Wrap_Add(P[i], Mul15(step, u[i]));
         }
         COL_Accumulator acc[4] = {};
         bits = 0;
@@ -429,7 +432,8 @@ void COL_PushApart(ActorRecord *a, ActorRecord *b, int32_t *pa, int32_t *pb)
         Coll_Get_Body(x->coll_body, centre, &radius, &mask);
         radius /= 2;
         const int32_t step = Length32(x->motion_vector);
-        sum += radius < step ? step : radius;
+        // A damaged level's sizes and speeds wrap in the sums as the processor's adds do.
+        sum = Wrap_Add(sum, radius < step ? step : radius);
     }
     if (sum < dist) {
         return;
@@ -438,10 +442,10 @@ void COL_PushApart(ActorRecord *a, ActorRecord *b, int32_t *pa, int32_t *pb)
     Vec_Normalise(d, n);
     const double q = a->mass / (a->mass + b->mass);
     for (int i = 0; i < 3; i++) {
-        const int32_t push = Mul15(sum - dist, n[i]);
+        const int32_t push = Mul15(Wrap_Sub(sum, dist), n[i]);
         const int32_t share = round_i32(double(push) * q);
-        pa[i] -= share;
-        pb[i] += push - share;
+        pa[i] = Wrap_Sub(pa[i], share);
+        pb[i] = Wrap_Add(pb[i], Wrap_Sub(push, share));
     }
     a->push_impact = Impact(b);
     b->push_impact = Impact(a);

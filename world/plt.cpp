@@ -116,7 +116,8 @@ int32_t PLT_Contact(ActorRecord *actor, int32_t *out)
     actor->coll_flags[0] &= uint8_t(~ACTOR_C0_ON_PLATFORM);
     int32_t foot[3];
     Get_Obj_Pos(actor->node, foot);
-    foot[1] += PHY_FootOffset(actor);
+    // A damaged level's positions and sizes wrap in the sums as the processor's adds do.
+    foot[1] = int32_t(uint32_t(foot[1]) + uint32_t(PHY_FootOffset(actor)));
     for (int32_t k = 0; k < PLT_Count; k++) {
         const PLT_Record &r = PLT_Records[k];
         if (foot[0] < r.bounds[0] || foot[0] > r.bounds[1] || foot[1] < r.bounds[2] || foot[1] > r.bounds[3] ||
@@ -127,7 +128,7 @@ int32_t PLT_Contact(ActorRecord *actor, int32_t *out)
         actor->platform_index = k;
         actor->reference_height = r.centre[1];
         out[0] = out[2] = 0;
-        out[1] = foot[1] - r.centre[1];
+        out[1] = int32_t(uint32_t(foot[1]) - uint32_t(r.centre[1]));
         return out[1] == 0 ? 1 : 2;
     }
     return 0;
