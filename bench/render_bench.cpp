@@ -7,7 +7,8 @@
 //   llvmpipe, each in a child process of its own) on the same triangles, when they are built in. Keyed
 //   surfaces go to the peers as a texture whose texel 0 has alpha 0: OSMesa tests it (GL_GREATER 0),
 //   SDL blends it. After the runs a table per scene gives ms per frame, Mpixels/s, frame-heap bytes, the
-//   peer's ratio and the coverage comparison. `--png DIR` writes every renderer's frame.
+//   peer's ratio and the coverage comparison. `--png DIR` writes every renderer's frame; `--no-mesa`
+//   leaves the OSMesa children out (for timing ours alone).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -746,6 +747,7 @@ void PrintTable(const char *png_dir, const SummaryReporter &reporter)
 int main(int argc, char **argv)
 {
     const char *png_dir = nullptr;
+    [[maybe_unused]] bool peers = true;
 #ifdef KALDER_HAVE_OSMESA
     if (argc == 3 && std::strcmp(argv[1], "--mesa-child") == 0) {
         return MesaChild(argv[2]);
@@ -755,6 +757,8 @@ int main(int argc, char **argv)
     for (int i = 0; i < argc; i++) {
         if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
             png_dir = argv[++i];
+        } else if (std::strcmp(argv[i], "--no-mesa") == 0) {
+            peers = false;
         } else {
             args.push_back(argv[i]);
         }
@@ -773,7 +777,7 @@ int main(int argc, char **argv)
     benchmark::Shutdown();
 #ifdef KALDER_HAVE_OSMESA
     char self[4096] = {};
-    if (readlink("/proc/self/exe", self, sizeof self - 1) > 0) {
+    if (peers && readlink("/proc/self/exe", self, sizeof self - 1) > 0) {
         RunMesaPeers(self);
     }
 #endif

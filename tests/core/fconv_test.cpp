@@ -37,10 +37,25 @@ TEST(Fconv, TruncatesTowardZeroWithTheProcessorsOutOfRangeValue)
     for (const Case &c : cases) {
         EXPECT_EQ(trunc_i32(c.in), c.out) << c.in;
     }
-    // The float overloads forward: a float just below 2^31 is still in range.
-    EXPECT_EQ(trunc_i32(2147483520.0f), 2147483520);
-    EXPECT_EQ(trunc_i32(-7.9f), -7);
-    EXPECT_EQ(trunc_i32(std::numeric_limits<float>::quiet_NaN()), INT32_MIN);
+    // The float overloads convert on their own: a float just below 2^31 is still in range, 2^31 is not.
+    struct FloatCase {
+        float in;
+        int32_t out;
+    };
+    const FloatCase float_cases[] = {
+        {2147483520.0f, 2147483520},
+        {2147483648.0f, INT32_MIN},
+        {-2147483648.0f, INT32_MIN},
+        {-2147483904.0f, INT32_MIN},
+        {-7.9f, -7},
+        {-0.99f, 0},
+        {std::numeric_limits<float>::quiet_NaN(), INT32_MIN},
+        {std::numeric_limits<float>::infinity(), INT32_MIN},
+        {-std::numeric_limits<float>::infinity(), INT32_MIN},
+    };
+    for (const FloatCase &c : float_cases) {
+        EXPECT_EQ(trunc_i32(c.in), c.out) << c.in;
+    }
 }
 
 TEST(Fconv, RoundsHalfToEvenAndKeepsTheLowBitsOutOfRange)
