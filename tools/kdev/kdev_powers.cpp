@@ -87,6 +87,7 @@ void Cast(int32_t type)
 
     const float gauge = hero->second_gauge;
     const int32_t slot = MIS_Fire(hero);
+    hero->current_anim = 0;
     const State before = Read(victim, hero);
     if (slot < 0) {
         std::printf("%08" PRIx32 " no slot\n", uint32_t(type));
@@ -95,7 +96,6 @@ void Cast(int32_t type)
     ActorRecord &p = ACTOR_Projectiles[slot];
     const int32_t launched = p.physics_mode;
     const float life = p.life;
-    hero->current_anim = 0;
     int32_t hit = -1;
     for (int32_t frame = 1; frame <= 600 && (p.flags[0] & ACTOR_F0_IN_USE) != 0; frame++) {
         kalder_test::FightScene::StepProjectiles();
