@@ -75,8 +75,6 @@ void BM_ProjectileFrame(benchmark::State &state)
         }
         benchmark::DoNotOptimize(ACTOR_Projectiles[0].life);
     }
-    state.counters["us_per_frame"] =
-        benchmark::Counter(double(state.iterations()) * 1e-6, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ProjectileFrame)->Unit(benchmark::kMicrosecond);
 
