@@ -9,6 +9,7 @@
 
 #include "core/fconv.h"
 #include "core/game_frame.h"
+#include "engine3d/maths.h"
 #include "engine3d/object.h"
 #include "world/actor.h"
 #include "world/ai.h"
@@ -525,6 +526,9 @@ void MIS_Move(ActorRecord *p)
     if (Has_Model(p)) {
         const int32_t at[3] = {trunc_i32(p->position[0]), trunc_i32(p->position[1]), trunc_i32(p->position[2])};
         Set_Obj_Pos(p->node, at);
+        int32_t m[9];
+        Mat_Rotate(0, p->heading, p->pitch, m);
+        Set_Obj_Matrix(p->node, m);
     }
 }
 

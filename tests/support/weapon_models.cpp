@@ -81,12 +81,12 @@ NamedFile ThrownModel(bool damaged)
     upper.name = "GR01";
     upper.material = "BOLT";
     upper.vertices = corners;
-    upper.faces = {{2, 4, 0}, {2, 1, 4}, {2, 5, 1}, {2, 0, 5}};
+    upper.faces = {{2, 0, 4}, {2, 4, 1}, {2, 1, 5}, {2, 5, 0}};
     ObjectSpec lower = upper;
     lower.name = "GR01B";
     lower.parent = 0;
     lower.material = "BOLTCORE";
-    lower.faces = {{3, 0, 4}, {3, 4, 1}, {3, 1, 5}, {3, 5, 0}};
+    lower.faces = {{3, 4, 0}, {3, 1, 4}, {3, 5, 1}, {3, 0, 5}};
     ImageBuilder b = HierarchyImage({upper, lower}, {{"BOLT", "", 0xFFE0}, {"BOLTCORE", "", 0xFFFF}});
     if (damaged) {
         b.TruncateAt(40);
