@@ -16,12 +16,17 @@
 #include "world/actor.h"
 #include "world/ai.h"
 #include "world/aim.h"
+#include "world/fgt.h"
 
 namespace {
 
-// The core put back after the run, whatever the test's end.
+// The fight option and the core put back after the run, whatever the test's end.
 struct CoreReset {
-    ~CoreReset() { kalder_test::ResetCore(); }
+    ~CoreReset()
+    {
+        FGT_FightOption = 0;
+        kalder_test::ResetCore();
+    }
 };
 
 double Horizontal(const ActorRecord *a, double x, double z)
@@ -38,6 +43,8 @@ TEST(AiScenarioTest, TheCreaturePursuesTheHeroAndAttacks)
     const CoreReset reset;
     kalder_test::TempDrives drives("CD");
     ASSERT_TRUE(kalder_test::WriteDemoInstallation(drives));
+    // The hero stays passive: it never takes its stance by itself.
+    FGT_FightOption = 1;
     kalder_test::AiTrace trace;
     std::string text;
     ActorRecord *creature = nullptr;
