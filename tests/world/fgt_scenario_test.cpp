@@ -5,26 +5,14 @@
 
 #include <cmath>
 
-#include "core/rand.h"
-#include "plat/test.h"
 #include "tests/support/core_state.h"
 #include "tests/support/demo_level.h"
-#include "tests/support/play_run.h"
 #include "tests/support/temp_drives.h"
+#include "tests/world/pursuit_fixture.h"
 #include "world/actor.h"
-#include "world/ai.h"
 #include "world/fgt.h"
 
 namespace {
-
-// The option and the core put back after each run, whatever the test's end.
-struct FightRunReset {
-    ~FightRunReset()
-    {
-        FGT_FightOption = 0;
-        kalder_test::ResetCore();
-    }
-};
 
 // The fight step's distance: the height counts four times.
 double FightDistance(const ActorRecord *hero, const ActorRecord *enemy)
@@ -33,8 +21,6 @@ double FightDistance(const ActorRecord *hero, const ActorRecord *enemy)
                  dz = enemy->position[2] - hero->position[2];
     return std::sqrt(dx * dx + 4.0 * dy * dy + dz * dz);
 }
-
-bool Attacking(int32_t anim) { return anim == 16 || anim == 18 || anim == 20 || anim == 22; }
 
 TEST(FightScenarioTest, TheStanceFollowsTheOptionAsTheCreatureCloses)
 {
@@ -46,27 +32,17 @@ TEST(FightScenarioTest, TheStanceFollowsTheOptionAsTheCreatureCloses)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.option == 0 ? "automatic" : "manual");
         kalder_test::ResetCore();
-        const FightRunReset reset;
+        const kalder_test::PursuitReset reset;
         kalder_test::TempDrives drives("CD");
         ASSERT_TRUE(kalder_test::WriteDemoInstallation(drives));
         FGT_FightOption = c.option;
         const ActorRecord *hero = &ACTOR_Slots[ACTOR_HERO];
-        const ActorRecord *creature = nullptr;
         // Each round's tick steps the fight before the creature moves: its distance then is the one
         // seen after the round before.
         double last_distance = 1e9;
-        int within_round = -1, stance_round = -1, target_round = -1, attack_round = -1;
+        int within_round = -1, stance_round = -1, target_round = -1;
         bool target_kept = true, reach_matches = true;
-        kalder_test::PlayOptions options;
-        options.rounds = 901;
-        options.between_rounds = [&](int round) {
-            if (round == 1) {
-                SYS_SRand(1);
-                creature = AI_MemberCount > 0 ? AI_MemberList[0] : nullptr;
-            }
-            if (creature == nullptr || attack_round >= 0) {
-                return;
-            }
+        const kalder_test::PursuitRun run = kalder_test::RunDemoPursuit([&](int round, ActorRecord *creature) {
             if (round > 1) {
                 reach_matches = reach_matches && FGT_LastInReach == (c.option == 0 && last_distance < 800.0 ? 1 : 0);
                 if (within_round < 0 && last_distance < 800.0) {
@@ -82,15 +58,10 @@ TEST(FightScenarioTest, TheStanceFollowsTheOptionAsTheCreatureCloses)
                 target_kept = target_kept && hero->target == creature;
             }
             last_distance = FightDistance(hero, creature);
-            if (Attacking(creature->current_anim)) {
-                attack_round = round;
-                test::PostQuit();
-            }
-        };
-        const kalder_test::PlayResult result = kalder_test::PlayRun(options);
-        EXPECT_EQ(result.exit_code, 0);
-        ASSERT_NE(creature, nullptr) << "the demo level has a creature";
-        ASSERT_GE(attack_round, 0) << "the creature reaches the hero within 900 ticks";
+        });
+        EXPECT_EQ(run.result.exit_code, 0);
+        ASSERT_NE(run.creature, nullptr) << "the demo level has a creature";
+        ASSERT_GE(run.attack_round, 0) << "the creature reaches the hero within 900 ticks";
         ASSERT_GE(within_round, 0) << "the creature comes within 800";
         ASSERT_GE(target_round, 0) << "the hero takes the creature as its target";
         EXPECT_LT(target_round, within_round) << "seen before it is in reach";
