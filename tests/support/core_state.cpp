@@ -20,7 +20,6 @@
 #include "core/sys.h"
 #include "core/win.h"
 #include "editor/edt.h"
-#include "films/hnm.h"
 #include "plat/test.h"
 #include "tests/support/install_writer.h"
 #include "tests/support/temp_drives.h"
@@ -91,8 +90,6 @@ void ResetCore()
         mode.refresh = 0;
     }
     HNM_TargetTexture = nullptr;
-    // A film a whole run left open (a level's texture film) lost its buffers with that run's shutdown.
-    HNM_Kind = 0;
     SCR_FrameBuffer = nullptr;
     SCR_ShownFrame = nullptr;
     WIN_Width = WIN_Height = 0;

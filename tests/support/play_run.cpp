@@ -9,6 +9,7 @@
 #include "core/mgm.h"
 #include "core/opt.h"
 #include "core/sys.h"
+#include "films/hnm.h"
 #include "interface/txt.h"
 #include "plat/test.h"
 #include "world/actor.h"
@@ -186,6 +187,9 @@ PlayResult PlayRun(const PlayOptions &options)
     // The game leaves its fonts and sprite sets to the end of the process; a run inside a longer one
     // gives them back.
     TXT_FreeAll();
+    // A film the run left open (a level's texture film) lost its buffers with the shutdown: the next
+    // run's first film must not close it again.
+    HNM_Kind = 0;
     observe(round);
     result.ended_by_itself = !quit_posted && result.win_main_result == 0;
     if (quit_posted) {
