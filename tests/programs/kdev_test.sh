@@ -112,5 +112,14 @@ out=$("$kdev" ai "$dir/level" --project NoSuchProject --frames 3 2>&1)
 [ "$?" = 1 ] && echo "$out" | grep -qF "kdev: no project NoSuchProject" || fail "kdev ai took an unknown project: $out"
 "$kdev" ai "$dir/level" --seed 2x >/dev/null 2>&1 && fail "kdev ai took a seed that is no number"
 
+# The hero's fight while the creature pursues it: the creature (slot 5) becomes its target and, once
+# within reach, the stance comes on; the weapon pictures are the goldens.
+out=$("$kdev" fight "$dir/level" --ticks 240 --png "$dir/fight" 2>&1) || fail "kdev fight ended with $?: $out"
+echo "$out" | grep -q "^[0-9]* *5 .* 0 *0x00/0x00" || fail "kdev fight never showed the creature out of reach: $out"
+echo "$out" | grep -q "^[0-9]* *5 .* 1 .* 0x60/0x00 60.0$" || fail "kdev fight never showed the stance: $out"
+for picture in hero-sword hero-bow hero-gun hero-sword-blink; do
+    cmp -s "$dir/fight/$picture.png" "$(dirname "$0")/../golden/$picture.png" || fail "kdev fight's $picture is not the golden"
+done
+
 [ "$fails" -eq 0 ] && echo "kdev: all checks passed"
 [ "$fails" -eq 0 ]

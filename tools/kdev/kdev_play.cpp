@@ -2,14 +2,13 @@
 // 35 ms a round, the hero put where asked; prints the fades, the projects made current, the loads
 // and the end, and writes the last frame presented. Its options and run are kdev ai's as well.
 #include "tools/kdev/kdev_play.h"
+#include "tools/kdev/kdev_level.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
-#include "plat/files.h"
 #include "plat/test.h"
 #include "tests/support/png16.h"
 
@@ -82,11 +81,8 @@ bool KdevReadPlayArgs(int argc, char **argv, int takes, KdevPlayArgs &args)
 
 int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result)
 {
-    std::error_code error;
-    const std::string base = std::filesystem::absolute(args.folder, error).string();
     test::Reset();
-    if (!std::filesystem::is_directory(base + "/drives", error) || PLAT_LoadDriveMap(nullptr, base.c_str()) == 0) {
-        std::fprintf(stderr, "kdev: %s holds no drives folder\n", args.folder);
+    if (!KdevMapDrives(args.folder)) {
         return 1;
     }
     result = kalder_test::PlayRun(args.options);
