@@ -1,5 +1,6 @@
 // Video decoders of other 1990s codecs as speed peers (see av_peer.h).
 #include "bench/av_peer.h"
+#include "bench/summary.h"
 
 #ifdef KALDER_HAVE_AVCODEC
 extern "C" {
@@ -157,4 +158,27 @@ void AvPeerBenchmark(benchmark::State &state, AvPeerFilm *film, const std::strin
         pictures += AvPeerDecodeAll(*film);
     }
     state.SetItemsProcessed(pictures);
+}
+
+void AvPeerRegister(std::vector<AvPeer> &peers)
+{
+    for (AvPeer &p : peers) {
+        benchmark::RegisterBenchmark(("peer/" + p.name).c_str(),
+                                     [&p](benchmark::State &state) { AvPeerBenchmark(state, p.film.get(), p.why); });
+    }
+}
+
+void AvPeerSummary(const SummaryReporter &reporter, const std::vector<AvPeer> &peers, double pixels, int name_width,
+                   const char *ours_label)
+{
+    for (const AvPeer &p : peers) {
+        auto it = reporter.figures.find("peer/" + p.name);
+        if (!p.film || it == reporter.figures.end()) {
+            std::printf("%-*s not available (%s)\n", name_width, p.name.c_str(), p.why.c_str());
+            continue;
+        }
+        std::printf("%-*s %.0f frames/s, %.1f Mpixel/s; %s / peer: %s\n", name_width, p.name.c_str(), it->second,
+                    it->second * pixels / 1e6, ours_label != nullptr ? ours_label : p.ours.c_str(),
+                    Ratio(reporter, p.ours, "peer/" + p.name).c_str());
+    }
 }

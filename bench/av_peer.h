@@ -8,6 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
+class SummaryReporter;
+
 struct AvPeerFilm;
 
 struct AvPeerFilmDeleter {
@@ -32,3 +34,18 @@ size_t AvPeerBytes(const AvPeerFilm &film);
 // The peer's benchmark: the whole film decoded per iteration, pictures counted as items; a film that
 // could not be made skips with its reason.
 void AvPeerBenchmark(benchmark::State &state, AvPeerFilm *film, const std::string &why);
+
+// A peer codec beside one of our runs: its encoded film, or why there is none.
+struct AvPeer {
+    std::string name; // the codec; its run is "peer/<name>"
+    std::string ours; // the run of ours it is compared with
+    AvPeerFilmPtr film;
+    std::string why;
+};
+
+// Registers the run "peer/<name>" of each peer; the peers must outlive the runs.
+void AvPeerRegister(std::vector<AvPeer> &peers);
+// After the runs: each peer's frames/s and Mpixel/s (`pixels` a frame) and ours / peer, named in
+// `name_width` columns, our side called `ours_label` (or the run's name when null); or why it did not run.
+void AvPeerSummary(const SummaryReporter &reporter, const std::vector<AvPeer> &peers, double pixels, int name_width,
+                   const char *ours_label);

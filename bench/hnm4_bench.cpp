@@ -122,15 +122,9 @@ void BM_Decode(benchmark::State &state, const Workload *w)
 
 // ---- Peers ----------------------------------------------------------------------------------------
 
-struct Peer {
-    std::string name;
-    AvPeerFilmPtr film;
-    std::string why;
-};
-
-std::vector<Peer> &Peers()
+std::vector<AvPeer> &Peers()
 {
-    static std::vector<Peer> all;
+    static std::vector<AvPeer> all;
     return all;
 }
 
@@ -177,8 +171,9 @@ void PreparePeers()
 {
     const std::vector<uint32_t> palette = FilmPalette();
     for (auto [codec, format] : {std::pair{"smc", "pal8"}, {"msvideo1", "rgb555le"}, {"cinepak", "rgb24"}}) {
-        Peer p;
+        AvPeer p;
         p.name = codec;
+        p.ours = "HNM_DecodeHNM4Frame/demo";
         p.film = AvPeerEncode(codec, format, 256, 256, PeerFrames(format), &p.why, &palette);
         Peers().push_back(std::move(p));
     }
@@ -258,10 +253,7 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("TEX_BuildShadeTables/full", BM_ShadeTables, true);
     benchmark::RegisterBenchmark("TEX_BuildShadeTables/single", BM_ShadeTables, false);
     benchmark::RegisterBenchmark("TEX_Flicker/64-slots", BM_Flicker);
-    for (Peer &p : Peers()) {
-        benchmark::RegisterBenchmark(("peer/" + p.name).c_str(),
-                                     [&p](benchmark::State &state) { AvPeerBenchmark(state, p.film.get(), p.why); });
-    }
+    AvPeerRegister(Peers());
     SummaryReporter reporter(PickItemsPerSecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
@@ -275,15 +267,7 @@ int main(int argc, char **argv)
         std::printf("%-16s %.0f pictures/s, %.0f MB/s of texture, %.0f x the film's rate\n", w.name.c_str(),
                     it->second, it->second * 65536 / 1e6, it->second / kFilmRate);
     }
-    for (const Peer &p : Peers()) {
-        auto it = reporter.figures.find("peer/" + p.name);
-        if (!p.film || it == reporter.figures.end()) {
-            std::printf("%-16s not available (%s)\n", p.name.c_str(), p.why.c_str());
-            continue;
-        }
-        std::printf("%-16s %.0f frames/s, %.1f Mpixel/s; demo film / peer: %s\n", p.name.c_str(), it->second,
-                    it->second * 65536 / 1e6, Ratio(reporter, "HNM_DecodeHNM4Frame/demo", "peer/" + p.name).c_str());
-    }
+    AvPeerSummary(reporter, Peers(), 65536, 16, "demo film");
     std::printf("\nScene textures\n");
     for (const char *name : {"TEX_BuildShadeTables/full", "TEX_BuildShadeTables/single"}) {
         auto it = reporter.figures.find(name);

@@ -172,16 +172,9 @@ void BM_PairTable(benchmark::State &state)
 
 // ---- Peers ----------------------------------------------------------------------------------------
 
-struct Peer {
-    std::string name;
-    std::string ours;   // the run of ours it is compared with
-    AvPeerFilmPtr film;
-    std::string why;
-};
-
-std::vector<Peer> &Peers()
+std::vector<AvPeer> &Peers()
 {
-    static std::vector<Peer> all;
+    static std::vector<AvPeer> all;
     return all;
 }
 
@@ -230,7 +223,7 @@ void PreparePeers()
     };
     for (const Spec &s : {Spec{"msvideo1", "rgb555le", "decode+blit/demo/640x480"}, Spec{"smc", "pal8", "decode/demo"},
                           Spec{"cinepak", "rgb24", "decode+blit/demo/640x480"}}) {
-        Peer p;
+        AvPeer p;
         p.name = s.codec;
         p.ours = s.ours;
         p.film = AvPeerEncode(s.codec, s.format, 640, 300, PeerFrames(s.format), &p.why, &palette);
@@ -255,10 +248,7 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark((std::string("decode+blit/demo/") + l.name).c_str(), BM_Decode, &Workloads()[0], &l);
     }
     benchmark::RegisterBenchmark("pair-table", BM_PairTable);
-    for (Peer &p : Peers()) {
-        benchmark::RegisterBenchmark(("peer/" + p.name).c_str(),
-                                     [&p](benchmark::State &state) { AvPeerBenchmark(state, p.film.get(), p.why); });
-    }
+    AvPeerRegister(Peers());
     SummaryReporter reporter(PickItemsPerSecond);
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
@@ -274,15 +264,7 @@ int main(int argc, char **argv)
         std::printf("%-28s %.0f pictures/s, %.2f ns per shown pixel, %.0f x the film's rate\n", name.c_str(), figure,
                     1e9 / (figure * kShownPixels), figure / kFilmRate);
     }
-    for (const Peer &p : Peers()) {
-        auto it = reporter.figures.find("peer/" + p.name);
-        if (!p.film || it == reporter.figures.end()) {
-            std::printf("%-28s not available (%s)\n", p.name.c_str(), p.why.c_str());
-            continue;
-        }
-        std::printf("%-28s %.0f frames/s, %.1f Mpixel/s; %s / peer: %s\n", p.name.c_str(), it->second,
-                    it->second * kShownPixels / 1e6, p.ours.c_str(), Ratio(reporter, p.ours, "peer/" + p.name).c_str());
-    }
+    AvPeerSummary(reporter, Peers(), kShownPixels, 28, nullptr);
     benchmark::Shutdown();
     return 0;
 }

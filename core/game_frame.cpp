@@ -67,7 +67,7 @@ static void film_ended()
     }
 }
 
-static void read_event(const MGM_Event &event)
+int32_t GAME_ReadPointerEvent(const MGM_Event &event, int32_t withButton2State)
 {
     // Events carry 32-bit words, sign-extended into the queue's wider ones.
     const uint32_t a = uint32_t(event.a);
@@ -77,7 +77,8 @@ static void read_event(const MGM_Event &event)
         GAME_LastKey = uint16_t(a);
         break;
     case '4':
-        GAME_RawInput.pointer_x = int32_t(a) >> 16;
+        // The position is two unsigned halves; the motion two signed ones.
+        GAME_RawInput.pointer_x = int32_t(a >> 16);
         GAME_RawInput.pointer_y = int32_t(a & 0xFFFF);
         GAME_RawInput.axis_x = int16_t(b >> 16);
         GAME_RawInput.axis_y = int16_t(b & 0xFFFF);
@@ -92,10 +93,32 @@ static void read_event(const MGM_Event &event)
         break;
     case '7':
         GAME_RawInput.buttons |= GAME_BUTTON_2;
+        if (withButton2State != 0) {
+            GAME_RawInput.button2 = 1;
+        }
         break;
     case '8':
         GAME_RawInput.buttons &= uint8_t(~GAME_BUTTON_2);
+        if (withButton2State != 0) {
+            GAME_RawInput.button2 = 0;
+        }
         break;
+    default:
+        return 0;
+    }
+    return 1;
+}
+
+static void read_event(const MGM_Event &event)
+{
+    // The pointer's second button leaves its state word to the joysticks here.
+    if (GAME_ReadPointerEvent(event, 0)) {
+        return;
+    }
+    // Events carry 32-bit words, sign-extended into the queue's wider ones.
+    const uint32_t a = uint32_t(event.a);
+    const uint32_t b = uint32_t(event.b);
+    switch (event.type) {
     case '9':
         // The joystick's raw positions, 0..65535.
         GAME_RawInput.axis_x = int32_t(a >> 16);

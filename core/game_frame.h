@@ -37,7 +37,13 @@ extern int32_t GAME_SampleTaken;       // 1 on the frame that took a sample
 extern int32_t GAME_Paused;            // 1: the world holds the hero and the fight still
 extern int32_t GAME_PauseHeading;      // the hero's heading when the pause began
 
+struct MGM_Event;
+
 uint8_t GAME_FrameHandler();
+// The key, pointer and pointer-button events ('3' to '8') that every receiver decodes alike into the
+// raw input words; 0 for any other event. The game frame's handler reads the second button's bit
+// alone (withButton2State 0), the control and title receivers its state word as well (1).
+int32_t GAME_ReadPointerEvent(const MGM_Event &event, int32_t withButton2State);
 // The current project's texture film, "<install>data\anim\<film>", into path: 0 when it does not
 // fit. The scene start opens it, and the frame handler again at each film end, so that it loops.
 int32_t GAME_AnimFilmPath(char *path, size_t size);

@@ -263,7 +263,7 @@ uint8_t TITLE_Handler()
     GAME_LastKey = 0;
     MGM_Event event;
     while (QUE_Read(TITLE_Queue, &event)) {
-        if (CTRL_ReadPointerEvent(event)) {
+        if (GAME_ReadPointerEvent(event, 1)) {
             continue;
         }
         if (event.type == '>') {

@@ -462,40 +462,13 @@ title_scenario() {
     [ "$fails" -eq 0 ]
 }
 
+# These scenarios start their own X server: the script runs again inside one.
 case "$program" in
-title)
+title | film-picture | prof | frame | display)
     if [ -z "${KALDER_IN_XVFB:-}" ]; then
         KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
     fi
-    title_scenario
-    exit
-    ;;
-film-picture)
-    if [ -z "${KALDER_IN_XVFB:-}" ]; then
-        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
-    fi
-    film_picture_scenario
-    exit
-    ;;
-prof)
-    if [ -z "${KALDER_IN_XVFB:-}" ]; then
-        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
-    fi
-    prof_scenario
-    exit
-    ;;
-frame)
-    if [ -z "${KALDER_IN_XVFB:-}" ]; then
-        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
-    fi
-    frame_scenario
-    exit
-    ;;
-display)
-    if [ -z "${KALDER_IN_XVFB:-}" ]; then
-        KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
-    fi
-    display_scenario
+    "$(echo "$program" | tr - _)_scenario"
     exit
     ;;
 esac

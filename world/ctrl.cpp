@@ -73,7 +73,7 @@ void update_extra_buttons()
 
 void read_event(const MGM_Event &event)
 {
-    if (CTRL_ReadPointerEvent(event)) {
+    if (GAME_ReadPointerEvent(event, 1)) {
         return;
     }
     // Events carry 32-bit words, sign-extended into the queue's wider ones.
@@ -142,43 +142,6 @@ void CTRL_MeasureFrame()
         factor = 30.0 / (frames > 1.0 ? frames : 1.0);
     }
     GAME_TimeFactor = REPLAY_State == 0 ? 1.0 : factor;
-}
-
-int32_t CTRL_ReadPointerEvent(const MGM_Event &event)
-{
-    // Events carry 32-bit words, sign-extended into the queue's wider ones.
-    const uint32_t a = uint32_t(event.a);
-    const uint32_t b = uint32_t(event.b);
-    switch (event.type) {
-    case '3':
-        GAME_LastKey = uint16_t(a);
-        break;
-    case '4':
-        GAME_RawInput.pointer_x = int32_t(a >> 16);
-        GAME_RawInput.pointer_y = int32_t(a & 0xFFFF);
-        GAME_RawInput.axis_x = int16_t(b >> 16);
-        GAME_RawInput.axis_y = int16_t(b & 0xFFFF);
-        break;
-    case '5':
-        GAME_RawInput.buttons |= GAME_BUTTON_1;
-        GAME_RawInput.button1 = 1;
-        break;
-    case '6':
-        GAME_RawInput.buttons &= uint8_t(~GAME_BUTTON_1);
-        GAME_RawInput.button1 = 0;
-        break;
-    case '7':
-        GAME_RawInput.buttons |= GAME_BUTTON_2;
-        GAME_RawInput.button2 = 1;
-        break;
-    case '8':
-        GAME_RawInput.buttons &= uint8_t(~GAME_BUTTON_2);
-        GAME_RawInput.button2 = 0;
-        break;
-    default:
-        return 0;
-    }
-    return 1;
 }
 
 void CTRL_UpdateButton(int32_t control, int32_t pressed) { CTRL_UpdateButtonWord(&CTRL_Controls[control], pressed); }

@@ -74,9 +74,6 @@ void CTRL_MapInput();
 // The modal receivers (the control receiver and the title's), once per cycle after the mapping: the
 // clock reading, the beat flag and the time factor of a modal loop.
 void CTRL_MeasureFrame();
-// The key, pointer and pointer-button events ('3' to '8') that every modal receiver decodes alike
-// into the raw input words; 0 for any other event.
-int32_t CTRL_ReadPointerEvent(const MGM_Event &event);
 void CTRL_UpdateDirection(int32_t control, int32_t pressed);
 void CTRL_UpdateButton(int32_t control, int32_t pressed);
 // The same for a button word kept outside CTRL_Controls (the title's and the menus' Return word).

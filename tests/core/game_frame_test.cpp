@@ -107,6 +107,12 @@ TEST_F(GameFrameTest, InputEventsBecomeTheRawInputWords)
              EXPECT_EQ(GAME_RawInput.axis_x, -2);
              EXPECT_EQ(GAME_RawInput.axis_y, 3);
          }},
+        // The position's halves are unsigned: a pointer far right is no negative x.
+        {"pointer beyond 32767", {{'4', word(0x8001FFFFu), 0}},
+         [] {
+             EXPECT_EQ(GAME_RawInput.pointer_x, 0x8001);
+             EXPECT_EQ(GAME_RawInput.pointer_y, 0xFFFF);
+         }},
         {"button 1 down", {{'5', 0, 0}},
          [] {
              EXPECT_EQ(GAME_RawInput.buttons, 0x01);

@@ -97,5 +97,29 @@ cmp -s "$dir/play40.png" "$(dirname "$0")/../golden/demo-run-frame40.png" ||
     fail "kdev play's 40th frame is not the golden demo-run-frame40"
 "$kdev" play "$dir/level" --place 1,2@3 >/dev/null 2>&1 && fail "kdev play took a place without z"
 
+# The creature AI on the demo: Project0's creature grouped alone in camp 1 and thinking from the first
+# frame; another project by name (Project1 has no creature), and a name that is none.
+out=$("$kdev" ai "$dir/level" --frames 3 2>&1) || fail "kdev ai ended with $?: $out"
+for line in 'camp 1: s5 "CREA"' "round 1: Project0 loaded" "f=0002 s5 " "3 frames, quit"; do
+    echo "$out" | grep -qF "$line" || fail "kdev ai did not print '$line': $out"
+done
+out=$("$kdev" ai "$dir/level" --project Project1 --frames 3 2>&1) || fail "kdev ai --project ended with $?: $out"
+for line in "round 1: Project1 loaded" "camp 1: none"; do
+    echo "$out" | grep -qF "$line" || fail "kdev ai --project did not print '$line': $out"
+done
+echo "$out" | grep -q "Project0 loaded" && fail "kdev ai --project Project1 loaded Project0: $out"
+out=$("$kdev" ai "$dir/level" --project NoSuchProject --frames 3 2>&1)
+[ "$?" = 1 ] && echo "$out" | grep -qF "kdev: no project NoSuchProject" || fail "kdev ai took an unknown project: $out"
+"$kdev" ai "$dir/level" --seed 2x >/dev/null 2>&1 && fail "kdev ai took a seed that is no number"
+
+# The hero's fight while the creature pursues it: the creature (slot 5) becomes its target and, once
+# within reach, the stance comes on; the weapon pictures are the goldens.
+out=$("$kdev" fight "$dir/level" --ticks 240 --png "$dir/fight" 2>&1) || fail "kdev fight ended with $?: $out"
+echo "$out" | grep -q "^[0-9]* *5 .* 0 *0x00/0x00" || fail "kdev fight never showed the creature out of reach: $out"
+echo "$out" | grep -q "^[0-9]* *5 .* 1 .* 0x60/0x00 60.0$" || fail "kdev fight never showed the stance: $out"
+for picture in hero-sword hero-bow hero-gun hero-sword-blink; do
+    cmp -s "$dir/fight/$picture.png" "$(dirname "$0")/../golden/$picture.png" || fail "kdev fight's $picture is not the golden"
+done
+
 [ "$fails" -eq 0 ] && echo "kdev: all checks passed"
 [ "$fails" -eq 0 ]

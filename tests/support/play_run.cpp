@@ -9,6 +9,7 @@
 #include "core/mgm.h"
 #include "core/opt.h"
 #include "core/sys.h"
+#include "films/hnm.h"
 #include "interface/txt.h"
 #include "plat/test.h"
 #include "world/actor.h"
@@ -90,8 +91,25 @@ PlayResult PlayRun(const PlayOptions &options)
     size_t next_title_key = 0;
     bool title_left = false;
     int film_frames = 0;
+    bool project_chosen = options.project.empty();
     test::SetPumpHook([&] {
         in_game = MGM_CurrentReceiver.handler == &GAME_FrameHandler;
+        if (in_game && !project_chosen) {
+            // The title's new game has read the database and left the first project waiting for the
+            // first tick's load: the project asked for waits in its place.
+            project_chosen = true;
+            char name[32] = {};
+            std::snprintf(name, sizeof name, "%s", options.project.c_str());
+            LevelRecord *record = PRJ_SwitchTo(name, sizeof name);
+            if (record == nullptr || PRJ_ReturnedToPrevious != 0) {
+                result.project_missing = true;
+                write(round, "no project " + options.project);
+                quit_posted = true;
+                test::PostQuit();
+            } else {
+                PRJ_MakeCurrent(record);
+            }
+        }
         if (!in_game) {
             if (result.title_passes == 0) {
                 write(round, "title starts");
@@ -169,6 +187,9 @@ PlayResult PlayRun(const PlayOptions &options)
     // The game leaves its fonts and sprite sets to the end of the process; a run inside a longer one
     // gives them back.
     TXT_FreeAll();
+    // A film the run left open (a level's texture film) lost its buffers with the shutdown: the next
+    // run's first film must not close it again.
+    HNM_Kind = 0;
     observe(round);
     result.ended_by_itself = !quit_posted && result.win_main_result == 0;
     if (quit_posted) {

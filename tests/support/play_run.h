@@ -27,6 +27,9 @@ struct PlayOptions {
     int title_pass_limit = 6000;
     uint32_t round_ms = 35;   // fake clock per round: 7 units of the 5 ms game clock
     std::vector<PlayPlacement> placements;
+    // The project the new game starts at instead of the first one (empty: the first one): it takes the
+    // first project's place once the title has left, before the first tick loads it.
+    std::string project;
     // Called with each line as it is written down ("round 61: fade 13.95", "round 76: Project1 loaded
     // ...", "round 92: end of the game").
     std::function<void(const std::string &line)> print;
@@ -42,6 +45,7 @@ struct PlayResult {
     int title_passes = 0;       // dispatch passes of the title
     int title_frames = 0;       // frames the start-up and the title presented
     bool ended_by_itself = false; // the game ended without the posted quit
+    bool project_missing = false; // the database holds no such project: the quit was posted at once
     std::vector<std::string> lines;
     // The last frame the game presented, and its size.
     std::vector<uint16_t> last_frame;

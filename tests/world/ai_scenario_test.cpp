@@ -5,24 +5,18 @@
 #include <cmath>
 #include <string>
 
-#include "core/rand.h"
-#include "plat/test.h"
 #include "tests/support/ai_trace.h"
 #include "tests/support/core_state.h"
 #include "tests/support/demo_level.h"
 #include "tests/support/golden.h"
-#include "tests/support/play_run.h"
 #include "tests/support/temp_drives.h"
+#include "tests/world/pursuit_fixture.h"
 #include "world/actor.h"
 #include "world/ai.h"
 #include "world/aim.h"
+#include "world/fgt.h"
 
 namespace {
-
-// The core put back after the run, whatever the test's end.
-struct CoreReset {
-    ~CoreReset() { kalder_test::ResetCore(); }
-};
 
 double Horizontal(const ActorRecord *a, double x, double z)
 {
@@ -30,36 +24,25 @@ double Horizontal(const ActorRecord *a, double x, double z)
     return std::sqrt(dx * dx + dz * dz);
 }
 
-bool Attacking(int32_t anim) { return anim == 16 || anim == 18 || anim == 20 || anim == 22; }
-
 TEST(AiScenarioTest, TheCreaturePursuesTheHeroAndAttacks)
 {
     kalder_test::ResetCore();
-    const CoreReset reset;
+    const kalder_test::PursuitReset reset;
     kalder_test::TempDrives drives("CD");
     ASSERT_TRUE(kalder_test::WriteDemoInstallation(drives));
+    // The hero stays passive: it never takes its stance by itself.
+    FGT_FightOption = 1;
     kalder_test::AiTrace trace;
     std::string text;
-    ActorRecord *creature = nullptr;
     const ActorRecord *hero = &ACTOR_Slots[ACTOR_HERO];
     double start_to_patrol_end = 0.0, after_10_to_patrol_end = 0.0;
-    int seen_round = -1, attack_round = -1, attack_action_round = -1;
+    int seen_round = -1, attack_action_round = -1;
     bool seen_in_reach = false, kept_target = true, closed_in = false;
-    kalder_test::PlayOptions options;
-    options.rounds = 901;
-    options.between_rounds = [&](int round) {
-        // Round 1's tick loaded Project0: the draws are seeded from here on.
+    const kalder_test::PursuitRun run = kalder_test::RunDemoPursuit([&](int round, ActorRecord *creature) {
         if (round == 1) {
-            SYS_SRand(1);
             text += kalder_test::AiGroups();
-            if (AI_MemberCount > 0) {
-                creature = AI_MemberList[0];
-                start_to_patrol_end = Horizontal(creature, 800.0, 400.0);
-            }
+            start_to_patrol_end = Horizontal(creature, 800.0, 400.0);
             trace.Tick(round);
-            return;
-        }
-        if (creature == nullptr || attack_round >= 0) {
             return;
         }
         const std::string lines = trace.Tick(round);
@@ -84,19 +67,15 @@ TEST(AiScenarioTest, TheCreaturePursuesTheHeroAndAttacks)
             std::string given = lines.substr(acts + 4, lines.find('\n', acts) - acts - 4) + ",";
             for (size_t at = 0, comma; (comma = given.find(',', at)) != std::string::npos; at = comma + 1) {
                 const std::string action = given.substr(at, comma - at);
-                if (action != "-" && Attacking(std::stoi(action))) {
+                if (action != "-" && kalder_test::IsAttackAnim(std::stoi(action))) {
                     attack_action_round = round;
                 }
             }
         }
-        if (Attacking(creature->current_anim)) {
-            attack_round = round;
-            test::PostQuit();
-        }
-    };
-    const kalder_test::PlayResult result = kalder_test::PlayRun(options);
-    EXPECT_EQ(result.exit_code, 0);
-    ASSERT_NE(creature, nullptr) << "the demo level has a creature";
+    });
+    const int attack_round = run.attack_round;
+    EXPECT_EQ(run.result.exit_code, 0);
+    ASSERT_NE(run.creature, nullptr) << "the demo level has a creature";
     EXPECT_LT(after_10_to_patrol_end, start_to_patrol_end) << "it leaves its spawn point toward (800, 400)";
     ASSERT_GE(seen_round, 0) << "it sees the hero";
     EXPECT_TRUE(seen_in_reach) << "within 2000 and its window";

@@ -69,6 +69,43 @@ TEST_F(DemoRunTest, TheDemoLevelIsOnScreenAfter40Frames)
     EXPECT_TRUE(kalder_test::MatchesGolden("demo-run-frame40", result.last_frame.data(), 640, 480, false));
 }
 
+// A run asked to start at a named project loads that one in the first tick instead of Project0; a name
+// the database does not hold (blank records are called "EMPTY") loads nothing and ends the run.
+TEST_F(DemoRunTest, TheRunStartsAtTheProjectAskedFor)
+{
+    struct Case {
+        const char *project;
+        const char *loaded; // the first load's line, or null
+    };
+    const Case cases[] = {
+        {"Project1", "Project1 loaded, hero at (-600.0, 140.0, 0.0)"},
+        {"Project0", "Project0 loaded, hero at (-600.0, 140.0, 0.0)"},
+        {"NoSuchProject", nullptr},
+        {"EMPTY", nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.project);
+        if (&c != cases) {
+            // Each run gets a fresh core and installation.
+            TearDown();
+            SetUp();
+        }
+        kalder_test::PlayOptions options;
+        options.rounds = 3;
+        options.project = c.project;
+        const kalder_test::PlayResult result = kalder_test::PlayRun(options);
+        EXPECT_EQ(result.exit_code, 0);
+        EXPECT_EQ(result.project_missing, c.loaded == nullptr);
+        if (c.loaded != nullptr) {
+            EXPECT_EQ(RoundOf(result, c.loaded), 1);
+            EXPECT_EQ(result.rounds, 3);
+        } else {
+            EXPECT_EQ(RoundOf(result, "no project " + std::string(c.project)), 0);
+            EXPECT_EQ(RoundOf(result, "loaded, hero at (-600.0, 140.0, 0.0)"), -1);
+        }
+    }
+}
+
 // Placed into Project0's exit, the hero reaches Project1 through the fade and the hi-colour film of the
 // way, the first time; placed into Project1's exit to Project2, the end scene ends the game and the
 // program with it.

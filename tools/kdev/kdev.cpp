@@ -68,8 +68,9 @@
 //                                          for the hero's start the spawn points that are candidates and
 //                                          the camera and draining zones that apply
 //   kdev fight <folder> [--ticks N] [--png OUTDIR]
-//                                          loads Project0 as kdev level does and runs the world N frames
-//                                          (120 by default): per frame the hero's target slot, its distance
+//                                          plays the program headless as kdev play does, N frames after
+//                                          Project0's load (120 by default), the creature pursuing the
+//                                          hero: per frame the hero's target slot, its distance
 //                                          d, in reach, "F92" near, danger, the stance bits (flag byte 4
 //                                          0x60 / byte 5 0x40) and the hold time; with --png the hero with
 //                                          the sword, the bow and the gun in hand and the sword blinking:
@@ -199,8 +200,8 @@ static int usage()
                  "       kdev camera <folder>\n"
                  "       kdev phys [scenario]\n"
                  "       kdev powers [type]\n"
-                 "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
-                 "       kdev ai <folder> [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
+                 "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png]\n"
+                 "       kdev ai <folder> [--project NAME] [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
                  "       kdev render --stats\n"

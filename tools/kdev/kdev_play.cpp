@@ -1,17 +1,15 @@
 // kdev play: the program's start-up and rounds of its real frame handler on an installation folder,
 // 35 ms a round, the hero put where asked; prints the fades, the projects made current, the loads
-// and the end, and writes the last frame presented.
+// and the end, and writes the last frame presented. Its options and run are kdev ai's as well.
 #include "tools/kdev/kdev_play.h"
+#include "tools/kdev/kdev_level.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
-#include "plat/files.h"
 #include "plat/test.h"
-#include "tests/support/play_run.h"
 #include "tests/support/png16.h"
 
 namespace {
@@ -24,49 +22,74 @@ bool parse_place(const char *text, kalder_test::PlayPlacement &place)
            place.round > 0;
 }
 
+// A whole decimal number, nothing after it.
+bool parse_number(const char *text, long &value)
+{
+    char *end = nullptr;
+    value = std::strtol(text, &end, 10);
+    return end != text && *end == '\0';
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n");
+    std::fprintf(stderr,
+                 "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png]\n");
     return 2;
 }
 
 } // namespace
 
-int KdevPlay(int argc, char **argv)
+bool KdevReadPlayArgs(int argc, char **argv, int takes, KdevPlayArgs &args)
 {
     if (argc < 1) {
-        return usage();
+        return false;
     }
-    const char *folder = argv[0];
-    const char *png = nullptr;
-    kalder_test::PlayOptions options;
+    args.folder = argv[0];
     for (int i = 1; i < argc; i++) {
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
-            options.rounds = int(std::strtol(argv[++i], nullptr, 10));
-            if (options.rounds < 1) {
-                return usage();
+        const char *option = argv[i];
+        if (i + 1 >= argc) {
+            return false;
+        }
+        const char *value = argv[++i];
+        long number = 0;
+        if (std::strcmp(option, "--frames") == 0) {
+            if (!parse_number(value, number) || number < 1 || number > 1000000) {
+                return false;
             }
-        } else if (std::strcmp(argv[i], "--place") == 0 && i + 1 < argc) {
+            args.options.rounds = int(number);
+        } else if (std::strcmp(option, "--place") == 0) {
             kalder_test::PlayPlacement place{};
-            if (!parse_place(argv[++i], place)) {
-                return usage();
+            if (!parse_place(value, place)) {
+                return false;
             }
-            options.placements.push_back(place);
-        } else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
-            png = argv[++i];
+            args.options.placements.push_back(place);
+        } else if (std::strcmp(option, "--project") == 0) {
+            args.options.project = value;
+        } else if (std::strcmp(option, "--png") == 0 && (takes & KDEV_TAKES_PNG) != 0) {
+            args.png = value;
+        } else if (std::strcmp(option, "--seed") == 0 && (takes & KDEV_TAKES_SEED) != 0) {
+            if (!parse_number(value, number) || number < 0 || number > 0xFFFFFFFFL) {
+                return false;
+            }
+            args.seed = uint32_t(number);
         } else {
-            return usage();
+            return false;
         }
     }
-    std::error_code error;
-    const std::string base = std::filesystem::absolute(folder, error).string();
+    return true;
+}
+
+int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result)
+{
     test::Reset();
-    if (!std::filesystem::is_directory(base + "/drives", error) || PLAT_LoadDriveMap(nullptr, base.c_str()) == 0) {
-        std::fprintf(stderr, "kdev: %s holds no drives folder\n", folder);
+    if (!KdevMapDrives(args.folder)) {
         return 1;
     }
-    options.print = [](const std::string &line) { std::printf("%s\n", line.c_str()); };
-    const kalder_test::PlayResult result = kalder_test::PlayRun(options);
+    result = kalder_test::PlayRun(args.options);
+    if (result.project_missing) {
+        std::fprintf(stderr, "kdev: no project %s\n", args.options.project.c_str());
+        return 1;
+    }
     if (result.exit_code != 0) {
         for (const test::MessageBox &box : test::MessageBoxes()) {
             std::fprintf(stderr, "kdev: %s: %s\n", box.title.c_str(), box.text.c_str());
@@ -75,13 +98,27 @@ int KdevPlay(int argc, char **argv)
         return 1;
     }
     std::printf("%d frames, %s\n", result.rounds, result.ended_by_itself ? "the game ended by itself" : "quit");
-    if (png != nullptr) {
+    return 0;
+}
+
+int KdevPlay(int argc, char **argv)
+{
+    KdevPlayArgs args;
+    if (!KdevReadPlayArgs(argc, argv, KDEV_TAKES_PNG, args)) {
+        return usage();
+    }
+    args.options.print = [](const std::string &line) { std::printf("%s\n", line.c_str()); };
+    kalder_test::PlayResult result;
+    if (KdevPlayFolder(args, result) != 0) {
+        return 1;
+    }
+    if (args.png != nullptr) {
         if (result.last_frame.empty() ||
-            !kalder_test::WritePng16(png, result.last_frame.data(), result.width, result.height, false)) {
-            std::fprintf(stderr, "kdev: cannot write %s\n", png);
+            !kalder_test::WritePng16(args.png, result.last_frame.data(), result.width, result.height, false)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", args.png);
             return 1;
         }
-        std::printf("picture %s\n", png);
+        std::printf("picture %s\n", args.png);
     }
     return 0;
 }

@@ -1,4 +1,25 @@
-// kdev play: the program played headless on an installation folder, round by round.
+// kdev play and kdev ai: the program played headless on an installation folder, round by round.
 #pragma once
+#include <cstdint>
+
+#include "tests/support/play_run.h"
+
+// What kdev play and kdev ai read after the command's name.
+struct KdevPlayArgs {
+    const char *folder = nullptr;
+    kalder_test::PlayOptions options;
+    const char *png = nullptr; // --png: the last frame's picture (kdev play)
+    uint32_t seed = 1;         // --seed: the draws' seed right after the first load (kdev ai)
+};
+
+inline constexpr int KDEV_TAKES_PNG = 0x01;
+inline constexpr int KDEV_TAKES_SEED = 0x02;
+
+// Reads "<folder> [--frames N] [--place X,Y,Z@K]... [--project NAME]" and the options `takes` allows
+// (KDEV_TAKES_*). False on anything else: the caller prints its usage.
+bool KdevReadPlayArgs(int argc, char **argv, int takes, KdevPlayArgs &args);
+// Maps the folder's drives and plays. Returns 0 with the result, or 1 after naming what stopped the
+// run (no drives folder, no such project, the game's fatal stop) on stderr.
+int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result);
 
 int KdevPlay(int argc, char **argv);
