@@ -67,6 +67,10 @@
 //                                          field handle, points), the physics fields after the load, and
 //                                          for the hero's start the spawn points that are candidates and
 //                                          the camera and draining zones that apply
+//   kdev trg <folder> [project]           prints the project's 16 trigger sources from the database
+//                                          (Project0 by default): active or not, the conditions and
+//                                          actions by name, elements A, A2 and B, the zone, the event
+//                                          argument, the film and the period
 //   kdev fight <folder> [--ticks N] [--png OUTDIR]
 //                                          loads Project0 as kdev level does and runs the world N frames
 //                                          (120 by default): per frame the hero's target slot, its distance
@@ -150,6 +154,7 @@
 #include "tests/support/text_pictures.h"
 #include "tools/kdev/kdev_fight.h"
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_trg.h"
 #include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_phys.h"
 #include "tools/kdev/kdev_play.h"
@@ -190,11 +195,12 @@ static int usage()
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
                  "       kdev zones <folder> [--project NAME]\n"
+                 "       kdev trg <folder> [project]\n"
                  "       kdev anim <folder>\n"
                  "       kdev fight <folder> [--ticks N] [--png OUTDIR]\n"
                  "       kdev camera <folder>\n"
                  "       kdev phys [scenario]\n"
-                 "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n"
+                 "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png] [--triggers]\n"
                  "       kdev ai <folder> [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
@@ -1227,6 +1233,9 @@ int main(int argc, char **argv)
     }
     if (command == "zones" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--project") == 0))) {
         return KdevZones(argv[2], argc == 5 ? argv[4] : nullptr);
+    }
+    if (command == "trg" && (argc == 3 || argc == 4)) {
+        return KdevTrg(argv[2], argc == 4 ? argv[3] : nullptr);
     }
     if (command == "anim" && argc == 3) {
         return anim(argv[2]);

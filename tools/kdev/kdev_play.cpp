@@ -1,6 +1,6 @@
 // kdev play: the program's start-up and rounds of its real frame handler on an installation folder,
 // 35 ms a round, the hero put where asked; prints the fades, the projects made current, the loads
-// and the end, and writes the last frame presented.
+// and the end, and writes the last frame presented; with --triggers, the scene triggers that fired.
 #include "tools/kdev/kdev_play.h"
 
 #include <cstdio>
@@ -13,6 +13,7 @@
 #include "plat/test.h"
 #include "tests/support/play_run.h"
 #include "tests/support/png16.h"
+#include "world/trg.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ bool parse_place(const char *text, kalder_test::PlayPlacement &place)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n");
+    std::fprintf(stderr, "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png] [--triggers]\n");
     return 2;
 }
 
@@ -39,6 +40,7 @@ int KdevPlay(int argc, char **argv)
     }
     const char *folder = argv[0];
     const char *png = nullptr;
+    bool triggers = false;
     kalder_test::PlayOptions options;
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
@@ -54,6 +56,8 @@ int KdevPlay(int argc, char **argv)
             options.placements.push_back(place);
         } else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
             png = argv[++i];
+        } else if (std::strcmp(argv[i], "--triggers") == 0) {
+            triggers = true;
         } else {
             return usage();
         }
@@ -66,6 +70,17 @@ int KdevPlay(int argc, char **argv)
         return 1;
     }
     options.print = [](const std::string &line) { std::printf("%s\n", line.c_str()); };
+    if (triggers) {
+        options.between_rounds = [](int round) {
+            for (int32_t i = 0; i < TRG_COUNT; i++) {
+                if ((TRG_LastFired & (1u << i)) != 0) {
+                    std::printf("tick %d: trigger %d fired\n", round, int(i));
+                }
+            }
+            // A round without a game tick (a film holding the game) reports nothing again.
+            TRG_LastFired = 0;
+        };
+    }
     const kalder_test::PlayResult result = kalder_test::PlayRun(options);
     if (result.exit_code != 0) {
         for (const test::MessageBox &box : test::MessageBoxes()) {
