@@ -24,6 +24,7 @@
 
 int32_t MENJ_SkipPresent;
 int32_t MENJ_HudOn = 1;
+int32_t MENJ_ResetWords[4];
 MGM_Queue *MENJ_Queue;
 MENJ_HandSlot MENJ_Hands[3] = {{-1, -1, 0}, {-1, -1, 0}, {-1, -1, 0}};
 MENJ_NamedIcons MENJ_Icons;

@@ -7,6 +7,8 @@
 
 extern int32_t MENJ_SkipPresent; // set by the save screens: the next game frame does not present
 extern int32_t MENJ_HudOn;       // 1: the HUD is drawn over the 3D view
+// Four words the inventory's reset sets (0x10200, then three times 0x20100); nothing reads them yet.
+extern int32_t MENJ_ResetWords[4];
 
 // The events of MENJ_Queue; a is the dialogue entry, a posted name or a hand slot.
 enum : uint8_t {
