@@ -27,6 +27,8 @@ struct MENJ_Icon {
     int32_t set;
     int32_t sprite;
 };
+// The icon of the table named so, (-1, -1) when there is none; start-up binds the HUD's icons with it.
+MENJ_Icon MENJ_FindIcon(const char *name);
 
 // A hand slot: the icon it shows (-1, -1 when empty) and its glow 0..5.
 struct MENJ_HandSlot {
