@@ -16,10 +16,12 @@
 #include "world/ai.h"
 #include "world/anim.h"
 #include "world/cam.h"
+#include "world/fgt.h"
 #include "world/fgt_hit.h"
 #include "world/fx.h"
 #include "world/inv.h"
 #include "world/level_record.h"
+#include "world/mis.h"
 #include "world/phy.h"
 #include "world/prj.h"
 #include "world/prj_load.h"
@@ -32,7 +34,8 @@ uint32_t TRG_LastFired;
 namespace {
 
 int32_t Exits_Unlocked;
-
+// The camera's copy is taken when it handles the event, so one record serves every shot.
+CAM_ShotRecord Shot;
 
 constexpr int32_t ELEMENT_COUNT = 16;
 constexpr int32_t DEATH_ANIM = 50;
@@ -207,6 +210,43 @@ bool post_event(const TRG_Record &r)
     return true;
 }
 
+// B's facing: heading and pitch, as long as its radius.
+void facing(ActorRecord *b, float (&v)[3])
+{
+    ActorRecord scratch = *b;
+    MIS_CompLaunchPos(b, &scratch);
+    for (int k = 0; k < 3; k++) {
+        v[k] = scratch.velocity[k];
+    }
+}
+
+void post_shot(ActorRecord *b, const double (&offset)[3])
+{
+    for (int k = 0; k < 3; k++) {
+        Shot.camera[k] = trunc_i32(b->position[k] + offset[k]);
+    }
+    Shot.subject = b;
+    Shot.duration = 90;
+    CAM_PostEvent('-', reinterpret_cast<intptr_t>(&Shot), 0);
+}
+
+void camera_near(ActorRecord *b)
+{
+    float v[3];
+    facing(b, v);
+    const bool idle = b->current_anim == 0;
+    const double scale = idle ? 3.0 : 8.0;
+    const double rise = idle ? -150.0 : -250.0;
+    post_shot(b, {scale * v[0], scale * v[1] + rise, scale * v[2]});
+}
+
+void camera_far(ActorRecord *b)
+{
+    float v[3];
+    facing(b, v);
+    post_shot(b, {8.0 * v[0] - 200.0, 4.0 * v[1] - 600.0, 8.0 * v[2] - 200.0});
+}
+
 // The actions of a record whose conditions held, in their fixed order. "Ends" clears the active bit.
 void run_actions(TRG_Record &r, ActorRecord *p)
 {
@@ -218,6 +258,14 @@ void run_actions(TRG_Record &r, ActorRecord *p)
 
     if ((act & TRG_DO_HURT) != 0) {
         FGT_Damage(p, 120.0f);
+        end();
+    }
+    if ((act & TRG_DO_SLOW_ALL) != 0) {
+        FGT_SetOthers(nullptr, 2000.0f, 0.3f);
+        end();
+    }
+    if ((act & TRG_DO_UNSLOW_ALL) != 0) {
+        FGT_ClearOthers(nullptr);
         end();
     }
     if ((act & TRG_DO_RALLY_B) != 0) {
@@ -326,6 +374,24 @@ void run_actions(TRG_Record &r, ActorRecord *p)
     if (GAME_FadeTimer == 0.0f && r.event_argument != 0 && (act & (TRG_DO_CAMERA_FAR | TRG_DO_CAMERA_NEAR)) == 0 &&
         post_event(r)) {
         end();
+    }
+    if ((act & TRG_DO_CAMERA_NEAR) != 0) {
+        if (b != nullptr) {
+            camera_near(b);
+        }
+        end();
+    }
+    if ((act & TRG_DO_CAMERA_FAR) != 0) {
+        if ((hero->flags[4] & ACTOR_F4_PITCH_STEERING) != 0) {
+            // Not while the hero holds its fight stance: the shot is tried again later.
+            r.countdown = 60.0f;
+            r.flags |= TRG_ACTIVE;
+        } else {
+            if (b != nullptr) {
+                camera_far(b);
+            }
+            end();
+        }
     }
 }
 

@@ -26,6 +26,9 @@
 #include "world/cam.h"
 #include "world/fgt_hit.h"
 #include "world/fx.h"
+#include "world/inv.h"
+#include "world/mis.h"
+#include "core/fconv.h"
 #include "world/game.h"
 #include "world/phy.h"
 #include "world/prj.h"
@@ -78,6 +81,8 @@ struct TriggerTest : ::testing::Test {
         for (size_t i = 0; i < specs.size(); i++) {
             record.Trigger(i, specs[i]);
         }
+        // The hero keeps its inventory from level to level; each case starts empty-handed.
+        INV_Reset();
         level->Load(record.Bytes());
         GAME_FadeTimer = 0.0f;
         GAME_TimeFactor = 1.0;
@@ -495,6 +500,440 @@ TEST_F(TriggerTest, NothingRunsDuringAFade)
     GAME_FadeTimer = 0.0f;
     TRG_Update(Hero());
     EXPECT_EQ(TRG_ExitsUnlocked(), 1);
+}
+
+// One row per action bit: the world after the tick, and whether the record ended.
+TEST_F(TriggerTest, EachActionChangesTheWorldAndEndsAsItShould)
+{
+    using Hook = std::function<void(ActorRecord *a, ActorRecord *b)>;
+    struct Row {
+        const char *name;
+        uint32_t actions;
+        int32_t a, b, zone;
+        Hook before;
+        Hook after;
+        bool ended;
+    };
+    const int32_t c = tl::kCreature, c2 = tl::kCreature2;
+    const auto nothing = [](ActorRecord *, ActorRecord *) {};
+    static int32_t counter;
+    static int32_t fields;
+    const Row rows[] = {
+        {"hurt", TRG_DO_HURT, -1, -1, -1, [](ActorRecord *, ActorRecord *) { counter = FGT_DamageCount; },
+         [](ActorRecord *, ActorRecord *) {
+             EXPECT_EQ(FGT_DamageCount, counter + 1);
+             EXPECT_EQ(FGT_LastDamaged, TriggerLevel::Hero());
+             EXPECT_EQ(FGT_LastDamage, 120.0f);
+         },
+         true},
+        {"slow all", TRG_DO_SLOW_ALL, -1, -1, -1, nothing, nothing, true},
+        {"unslow all", TRG_DO_UNSLOW_ALL, -1, -1, -1, nothing, nothing, true},
+        {"rally a dead B", TRG_DO_RALLY_B, -1, c, -1,
+         [](ActorRecord *, ActorRecord *b) {
+             b->current_anim = 50;
+             b->life = 0.0f;
+             b->flags[0] &= uint8_t(~ACTOR_F0_ANIM_ENDED);
+             b->flags[2] |= ACTOR_F2_ACTION_HELD;
+         },
+         [](ActorRecord *, ActorRecord *b) {
+             EXPECT_EQ(b->life, 100.0f);
+             EXPECT_EQ(b->current_anim, 0);
+             EXPECT_NE(b->flags[0] & ACTOR_F0_ANIM_ENDED, 0);
+             EXPECT_EQ(b->flags[2] & ACTOR_F2_ACTION_HELD, 0);
+             EXPECT_EQ(b->flags[1] & ACTOR_F1_TEAM, 0) << "the hero's camp";
+             EXPECT_EQ(TRG_NoEnemyLeft(TriggerLevel::Hero()), 0) << "the other creature is still an enemy";
+         },
+         true},
+        {"rally a living B", TRG_DO_RALLY_B, -1, c, -1, [](ActorRecord *, ActorRecord *b) { b->life = 55.0f; },
+         [](ActorRecord *, ActorRecord *b) {
+             EXPECT_EQ(b->life, 55.0f);
+             EXPECT_EQ(b->flags[1] & ACTOR_F1_TEAM, 0);
+         },
+         true},
+        {"rally, B missing", TRG_DO_RALLY_B, -1, -1, -1, nothing, nothing, true},
+        {"slow B", TRG_DO_SLOW_B, -1, c, -1, nothing,
+         [](ActorRecord *, ActorRecord *b) {
+             EXPECT_EQ(b->slow_time, 450.0f);
+             EXPECT_EQ(b->slow_factor, 0.2f);
+             EXPECT_EQ(b->life, 110.0f);
+         },
+         false},
+        {"show a disabled B", TRG_DO_SHOW_B, -1, c, -1,
+         [](ActorRecord *, ActorRecord *b) {
+             b->flags[3] |= ACTOR_F3_DISABLED;
+             Hide_Obj_Tree(b->node);
+             TriggerLevel::Place(b, 0, 0, 0);
+             counter = FX_BallCount;
+         },
+         [](ActorRecord *, ActorRecord *b) {
+             EXPECT_FALSE(Disabled(b));
+             EXPECT_FALSE(TreeHidden(b->node));
+             EXPECT_EQ(b->position[2], double(tl::kCreatureStart[2])) << "back at its start";
+             EXPECT_EQ(FX_BallCount, counter + 1) << "a glow ball rises with it";
+         },
+         true},
+        {"show an enabled dead B", TRG_DO_SHOW_B, -1, c, -1,
+         [](ActorRecord *, ActorRecord *b) {
+             b->current_anim = 50;
+             TriggerLevel::Place(b, 0, 0, 0);
+         },
+         [](ActorRecord *, ActorRecord *b) {
+             EXPECT_EQ(b->current_anim, 0);
+             EXPECT_FALSE(Disabled(b));
+             EXPECT_EQ(b->position[2], double(tl::kCreatureStart[2]));
+         },
+         true},
+        {"show B with its path", TRG_DO_SHOW_B, -1, c, tl::kPathZone, [](ActorRecord *, ActorRecord *) { fields = PHY_FieldCount; },
+         [](ActorRecord *, ActorRecord *) {
+             EXPECT_EQ(PHY_FieldCount, fields + 2);
+             EXPECT_EQ(PRJ_Current->zones[tl::kPathZone].field_handle, fields + 1);
+         },
+         true},
+        {"hide B and its path", TRG_DO_HIDE_B, -1, c, tl::kPathZone,
+         [](ActorRecord *, ActorRecord *) {
+             ZON_WalkPath(&PRJ_Current->zones[tl::kPathZone]);
+             fields = PHY_FieldCount;
+         },
+         [](ActorRecord *, ActorRecord *b) {
+             EXPECT_TRUE(Disabled(b));
+             EXPECT_TRUE(TreeHidden(b->node));
+             EXPECT_EQ(PHY_Fields[fields - 1].active, 0);
+             EXPECT_EQ(PHY_Fields[fields - 2].active, 0);
+             EXPECT_EQ(PHY_Fields[0].active, 1) << "gravity stays";
+         },
+         true},
+        {"hide, the path's handle none", TRG_DO_HIDE_B, -1, -1, tl::kPathZone,
+         [](ActorRecord *, ActorRecord *) { PRJ_Current->zones[tl::kPathZone].field_handle = -1; },
+         [](ActorRecord *, ActorRecord *) {
+             for (int32_t i = 0; i < PHY_FieldCount; i++) {
+                 EXPECT_EQ(PHY_Fields[i].active, 1) << i;
+             }
+         },
+         true},
+        {"hide a disabled B, no zone", TRG_DO_HIDE_B, -1, c, -1,
+         [](ActorRecord *, ActorRecord *b) { b->flags[3] |= ACTOR_F3_DISABLED; }, nothing, false},
+        {"first timer", TRG_DO_TIMER1_B, -1, c, -1, nothing,
+         [](ActorRecord *, ActorRecord *b) { EXPECT_EQ(b->pursuit_range, 50000); }, true},
+        {"second timer", TRG_DO_TIMER2_B, -1, c, -1, nothing,
+         [](ActorRecord *, ActorRecord *b) {
+             EXPECT_EQ(b->sight_radius, 40000);
+             EXPECT_NE(b->flags[4] & ACTOR_F4_SEES_ALL_ROUND, 0);
+         },
+         true},
+        {"mark", TRG_DO_MARK_B, -1, c, -1, nothing,
+         [](ActorRecord *, ActorRecord *b) { EXPECT_NE(b->flags[5] & ACTOR_F5_FOLLOWS_HERO, 0); }, true},
+        {"give B", TRG_DO_GIVE_B, -1, tl::kCrystal, -1, nothing,
+         [](ActorRecord *, ActorRecord *b) {
+             EXPECT_EQ(INV_Has(TriggerLevel::Hero(), b->node_name), 1);
+             EXPECT_STREQ(INV_Data.names[0], b->node_name);
+         },
+         true},
+        {"move B to A", TRG_DO_MOVE_B_TO_A, c2, c, -1, nothing,
+         [](ActorRecord *a, ActorRecord *b) {
+             EXPECT_EQ(b->position[0], a->position[0] + 100.0);
+             EXPECT_EQ(b->position[1], a->position[1]);
+             EXPECT_EQ(b->position[2], a->position[2] + 100.0);
+             int32_t node[3];
+             Get_Obj_Pos(b->node, node);
+             EXPECT_EQ(node[0], int32_t(a->position[0])) << "the node goes to A itself";
+             EXPECT_EQ(node[2], int32_t(a->position[2]));
+         },
+         true},
+        {"move, both missing", TRG_DO_MOVE_B_TO_A, -1, -1, -1, nothing, nothing, false},
+        {"show all", TRG_DO_SHOW_ALL, -1, -1, -1,
+         [](ActorRecord *, ActorRecord *) {
+             for (int32_t e : {tl::kBox, tl::kCreature}) {
+                 TriggerLevel::Actor(e)->flags[3] |= ACTOR_F3_DISABLED;
+                 Hide_Obj_Tree(TriggerLevel::Actor(e)->node);
+             }
+         },
+         [](ActorRecord *, ActorRecord *) {
+             for (int32_t e : {tl::kBox, tl::kCreature}) {
+                 EXPECT_FALSE(Disabled(TriggerLevel::Actor(e)));
+                 EXPECT_FALSE(TreeHidden(TriggerLevel::Actor(e)->node));
+             }
+         },
+         true},
+        {"unlock the exits", TRG_DO_UNLOCK_EXITS, -1, -1, -1, nothing,
+         [](ActorRecord *, ActorRecord *) { EXPECT_EQ(TRG_ExitsUnlocked(), 1); }, true},
+        {"brighten", TRG_DO_BRIGHTEN, -1, -1, -1,
+         [](ActorRecord *, ActorRecord *) {
+             TEX_Shading.tint[0] = 1;
+             TEX_Shading.tint[1] = -2;
+             TEX_Shading.tint[2] = 3;
+         },
+         [](ActorRecord *, ActorRecord *) {
+             EXPECT_EQ(TEX_Shading.tint[0], 65);
+             EXPECT_EQ(TEX_Shading.tint[1], 62);
+             EXPECT_EQ(TEX_Shading.tint[2], 67);
+         },
+         true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Load(kalder_test::TriggerLevelRecord());
+        TriggerSpec t = Spec(0, row.actions, row.a, row.b);
+        t.zone = row.zone;
+        Sources({t});
+        ActorRecord *a = Actor(row.a), *b = Actor(row.b);
+        row.before(a, b);
+        TRG_Update(Hero());
+        EXPECT_TRUE(Fired(0));
+        row.after(a, b);
+        EXPECT_EQ(Active(0), !row.ended);
+    }
+}
+
+TEST_F(TriggerTest, RepeatingShowPutsBBackEveryTick)
+{
+    TriggerSpec t = Spec(TRG_IF_REPEAT_TIMER, TRG_DO_SHOW_B, -1, tl::kCreature);
+    Sources({t});
+    ActorRecord *b = Actor(tl::kCreature);
+    for (int tick = 0; tick < 3; tick++) {
+        TriggerLevel::Place(b, 77.0, 0.0, 77.0);
+        TRG_Update(Hero());
+        EXPECT_TRUE(Fired(0));
+        EXPECT_TRUE(Active(0));
+        EXPECT_EQ(b->position[0], double(tl::kCreatureStart[0])) << tick;
+    }
+    // Its path part ends it even so.
+    t.zone = tl::kPathZone;
+    Sources({t});
+    TRG_Update(Hero());
+    EXPECT_FALSE(Active(0));
+}
+
+// An item named by an element is asked for under its node name ("LIF1" for "LIF1.3DC"), the name the
+// pick-ups and the gifts give it.
+TEST_F(TriggerTest, InventoryConditionsAskForTheElementsItem)
+{
+    struct Row {
+        uint32_t condition;
+        bool carried;
+        bool fires;
+    };
+    const Row rows[] = {
+        {TRG_IF_HAS_A, false, false}, {TRG_IF_HAS_A, true, true},   {TRG_IF_LACKS_A, false, true},
+        {TRG_IF_LACKS_A, true, false}, {TRG_IF_LACKS_B, false, true}, {TRG_IF_LACKS_B, true, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.condition << (row.carried ? " carried" : " not carried"));
+        Load(kalder_test::TriggerLevelRecord());
+        if (row.carried) {
+            ASSERT_EQ(INV_Add(Hero(), Actor(tl::kCrystal)->node_name), 1);
+        }
+        Sources({Spec(row.condition, TRG_DO_UNLOCK_EXITS, tl::kCrystal, tl::kCrystal)});
+        TRG_Evaluate(Hero());
+        EXPECT_EQ(Fired(0), row.fires);
+    }
+    // A file name without "." is asked as it stands.
+    Load(kalder_test::TriggerLevelRecord());
+    std::memcpy(PRJ_Current->elements[tl::kAbsent].file, "key\0", 4);
+    ASSERT_EQ(INV_Add(Hero(), "key"), 1);
+    Sources({Spec(TRG_IF_HAS_A, TRG_DO_UNLOCK_EXITS, tl::kAbsent)});
+    TRG_Evaluate(Hero());
+    EXPECT_TRUE(Fired(0));
+}
+
+TEST_F(TriggerTest, TheDialogueEventGoesOutAtOnceOrWhenTheHeroStandsIdle)
+{
+    struct Row {
+        const char *name;
+        float fade;
+        uint32_t conditions, actions;
+        int32_t mode, anim;
+        uint8_t flags0;
+        bool posted;
+    };
+    const Row rows[] = {
+        {"on the ground, idle", 0.0f, 0, 0, 1, 0, 0, true},
+        {"on the ground, idle 1", 0.0f, 0, 0, 1, 0x10001, 0, true},
+        {"on the ground, walking", 0.0f, 0, 0, 1, 4, 0, false},
+        {"on the ground, idle but switching", 0.0f, 0, 0, 1, 0, ACTOR_F0_ANIM_RESTART2, false},
+        {"swimming", 0.0f, 0, 0, 2, 4, 0, true},
+        {"once timer", 0.0f, TRG_IF_ONCE_TIMER, 0, 1, 4, 0, true},
+        {"touch A", 0.0f, TRG_IF_TOUCH_A, 0, 1, 4, 0, true},
+        {"first timer", 0.0f, 0, TRG_DO_TIMER1_B, 1, 4, 0, true},
+        {"unlock", 0.0f, 0, TRG_DO_UNLOCK_EXITS, 1, 4, 0, true},
+        {"show B", 0.0f, 0, TRG_DO_SHOW_B, 1, 4, 0, true},
+        {"with a camera shot", 0.0f, 0, TRG_DO_CAMERA_NEAR, 2, 0, 0, false},
+        {"with a far shot", 0.0f, 0, TRG_DO_CAMERA_FAR, 2, 0, 0, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Load(kalder_test::TriggerLevelRecord());
+        TriggerSpec t = Spec(row.conditions, row.actions);
+        t.event = 5;
+        Sources({t});
+        ActorRecord *hero = Hero();
+        hero->physics_mode = row.mode;
+        hero->current_anim = row.anim;
+        hero->flags[0] = uint8_t((hero->flags[0] & ~ACTOR_F0_ANIM_RESTART2) | row.flags0);
+        GAME_FadeTimer = row.fade;
+        TRG_Evaluate(hero);
+        const std::vector<MGM_Event> events = MenjEvents();
+        ASSERT_EQ(events.size(), row.posted ? 1u : 0u);
+        if (row.posted) {
+            EXPECT_EQ(events[0].type, 0x40);
+            EXPECT_EQ(events[0].a, 4);
+            EXPECT_FALSE(Active(0));
+        } else if (row.actions == 0) {
+            // Waiting: it goes out on the first tick the hero stands idle.
+            EXPECT_TRUE(Active(0));
+            hero->current_anim = 1;
+            hero->flags[0] &= uint8_t(~ACTOR_F0_ANIM_RESTART2);
+            TRG_Evaluate(hero);
+            ASSERT_EQ(MenjEvents().size(), 1u);
+            EXPECT_FALSE(Active(0));
+        }
+    }
+    // An earlier action that ends the record loses the waiting event.
+    Load(kalder_test::TriggerLevelRecord());
+    TriggerSpec t = Spec(0, TRG_DO_BRIGHTEN);
+    t.event = 5;
+    Sources({t});
+    Hero()->physics_mode = 1;
+    Hero()->current_anim = 4;
+    TRG_Evaluate(Hero());
+    EXPECT_FALSE(Active(0));
+    Hero()->current_anim = 0;
+    TRG_Evaluate(Hero());
+    EXPECT_TRUE(MenjEvents().empty());
+    // Evaluated during a fade (as the coupled object's evaluation may be), the event is not posted.
+    Sources({Spec(0, 0)});
+    TRG_Records[0].event_argument = 5;
+    GAME_FadeTimer = 2.0f;
+    TRG_Evaluate(Hero());
+    EXPECT_TRUE(MenjEvents().empty());
+    EXPECT_TRUE(Active(0));
+}
+
+TEST_F(TriggerTest, CameraShotsLookAtBFromItsFacing)
+{
+    ActorRecord *b = Actor(tl::kCreature);
+    b->position[0] = 100.75;
+    b->position[1] = 140.5;
+    b->position[2] = -200.25;
+    b->radius = 40;
+    struct Row {
+        const char *name;
+        uint32_t action;
+        int32_t anim, heading;
+        double scale[3], offset[3];
+    };
+    const Row rows[] = {
+        {"near, idle, heading 0", TRG_DO_CAMERA_NEAR, 0, 0, {3.0, 3.0, 3.0}, {0.0, -150.0, 0.0}},
+        {"near, idle, heading 1024", TRG_DO_CAMERA_NEAR, 0, 1024, {3.0, 3.0, 3.0}, {0.0, -150.0, 0.0}},
+        {"near, moving", TRG_DO_CAMERA_NEAR, 4, 1024, {8.0, 8.0, 8.0}, {0.0, -250.0, 0.0}},
+        {"far", TRG_DO_CAMERA_FAR, 4, 0, {8.0, 4.0, 8.0}, {-200.0, -600.0, -200.0}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        b->current_anim = row.anim;
+        b->heading = row.heading;
+        ActorRecord scratch = *b;
+        MIS_CompLaunchPos(b, &scratch);
+        Sources({Spec(0, row.action, -1, tl::kCreature)});
+        TRG_Evaluate(Hero());
+        EXPECT_FALSE(Active(0));
+        CAM_CompCameraPos();
+        EXPECT_EQ(CAM_Mode, CAM_SHOT);
+        EXPECT_EQ(CAM_Shot.first, b);
+        EXPECT_EQ(CAM_Shot.timer, 90.0f);
+        for (int k = 0; k < 3; k++) {
+            EXPECT_EQ(CAM_Shot.camera[k], trunc_i32(b->position[k] + (row.scale[k] * scratch.velocity[k] + row.offset[k]))) << k;
+        }
+    }
+    // In the fight stance the far shot waits 60 frames, then goes out once the stance is gone.
+    Hero()->flags[4] |= ACTOR_F4_PITCH_STEERING;
+    TriggerSpec far = Spec(TRG_IF_NEAR_B, TRG_DO_CAMERA_FAR, -1, tl::kCreature);
+    TriggerLevel::PlaceFrom(b, Hero(), 100.0);
+    Sources({far});
+    TRG_Evaluate(Hero());
+    EXPECT_TRUE(Fired(0));
+    EXPECT_TRUE(Active(0));
+    EXPECT_EQ(TRG_Records[0].countdown, 60.0f);
+    Hero()->flags[4] &= uint8_t(~ACTOR_F4_PITCH_STEERING);
+    TRG_Evaluate(Hero());
+    EXPECT_TRUE(Fired(0)) << "without a timer bit the countdown blocks nothing";
+    EXPECT_FALSE(Active(0));
+    // With a timer bit it waits the 60 frames.
+    far.conditions = TRG_IF_ONCE_TIMER;
+    Hero()->flags[4] |= ACTOR_F4_PITCH_STEERING;
+    Sources({far});
+    TRG_Evaluate(Hero());
+    EXPECT_TRUE(Active(0));
+    Hero()->flags[4] &= uint8_t(~ACTOR_F4_PITCH_STEERING);
+    int ticks = 0;
+    while (Active(0) && ticks < 100) {
+        TRG_Evaluate(Hero());
+        ticks++;
+    }
+    EXPECT_EQ(ticks, 60);
+}
+
+// Every action bit on one record: what each leaves behind shows the order they ran in.
+TEST_F(TriggerTest, AllActionsRunInTheirFixedOrder)
+{
+    ActorRecord *b = Actor(tl::kCreature);
+    b->current_anim = 50;
+    b->life = 0.0f;
+    TriggerSpec t = Spec(0, 0x7FFFF, tl::kCreature2, tl::kCreature);
+    t.film = "intro.hnm";
+    t.event = 2;
+    Sources({t});
+    const int32_t damage = FGT_DamageCount, balls = FX_BallCount;
+    TEX_Shading.tint[0] = 0;
+    TRG_Update(Hero());
+    EXPECT_TRUE(Fired(0));
+    EXPECT_EQ(FGT_DamageCount, damage + 1);
+    EXPECT_EQ(b->current_anim, 0) << "rallied, revived";
+    EXPECT_EQ(b->slow_time, 450.0f) << "slowed";
+    EXPECT_EQ(FX_BallCount, balls + 1) << "shown while enabled (no ball), then hidden (a ball)";
+    // Hidden, moved beside A, then every disabled actor shown again at its start: the show-all came last.
+    EXPECT_FALSE(Disabled(b));
+    EXPECT_EQ(b->position[0], double(tl::kCreatureStart[0]));
+    EXPECT_EQ(b->life, 100.0f);
+    EXPECT_EQ(b->pursuit_range, 50000);
+    EXPECT_EQ(b->sight_radius, 40000);
+    EXPECT_NE(b->flags[5] & ACTOR_F5_FOLLOWS_HERO, 0);
+    EXPECT_EQ(TEX_Shading.tint[0], 64);
+    EXPECT_EQ(TRG_ExitsUnlocked(), 1);
+    // Both shots post the one record; the far one, last, is what the camera takes.
+    CAM_CompCameraPos();
+    EXPECT_EQ(CAM_Shot.first, b);
+    // The gift tells the HUD; no dialogue event goes out beside a camera shot.
+    std::vector<uint8_t> types;
+    for (const MGM_Event &e : MenjEvents()) {
+        types.push_back(e.type);
+    }
+    EXPECT_EQ(types, std::vector<uint8_t>{'A'});
+    EXPECT_FALSE(Active(0));
+}
+
+// A box-less exit that waits for the triggers opens on the tick after the trigger unlocked it: the
+// tick tests the exits before it evaluates the triggers.
+TEST_F(TriggerTest, AnExitWaitingForTheTriggersOpensTheTickAfter)
+{
+    LevelRecordBuilder record = kalder_test::TriggerLevelRecord();
+    record.Exit(0, "EXIT1", "Project1", EXIT_ON | EXIT_TRIGGER_TEST, {0, 0, 0}, {0, 0, 0});
+    Load(record, {Spec(TRG_IF_NEAR_B, TRG_DO_UNLOCK_EXITS, -1, tl::kCreature)});
+    ActorRecord *hero = Hero();
+    PRJ_Next = nullptr;
+    for (int tick = 0; tick < 3; tick++) {
+        PRJ_UpdateExits(hero);
+        TRG_Update(hero);
+    }
+    EXPECT_EQ(GAME_FadeTimer, 0.0f) << "locked while the hero is far from B";
+    TriggerLevel::PlaceFrom(Actor(tl::kCreature), hero, 300.0);
+    PRJ_UpdateExits(hero);
+    EXPECT_EQ(GAME_FadeTimer, 0.0f);
+    TRG_Update(hero);
+    EXPECT_EQ(TRG_ExitsUnlocked(), 1);
+    PRJ_UpdateExits(hero);
+    ASSERT_NE(PRJ_Next, nullptr);
+    EXPECT_STREQ(PRJ_Next->name, "Project1");
+    EXPECT_EQ(GAME_FadeTimer, 15.0f);
 }
 
 } // namespace
