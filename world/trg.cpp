@@ -206,7 +206,8 @@ bool post_event(const TRG_Record &r)
     if (!at_once && !idle) {
         return false;
     }
-    QUE_Post(MENJ_Queue, MENJ_DIALOGUE, r.event_argument - 1, 0);
+    // The entry number wraps in 32 bits as the processor's subtraction does.
+    QUE_Post(MENJ_Queue, MENJ_DIALOGUE, int32_t(uint32_t(r.event_argument) - 1u), 0);
     return true;
 }
 

@@ -43,7 +43,7 @@ inline constexpr int32_t kDrainBoxMin[3] = {200, -1000, -900}, kDrainBoxMax[3] =
 inline constexpr int32_t kArrivalPoint[3] = {800, 140, 0};
 // Project0's triggers: the crate that appears after 3 s and plays the intro film when the hero comes
 // near, and the scroll that gives its spell.
-inline constexpr int32_t kCrate3Start[3] = {900, 172, 700};   // element 7
+inline constexpr int32_t kCrate3Start[3] = {-1200, 172, -350}; // element 7, ahead of the hero, to its left
 inline constexpr int32_t kScrollStart[3] = {1000, 250, -700}; // element 8
 } // namespace demo
 

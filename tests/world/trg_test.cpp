@@ -799,6 +799,13 @@ TEST_F(TriggerTest, TheDialogueEventGoesOutAtOnceOrWhenTheHeroStandsIdle)
     Hero()->current_anim = 0;
     TRG_Evaluate(Hero());
     EXPECT_TRUE(MenjEvents().empty());
+    // The lowest entry number wraps as a 32-bit subtraction does.
+    Sources({Spec(TRG_IF_ONCE_TIMER, 0)});
+    TRG_Records[0].event_argument = INT32_MIN;
+    TRG_Evaluate(Hero());
+    const std::vector<MGM_Event> wrapped = MenjEvents();
+    ASSERT_EQ(wrapped.size(), 1u);
+    EXPECT_EQ(wrapped[0].a, INT32_MAX);
     // Evaluated during a fade (as the coupled object's evaluation may be), the event is not posted.
     Sources({Spec(0, 0)});
     TRG_Records[0].event_argument = 5;
