@@ -14,6 +14,7 @@
 #include "tests/support/golden.h"
 #include "tests/support/play_run.h"
 #include "tests/support/temp_drives.h"
+#include "tests/world/demo_run_fixture.h"
 #include "world/actor.h"
 #include "world/inv.h"
 #include "world/prj.h"
@@ -21,21 +22,8 @@
 
 namespace {
 
-struct TriggerDemoTest : ::testing::Test {
-    std::unique_ptr<kalder_test::TempDrives> drives;
+struct TriggerDemoTest : demo_run_test::DemoRunTest {
     std::vector<int> fired[3]; // the rounds each demo trigger fired in
-
-    void SetUp() override
-    {
-        kalder_test::ResetCore();
-        drives = std::make_unique<kalder_test::TempDrives>("CD");
-        ASSERT_TRUE(kalder_test::WriteDemoInstallation(*drives));
-    }
-    void TearDown() override
-    {
-        kalder_test::ResetCore();
-        drives.reset();
-    }
 
     // Writes down which triggers fired this round.
     void Watch(int round)
@@ -130,10 +118,7 @@ TEST_F(TriggerDemoTest, TheCratePlaysTheIntroFilmOnceAndTheGameGoesOn)
         }
     };
     const kalder_test::PlayResult result = kalder_test::PlayRun(options);
-    std::string played;
-    for (const std::string &line : result.lines) {
-        played += line + "\n";
-    }
+    const std::string played = Played(result);
     SCOPED_TRACE(played);
     ASSERT_EQ(result.exit_code, 0);
     EXPECT_EQ(result.rounds, 400) << "the game went on after the film";
