@@ -289,24 +289,6 @@ void handle_death(ActorRecord *hero)
     }
 }
 
-// Every active creature of the other camp that still stands counts as an enemy left.
-bool no_enemy_left(const ActorRecord *actor)
-{
-    for (int32_t i = 0; i < ACTOR_ActiveCount2; i++) {
-        const ActorRecord *other = ACTOR_ActiveList2[i];
-        if ((other->flags[1] & ACTOR_F1_AI) == 0 || (other->flags[3] & ACTOR_F3_DISABLED) != 0) {
-            continue;
-        }
-        if (((other->flags[1] ^ actor->flags[1]) & ACTOR_F1_TEAM) == 0) {
-            continue;
-        }
-        if (other->life > 0.0f) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The condition object: carried (or, with the negation, not carried). An actor without inventory
 // passes.
 bool carries_condition(ActorRecord *actor, const ExitRecord &exit)
@@ -336,7 +318,7 @@ bool exit_conditions_pass(ActorRecord *actor, const ExitRecord &exit, bool box)
     if ((exit.flags & EXIT_TRIGGER_TEST) != 0 && TRG_ExitsUnlocked() == 0) {
         return false;
     }
-    if ((exit.flags & EXIT_IN_ZONE) != 0 && !no_enemy_left(actor)) {
+    if ((exit.flags & EXIT_IN_ZONE) != 0 && TRG_NoEnemyLeft(actor) == 0) {
         return false;
     }
     if (box && (exit.flags & EXIT_GAME_FLAG_TEST) != 0 && !select_pressed()) {

@@ -373,6 +373,16 @@ std::vector<uint8_t> DemoCrystalModel()
     return Image({o}, {{"CRYSTAL", "", 0x07FF}});
 }
 
+std::vector<uint8_t> DemoScrollModel()
+{
+    // A rolled parchment lying across: a long thin box, its ends in a darker blue.
+    ObjectSpec roll = MeshObject("TEMPS", -1, {0, 0, 0}, BoxMesh({0, 0, 0}, {60, 14, 14}), 1, "SCROLL");
+    roll.shade = uint32_t(demo::kShade);
+    ObjectSpec ends = MeshObject("TEMPS2", 0, {0, 0, 0}, BoxMesh({0, 0, 0}, {70, 10, 10}), 1, "ROD");
+    ends.shade = uint32_t(demo::kShade);
+    return Image({roll, ends}, {{"SCROLL", "", Rgb565(70, 110, 235)}, {"ROD", "", Rgb565(20, 30, 120)}});
+}
+
 CharacterOptions DemoCreature()
 {
     CharacterOptions c;
@@ -404,6 +414,32 @@ static LevelRecordBuilder &AddCreatureAndZones(LevelRecordBuilder &b)
     return b.Zone(5, "ARRIVAL", 5, {kArrivalPoint[0], kArrivalPoint[1], kArrivalPoint[2]});
 }
 
+// Project0's triggers: the crate appears after 3 s, coming near the scroll gives its spell, coming near
+// the crate plays the intro film once.
+static LevelRecordBuilder AddTriggers(LevelRecordBuilder b)
+{
+    using namespace demo;
+    const size_t crate = level::Element(7), scroll = level::Element(8);
+    b.Element(7, "CRATE3", "box.3dc").U8(crate + level::kElementFlagsA, 0x01);
+    b.I32s(crate + level::kElementStart, {kCrate3Start[0], kCrate3Start[1], kCrate3Start[2]}).I32(crate + level::kElementLife, 100);
+    b.Element(8, "SCROLL", "temps.3dc").U8(scroll + level::kElementFlagsA, 0x01);
+    b.I32s(scroll + level::kElementStart, {kScrollStart[0], kScrollStart[1], kScrollStart[2]}).I32(scroll + level::kElementLife, 100);
+    TriggerSpec appear;
+    appear.conditions = 0x0010; // the one-shot timer
+    appear.actions = 0x00001;   // show B
+    appear.element_b = 7;
+    appear.period = 3;
+    TriggerSpec give;
+    give.conditions = 0x0040; // near B
+    give.actions = 0x10000;   // give B
+    give.element_b = 8;
+    TriggerSpec film;
+    film.conditions = 0x0040;
+    film.element_b = 7;
+    film.film = "intro.hnm";
+    return b.Trigger(0, appear).Trigger(1, give).Trigger(2, film);
+}
+
 KalderDatWriter DemoDatabase(const DemoOptions &options)
 {
     KalderDatWriter db;
@@ -422,6 +458,7 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
                         // The creature's patrol: a level-wide path between two points.
                         .Zone(0, "PATROL", 0, {800, 140, 2600, 800, 140, 400})
                         .Bytes();
+    db.records[0] = AddTriggers(LevelRecordBuilder(db.records[0])).Bytes();
     db.records[1] = DemoProject(blank, "Project1")
                         .Text(level::kFilm, level::kTextSize, options.way_film ? kDemoIvFilmName : "")
                         .Exit(0, "EXIT1", "Project0", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
@@ -461,6 +498,7 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "box.3dc").string(), DemoBoxModel()) &&
            WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial()) &&
            WriteHostFile((models / "lif1.3dc").string(), DemoCrystalModel()) &&
+           WriteHostFile((models / "temps.3dc").string(), DemoScrollModel()) &&
            WriteCharacter(models.string(), DemoCreature()) &&
            std::all_of(weapons.begin(), weapons.end(), [&models](const NamedFile &f) {
                return WriteHostFile((models / f.name).string(), f.bytes);

@@ -41,6 +41,10 @@ inline constexpr int32_t kCameraBoxMin[3] = {-3000, -1000, 1600}, kCameraBoxMax[
 inline constexpr int32_t kCameraPoints[2][3] = {{-2900, -200, 1700}, {-1700, -200, 2900}};
 inline constexpr int32_t kDrainBoxMin[3] = {200, -1000, -900}, kDrainBoxMax[3] = {900, 1000, -300};
 inline constexpr int32_t kArrivalPoint[3] = {800, 140, 0};
+// Project0's triggers: the crate that appears after 3 s and plays the intro film when the hero comes
+// near, and the scroll that gives its spell.
+inline constexpr int32_t kCrate3Start[3] = {-1200, 172, -350}; // element 7, ahead of the hero, to its left
+inline constexpr int32_t kScrollStart[3] = {1000, 250, -700}; // element 8
 } // namespace demo
 
 // The demo level's model files (image files with their 8-byte prefix) and containers.
@@ -52,6 +56,7 @@ DanWriter DemoHeroContainer();              // xh_.dan: the hero, map HERO, XH_A
 std::vector<uint8_t> DemoBoxModel();        // box.3dc: "BOX", material "BOX"
 std::vector<uint8_t> DemoBoxMaterial();     // box.3dm
 std::vector<uint8_t> DemoCrystalModel();    // lif1.3dc: "LIF1", a crystal of flat faces
+std::vector<uint8_t> DemoScrollModel();     // temps.3dc: "TEMPS", a blue scroll, the spell item
 // The creature: the test figure recoloured, as "cr1.3dc" with the animations the creature AI asks for.
 CharacterOptions DemoCreature();
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.

@@ -114,6 +114,29 @@ LevelRecordBuilder &LevelRecordBuilder::Trigger(size_t i, int32_t element_a, int
     return I32(at + level::kTriggerPeriod, period);
 }
 
+LevelRecordBuilder &LevelRecordBuilder::Trigger(size_t i, const TriggerSpec &t)
+{
+    const size_t at = level::Trigger(i);
+    I32(at + level::kTriggerElementA, t.element_a).I32(at + level::kTriggerElementA2, t.element_a2);
+    I32(at + level::kTriggerElementB, t.element_b).I32(at + level::kTriggerZone, t.zone);
+    I32(at + level::kTriggerEvent, t.event).I32(at + level::kTriggerConditions, int32_t(t.conditions));
+    I32(at + level::kTriggerActions, int32_t(t.actions)).I32(at + level::kTriggerFlags, int32_t(t.flags));
+    Text(at + level::kTriggerFilm, 16, t.film);
+    return I32(at + level::kTriggerPeriod, t.period);
+}
+
+TriggerSpec DamagedTrigger()
+{
+    TriggerSpec t;
+    t.element_a = 16;
+    t.element_a2 = -2;
+    t.element_b = 16;
+    t.zone = 12;
+    t.film = "ABCDEFGHIJKLMNOP";
+    t.period = 80000000;
+    return t;
+}
+
 std::vector<uint8_t> BlankEditorRecord()
 {
     LevelRecordBuilder record;

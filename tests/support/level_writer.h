@@ -62,6 +62,24 @@ inline constexpr size_t Zone(size_t i) { return kZones + i * kZoneSize; }
 inline constexpr size_t Trigger(size_t i) { return kTriggers + i * kTriggerSize; }
 } // namespace level
 
+// A trigger source with every field, written as it stands (nothing is checked, so a damaged source is
+// written the same way).
+struct TriggerSpec {
+    int32_t element_a = -1;
+    int32_t element_a2 = -1;
+    int32_t element_b = -1;
+    int32_t zone = -1;
+    int32_t event = 0;
+    uint32_t conditions = 0;
+    uint32_t actions = 0;
+    uint32_t flags = 1; // active
+    std::string film;   // 16 bytes or more: the field holds no NUL
+    int32_t period = 0;
+};
+// A source damaged every way a record can be: element indices past the table and below -1, a zone
+// past the table, a film name without NUL and a period whose frame count overflows 32 bits.
+TriggerSpec DamagedTrigger();
+
 // A raw project record, set byte by byte.
 class LevelRecordBuilder {
 public:
@@ -87,6 +105,7 @@ public:
     LevelRecordBuilder &ZoneFlags(size_t i, int32_t flags);
     LevelRecordBuilder &Trigger(size_t i, int32_t element_a, int32_t element_b, uint32_t conditions,
                                 uint32_t actions, const std::string &film, int32_t period);
+    LevelRecordBuilder &Trigger(size_t i, const TriggerSpec &trigger);
 
     const std::vector<uint8_t> &Bytes() const { return bytes_; }
 

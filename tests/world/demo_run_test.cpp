@@ -20,35 +20,11 @@
 #include "tests/support/iv_model.h"
 #include "tests/support/play_run.h"
 #include "tests/support/temp_drives.h"
+#include "tests/world/demo_run_fixture.h"
 
 namespace {
 
-struct DemoRunTest : ::testing::Test {
-    std::unique_ptr<kalder_test::TempDrives> drives;
-
-    void SetUp() override
-    {
-        kalder_test::ResetCore();
-        drives = std::make_unique<kalder_test::TempDrives>("CD");
-        ASSERT_TRUE(kalder_test::WriteDemoInstallation(*drives));
-    }
-    void TearDown() override
-    {
-        kalder_test::ResetCore();
-        drives.reset();
-    }
-
-    // The round of the first line that ends with the text, or -1.
-    static int RoundOf(const kalder_test::PlayResult &result, const std::string &text)
-    {
-        for (const std::string &line : result.lines) {
-            if (line.size() >= text.size() && line.compare(line.size() - text.size(), text.size(), text) == 0) {
-                return std::stoi(line.substr(6));
-            }
-        }
-        return -1;
-    }
-};
+using demo_run_test::DemoRunTest;
 
 TEST_F(DemoRunTest, TheDemoLevelIsOnScreenAfter40Frames)
 {
@@ -147,10 +123,7 @@ TEST_F(DemoRunTest, TheExitsLeadToTheEndOfTheGame)
         white_frames += white ? 1 : 0;
     };
     const kalder_test::PlayResult result = kalder_test::PlayRun(options);
-    std::string played;
-    for (const std::string &line : result.lines) {
-        played += line + "\n";
-    }
+    const std::string played = Played(result);
     SCOPED_TRACE(played);
     EXPECT_EQ(result.exit_code, 0);
     EXPECT_EQ(result.win_main_result, 0);

@@ -122,9 +122,16 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_STREQ(crystal.node_name, "LIF1");
     EXPECT_EQ(crystal.definition, &PRJ_CurrentRecord.elements[4]);
     EXPECT_EQ(Pos(crystal), (std::vector<double>{-300, 260, 300}));
-    EXPECT_EQ(ACTOR_Slots[7].flags[0], 0);
-    EXPECT_EQ(ACTOR_ActiveCount2, 7);
-    EXPECT_EQ(ACTOR_ActiveCount1, 7);
+    // The crate that a trigger shows later, hidden until then, and the scroll.
+    const ActorRecord &crate = ACTOR_Slots[7];
+    EXPECT_EQ(crate.definition, &PRJ_CurrentRecord.elements[7]);
+    EXPECT_TRUE(crate.flags[3] & ACTOR_F3_DISABLED);
+    EXPECT_EQ(ACTOR_Slots[8].definition, &PRJ_CurrentRecord.elements[8]);
+    EXPECT_STREQ(ACTOR_Slots[8].node_name, "temps");
+    EXPECT_FALSE(ACTOR_Slots[8].flags[3] & ACTOR_F3_DISABLED);
+    EXPECT_EQ(ACTOR_Slots[9].flags[0], 0);
+    EXPECT_EQ(ACTOR_ActiveCount2, 9);
+    EXPECT_EQ(ACTOR_ActiveCount1, 9);
     EXPECT_EQ(MDL_LoadingScene, 0);
     EXPECT_EQ(DAN_IsOpen(), 0);
 
@@ -177,7 +184,9 @@ TEST_F(LevelLoadTest, ElementsKeptForLaterAndTheCharacterSwitchLeaveSlotsEmpty)
     EXPECT_EQ(ACTOR_Slots[3].definition, &PRJ_CurrentRecord.elements[2]);
     EXPECT_EQ(ACTOR_Slots[4].definition, &PRJ_CurrentRecord.elements[3]);
     EXPECT_EQ(ACTOR_Slots[5].definition, &PRJ_CurrentRecord.elements[4]);
-    EXPECT_EQ(ACTOR_Slots[6].flags[0], 0);
+    EXPECT_EQ(ACTOR_Slots[6].definition, &PRJ_CurrentRecord.elements[7]);
+    EXPECT_EQ(ACTOR_Slots[7].definition, &PRJ_CurrentRecord.elements[8]);
+    EXPECT_EQ(ACTOR_Slots[8].flags[0], 0);
     EXPECT_TRUE(ACTOR_Slots[2].flags[0] & ACTOR_F0_IN_USE);
 
     PRJ_LoadCharacters = 0;
@@ -397,7 +406,7 @@ TEST_F(LevelLoadTest, TheUncalledRoutinesCloneStoreFindAndRelease)
     box.anim_blend = 0.25f;
     box.anim_speed = 1.25f;
     ActorRecord *clone = ACTOR_CloneActor(&box);
-    ASSERT_EQ(clone, &ACTOR_Slots[7]);
+    ASSERT_EQ(clone, &ACTOR_Slots[9]);
     EXPECT_EQ(clone->flags[0], ACTOR_F0_IN_USE);
     // The clone shares the box's animation set: set 0, which every record starts with.
     EXPECT_EQ(clone->flags[1], ACTOR_F1_AI | ACTOR_F1_HAS_ANIMS);

@@ -41,7 +41,8 @@
 //   kdev text <folder>                     the text goldens' pictures in the demo fonts: text-fonts-640x480,
 //                                          text-fonts-320x200, text-555, text-scaled-640x480, opt-help-640x480
 //   kdev hud <folder>                      the HUD goldens' pictures over the demo icon pack and fonts:
-//                                          hud-{empty,slots,pickup,overlay}-640x480, hud-slots-{320x200,400x300}
+//                                          hud-{empty,slots,pickup,overlay}-640x480, hud-slots-{320x200,400x300},
+//                                          the gauges' hud-gauges-*, ico-thumbnail-* and ico-picture-640x480
 //   kdev icons <game path of a .bf> <folder>
 //                                          the icon sets of an icon pack: one contact sheet a set,
 //                                          <folder>/icons-<set file>.png, its cells named by the icon table,
@@ -67,6 +68,10 @@
 //                                          field handle, points), the physics fields after the load, and
 //                                          for the hero's start the spawn points that are candidates and
 //                                          the camera and draining zones that apply
+//   kdev trg <folder> [project]           prints the project's 16 trigger sources from the database
+//                                          (Project0 by default): active or not, the conditions and
+//                                          actions by name, elements A, A2 and B, the zone, the event
+//                                          argument, the film and the period
 //   kdev fight <folder> [--ticks N] [--png OUTDIR]
 //                                          plays the program headless as kdev play does, N frames after
 //                                          Project0's load (120 by default), the creature pursuing the
@@ -154,6 +159,7 @@
 #include "tests/support/text_pictures.h"
 #include "tools/kdev/kdev_fight.h"
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_trg.h"
 #include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_phys.h"
 #include "tools/kdev/kdev_powers.h"
@@ -195,12 +201,13 @@ static int usage()
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
                  "       kdev zones <folder> [--project NAME]\n"
+                 "       kdev trg <folder> [project]\n"
                  "       kdev anim <folder>\n"
                  "       kdev fight <folder> [--ticks N] [--png OUTDIR]\n"
                  "       kdev camera <folder>\n"
                  "       kdev phys [scenario]\n"
                  "       kdev powers [type]\n"
-                 "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png]\n"
+                 "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png] [--triggers]\n"
                  "       kdev ai <folder> [--project NAME] [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
@@ -1146,14 +1153,24 @@ static int hud(const char *folder)
         return 1;
     }
     kalder_test::DemoHud demo;
-    for (const kalder_test::HudGolden &g : kalder_test::HudGoldens()) {
-        const kalder_test::Picture16 picture = kalder_test::HudPicture(g.scene, g.width, g.height);
-        const std::string path = std::string(folder) + "/" + g.name + ".png";
+    const auto write = [folder](const std::string &name, const kalder_test::Picture16 &picture) {
+        const std::string path = std::string(folder) + "/" + name + ".png";
         if (!kalder_test::WritePng16(path, picture.pixels.data(), picture.width, picture.height, false)) {
             std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
-            return 1;
+            return false;
         }
         std::printf("%s\n", path.c_str());
+        return true;
+    };
+    for (const kalder_test::HudGolden &g : kalder_test::HudGoldens()) {
+        if (!write(g.name, kalder_test::HudPicture(g.scene, g.width, g.height))) {
+            return 1;
+        }
+    }
+    for (const kalder_test::IconGolden &g : kalder_test::IconGoldens()) {
+        if (!write(g.name, g.make())) {
+            return 1;
+        }
     }
     return 0;
 }
@@ -1233,6 +1250,9 @@ int main(int argc, char **argv)
     }
     if (command == "zones" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--project") == 0))) {
         return KdevZones(argv[2], argc == 5 ? argv[4] : nullptr);
+    }
+    if (command == "trg" && (argc == 3 || argc == 4)) {
+        return KdevTrg(argv[2], argc == 4 ? argv[3] : nullptr);
     }
     if (command == "anim" && argc == 3) {
         return anim(argv[2]);

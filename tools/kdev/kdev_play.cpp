@@ -1,6 +1,7 @@
 // kdev play: the program's start-up and rounds of its real frame handler on an installation folder,
 // 35 ms a round, the hero put where asked; prints the fades, the projects made current, the loads
-// and the end, and writes the last frame presented. Its options and run are kdev ai's as well.
+// and the end, and writes the last frame presented; with --triggers, the scene triggers that fired.
+// Its options and run are kdev ai's as well.
 #include "tools/kdev/kdev_play.h"
 #include "tools/kdev/kdev_level.h"
 
@@ -11,6 +12,7 @@
 
 #include "plat/test.h"
 #include "tests/support/png16.h"
+#include "world/trg.h"
 
 namespace {
 
@@ -33,7 +35,8 @@ bool parse_number(const char *text, long &value)
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png]\n");
+                 "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png]\n"
+                 "                 [--triggers]\n");
     return 2;
 }
 
@@ -47,6 +50,10 @@ bool KdevReadPlayArgs(int argc, char **argv, int takes, KdevPlayArgs &args)
     args.folder = argv[0];
     for (int i = 1; i < argc; i++) {
         const char *option = argv[i];
+        if (std::strcmp(option, "--triggers") == 0 && (takes & KDEV_TAKES_TRIGGERS) != 0) {
+            args.triggers = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             return false;
         }
@@ -104,10 +111,21 @@ int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result)
 int KdevPlay(int argc, char **argv)
 {
     KdevPlayArgs args;
-    if (!KdevReadPlayArgs(argc, argv, KDEV_TAKES_PNG, args)) {
+    if (!KdevReadPlayArgs(argc, argv, KDEV_TAKES_PNG | KDEV_TAKES_TRIGGERS, args)) {
         return usage();
     }
     args.options.print = [](const std::string &line) { std::printf("%s\n", line.c_str()); };
+    if (args.triggers) {
+        args.options.between_rounds = [](int round) {
+            for (int32_t i = 0; i < TRG_COUNT; i++) {
+                if ((TRG_LastFired & (1u << i)) != 0) {
+                    std::printf("tick %d: trigger %d fired\n", round, int(i));
+                }
+            }
+            // A round without a game tick (a film holding the game) reports nothing again.
+            TRG_LastFired = 0;
+        };
+    }
     kalder_test::PlayResult result;
     if (KdevPlayFolder(args, result) != 0) {
         return 1;

@@ -1,0 +1,134 @@
+// The demo's triggers in the whole program, headless: the crate that appears after 3 s of game time,
+// the scroll that gives its spell, and the crate that plays the intro film once.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/sys.h"
+#include "plat/test.h"
+#include "tests/support/core_state.h"
+#include "tests/support/demo_level.h"
+#include "tests/support/golden.h"
+#include "tests/support/play_run.h"
+#include "tests/support/temp_drives.h"
+#include "tests/world/demo_run_fixture.h"
+#include "world/actor.h"
+#include "world/inv.h"
+#include "world/prj.h"
+#include "world/trg.h"
+
+namespace {
+
+struct TriggerDemoTest : demo_run_test::DemoRunTest {
+    std::vector<int> fired[3]; // the rounds each demo trigger fired in
+
+    // Writes down which triggers fired this round.
+    void Watch(int round)
+    {
+        for (int i = 0; i < 3; i++) {
+            if ((TRG_LastFired & (1u << i)) != 0) {
+                fired[i].push_back(round);
+            }
+        }
+        TRG_LastFired = 0;
+    }
+
+    static const ActorRecord *Element(int n)
+    {
+        for (const ActorRecord &slot : ACTOR_Slots) {
+            if ((slot.flags[0] & ACTOR_F0_IN_USE) != 0 && PRJ_Current != nullptr &&
+                slot.definition == &PRJ_Current->elements[n]) {
+                return &slot;
+            }
+        }
+        return nullptr;
+    }
+    static bool Shown(int n)
+    {
+        const ActorRecord *a = Element(n);
+        return a != nullptr && (a->flags[3] & ACTOR_F3_DISABLED) == 0;
+    }
+};
+
+TEST_F(TriggerDemoTest, TheCrateAppearsAfterThreeSecondsAndStays)
+{
+    kalder_test::PlayOptions options;
+    options.rounds = 120;
+    std::vector<int> shown;
+    options.between_rounds = [&](int round) {
+        Watch(round);
+        if (Element(7) != nullptr && Shown(7)) {
+            shown.push_back(round);
+        }
+    };
+    const kalder_test::PlayResult result = kalder_test::PlayRun(options);
+    ASSERT_EQ(result.exit_code, 0);
+    // 90 frames of game time at 1.05 frames a round: the 86th tick after the load's.
+    ASSERT_EQ(fired[0].size(), 1u);
+    EXPECT_EQ(fired[0][0], 87);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), fired[0][0]) << "hidden until then";
+    EXPECT_EQ(shown.size(), size_t(shown.back() - shown.front() + 1)) << "and shown from then on";
+    EXPECT_GE(shown.back(), 119);
+    EXPECT_TRUE(fired[1].empty());
+    EXPECT_TRUE(fired[2].empty());
+    ASSERT_EQ(result.width, 640);
+    EXPECT_TRUE(kalder_test::MatchesGolden("demo-crate-shown-640x480", result.last_frame.data(), 640, 480, false));
+}
+
+TEST_F(TriggerDemoTest, TheScrollGivesItsSpellOnce)
+{
+    kalder_test::PlayOptions options;
+    options.rounds = 60;
+    const int32_t *scroll = kalder_test::demo::kScrollStart;
+    options.placements = {{double(scroll[0]) - 200.0, 140.0, double(scroll[2]), 20}};
+    int has_at = -1;
+    options.between_rounds = [&](int round) {
+        Watch(round);
+        if (has_at < 0 && INV_Has(&ACTOR_Slots[ACTOR_HERO], "temps") != 0) {
+            has_at = round;
+        }
+    };
+    const kalder_test::PlayResult result = kalder_test::PlayRun(options);
+    ASSERT_EQ(result.exit_code, 0);
+    ASSERT_EQ(fired[1].size(), 1u);
+    EXPECT_EQ(has_at, fired[1][0]);
+    int copies = 0;
+    for (const auto &name : INV_Data.names) {
+        copies += std::string(name, strnlen(name, sizeof name)) == "temps" ? 1 : 0;
+    }
+    EXPECT_EQ(copies, 1);
+}
+
+TEST_F(TriggerDemoTest, TheCratePlaysTheIntroFilmOnceAndTheGameGoesOn)
+{
+    kalder_test::PlayOptions options;
+    options.rounds = 400;
+    const int32_t *crate = kalder_test::demo::kCrate3Start;
+    // Beside the crate before it appears, and still there after.
+    options.placements = {{double(crate[0]), 140.0, double(crate[2]) - 300.0, 60}};
+    std::vector<int> held;
+    options.between_rounds = [&](int round) {
+        Watch(round);
+        if (GAME_FilmHold != 0) {
+            held.push_back(round);
+        }
+    };
+    const kalder_test::PlayResult result = kalder_test::PlayRun(options);
+    const std::string played = Played(result);
+    SCOPED_TRACE(played);
+    ASSERT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.rounds, 400) << "the game went on after the film";
+    ASSERT_EQ(fired[0].size(), 1u);
+    ASSERT_EQ(fired[2].size(), 1u) << "once, and only once the crate is there";
+    EXPECT_GE(fired[2][0], fired[0][0]) << "not before the crate is there (it is in the same evaluation)";
+    // The film holds the game within that round: its 46 pictures are shown, then the game goes on.
+    EXPECT_NE(played.find("round " + std::to_string(fired[2][0]) + ": film ends after 46 frames"), std::string::npos);
+    EXPECT_TRUE(held.empty()) << "no round of the game is presented while the film holds it";
+    EXPECT_EQ(GAME_FilmHold, 0);
+}
+
+} // namespace
