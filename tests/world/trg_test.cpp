@@ -519,15 +519,20 @@ TEST_F(TriggerTest, EachActionChangesTheWorldAndEndsAsItShould)
     static int32_t counter;
     static int32_t fields;
     const Row rows[] = {
-        {"hurt", TRG_DO_HURT, -1, -1, -1, [](ActorRecord *, ActorRecord *) { counter = FGT_DamageCount; },
+        {"hurt", TRG_DO_HURT, -1, -1, -1, [](ActorRecord *, ActorRecord *) { TriggerLevel::Hero()->life = 500.0f; },
          [](ActorRecord *, ActorRecord *) {
-             EXPECT_EQ(FGT_DamageCount, counter + 1);
-             EXPECT_EQ(FGT_LastDamaged, TriggerLevel::Hero());
-             EXPECT_EQ(FGT_LastDamage, 120.0f);
+             EXPECT_EQ(TriggerLevel::Hero()->life, 380.0f);
          },
          true},
-        {"slow all", TRG_DO_SLOW_ALL, -1, -1, -1, nothing, nothing, true},
-        {"unslow all", TRG_DO_UNSLOW_ALL, -1, -1, -1, nothing, nothing, true},
+        {"slow all", TRG_DO_SLOW_ALL, -1, c, -1, nothing,
+         [](ActorRecord *, ActorRecord *b) {
+             EXPECT_EQ(TriggerLevel::Hero()->slow_time, 2000.0f) << "the hero too";
+             EXPECT_EQ(b->slow_time, 2000.0f);
+             EXPECT_EQ(b->slow_factor, 0.3f);
+         },
+         true},
+        {"unslow all", TRG_DO_UNSLOW_ALL, -1, c, -1, [](ActorRecord *, ActorRecord *b) { b->slow_time = 450.0f; },
+         [](ActorRecord *, ActorRecord *b) { EXPECT_EQ(b->slow_time, 0.0f); }, true},
         {"rally a dead B", TRG_DO_RALLY_B, -1, c, -1,
          [](ActorRecord *, ActorRecord *b) {
              b->current_anim = 50;
@@ -889,11 +894,12 @@ TEST_F(TriggerTest, AllActionsRunInTheirFixedOrder)
     t.film = "intro.hnm";
     t.event = 2;
     Sources({t});
-    const int32_t damage = FGT_DamageCount, balls = FX_BallCount;
+    const int32_t balls = FX_BallCount;
+    Hero()->life = 500.0f;
     TEX_Shading.tint[0] = 0;
     TRG_Update(Hero());
     EXPECT_TRUE(Fired(0));
-    EXPECT_EQ(FGT_DamageCount, damage + 1);
+    EXPECT_EQ(Hero()->life, 380.0f) << "hurt once";
     EXPECT_EQ(b->current_anim, 0) << "rallied, revived";
     EXPECT_EQ(b->slow_time, 450.0f) << "slowed";
     EXPECT_EQ(FX_BallCount, balls + 1) << "shown while enabled (no ball), then hidden (a ball)";
