@@ -16,6 +16,7 @@ void FX_UpdateEmitters(ActorRecord *) {}
 void FX_UpdateManaSpheres(ActorRecord *) {}
 void FX_UpdateParticles() {}
 void FX_UpdateSparks() {}
+void FX_Sparks(ActorRecord *) {}
 void FX_UpdateThrown() {}
 void FX_UpdateGroundElements(ActorRecord *) {}
 void FX_UpdateBalls() {}

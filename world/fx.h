@@ -20,6 +20,9 @@ void FX_Trail(ActorRecord *actor);
 // Particles bursting from an actor: blood of a hit, the air an actor under water breathes out.
 void FX_SpawnHitParticles(ActorRecord *actor);
 
+// A burst of sparks at an actor struck by a blow.
+void FX_Sparks(ActorRecord *actor);
+
 // What the stand-ins saw: their calls of FX_AttachBall, FX_Trail and FX_SpawnHitParticles.
 extern int32_t FX_BallCount;
 extern int32_t FX_TrailCount;
