@@ -154,6 +154,9 @@ PlayResult PlayRun(const PlayOptions &options)
             frame++;
         } else if (round > 1 && PRJ_PendingFlag == 0) {
             frame = 0;
+            if (options.at_first_frame) {
+                options.at_first_frame();
+            }
         }
         if (frame >= 0) {
             keys.Apply(frame);

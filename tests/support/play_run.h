@@ -41,6 +41,8 @@ struct PlayOptions {
     // `rounds` is not looked at).
     std::vector<KeyEvent> keys;
     int frames = 0;
+    // Called once, as frame 0 is about to run.
+    std::function<void()> at_first_frame;
     std::function<void(int frame, const std::string &held)> after_frame;
 };
 

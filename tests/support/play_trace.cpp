@@ -3,7 +3,9 @@
 
 #include <cstdio>
 
+#include "core/rand.h"
 #include "world/actor.h"
+#include "world/fgt.h"
 #include "world/fgt_moves.h"
 
 namespace kalder_test {
@@ -25,6 +27,17 @@ std::string PlayTraceLine(int frame, const std::string &held)
                   unsigned(hero.flags[4]), unsigned(hero.flags[7]), double(FGT_LandingSpeed),
                   int(FGT_TakeOffTimer), projectiles);
     return line;
+}
+
+void ScriptedRun(PlayOptions &options, std::vector<KeyEvent> keys, int frames, std::string *trace)
+{
+    options.keys = std::move(keys);
+    options.frames = frames;
+    options.at_first_frame = [] {
+        FGT_FightOption = 1;
+        SYS_SRand(1);
+    };
+    options.after_frame = [trace](int frame, const std::string &held) { *trace += PlayTraceLine(frame, held); };
 }
 
 } // namespace kalder_test

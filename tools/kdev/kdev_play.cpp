@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "plat/files.h"
 #include "plat/test.h"
@@ -69,20 +70,18 @@ int KdevPlay(int argc, char **argv)
             return usage();
         }
     }
-    if (keys != nullptr) {
-        const std::string refusal = kalder_test::LoadKeyScript(keys, options.keys);
-        if (!refusal.empty()) {
-            std::fputs(refusal.c_str(), stderr);
-            return 2;
-        }
-    }
-    // The numbered frames of a script or a trace: --frames counts them.
+    // A script or a trace: --frames counts the frames from the end of the first level load.
     std::string trace_text;
     if (keys != nullptr || trace != nullptr) {
-        options.frames = options.rounds;
-        options.after_frame = [&trace_text](int frame, const std::string &held) {
-            trace_text += kalder_test::PlayTraceLine(frame, held);
-        };
+        std::vector<kalder_test::KeyEvent> events;
+        if (keys != nullptr) {
+            const std::string refusal = kalder_test::LoadKeyScript(keys, events);
+            if (!refusal.empty()) {
+                std::fputs(refusal.c_str(), stderr);
+                return 2;
+            }
+        }
+        kalder_test::ScriptedRun(options, std::move(events), options.rounds, &trace_text);
     }
     std::error_code error;
     const std::string base = std::filesystem::absolute(folder, error).string();
