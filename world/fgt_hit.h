@@ -28,7 +28,3 @@ void FGT_ClearOthers(const ActorRecord *except);
 // 1 when nothing of the scene stands between the two actors (the hero's gun shots).
 int32_t FGT_LineOfSight(const ActorRecord *a, const ActorRecord *b);
 
-// What the stand-in saw: the calls of FGT_Damage, the last actor hit and the last amount.
-extern int32_t FGT_DamageCount;
-extern ActorRecord *FGT_LastDamaged;
-extern float FGT_LastDamage;

@@ -64,9 +64,3 @@ int32_t MIS_Throw(const double position[3]);
 void MIS_MoveThrown(ActorRecord *projectile);
 void MIS_AgeThrown(ActorRecord *projectile);
 
-// What the stand-in saw: the calls of MIS_Fire and the last actor fired for, and the projectiles last
-// moved.
-extern int32_t MIS_FireCount;
-extern ActorRecord *MIS_LastFired;
-extern int32_t MIS_MoveCount;
-extern int32_t MIS_ThrownCount;

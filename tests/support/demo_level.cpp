@@ -447,7 +447,8 @@ bool WriteDemoModels(const std::string &folder)
     for (int i = 0; i < 256; i++) {
         palette[size_t(i)] = uint16_t(((i & 0xE0) << 8) | ((i & 0x1C) << 6) | ((i & 0x03) << 3));
     }
-    const std::vector<NamedFile> weapons = WeaponModels();
+    std::vector<NamedFile> weapons = WeaponModels();
+    weapons.push_back(ThrownModel());
     const TrackSpec spin{{{0, {0, 0, 0, 0x8000}}, {30, {0, 0x5A82, 0, 0x5A82}}}, {{0, {0, 0, 0}}, {30, {0, 512, 0}}}};
     return WriteHostFile((models / "cube.3dc").string(), HierarchyImage(CubeObjects(), CubeMaterials()).Finish().bytes) &&
            WriteHostFile((models / "cube.3dm").string(), MaterialImage(DarkenedPalette(palette)).Finish().bytes) &&
