@@ -5,7 +5,7 @@
 #include <cstring>
 
 uint8_t GFX_FireMap[84 * 64];
-uint32_t GFX_FireSeed = 0xFE9A735C;
+uint32_t GFX_FireSeed = GFX_FIRE_SEED_START;
 uint8_t GFX_FlowPlanes[2 * GFX_FLOW_PLANE + GFX_FLOW_SPARE];
 
 namespace {

@@ -4,6 +4,7 @@
 
 extern uint8_t GFX_FireMap[84 * 64]; // 84 rows of 64 bytes, the seed row last
 extern uint32_t GFX_FireSeed;        // the fire's random state, kept for the life of the process
+constexpr uint32_t GFX_FIRE_SEED_START = 0xFE9A735C;
 
 // The flow texture's two moving copies, plane A then plane B, then the rows in transit of a scroll.
 constexpr int32_t GFX_FLOW_PLANE = 256 * 256;

@@ -9,9 +9,11 @@
 #include "core/mem.h"
 #include "core/pack.h"
 #include "core/scr.h"
+#include "core/sys.h"
 #include "interface/spr.h"
 
 ICO_Set ICO_Sets[ICO_SET_COUNT];
+SPR_Entry *ICO_Picture;
 const char ICO_SetFiles[ICO_SET_COUNT][13] = {"magie.alp", "anim.alp", "pyram.alp", "touches.spr", "interf.alp"};
 
 // The game's icons by id: spells 0..13, objects 14..29, then the HUD, controller, gauge and title
@@ -197,9 +199,8 @@ bool name_matches(const char *table, const char *name)
     return false;
 }
 
-void draw(int32_t set, int32_t sprite, int32_t frame, int32_t x, int32_t y, uint32_t mode, uint8_t fade, uint8_t dim)
+void draw_entry(SPR_Entry *entry, int32_t x, int32_t y, uint32_t mode, uint8_t fade, uint8_t dim)
 {
-    SPR_Entry *entry = ICO_Entry(set, sprite, frame);
     if (entry == nullptr || entry->pixels == nullptr) {
         return;
     }
@@ -207,6 +208,77 @@ void draw(int32_t set, int32_t sprite, int32_t frame, int32_t x, int32_t y, uint
     DSP_BeginDraw();
     GFX_DrawSprite(&record, fade, SCR_Width <= 400 ? 1 : 0, SCR_Height < 400 ? 1 : 0, dim);
     DSP_EndDraw();
+}
+
+void draw(int32_t set, int32_t sprite, int32_t frame, int32_t x, int32_t y, uint32_t mode, uint8_t fade, uint8_t dim)
+{
+    draw_entry(ICO_Entry(set, sprite, frame), x, y, mode, fade, dim);
+}
+
+// The picture's three arena blocks as taken (the arena starts blocks at any byte, so the palette and
+// the entry lie at aligned places inside theirs), null when not taken.
+struct PictureBlocks {
+    void *palette;
+    void *entry;
+    void *pixels;
+};
+PictureBlocks picture_blocks;
+
+// n bytes from the arena at an address aligned to align; the block as taken goes to *raw.
+void *take_aligned(uint32_t n, uint32_t align, void **raw)
+{
+    *raw = MEM_StackAlloc(MEM_Arena, n + align - 1);
+    if (*raw == nullptr) {
+        return nullptr;
+    }
+    const auto at = reinterpret_cast<uintptr_t>(*raw);
+    return reinterpret_cast<void *>((at + align - 1) / align * align);
+}
+
+// Gives back whatever of the picture is taken, the last taken first.
+void give_back_picture()
+{
+    for (void **block : {&picture_blocks.pixels, &picture_blocks.entry, &picture_blocks.palette}) {
+        if (*block != nullptr) {
+            MEM_StackFree(MEM_Arena, *block);
+            *block = nullptr;
+        }
+    }
+    ICO_Picture = nullptr;
+}
+
+// Whether entry 0 of the image may be copied: the image holds a palette and a directory, the entry's
+// sides are 0..4096 and its pixels (when it has any) lie between the palette and the directory.
+bool picture_fits(const uint8_t *image, uint32_t length, SPR_Entry *entry, uint32_t *offset)
+{
+    if (image == nullptr || length < SPR_PALETTE_BYTES + SPR_TAIL_BYTES) {
+        return false;
+    }
+    *entry = SPR_DecodeEntry(image + (length - SPR_TAIL_BYTES), 0, nullptr, offset);
+    if (entry->width < 0 || entry->width > SPR_MAX_SIDE || entry->height < 0 || entry->height > SPR_MAX_SIDE) {
+        return false;
+    }
+    const int64_t bytes = int64_t(entry->width) * entry->height * 2;
+    return *offset == 0 ||
+           (*offset >= SPR_PALETTE_BYTES && int64_t(*offset) + bytes <= int64_t(length) - SPR_TAIL_BYTES);
+}
+
+// The window: row r (8..31) is set from column c to column 63 - c, rows 32..55 mirror rows 31..8.
+constexpr uint8_t Thumb_First_Row = 8;
+constexpr uint8_t Thumb_Columns[24] = {27, 24, 21, 20, 18, 17, 16, 15, 14, 13, 12, 12,
+                                       11, 10, 10, 10, 9,  9,  9,  8,  8,  8,  8,  8};
+
+constexpr ICO_Mask thumbnail_mask()
+{
+    ICO_Mask mask{};
+    for (int32_t r = Thumb_First_Row; r < ICO_THUMB_SIDE - Thumb_First_Row; r++) {
+        const int32_t upper = r < ICO_THUMB_SIDE / 2 ? r : ICO_THUMB_SIDE - 1 - r;
+        const int32_t c = Thumb_Columns[upper - Thumb_First_Row];
+        for (int32_t col = c; col <= ICO_THUMB_SIDE - 1 - c; col++) {
+            mask[r][col / 32] |= 1u << (col % 32);
+        }
+    }
+    return mask;
 }
 
 } // namespace
@@ -299,4 +371,70 @@ void ICO_DrawPlainDark(int32_t set, int32_t sprite, int32_t frame, int32_t x, in
 void ICO_DrawFaded(int32_t set, int32_t sprite, int32_t frame, int32_t x, int32_t y, uint8_t fade)
 {
     draw(set, sprite, frame, x, y, GFX_BLIT_FADED, fade, 0);
+}
+
+int32_t ICO_MakePicture(const uint8_t *image, uint32_t length)
+{
+    give_back_picture();
+    SPR_Entry entry;
+    uint32_t offset = 0;
+    if (MEM_Arena == nullptr || !picture_fits(image, length, &entry, &offset)) {
+        return -1;
+    }
+    auto *palette = static_cast<uint16_t *>(take_aligned(SPR_PALETTE_BYTES, alignof(uint16_t), &picture_blocks.palette));
+    if (palette == nullptr) {
+        return -1;
+    }
+    SPR_ConvertPalette(image, palette);
+    auto *kept = static_cast<SPR_Entry *>(take_aligned(sizeof(SPR_Entry), alignof(SPR_Entry), &picture_blocks.entry));
+    if (kept == nullptr) {
+        give_back_picture();
+        return -1;
+    }
+    *kept = entry;
+    if (offset != 0) {
+        const uint32_t bytes = uint32_t(entry.width * entry.height * 2);
+        picture_blocks.pixels = MEM_StackAlloc(MEM_Arena, bytes + uint32_t(Block_Spare));
+        if (picture_blocks.pixels == nullptr) {
+            give_back_picture();
+            return -1;
+        }
+        auto *pixels = static_cast<uint8_t *>(picture_blocks.pixels);
+        std::memcpy(pixels, image + offset, bytes);
+        std::memset(pixels + bytes, 0, size_t(Block_Spare));
+        kept->palette = palette;
+        kept->pixels = pixels;
+    }
+    ICO_Picture = kept;
+    return 0;
+}
+
+void ICO_FreePicture() { give_back_picture(); }
+
+void ICO_DrawPicture(int32_t x, int32_t y) { draw_entry(ICO_Picture, x, y, GFX_BLIT_ALPHA, 0, 0); }
+
+const ICO_Mask ICO_ThumbnailMask = thumbnail_mask();
+
+void ICO_DrawThumbnail(const uint16_t *pixels, int32_t x, int32_t y)
+{
+    if (pixels == nullptr || SCR_FrameBuffer == nullptr) {
+        return;
+    }
+    const int32_t step_x = SCR_Width <= 400 ? 2 : 1;
+    const int32_t step_y = SCR_Height < 400 ? 2 : 1;
+    DSP_BeginDraw();
+    for (int32_t row = 0; row < ICO_THUMB_SIDE; row += step_y) {
+        const int64_t sy = int64_t(y) + row / step_y;
+        if (sy < 0 || sy >= int64_t(SCR_Height)) {
+            continue;
+        }
+        for (int32_t col = 0; col < ICO_THUMB_SIDE; col += step_x) {
+            const int64_t sx = int64_t(x) + col / step_x;
+            if (sx < 0 || sx >= int64_t(SCR_Width) || (ICO_ThumbnailMask[row][col / 32] >> (col % 32) & 1u) == 0) {
+                continue;
+            }
+            SCR_FrameBuffer[sy * SCR_Width + sx] = pixels[row * ICO_THUMB_SIDE + col];
+        }
+    }
+    DSP_EndDraw();
 }

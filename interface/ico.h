@@ -1,6 +1,7 @@
 // Icons: the five icon sets of the icon pack, the built-in table that names every icon, and the five
 // ways of drawing one.
 #pragma once
+#include <array>
 #include <cstdint>
 
 #include "engine3d/gfx_sprite.h"
@@ -65,3 +66,24 @@ void ICO_DrawFaded(int32_t set, int32_t sprite, int32_t frame, int32_t x, int32_
 // The entry an icon's frame is drawn from, or null when the set is not loaded or the entry is outside
 // the directory.
 SPR_Entry *ICO_Entry(int32_t set, int32_t sprite, int32_t frame);
+
+// The picture a dialogue entry carries, while its window is open: null when there is none.
+extern SPR_Entry *ICO_Picture;
+// The dialogue window builds the picture from a sprite-file image in memory (its entry 0), taking its
+// palette, entry and pixels from the memory arena; an old picture is given back first. 0, or -1 when
+// the image is damaged or the arena is full (nothing stays taken).
+int32_t ICO_MakePicture(const uint8_t *image, uint32_t length);
+// Gives the picture back to the arena when its dialogue window closes.
+void ICO_FreePicture();
+// Draws the picture like ICO_Draw, its hot spot at (x, y).
+void ICO_DrawPicture(int32_t x, int32_t y);
+
+// The round window of a save's 64 x 64 picture: a disc of diameter 48, two words a row, the lowest bit
+// the leftmost pixel.
+constexpr int32_t ICO_THUMB_SIDE = 64;
+using ICO_Mask = std::array<std::array<uint32_t, 2>, ICO_THUMB_SIDE>;
+extern const ICO_Mask ICO_ThumbnailMask;
+// The save screens draw a save's picture (64 x 64 pixels of the frame's format) through the round
+// window, its top-left corner at (x, y); every second column on screens 400 wide or less and every
+// second row on screens under 400 high. Pixels off the screen are not written.
+void ICO_DrawThumbnail(const uint16_t *pixels, int32_t x, int32_t y);

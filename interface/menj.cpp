@@ -24,6 +24,7 @@
 
 int32_t MENJ_SkipPresent;
 int32_t MENJ_HudOn = 1;
+int32_t MENJ_ResetWords[4];
 MGM_Queue *MENJ_Queue;
 MENJ_HandSlot MENJ_Hands[3] = {{-1, -1, 0}, {-1, -1, 0}, {-1, -1, 0}};
 MENJ_NamedIcons MENJ_Icons;
@@ -42,13 +43,6 @@ int32_t name_next;
 constexpr int32_t Replay_Full = 5376;
 // The pickup information's steps once the pending spell has arrived.
 constexpr int32_t Pickup_Steps = 15;
-
-MENJ_Icon find(const char *name)
-{
-    MENJ_Icon icon;
-    ICO_Find(name, &icon.set, &icon.sprite);
-    return icon;
-}
 
 bool same(const MENJ_Icon &a, int32_t set, int32_t sprite) { return a.set == set && a.sprite == sprite; }
 
@@ -118,7 +112,7 @@ void exit_info(const char *name)
     if (MENJ_Info.pickup_info != 0) {
         return;
     }
-    MENJ_Info.icon = find(name);
+    MENJ_Info.icon = MENJ_FindIcon(name);
     MENJ_Info.exit_info = 1;
     MENJ_Info.blink_period = 2;
     int32_t visited = 0;
@@ -304,19 +298,19 @@ void MENJ_Init()
     ICO_LoadSets();
     MENJ_ClearHands();
     MENJ_ResetDisplay();
-    MENJ_Icons.nothing = find("nothing");
-    MENJ_Icons.infosne = find("infosne");
-    MENJ_Icons.infosne2 = find("infosne");
-    MENJ_Icons.infosde = find("infosde");
-    MENJ_Icons.infosta = find("infosta");
-    MENJ_Icons.block = find("block");
-    MENJ_Icons.mcombat = find("mcombat");
-    MENJ_Icons.replay = find("replay");
-    MENJ_Icons.record = find("record");
+    MENJ_Icons.nothing = MENJ_FindIcon("nothing");
+    MENJ_Icons.infosne = MENJ_FindIcon("infosne");
+    MENJ_Icons.infosne2 = MENJ_FindIcon("infosne");
+    MENJ_Icons.infosde = MENJ_FindIcon("infosde");
+    MENJ_Icons.infosta = MENJ_FindIcon("infosta");
+    MENJ_Icons.block = MENJ_FindIcon("block");
+    MENJ_Icons.mcombat = MENJ_FindIcon("mcombat");
+    MENJ_Icons.replay = MENJ_FindIcon("replay");
+    MENJ_Icons.record = MENJ_FindIcon("record");
     static const char joy_names[MENJ_JOY_COUNT][8] = {"joy_up", "joy_dn", "joy_lf",  "joy_rt",  "joy_k1", "joy_k2",
                                                       "joy_k3", "joy_sel", "joy_swi", "joy_bt0", "joy_bt1"};
     for (int32_t i = 0; i < MENJ_JOY_COUNT; i++) {
-        MENJ_Icons.joy[i] = find(joy_names[i]);
+        MENJ_Icons.joy[i] = MENJ_FindIcon(joy_names[i]);
     }
     HUD_BindIcons();
     SAVE_ReadSlots();
@@ -428,6 +422,13 @@ void MENJ_UpdateSlot(int32_t k)
     const int32_t id = ICO_IndexOf(INV_Data.names[q]);
     INV_Data.owner->spell_slots[field[k]][0] = INV_Data.level[q];
     INV_Data.owner->spell_slots[field[k]][1] = id < 0 ? 0 : ICO_Table[id].value;
+}
+
+MENJ_Icon MENJ_FindIcon(const char *name)
+{
+    MENJ_Icon icon;
+    ICO_Find(name, &icon.set, &icon.sprite);
+    return icon;
 }
 
 void MENJ_PostName(int32_t code, const char *name)

@@ -7,6 +7,8 @@
 
 extern int32_t MENJ_SkipPresent; // set by the save screens: the next game frame does not present
 extern int32_t MENJ_HudOn;       // 1: the HUD is drawn over the 3D view
+// Four words the inventory's reset sets (0x10200, then three times 0x20100); nothing reads them yet.
+extern int32_t MENJ_ResetWords[4];
 
 // The events of MENJ_Queue; a is the dialogue entry, a posted name or a hand slot.
 enum : uint8_t {
@@ -25,6 +27,8 @@ struct MENJ_Icon {
     int32_t set;
     int32_t sprite;
 };
+// The icon of the table named so, (-1, -1) when there is none; start-up binds the HUD's icons with it.
+MENJ_Icon MENJ_FindIcon(const char *name);
 
 // A hand slot: the icon it shows (-1, -1 when empty) and its glow 0..5.
 struct MENJ_HandSlot {

@@ -14,6 +14,12 @@ std::vector<Drawn> &Drawings()
     return drawn;
 }
 
+std::vector<GaugeSprite> &GaugeSprites()
+{
+    static std::vector<GaugeSprite> calls;
+    return calls;
+}
+
 std::vector<Gauges> &GaugeCalls()
 {
     static std::vector<Gauges> calls;
@@ -66,6 +72,7 @@ void Clear()
 {
     Drawings().clear();
     GaugeCalls().clear();
+    GaugeSprites().clear();
     Sounds().clear();
     SoundFlags().clear();
     DialogueEntries().clear();
@@ -91,6 +98,8 @@ void __real__Z15TXT_PrintShadediiihPKcz(int32_t, int32_t, int32_t, uint8_t, cons
 SND_Handle __real__Z14SND_PlayEffectPK11SND_Request(const SND_Request *);
 void __real__Z14HUD_DrawGaugesffffii(float, float, float, float, int32_t, int32_t);
 int32_t __real__Z13DLG_LoadEntryi(int32_t);
+void __real__Z19GFX_DrawGaugeSpritePK15GFX_GaugeRecordiiiij(const GFX_GaugeRecord *, int32_t, int32_t, int32_t,
+                                                            int32_t, uint32_t);
 void __real__Z13DLG_RunWindowv();
 int32_t __real__Z15PRJ_FindVisitedPKc(const char *);
 
@@ -157,6 +166,15 @@ void __wrap__Z14HUD_DrawGaugesffffii(float life, float mana, float oxygen, float
 {
     hud_recorder::GaugeCalls().push_back({life, mana, oxygen, balance, x, y});
     __real__Z14HUD_DrawGaugesffffii(life, mana, oxygen, balance, x, y);
+}
+
+void __wrap__Z19GFX_DrawGaugeSpritePK15GFX_GaugeRecordiiiij(const GFX_GaugeRecord *gauge, int32_t level1,
+                                                            int32_t level2, int32_t level3, int32_t mode,
+                                                            uint32_t options)
+{
+    hud_recorder::GaugeSprites().push_back({gauge->x, gauge->y, gauge->base, gauge->fill1, gauge->fill2, gauge->fill3,
+                                            level1, level2, level3, mode, options});
+    __real__Z19GFX_DrawGaugeSpritePK15GFX_GaugeRecordiiiij(gauge, level1, level2, level3, mode, options);
 }
 
 int32_t __wrap__Z13DLG_LoadEntryi(int32_t n)

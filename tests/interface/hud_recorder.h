@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine3d/gfx_sprite.h"
+
 namespace hud_recorder {
 
 enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text, Shaded };
@@ -23,7 +25,17 @@ struct Gauges {
     int32_t x, y;
 };
 
+// A call of the gauge blitter: the record as it was at the call, the levels, the kind and the options.
+struct GaugeSprite {
+    int32_t x, y;
+    const SPR_Entry *base, *fill1, *fill2, *fill3;
+    int32_t level1, level2, level3, mode;
+    uint32_t options;
+    bool operator==(const GaugeSprite &) const = default;
+};
+
 std::vector<Drawn> &Drawings();
+std::vector<GaugeSprite> &GaugeSprites();
 std::vector<Gauges> &GaugeCalls();
 // The sound effects asked for: their sound numbers and flags, in order.
 std::vector<int32_t> &Sounds();

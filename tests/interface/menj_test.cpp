@@ -614,10 +614,12 @@ TEST_F(MenjTest, TheEmptySlotsRingTurnsThroughSixteenFrames)
         hud_recorder::Clear();
         frame(false);
         const std::vector<Drawn> &d = hud_recorder::Drawings();
-        ASSERT_EQ(d.size(), 3u);
+        ASSERT_EQ(d.size(), 4u);
         for (int k = 0; k < 3; k++) {
             EXPECT_EQ(d[size_t(k)], (Drawn{Kind::Faded, 1, 0, f % 16, 480 + 50 * k, 430, 2, ""}));
         }
+        // The balance cursor, resting in the middle of the pyramid.
+        EXPECT_EQ(d[3], (Drawn{Kind::Draw, 2, 6, 0, 50, 429, 0, ""}));
     }
     // Not drawn, nothing moves.
     const int32_t frame_before = MENJ_AnimFrame;
@@ -645,8 +647,8 @@ TEST_F(MenjTest, EveryPartIsDrawnAtItsPlace)
              {Kind::Draw, 0, 0, 0, 480, 430, 0, ""},      {Kind::Text, -1, -1, 0, 515, 470, 1, "1"},
              {Kind::Faded, 0, 3, 0, 530, 430, 3, ""},     {Kind::Text, -1, -1, 0, 565, 470, 1, "12"},
              {Kind::Draw, 0, 13, 0, 580, 430, 0, ""},     {Kind::Text, -1, -1, 0, 615, 470, 1, "99"},
-             {Kind::Draw, 4, 3, 0, 580, 430, 0, ""},      {Kind::Draw, 4, 0, 0, 10, 10, 0, ""},
-             {Kind::Draw, 4, 4, 0, 590, 10, 0, ""},
+             {Kind::Draw, 4, 3, 0, 580, 430, 0, ""},      {Kind::Draw, 2, 6, 0, 50, 429, 0, ""},
+             {Kind::Draw, 4, 0, 0, 10, 10, 0, ""},        {Kind::Draw, 4, 4, 0, 590, 10, 0, ""},
          },
          20,
          390},
@@ -662,8 +664,8 @@ TEST_F(MenjTest, EveryPartIsDrawnAtItsPlace)
              {Kind::Draw, 0, 0, 0, 240, 175, 0, ""},      {Kind::Text, -1, -1, 0, 257, 195, 1, "1"},
              {Kind::Faded, 0, 3, 0, 265, 175, 3, ""},     {Kind::Text, -1, -1, 0, 282, 195, 1, "12"},
              {Kind::Draw, 0, 13, 0, 290, 175, 0, ""},     {Kind::Text, -1, -1, 0, 307, 195, 1, "99"},
-             {Kind::Draw, 4, 3, 0, 290, 175, 0, ""},      {Kind::Draw, 4, 0, 0, 5, 5, 0, ""},
-             {Kind::Draw, 4, 4, 0, 295, 5, 0, ""},
+             {Kind::Draw, 4, 3, 0, 290, 175, 0, ""},      {Kind::Draw, 2, 6, 0, 25, 174, 0, ""},
+             {Kind::Draw, 4, 0, 0, 5, 5, 0, ""},          {Kind::Draw, 4, 4, 0, 295, 5, 0, ""},
          },
          10,
          155},

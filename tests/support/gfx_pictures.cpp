@@ -82,7 +82,7 @@ Picture MagnifyPicture()
 Picture FirePicture(int steps)
 {
     std::fill(std::begin(GFX_FireMap), std::end(GFX_FireMap), 0);
-    GFX_FireSeed = 0xFE9A735C;
+    GFX_FireSeed = GFX_FIRE_SEED_START;
     for (int i = 0; i < steps; i++) {
         GFX_UpdateFireTexture(GFX_FireMap, 0);
     }

@@ -1,6 +1,7 @@
 // The HUD's pictures for the goldens and kdev: the demo fonts and icon pack on a scratch drive, MENJ
 // started over them, and the scenes the goldens show.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,5 +47,29 @@ struct HudGolden {
 };
 // The golden HUD pictures, by name.
 const std::vector<HudGolden> &HudGoldens();
+
+// The gauges' state for a picture: the values shown before the frame (what the pyramids remember) and
+// the values of the frame.
+struct GaugeScene {
+    float shown_life, shown_mana;
+    float life, mana, oxygen, balance;
+};
+// Frames of the HUD drawn from start-up before a gauge picture, so that the fire burns.
+constexpr int kGaugeFireFrames = 30;
+// The gauges alone over the test card, where the HUD puts them, after kGaugeFireFrames HUD frames.
+Picture16 GaugePicture(const GaugeScene &scene, int width, int height);
+// The test card scaled into a save's 64 x 64 picture, drawn through the round window at (100, 100)
+// over a dark grey screen.
+Picture16 ThumbnailPicture(int width, int height);
+// The demo's dialogue portrait made into the picture sprite (in a scratch arena when there is none)
+// and drawn over the test card at (16, 64).
+Picture16 PortraitPicture(int width, int height);
+
+// The goldens of the gauges, the thumbnail and the picture sprite, by name.
+struct IconGolden {
+    std::string name;
+    std::function<Picture16()> make;
+};
+const std::vector<IconGolden> &IconGoldens();
 
 } // namespace kalder_test

@@ -275,7 +275,40 @@ std::vector<uint8_t> cursor()
     return paint2(8, 6, [](int x, int y) { return x <= 7 - y ? Texel{shade(Ice, 14), 63} : Texel{}; });
 }
 
+// A small face: a round head of warm skin, dark hair over the brow, two eyes and a mouth, on an alpha
+// rim so that it sits softly over the window.
+std::vector<uint8_t> portrait()
+{
+    return paint2(48, 56, [](int x, int y) {
+        const double dx = (x - 23.5) / 20.0, dy = (y - 27.5) / 26.0, r = std::hypot(dx, dy);
+        if (r > 1.0) {
+            return Texel{};
+        }
+        const uint8_t alpha = r > 0.92 ? uint8_t(63 * (1.0 - r) / 0.08) : 63;
+        if (y < 16 || (y < 22 && std::abs(x - 24) > 14)) {
+            return Texel{shade(Brown, 4 + (y % 4)), alpha};
+        }
+        const bool eye = y >= 24 && y < 28 && (std::abs(x - 16) < 3 || std::abs(x - 31) < 3);
+        const bool mouth = y >= 40 && y < 43 && std::abs(x - 24) < 7;
+        if (eye) {
+            return Texel{shade(Blue, 4), alpha};
+        }
+        if (mouth) {
+            return Texel{shade(Red, 7), alpha};
+        }
+        return Texel{shade(Orange, int(13 - r * 4.0)), alpha};
+    });
+}
+
 } // namespace
+
+SpriteSetWriter DemoPortrait()
+{
+    SpriteSetWriter set;
+    set.PaletteFrom565(icon_palette565().data());
+    set.Put(0, 48, 56, 24, 28, portrait());
+    return set;
+}
 
 std::vector<SpriteSetWriter> DemoIcons()
 {

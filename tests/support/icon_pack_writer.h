@@ -16,6 +16,10 @@ namespace kalder_test {
 // menu's four tiles unlit (grey) and lit (gold) (16..23) and the 16 objects (32..47).
 std::vector<SpriteSetWriter> DemoIcons();
 
+// The demo's dialogue portrait: a sprite file whose entry 0 is a 48 x 56 face of alpha pixels with its
+// hot spot in the middle, over the icons' palette.
+SpriteSetWriter DemoPortrait();
+
 // The pack image of five sets, stored under the icon loader's file names.
 std::vector<uint8_t> IconPackImage(const std::vector<SpriteSetWriter> &sets);
 std::vector<uint8_t> DemoIconPack();

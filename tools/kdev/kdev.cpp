@@ -41,7 +41,8 @@
 //   kdev text <folder>                     the text goldens' pictures in the demo fonts: text-fonts-640x480,
 //                                          text-fonts-320x200, text-555, text-scaled-640x480, opt-help-640x480
 //   kdev hud <folder>                      the HUD goldens' pictures over the demo icon pack and fonts:
-//                                          hud-{empty,slots,pickup,overlay}-640x480, hud-slots-{320x200,400x300}
+//                                          hud-{empty,slots,pickup,overlay}-640x480, hud-slots-{320x200,400x300},
+//                                          the gauges' hud-gauges-*, ico-thumbnail-* and ico-picture-640x480
 //   kdev icons <game path of a .bf> <folder>
 //                                          the icon sets of an icon pack: one contact sheet a set,
 //                                          <folder>/icons-<set file>.png, its cells named by the icon table,
@@ -1141,14 +1142,24 @@ static int hud(const char *folder)
         return 1;
     }
     kalder_test::DemoHud demo;
-    for (const kalder_test::HudGolden &g : kalder_test::HudGoldens()) {
-        const kalder_test::Picture16 picture = kalder_test::HudPicture(g.scene, g.width, g.height);
-        const std::string path = std::string(folder) + "/" + g.name + ".png";
+    const auto write = [folder](const std::string &name, const kalder_test::Picture16 &picture) {
+        const std::string path = std::string(folder) + "/" + name + ".png";
         if (!kalder_test::WritePng16(path, picture.pixels.data(), picture.width, picture.height, false)) {
             std::fprintf(stderr, "kdev: cannot write %s\n", path.c_str());
-            return 1;
+            return false;
         }
         std::printf("%s\n", path.c_str());
+        return true;
+    };
+    for (const kalder_test::HudGolden &g : kalder_test::HudGoldens()) {
+        if (!write(g.name, kalder_test::HudPicture(g.scene, g.width, g.height))) {
+            return 1;
+        }
+    }
+    for (const kalder_test::IconGolden &g : kalder_test::IconGoldens()) {
+        if (!write(g.name, g.make())) {
+            return 1;
+        }
     }
     return 0;
 }
