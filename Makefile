@@ -10,7 +10,7 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd demo-film demo-film-picture demo-title
+.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd demo-film demo-film-picture demo-title demo-moves
 
 all: release
 
@@ -89,6 +89,12 @@ demo-film-picture: release
 demo-title: release
 	@tools/install-deps.sh demo
 	tools/xvfb-demo.sh title
+
+# The hero played by real keys under Xvfb: walked, turned and jumped; screenshots checked,
+# build/demo/moves-*.png.
+demo-moves: release
+	@tools/install-deps.sh demo
+	tools/xvfb-demo.sh moves
 
 # Sound through SDL's disk audio driver: build/demo/sound.wav and its spectrogram sound.png, checked
 # with sox.

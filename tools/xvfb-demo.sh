@@ -18,6 +18,7 @@ program=${1:-kalder}
 #   tools/xvfb-demo.sh prof         the profiler's bars and frame rate over the cubes (`make demo-prof`)
 #   tools/xvfb-demo.sh film-picture the intro's picture between its black bands (`make demo-film-picture`)
 #   tools/xvfb-demo.sh title        the intro, the main menu's ring and its choices (`make demo-title`)
+#   tools/xvfb-demo.sh moves        the hero walked, turned and jumped by real keys (`make demo-moves`)
 # Each prints one line per check and exits non-zero when any check failed.
 
 fails=0
@@ -462,9 +463,89 @@ title_scenario() {
     [ "$fails" -eq 0 ]
 }
 
+# Pixels that differ between two screenshots.
+shot_difference() { # png a, png b
+    compare -metric AE "$1" "$2" null: 2>&1 | sed 's/ .*//'
+}
+
+# kalder on the demo installation played by real keys: the title left with Space then Return on
+# "NEW GAME", then the hero at rest (the level's own motion I between two shots), walked with Up, turned
+# with Left and jumped with Ctrl, each shot compared with the one before; Alt+X ends it.
+moves_scenario() {
+    out=$top/build/demo
+    mkdir -p "$out"
+    "$top/build/release/tools/mkdemo/mkdemo" "$out" >/dev/null || return 1
+
+    start_game kalder moves-kalder.out || return 1
+    wait_intro window 0 1 1
+    xdotool key space
+    sleep 0.7
+    xdotool key Return
+    # The level is on screen once the frame is no longer black (at most 5 s).
+    lit=no
+    for _ in $(seq 1 50); do
+        import -window "$window" "$out/moves-wait.png"
+        if [ "$(convert "$out/moves-wait.png" -format "%[fx:int(255*maxima)]" info:)" -gt 16 ]; then
+            lit=yes
+            break
+        fi
+        sleep 0.1
+    done
+    rm -f "$out/moves-wait.png"
+    check "the level is on screen" yes "$lit"
+    sleep 1
+    import -window "$window" "$out/moves-rest-a.png"
+    sleep 0.3
+    import -window "$window" "$out/moves-rest-b.png"
+    idle=$(shot_difference "$out/moves-rest-a.png" "$out/moves-rest-b.png")
+    echo "      idle motion I = $idle pixels"
+
+    xdotool keydown Up
+    sleep 2
+    xdotool keyup Up
+    sleep 1
+    import -window "$window" "$out/moves-walked.png"
+    walked=$(shot_difference "$out/moves-rest-b.png" "$out/moves-walked.png")
+    # The demo level never rests: its texture film, the turning crystal and the creature make I large
+    # (about 27000 pixels), so a move is checked against a multiple of it that a first run measured.
+    check "moves-walked differs from moves-rest-b by more than 10000 and 3 x I ($walked)" yes \
+        "$([ "$walked" -gt 10000 ] && [ "$walked" -gt $((3 * idle)) ] && echo yes || echo no)"
+
+    xdotool keydown Left
+    sleep 1
+    xdotool keyup Left
+    sleep 0.5
+    import -window "$window" "$out/moves-turned.png"
+    turned=$(shot_difference "$out/moves-walked.png" "$out/moves-turned.png")
+    check "moves-turned differs from moves-walked by more than 10000 ($turned)" yes \
+        "$([ "$turned" -gt 10000 ] && echo yes || echo no)"
+
+    xdotool keydown Control_L
+    sleep 0.1
+    xdotool keyup Control_L
+    sleep 0.15
+    import -window "$window" "$out/moves-jump.png"
+    sleep 1.5
+    import -window "$window" "$out/moves-landed.png"
+    jump=$(shot_difference "$out/moves-turned.png" "$out/moves-jump.png")
+    landed=$(shot_difference "$out/moves-jump.png" "$out/moves-landed.png")
+    check "moves-jump differs from moves-turned by more than I ($jump)" yes \
+        "$([ "$jump" -gt "$idle" ] && echo yes || echo no)"
+    check "moves-landed differs from moves-jump by more than I ($landed)" yes \
+        "$([ "$landed" -gt "$idle" ] && echo yes || echo no)"
+
+    xdotool keydown Alt_L keydown x
+    sleep 0.2
+    xdotool keyup x keyup Alt_L
+    wait_end "$pid"
+    check "kalder ends with status 0 on Alt+X" 0 "$status"
+    echo "pictures in $out: moves-*.png"
+    [ "$fails" -eq 0 ]
+}
+
 # These scenarios start their own X server: the script runs again inside one.
 case "$program" in
-title | film-picture | prof | frame | display)
+moves | title | film-picture | prof | frame | display)
     if [ -z "${KALDER_IN_XVFB:-}" ]; then
         KALDER_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x720x24" "$0" "$@"
     fi

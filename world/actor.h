@@ -99,7 +99,6 @@ struct ActorRecord {
     // The physics' working position: saved from the position before a step, moved by it, and copied
     // back once the step is done; the level start sets it to the position.
     double previous_position[3];
-    double vertical_speed;       // landing speed
     double mass;
     uint8_t coll_flags[2];
     uint32_t contact_measure;    // 0..127

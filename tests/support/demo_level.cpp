@@ -349,7 +349,8 @@ DanWriter DemoHeroContainer()
     CharacterOptions hero;
     hero.type = "xh_";
     hero.kind = 6;
-    hero.numbers = {0, 4};
+    // Idle, walk, run and turns, and an animation for each of the hero's moves.
+    hero.numbers = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 24, 25, 26, 28, 32, 39, 50, 60, 61};
     hero.swing_axis = 0;
     for (const NamedFile &f : CharacterAnims(hero)) {
         w.anims.push_back({UpperName(f.name), f.bytes});
@@ -449,6 +450,8 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
                         // No music at the scene start: the SDL CD device's own disk-audio output would
                         // overwrite the opening film's recording that demo-film checks.
                         .I32(level::kCdTrack, 0)
+                        // The second gauge refills within about a second, so that a cast can be paid.
+                        .I32(level::kGaugeDrain, 300)
                         .Text(level::kFilm, level::kTextSize, kDemoFilmName)
                         .Text(level::kAnimTexture, level::kTextSize, options.anim_textures ? "ECRAN" : "")
                         .Text(level::kAnimFilm, level::kTextSize, options.anim_textures ? kDemoAnimFilmName : "")

@@ -53,7 +53,9 @@ TEST_F(DemoBlows, TheHerosStanceBlowTakesThirtyAndTheFourthKills)
             creature->position[2] = hero->position[2] + 250.0 * std::sin(a);
             creature->position[1] = hero->position[1];
         }
-        ANIM_DoAction(hero, 16);
+        // The blow holds its last frame while asked for again: the hero stands for a frame between two.
+        const bool finished = hero->current_anim == 16 && hero->frame_position >= float(hero->frame_count);
+        ANIM_DoAction(hero, finished ? 0 : 16);
         const float before = creature->life;
         GAME_Tick(0);
         if (creature->life != before) {

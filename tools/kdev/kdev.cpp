@@ -208,6 +208,7 @@ static int usage()
                  "       kdev phys [scenario]\n"
                  "       kdev powers [type]\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png] [--triggers]\n"
+                 "                 [--keys SCRIPT] [--trace OUT]\n"
                  "       kdev ai <folder> [--project NAME] [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"

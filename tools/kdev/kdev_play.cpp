@@ -8,9 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "plat/test.h"
+#include "tests/support/key_script.h"
+#include "tests/support/play_trace.h"
 #include "tests/support/png16.h"
 #include "world/trg.h"
 
@@ -36,7 +40,8 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png]\n"
-                 "                 [--triggers]\n");
+                 "                 [--triggers] [--keys SCRIPT] [--trace OUT]\n"
+                 "  with --keys or --trace, frames count from the end of the first level load\n");
     return 2;
 }
 
@@ -74,6 +79,10 @@ bool KdevReadPlayArgs(int argc, char **argv, int takes, KdevPlayArgs &args)
             args.options.project = value;
         } else if (std::strcmp(option, "--png") == 0 && (takes & KDEV_TAKES_PNG) != 0) {
             args.png = value;
+        } else if (std::strcmp(option, "--keys") == 0 && (takes & KDEV_TAKES_SCRIPT) != 0) {
+            args.keys = value;
+        } else if (std::strcmp(option, "--trace") == 0 && (takes & KDEV_TAKES_SCRIPT) != 0) {
+            args.trace = value;
         } else if (std::strcmp(option, "--seed") == 0 && (takes & KDEV_TAKES_SEED) != 0) {
             if (!parse_number(value, number) || number < 0 || number > 0xFFFFFFFFL) {
                 return false;
@@ -111,8 +120,21 @@ int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result)
 int KdevPlay(int argc, char **argv)
 {
     KdevPlayArgs args;
-    if (!KdevReadPlayArgs(argc, argv, KDEV_TAKES_PNG | KDEV_TAKES_TRIGGERS, args)) {
+    if (!KdevReadPlayArgs(argc, argv, KDEV_TAKES_PNG | KDEV_TAKES_TRIGGERS | KDEV_TAKES_SCRIPT, args)) {
         return usage();
+    }
+    // A script or a trace: --frames counts the frames from the end of the first level load.
+    std::string trace_text;
+    if (args.keys != nullptr || args.trace != nullptr) {
+        std::vector<kalder_test::KeyEvent> events;
+        if (args.keys != nullptr) {
+            const std::string refusal = kalder_test::LoadKeyScript(args.keys, events);
+            if (!refusal.empty()) {
+                std::fputs(refusal.c_str(), stderr);
+                return 2;
+            }
+        }
+        kalder_test::ScriptedRun(args.options, std::move(events), args.options.rounds, &trace_text);
     }
     args.options.print = [](const std::string &line) { std::printf("%s\n", line.c_str()); };
     if (args.triggers) {
@@ -129,6 +151,14 @@ int KdevPlay(int argc, char **argv)
     kalder_test::PlayResult result;
     if (KdevPlayFolder(args, result) != 0) {
         return 1;
+    }
+    if (args.trace != nullptr) {
+        std::ofstream out(args.trace, std::ios::binary);
+        if (!(out << trace_text)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", args.trace);
+            return 1;
+        }
+        std::printf("trace %s\n", args.trace);
     }
     if (args.png != nullptr) {
         if (result.last_frame.empty() ||

@@ -10,12 +10,15 @@ struct KdevPlayArgs {
     kalder_test::PlayOptions options;
     const char *png = nullptr; // --png: the last frame's picture (kdev play)
     uint32_t seed = 1;         // --seed: the draws' seed right after the first load (kdev ai)
+    const char *keys = nullptr;  // --keys: the key script replayed (kdev play)
+    const char *trace = nullptr; // --trace: the per-frame hero trace written (kdev play)
     bool triggers = false;     // --triggers: print the scene triggers that fired each tick (kdev play)
 };
 
 inline constexpr int KDEV_TAKES_PNG = 0x01;
 inline constexpr int KDEV_TAKES_SEED = 0x02;
 inline constexpr int KDEV_TAKES_TRIGGERS = 0x04;
+inline constexpr int KDEV_TAKES_SCRIPT = 0x08;
 
 // Reads "<folder> [--frames N] [--place X,Y,Z@K]... [--project NAME]" and the options `takes` allows
 // (KDEV_TAKES_*). False on anything else: the caller prints its usage.
