@@ -53,7 +53,8 @@ out=$(KALDER_DRIVES="C=$dir/demo/drives/C;D=$dir/demo/drives/D" "$kdev" icons 'd
 [ "$(ls "$dir/icons/sheets" | grep -c '^icons-.*\.png$')" = 5 ] || fail "kdev icons wrote $(ls "$dir/icons/sheets")"
 echo "$out" | grep -q '^0 pyrambo 64x84' || fail "kdev icons did not name the gauge frame: $out"
 "$kdev" hud "$dir/hud/new" >/dev/null 2>&1 || fail "kdev hud into a missing folder"
-[ "$(ls "$dir/hud/new" | grep -c '^hud-.*\.png$')" = 6 ] || fail "kdev hud wrote $(ls "$dir/hud/new")"
+[ "$(ls "$dir/hud/new" | grep -c '^hud-.*\.png$')" = 11 ] || fail "kdev hud wrote $(ls "$dir/hud/new")"
+[ "$(ls "$dir/hud/new" | grep -c '^ico-.*\.png$')" = 3 ] || fail "kdev hud wrote $(ls "$dir/hud/new")"
 mv "$dir/demo/drives/D" "$dir/semi;colon"
 out=$("$kdev" prj "$dir/semi;colon" 2>&1) || fail "kdev prj ended with $?"
 echo "$out" | grep -q 'Project0' || fail "kdev prj did not list Project0: $out"
@@ -96,6 +97,31 @@ done
 cmp -s "$dir/play40.png" "$(dirname "$0")/../golden/demo-run-frame40.png" ||
     fail "kdev play's 40th frame is not the golden demo-run-frame40"
 "$kdev" play "$dir/level" --place 1,2@3 >/dev/null 2>&1 && fail "kdev play took a place without z"
+
+# An inventory image inside a longer file, at its offset: one item, a name without NUL, the indices;
+# an image cut short is refused with status 2.
+python3 - "$dir/inv.dat" <<'EOF'
+import struct, sys
+image = bytearray(952)
+image[4:7] = b"feu"
+image[20:36] = b"Z" * 16
+struct.pack_into("<i3i", image, 516, 1, 0, -1, 31)
+for i in range(32):
+    struct.pack_into("<f", image, 532 + 4 * i, 50.0)
+struct.pack_into("<i", image, 660, 3)
+struct.pack_into("<i", image, 788, 4)
+image[916] = 1
+struct.pack_into("<I", image, 948, 1)
+open(sys.argv[1], "wb").write(bytes(100) + image)
+EOF
+out=$("$kdev" inv "$dir/inv.dat" 100 2>&1) || fail "kdev inv ended with $?: $out"
+for line in '    0 "feu"                   4     3   50.00     1' '    1 "ZZZZZZZZZZZZZZZZ"      0     0   50.00     0' \
+    "selected 1" "quick 0 -1 31" "inUse 0x00000001"; do
+    echo "$out" | grep -qF "$line" || fail "kdev inv did not print '$line': $out"
+done
+out=$("$kdev" inv "$dir/inv.dat" 101 2>&1)
+[ $? -eq 2 ] || fail "kdev inv read past the file's end"
+[ "$out" = "kdev inv: $dir/inv.dat holds no inventory at 101" ] || fail "kdev inv's refusal: $out"
 
 [ "$fails" -eq 0 ] && echo "kdev: all checks passed"
 [ "$fails" -eq 0 ]
