@@ -333,6 +333,22 @@ int32_t Replace_Prim_Type(OBJ_Handle h, int32_t old_type, int32_t new_type)
     return 0;
 }
 
+int32_t Get_First_Prim_Type(OBJ_Handle h, int32_t *type)
+{
+    if (Obj(h) == 0) {
+        return -1;
+    }
+    int32_t result = -1;
+    For_Each_Record(h, [&](Addr record) {
+        const Addr node = W_GetAddr(record + F_Prims_A);
+        if (result != 0 && node != 0) {
+            *type = W_Get32(node + 4);
+            result = 0;
+        }
+    });
+    return result;
+}
+
 int32_t Replace_Tree_Material(OBJ_Handle h, const char *old_name, const char *new_name)
 {
     Addr r = Obj(h);

@@ -30,6 +30,8 @@ int32_t Set_Obj_No_Build(OBJ_Handle h, int32_t on);
 int32_t Set_Tree_Prim_Type(OBJ_Handle h, int32_t type);
 int32_t Replace_Tree_Prim_Type(OBJ_Handle h, int32_t old_type, int32_t new_type);
 int32_t Replace_Prim_Type(OBJ_Handle h, int32_t old_type, int32_t new_type);
+// The primitive type of the first face node of the handle's records into *type; -1 when there is none.
+int32_t Get_First_Prim_Type(OBJ_Handle h, int32_t *type);
 int32_t Replace_Tree_Material(OBJ_Handle h, const char *old_name, const char *new_name);
 int32_t Replace_Material(OBJ_Handle h, const char *old_name, const char *new_name);
 int32_t Set_Table_Shade(OBJ_Handle h, uint32_t value);

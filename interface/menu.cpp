@@ -21,7 +21,8 @@ void MENU_ScreenModeIndex() {}
 void MENU_OpenSystem() {}
 void MENU_OpenSpells() {}
 void MENU_OpenObjects() {}
-void MENU_Run() {}
+int32_t MENU_RunCalls;
+void MENU_Run() { MENU_RunCalls++; }
 
 int32_t MENU_KeepSpellsCalls;
 void MENU_KeepSpellsOnly() { MENU_KeepSpellsCalls++; }

@@ -31,5 +31,6 @@ void MENU_OpenObjects();
 void MENU_Run();
 // From the scene start of a project whose save mode is 1: the inventory keeps its spells only.
 void MENU_KeepSpellsOnly();
-// Stand-in: the calls of MENU_KeepSpellsOnly, for the tests.
+// Stand-ins: the calls of MENU_KeepSpellsOnly and MENU_Run, for the tests.
 extern int32_t MENU_KeepSpellsCalls;
+extern int32_t MENU_RunCalls;

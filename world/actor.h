@@ -126,6 +126,7 @@ struct ActorRecord {
     int32_t marker_node;         // the foot marker node; 0: none
     int32_t push_impact;         // how hard the last actor pushed against this one, 0..127
     ActorRecord *last_collider;  // the actor it was last pushed apart from
+    int32_t saved_prim_type;     // invisibility projectiles: the face type the shooter is given back
 };
 
 inline constexpr int32_t ACTOR_SLOT_COUNT = 32;
@@ -147,6 +148,7 @@ inline constexpr uint8_t ACTOR_F1_ANIM_END_REQUEST = 0x01; // return to idle
 inline constexpr uint8_t ACTOR_F1_AI = 0x02;            // also a moving actor, which may fall back to an idle
 inline constexpr uint8_t ACTOR_F1_HAS_ANIMS = 0x04;
 inline constexpr uint8_t ACTOR_F1_OBJECT = 0x08;        // an object; on a projectile the thrown kind
+inline constexpr uint8_t ACTOR_F1_SYMBOLS = 0x10;       // has symbol data
 inline constexpr uint8_t ACTOR_F1_TEAM = 0x20;          // the second camp
 inline constexpr uint8_t ACTOR_F1_NO_GROUPING = 0x40;
 inline constexpr uint8_t ACTOR_F1_CONVERSATION = 0x80;
@@ -164,10 +166,12 @@ inline constexpr uint8_t ACTOR_F3_DISABLED = 0x04;
 inline constexpr uint8_t ACTOR_F3_TINTED = 0x08;        // or carries a flickering light
 // Flag byte 4.
 inline constexpr uint8_t ACTOR_F4_GROUND_PHYSICS2 = 0x01;
+inline constexpr uint8_t ACTOR_F4_THORNS = 0x02;         // a blow on it hurts the attacker the same
 inline constexpr uint8_t ACTOR_F4_SEES_ALL_ROUND = 0x04;
 inline constexpr uint8_t ACTOR_F4_PURSUIT_ON_SIGHT = 0x08;
 inline constexpr uint8_t ACTOR_F4_TAKEN = 0x10;
 inline constexpr uint8_t ACTOR_F4_PITCH_STEERING = 0x20;
+inline constexpr uint8_t ACTOR_F4_MODEL_HIDDEN = 0x80;   // projectiles: the model is hidden
 // Flag byte 5.
 inline constexpr uint8_t ACTOR_F5_RANDOM_RESPAWN = 0x01;
 inline constexpr uint8_t ACTOR_F5_NOT_TARGET = 0x02;

@@ -13,3 +13,12 @@ void FLICK_Reset();
 void TEX_FindLightActors();
 // Once per tick from the texture step while lights were created: the lights follow their actors.
 void TEX_MoveLights();
+
+struct ActorRecord;
+
+// A flickering light carried by an actor (projectiles of shots and hits); the light slot, -1 for none.
+int32_t FLICK_Create(ActorRecord *actor, int32_t type, int32_t range);
+// Per frame for the actor's light: it follows the actor.
+void FLICK_Move(ActorRecord *actor);
+// When the actor's light is no longer wanted (a projectile ends).
+void FLICK_Remove(ActorRecord *actor);

@@ -5,6 +5,7 @@
 int32_t FX_BallCount;
 int32_t FX_TrailCount;
 int32_t FX_HitParticleCount;
+int32_t FX_EffectCount;
 
 void FX_LoadModels() {}
 void FX_LoadShotModels() {}
@@ -16,6 +17,7 @@ void FX_UpdateEmitters(ActorRecord *) {}
 void FX_UpdateManaSpheres(ActorRecord *) {}
 void FX_UpdateParticles() {}
 void FX_UpdateSparks() {}
+void FX_Sparks(ActorRecord *) {}
 void FX_UpdateThrown() {}
 void FX_UpdateGroundElements(ActorRecord *) {}
 void FX_UpdateBalls() {}
@@ -23,3 +25,4 @@ void FX_UpdateBalls() {}
 void FX_AttachBall(int32_t, ActorRecord *, int32_t, int32_t) { FX_BallCount++; }
 void FX_Trail(ActorRecord *) { FX_TrailCount++; }
 void FX_SpawnHitParticles(ActorRecord *) { FX_HitParticleCount++; }
+void FX_SpawnEffect(ActorRecord *) { FX_EffectCount++; }

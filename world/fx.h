@@ -19,11 +19,18 @@ void FX_AttachBall(int32_t kind, ActorRecord *actor, int32_t node, int32_t size)
 void FX_Trail(ActorRecord *actor);
 // Particles bursting from an actor: blood of a hit, the air an actor under water breathes out.
 void FX_SpawnHitParticles(ActorRecord *actor);
+// The hero's moves, each frame a spell is held without the gun: the effect the spell spawns.
+void FX_SpawnEffect(ActorRecord *actor);
 
-// What the stand-ins saw: their calls of FX_AttachBall, FX_Trail and FX_SpawnHitParticles.
+// A burst of sparks at an actor struck by a blow.
+void FX_Sparks(ActorRecord *actor);
+
+// What the stand-ins saw: their calls of FX_AttachBall, FX_Trail, FX_SpawnHitParticles and
+// FX_SpawnEffect.
 extern int32_t FX_BallCount;
 extern int32_t FX_TrailCount;
 extern int32_t FX_HitParticleCount;
+extern int32_t FX_EffectCount;
 
 // Called once per frame by the game tick. The emitters and the mana spheres act for the steered
 // actor, the ground elements swarm around the hero.

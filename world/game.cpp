@@ -426,6 +426,22 @@ void take_box_exit(ActorRecord *actor, ExitRecord &exit)
 
 } // namespace
 
+int32_t GAME_TravelTo(char *name, size_t size)
+{
+    LevelRecord *target = PRJ_SwitchTo(name, size);
+    if (target == nullptr || is_current(target)) {
+        return 0;
+    }
+    play_switch_sound();
+    GAME_FadeTimer = 15.0f;
+    PRJ_Next = target;
+    if (has_film(target) && open_film(target->film_name, sizeof target->film_name) != 0) {
+        MGM_SendMessage(24);
+        GAME_FilmFrozen = 1;
+    }
+    return 1;
+}
+
 void GAME_TickHook() {}
 void GAME_SpareHook() {}
 

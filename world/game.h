@@ -24,6 +24,10 @@ void GAME_Tick(int32_t mode);
 // Called by the tick for the hero, or for the object the hero is coupled to: the hero's death and the
 // 8 exits of the current project.
 void PRJ_UpdateExits(ActorRecord *actor);
+// The knowledge power sends the hero to the named project (a writable buffer of size bytes): the
+// level-change sound, the fade toward it, and its film held while it plays. 0 when the project is
+// not found or is the current one.
+int32_t GAME_TravelTo(char *name, size_t size);
 // The tick's empty per-frame hook, and a routine with no work that nothing calls.
 void GAME_TickHook();
 void GAME_SpareHook();

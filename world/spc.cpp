@@ -6,3 +6,5 @@ void SPC_FindF27() {}
 void SPC_UpdateF27() {}
 ActorRecord *SPC_ActiveVid() { return nullptr; }
 void SPC_MoveF27(ActorRecord *) {}
+ActorRecord *SPC_ShowVid(ActorRecord *, ActorRecord *) { return nullptr; }
+void SPC_HideVid() {}

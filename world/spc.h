@@ -13,3 +13,7 @@ void SPC_UpdateF27();
 ActorRecord *SPC_ActiveVid();
 // Called once per frame by the game tick for the steered actor: the flying actor's motion.
 void SPC_MoveF27(ActorRecord *actor);
+// The coupling powers show the special object for the shooter; null when there is none.
+ActorRecord *SPC_ShowVid(ActorRecord *shooter, ActorRecord *other);
+// When such a power ends: the special object is hidden again.
+void SPC_HideVid();

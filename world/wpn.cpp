@@ -203,7 +203,25 @@ void Show_Weapon(const WPN_Model &weapon, const Weapon_Bits &bits, bool shown)
 
 } // namespace
 
-void WPN_LoadThrown() {}
+void WPN_LoadThrown()
+{
+    const OBJ_Handle model = Load_Obj("data\\3dc\\gr01.3dc");
+    if (model < 0) {
+        SYS_FatalError(Read_Weapon_Error, 999, 1);
+        return;
+    }
+    Hide_Obj_Tree(model);
+    for (ActorRecord &p : ACTOR_Projectiles) {
+        const OBJ_Handle copy = Clone_Obj(model);
+        std::memset(p.flags, 0, sizeof p.flags);
+        p.flags[4] = ACTOR_F4_MODEL_HIDDEN;
+        p.node = copy > 0 ? copy : 0;
+        if (copy > 0) {
+            Link_Obj(copy, 0);
+            Hide_Obj_Tree(copy);
+        }
+    }
+}
 
 void WPN_LoadSword()
 {

@@ -62,6 +62,30 @@ TrackSpec Stride(int32_t last, int32_t step)
     return t;
 }
 
+// The root along x at `step` a frame and up along a half sine of `height` (y grows downward), a key
+// at every frame: a jump.
+TrackSpec Arc(int32_t last, int32_t step, double height)
+{
+    TrackSpec t = Still(last);
+    for (int32_t f = 0; f <= last; f++) {
+        const int32_t y = int32_t(std::lround(-height * std::sin(Pi * f / last)));
+        t.positions.push_back({f, {step * f, y, 0}});
+    }
+    return t;
+}
+
+// The root going down by `depth` at `at` and back up by the last frame (or staying down when `at` is
+// the last frame).
+TrackSpec Dip(int32_t last, int32_t at, int32_t depth)
+{
+    TrackSpec t = Still(last);
+    t.positions = {{0, {0, 0, 0}}, {at, {0, depth, 0}}};
+    if (at != last) {
+        t.positions.push_back({last, {0, 0, 0}});
+    }
+    return t;
+}
+
 TrackSpec Root_At_Rest(int32_t last, bool single_key)
 {
     TrackSpec t = Still(last);
@@ -146,12 +170,13 @@ NamedFile CharacterModel(const CharacterOptions &options)
 int32_t CharacterFrames(int32_t number)
 {
     switch (number) {
-    case 0: case 1: case 16: return 20;
-    case 4: return 16;
+    case 0: case 1: case 16: case 9: case 10: case 24: case 28: case 32: return 20;
+    case 4: case 6: case 7: case 8: case 39: return 16;
     case 5: return 12;
-    case 12: return 10;
+    case 11: return 24;
+    case 2: case 12: case 14: return 10;
     case 50: return 30;
-    case 60: case 61: return 8;
+    case 25: case 26: case 60: case 61: return 8;
     default: return 0;
     }
 }
@@ -186,6 +211,51 @@ std::vector<TrackSpec> CharacterTracks(int32_t number, const CharacterOptions &o
         t[0] = Root_At_Rest(n, false);
         t[1] = Swing(1, {{0, 0.0}, {half, 25.0}, {n, 0.0}});
         t[3] = Swing(swing, {{0, 0.0}, {half, 100.0}, {n, 0.0}});
+        break;
+    case 2: // guard: the arms forward
+        t[0] = Root_At_Rest(n, false);
+        t[3] = Swing(swing, {{0, 0.0}, {n, 80.0}});
+        t[4] = Swing(swing, {{0, 0.0}, {n, 80.0}});
+        break;
+    case 6: case 7: case 8: { // strokes: both arms sweep round, wider as the number grows
+        const double sweep = 120.0 + 20.0 * (number - 6);
+        t[0] = Stride(n, 6);
+        t[3] = Swing(swing, {{0, 0.0}, {half, sweep}, {n, 0.0}});
+        t[4] = Swing(swing, {{0, 0.0}, {half, sweep}, {n, 0.0}});
+        break;
+    }
+    case 9: case 10: case 11: // jumps: standing, forward, running
+        t[0] = number == 9 ? Arc(n, 0, 120.0) : number == 10 ? Arc(n, 10, 120.0) : Arc(n, 14, 160.0);
+        t[3] = Swing(raise, {{0, 0.0}, {half, 60.0}, {n, 0.0}});
+        t[4] = Swing(raise, {{0, 0.0}, {half, -60.0}, {n, 0.0}});
+        break;
+    case 14: // air landing: the arms spread
+        t[0] = Root_At_Rest(n, false);
+        t[3] = Swing(raise, {{0, 0.0}, {n, 90.0}});
+        t[4] = Swing(raise, {{0, 0.0}, {n, -90.0}});
+        break;
+    case 24: // pick-up: bending down and up again
+        t[0] = Dip(n, half, 40);
+        t[1] = Swing(swing, {{0, 0.0}, {half, 60.0}, {n, 0.0}});
+        t[3] = Swing(swing, {{0, 0.0}, {half, 60.0}, {n, 0.0}});
+        break;
+    case 25: // landing: a short dip
+        t[0] = Dip(n, half, 30);
+        break;
+    case 26: // crouch: down and staying down
+        t[0] = Dip(n, n, 60);
+        t[1] = Swing(swing, {{0, 0.0}, {n, 30.0}});
+        break;
+    case 28: case 32: // casts: one arm raised, or both
+        t[0] = Root_At_Rest(n, false);
+        t[3] = Swing(raise, {{0, 0.0}, {half, 160.0}, {n, 0.0}});
+        if (number == 32) {
+            t[4] = Swing(raise, {{0, 0.0}, {half, -160.0}, {n, 0.0}});
+        }
+        break;
+    case 39: // hard landing: down deep, bent over
+        t[0] = Dip(n, half, 80);
+        t[1] = Swing(swing, {{0, 0.0}, {half, 45.0}, {n, 0.0}});
         break;
     case 50:
         t[0] = Swing(raise, {{0, 0.0}, {n, 90.0}});

@@ -15,7 +15,15 @@
 //   012 a locking action, 0..10: both arms raised;
 //   016 an attack, 0..20: the right arm strikes forward;
 //   050 death, 0..30: the figure tips over sideways;
-//   060 and 061 turns, 0..8: the root turns a little left or right and back.
+//   060 and 061 turns, 0..8: the root turns a little left or right and back;
+// and the hero's moves:
+//   002 guard, 0..10: the arms forward;
+//   006, 007, 008 strokes, 0..16: the root at x = 6t, both arms sweeping round;
+//   009 standing jump, 0..20: the root at y = -120 sin(pi t / 20); 010 jump forward, the same with x = 10t;
+//   011 running jump, 0..24: y = -160 sin(pi t / 24), x = 14t;
+//   014 air landing, 0..10: the arms spread; 024 pick-up, 0..20: bending down and up;
+//   025 landing, 0..8: a short dip; 026 crouch, 0..8: the root going down to y = 60;
+//   028 and 032 casts, 0..20: one arm raised, both arms raised; 039 hard landing, 0..16.
 #pragma once
 #include <cstdint>
 #include <map>

@@ -349,7 +349,8 @@ DanWriter DemoHeroContainer()
     CharacterOptions hero;
     hero.type = "xh_";
     hero.kind = 6;
-    hero.numbers = {0, 4};
+    // Idle, walk, run and turns, and an animation for each of the hero's moves.
+    hero.numbers = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 24, 25, 26, 28, 32, 39, 50, 60, 61};
     hero.swing_axis = 0;
     for (const NamedFile &f : CharacterAnims(hero)) {
         w.anims.push_back({UpperName(f.name), f.bytes});
@@ -413,6 +414,8 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
                         // No music at the scene start: the SDL CD device's own disk-audio output would
                         // overwrite the opening film's recording that demo-film checks.
                         .I32(level::kCdTrack, 0)
+                        // The second gauge refills within about a second, so that a cast can be paid.
+                        .I32(level::kGaugeDrain, 300)
                         .Text(level::kFilm, level::kTextSize, kDemoFilmName)
                         .Text(level::kAnimTexture, level::kTextSize, options.anim_textures ? "ECRAN" : "")
                         .Text(level::kAnimFilm, level::kTextSize, options.anim_textures ? kDemoAnimFilmName : "")
@@ -444,7 +447,8 @@ bool WriteDemoModels(const std::string &folder)
     for (int i = 0; i < 256; i++) {
         palette[size_t(i)] = uint16_t(((i & 0xE0) << 8) | ((i & 0x1C) << 6) | ((i & 0x03) << 3));
     }
-    const std::vector<NamedFile> weapons = WeaponModels();
+    std::vector<NamedFile> weapons = WeaponModels();
+    weapons.push_back(ThrownModel());
     const TrackSpec spin{{{0, {0, 0, 0, 0x8000}}, {30, {0, 0x5A82, 0, 0x5A82}}}, {{0, {0, 0, 0}}, {30, {0, 512, 0}}}};
     return WriteHostFile((models / "cube.3dc").string(), HierarchyImage(CubeObjects(), CubeMaterials()).Finish().bytes) &&
            WriteHostFile((models / "cube.3dm").string(), MaterialImage(DarkenedPalette(palette)).Finish().bytes) &&

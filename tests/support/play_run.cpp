@@ -49,6 +49,8 @@ PlayResult PlayRun(const PlayOptions &options)
     Watch watch;
     int round = 0;
     bool quit_posted = false;
+    int frame = -1; // the numbered frame about to run; -1 until the first load has finished
+    KeyScriptPlayer keys(options.keys);
 
     auto write = [&](int at, const std::string &text) {
         std::string line = "round " + std::to_string(at) + ": " + text;
@@ -145,6 +147,20 @@ PlayResult PlayRun(const PlayOptions &options)
             result.width = presents.back().width;
             result.height = presents.back().height;
         }
+        if (frame >= 0) {
+            if (options.after_frame && (options.frames == 0 || frame < options.frames)) {
+                options.after_frame(frame, keys.Held());
+            }
+            frame++;
+        } else if (round > 1 && PRJ_PendingFlag == 0) {
+            frame = 0;
+            if (options.at_first_frame) {
+                options.at_first_frame();
+            }
+        }
+        if (frame >= 0) {
+            keys.Apply(frame);
+        }
         test::AdvanceClock(options.round_ms);
         for (const PlayPlacement &place : options.placements) {
             if (place.round == round) {
@@ -154,7 +170,8 @@ PlayResult PlayRun(const PlayOptions &options)
                 hero.position[2] = place.z;
             }
         }
-        if (round == options.rounds && !quit_posted) {
+        const bool last = options.frames > 0 ? frame == options.frames : round == options.rounds;
+        if (last && !quit_posted) {
             quit_posted = true;
             test::PostQuit();
         }

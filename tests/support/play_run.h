@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/key_script.h"
+
 namespace kalder_test {
 
 // The hero is put at (x, y, z) before round `round` (counted from 1) runs its tick.
@@ -33,6 +35,15 @@ struct PlayOptions {
     // Called at each present, after the line of that round was written: what a test checks between
     // frames. round counts from 1.
     std::function<void(int round)> between_rounds;
+    // Frames are numbered from 0, the first frame after the first level load has finished. The keys of
+    // a frame go down and up before its tick; after its tick `after_frame` sees it, with the keys the
+    // script holds. With `frames` above 0 the quit is posted once that many numbered frames ran (and
+    // `rounds` is not looked at).
+    std::vector<KeyEvent> keys;
+    int frames = 0;
+    // Called once, as frame 0 is about to run.
+    std::function<void()> at_first_frame;
+    std::function<void(int frame, const std::string &held)> after_frame;
 };
 
 struct PlayResult {

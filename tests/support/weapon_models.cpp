@@ -73,6 +73,27 @@ std::vector<NamedFile> WeaponModels()
     return {WeaponModel(Weapon::Sword), WeaponModel(Weapon::Bow), WeaponModel(Weapon::Gun)};
 }
 
+NamedFile ThrownModel(bool damaged)
+{
+    // Corners: +x, -x, up (-y), down (+y), +z, -z.
+    const std::vector<Vec3> corners = {{24, 0, 0}, {-24, 0, 0}, {0, -24, 0}, {0, 24, 0}, {0, 0, 24}, {0, 0, -24}};
+    ObjectSpec upper;
+    upper.name = "GR01";
+    upper.material = "BOLT";
+    upper.vertices = corners;
+    upper.faces = {{2, 4, 0}, {2, 1, 4}, {2, 5, 1}, {2, 0, 5}};
+    ObjectSpec lower = upper;
+    lower.name = "GR01B";
+    lower.parent = 0;
+    lower.material = "BOLTCORE";
+    lower.faces = {{3, 0, 4}, {3, 4, 1}, {3, 1, 5}, {3, 5, 0}};
+    ImageBuilder b = HierarchyImage({upper, lower}, {{"BOLT", "", 0xFFE0}, {"BOLTCORE", "", 0xFFFF}});
+    if (damaged) {
+        b.TruncateAt(40);
+    }
+    return {"gr01.3dc", b.Finish().bytes};
+}
+
 NamedFile WeaponModelOfVertices(int32_t vertices)
 {
     // A fan of flat triangles along the blade: vertex i at x = i, alternately above and below.

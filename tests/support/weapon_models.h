@@ -26,6 +26,9 @@ std::vector<MaterialSpec> WeaponMaterials(Weapon weapon);
 NamedFile WeaponModel(Weapon weapon, bool damaged = false);
 // All three, whole.
 std::vector<NamedFile> WeaponModels();
+// "gr01.3dc", the model every projectile shows: a small bright bolt, an octahedron of radius 24, its
+// upper half "GR01" yellow and its lower half "GR01B" white. Damaged as the weapons are.
+NamedFile ThrownModel(bool damaged = false);
 // A model of one box node whose faces share that many vertices, for the benchmarks of the grow step.
 NamedFile WeaponModelOfVertices(int32_t vertices);
 

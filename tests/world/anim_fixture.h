@@ -84,8 +84,9 @@ struct Figure : ::testing::Test {
         area = std::make_unique<kalder_test::ImageArea>(4000000);
         ANIM_InitSlots();
         ANIM_MenuRequest = 0;
-        MIS_FireCount = MIS_MoveCount = MIS_ThrownCount = 0;
-        MIS_LastFired = nullptr;
+        for (ActorRecord &p : ACTOR_Projectiles) {
+            ACTOR_InitRecord(&p);
+        }
         FX_BallCount = 0;
     }
     void TearDown() override

@@ -1005,16 +1005,31 @@ struct AttackFrames : Figure {
         }
         return n;
     }
+    // The projectiles the actor launched that are still in flight.
+    int32_t Launched() const
+    {
+        int32_t n = 0;
+        for (const ActorRecord &p : ACTOR_Projectiles) {
+            n += (p.flags[0] & ACTOR_F0_IN_USE) != 0 && p.leader == &actor;
+        }
+        return n;
+    }
+    static void ClearProjectiles()
+    {
+        for (ActorRecord &p : ACTOR_Projectiles) {
+            ACTOR_InitRecord(&p);
+        }
+    }
     // Plays the attack from the idle, requested once: the frame at the start of each step that fired.
     std::vector<float> Attack(int32_t number, int32_t steps)
     {
         actor.requested_anim = number;
         std::vector<float> fired;
         for (int k = 0; k < steps; k++) {
-            const int32_t before = MIS_FireCount;
+            const int32_t before = Launched();
             const float frame = actor.frame_position;
             ACTOR_Step(&actor);
-            if (MIS_FireCount != before) {
+            if (Launched() != before) {
                 fired.push_back(frame);
             }
         }
@@ -1029,13 +1044,13 @@ TEST_F(AttackFrames, BlowLandsOncePerSwitchPastTheHitFrame)
     ASSERT_EQ(fired.size(), 1u);
     EXPECT_GT(fired[0], 10.0f);
     EXPECT_LE(fired[0], 11.0f) << "the first frame above 10 of 20";
-    EXPECT_EQ(MIS_LastFired, &actor);
+    EXPECT_EQ(Launched(), 1);
     EXPECT_EQ(Channels_With(22, 0x01), 1);
     EXPECT_EQ(FX_BallCount, 0);
     // The attack ended and the actor stands again: a second switch to 16 strikes again.
     EXPECT_EQ(actor.current_anim, 0);
     EXPECT_EQ(Attack(16, 40).size(), 1u);
-    EXPECT_EQ(MIS_FireCount, 2);
+    EXPECT_EQ(Launched(), 2);
 }
 
 TEST_F(AttackFrames, HitFramesSoundsAndBallsByAnimation)
@@ -1067,7 +1082,7 @@ TEST_F(AttackFrames, HitFramesSoundsAndBallsByAnimation)
         for (SND_Channel &channel : SND_Channels) {
             channel.handle = 0;
         }
-        MIS_FireCount = 0;
+        ClearProjectiles();
         FX_BallCount = 0;
         Ready(&actor, figure);
         actor.life = c.life;
@@ -1096,7 +1111,7 @@ TEST_F(AttackFrames, MenuActionOpensTheMenuHalfWay)
     EXPECT_EQ(ANIM_MenuRequest, 0);
     EXPECT_GT(frame, 10.0f);
     EXPECT_LE(frame, 11.0f);
-    EXPECT_EQ(MIS_FireCount, 0);
+    EXPECT_EQ(Launched(), 0);
 }
 
 // ---- The frame's update and the actor step --------------------------------------------------------
@@ -1135,26 +1150,34 @@ TEST_F(Update, StepsAnimatedActorsAndMovesProjectiles)
         a.flags[3] = slots[i].f3;
         a.heading_speed = 100;
     }
+    // A flying projectile moves by its velocity and ages in its hit test; a thrown one ages.
     const struct {
         uint8_t f0, f1, f2, f3;
-        int32_t moved, thrown;
+        double x;
+        float life;
     } projectiles[] = {
-        {ACTOR_F0_IN_USE, 0, ACTOR_F2_FLYING, 0, 1, 0},
-        {ACTOR_F0_IN_USE, ACTOR_F1_OBJECT, 0, 0, 0, 1},
-        {ACTOR_F0_IN_USE, ACTOR_F1_OBJECT, ACTOR_F2_FLYING, ACTOR_F3_DISABLED, 0, 0},
-        {0, ACTOR_F1_OBJECT, ACTOR_F2_FLYING, 0, 0, 0},
+        {ACTOR_F0_IN_USE, 0, ACTOR_F2_FLYING, 0, 5.0, 99.0f},
+        {ACTOR_F0_IN_USE, ACTOR_F1_OBJECT, 0, 0, 0.0, 99.0f},
+        {ACTOR_F0_IN_USE, ACTOR_F1_OBJECT, ACTOR_F2_FLYING, ACTOR_F3_DISABLED, 0.0, 100.0f},
+        {0, ACTOR_F1_OBJECT, ACTOR_F2_FLYING, 0, 0.0, 100.0f},
     };
     for (const auto &p : projectiles) {
         SCOPED_TRACE(&p - projectiles);
-        ACTOR_InitRecord(&ACTOR_Projectiles[5]);
-        ACTOR_Projectiles[5].flags[0] = p.f0;
-        ACTOR_Projectiles[5].flags[1] = p.f1;
-        ACTOR_Projectiles[5].flags[2] = p.f2;
-        ACTOR_Projectiles[5].flags[3] = p.f3;
-        MIS_MoveCount = MIS_ThrownCount = 0;
+        ActorRecord &q = ACTOR_Projectiles[5];
+        ACTOR_InitRecord(&q);
+        q.flags[0] = p.f0;
+        q.flags[1] = p.f1;
+        q.flags[2] = p.f2;
+        q.flags[3] = p.f3;
+        q.physics_mode = MIS_TYPE_SWORD; // flies straight on and hits nothing without a shooter
+        if ((p.f1 & ACTOR_F1_OBJECT) == 0) {
+            q.velocity[0] = 5.0f;
+        }
         ANIM_UpdateActors();
-        EXPECT_EQ(MIS_MoveCount, p.moved);
-        EXPECT_EQ(MIS_ThrownCount, p.thrown);
+        if ((p.f1 & ACTOR_F1_OBJECT) == 0) {
+            EXPECT_EQ(q.position[0], p.x);
+        }
+        EXPECT_EQ(q.life, p.life);
     }
     // Four updates turn a stepped actor by 100 + 50 + 25 + 13.
     for (size_t i = 0; i < std::size(slots); i++) {

@@ -58,8 +58,6 @@ struct FightBench : anim_test::Figure {
         FGT_StanceHoldTime = 0.0f;
         FGT_FrameParity = 0;
         FGT_Underwater = 0;
-        FGT_DamageCount = 0;
-        FGT_LastDamaged = nullptr;
         FX_TrailCount = FX_HitParticleCount = 0;
         WPN_Sword = WPN_Bow = WPN_Gun = WPN_Model{-1, -1, {}, {}};
         for (int32_t &control : CTRL_Controls) {
@@ -252,21 +250,23 @@ TEST_F(FightBench, TheWeaponStepFlipsTheParityAndHurtsBelowTheHeightLimit)
     struct Case {
         int32_t limit;
         double y;
-        int32_t hurt;
+        float life, after;
+        int32_t anim;
     };
-    for (const Case c : {Case{500, 501.0, 1}, Case{500, 500.0, 0}, Case{0, 5000.0, 0}}) {
+    // Below the limit a hit of 40 each step: a death once life runs out.
+    for (const Case c : {Case{500, 501.0, 100.0f, 60.0f, -1}, Case{500, 501.0, 30.0f, 0.0f, ANIM_DEATH},
+                         Case{500, 500.0, 100.0f, 100.0f, -1}, Case{0, 5000.0, 100.0f, 100.0f, -1}}) {
         SCOPED_TRACE(c.y);
         project.height_limit = c.limit;
         hero->position[1] = c.y;
-        FGT_DamageCount = 0;
+        hero->life = c.life;
+        hero->current_anim = 0;
+        hero->requested_anim = -1;
         const int32_t parity = FGT_FrameParity;
         FGT_WeaponStep(hero);
         EXPECT_EQ(FGT_FrameParity, parity ^ 1);
-        EXPECT_EQ(FGT_DamageCount, c.hurt);
-        if (c.hurt != 0) {
-            EXPECT_EQ(FGT_LastDamaged, hero);
-            EXPECT_EQ(FGT_LastDamage, 40.0f);
-        }
+        EXPECT_EQ(hero->life, c.after);
+        EXPECT_EQ(hero->requested_anim, c.anim);
     }
 }
 
@@ -310,8 +310,7 @@ TEST_F(FightBench, OutOfAirTheHeroGetsFortyAndLosesThirtyAndTheStepEnds)
     CTRL_Controls[CTRL_K1] = CTRL_HELD | CTRL_CHANGED;
     FGT_WeaponStep(hero);
     EXPECT_EQ(hero->air, 40.0f);
-    EXPECT_EQ(FGT_DamageCount, 1);
-    EXPECT_EQ(FGT_LastDamage, 30.0f);
+    EXPECT_EQ(hero->life, 70.0f) << "a hit of 30";
     EXPECT_EQ(hero->second_gauge, 50.0f) << "no regeneration that frame";
     EXPECT_EQ(hero->flags[5] & FGT_F5_STANCE_TOGGLE, 0) << "no key that frame";
 }

@@ -60,6 +60,7 @@ struct WeaponBench : anim_test::Figure {
         for (const kalder_test::NamedFile &f : kalder_test::WeaponModels()) {
             Put(f);
         }
+        Put(kalder_test::ThrownModel());
         WPN_LoadGun();
         WPN_LoadSword();
         WPN_LoadBow();
@@ -184,11 +185,13 @@ TEST_F(WeaponBench, AMissingOrDamagedModelStopsTheGame)
     for (const Weapon w : {Weapon::Sword, Weapon::Bow, Weapon::Gun}) {
         Put(kalder_test::WeaponModel(w, true));
     }
+    Put(kalder_test::ThrownModel(true));
     struct Case {
         void (*load)();
         const char *what;
     };
-    for (const Case c : {Case{WPN_LoadSword, "sword"}, Case{WPN_LoadBow, "bow"}, Case{WPN_LoadGun, "gun"}}) {
+    for (const Case c : {Case{WPN_LoadSword, "sword"}, Case{WPN_LoadBow, "bow"}, Case{WPN_LoadGun, "gun"},
+                         Case{WPN_LoadThrown, "thrown"}}) {
         SCOPED_TRACE(c.what);
         const size_t boxes = test::MessageBoxes().size();
         try {

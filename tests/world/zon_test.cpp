@@ -40,9 +40,6 @@ struct Zones : Figure {
         for (ActorRecord &a : ACTOR_Slots) {
             ACTOR_InitRecord(&a);
         }
-        FGT_DamageCount = 0;
-        FGT_LastDamaged = nullptr;
-        FGT_LastDamage = 0.0f;
         SYS_SRand(1);
     }
     void TearDown() override
@@ -356,11 +353,12 @@ TEST_F(Zones, ADrainingZoneTakesRateOver50ATickOrHitsAndCapsLife)
 {
     const DrainCase cases[] = {
         {"drains 2.0", 100, 50.0f, 48.0f, false},
-        {"down to 1.0 or less: a hit instead", 100, 2.5f, 2.5f, true},
-        {"1.0 is not above 1.0", 100, 3.0f, 3.0f, true},
+        {"down to 1.0 or less: a hit of 10 instead, which kills", 100, 2.5f, 0.0f, true},
+        {"1.0 is not above 1.0", 100, 3.0f, 0.0f, true},
         {"just above", 100, 3.01f, float(3.01f - 2.0), false},
         {"a negative rate heals up to the cap", -500, 119.0f, 120.0f, false},
         {"a life above the cap is cut after a hit too", 10000, 150.0f, 120.0f, true},
+        {"a hit that leaves life", 10000, 50.0f, 40.0f, true},
         {"outside the box", 100, 50.0f, 50.0f, false, {-100, -100, -100}, {100, 100, 100}, 0, {0, 0, 150}},
         {"on a face", 100, 50.0f, 50.0f, false, {-100, -100, -100}, {100, 100, 100}, 0, {0, 100, 0}},
         {"no box: the four fields 0", 100, 50.0f, 48.0f, false, {0, 0, 0}, {0, 500, 600}, 0, {5000, -9000, 7000}},
@@ -377,19 +375,17 @@ TEST_F(Zones, ADrainingZoneTakesRateOver50ATickOrHitsAndCapsLife)
         SCOPED_TRACE(c.name);
         record = LevelRecordBuilder().Zone(3, "DRAIN", ZON_DRAIN, {}).ZoneRate(3, c.rate).ZoneBox(3, c.box_min, c.box_max);
         Use();
-        FGT_DamageCount = 0;
         actor.flags[5] = c.flags5;
+        actor.requested_anim = -1;
+        actor.current_anim = 0;
         actor.life = c.before;
         for (int i = 0; i < 3; i++) {
             actor.position[i] = c.at[size_t(i)];
         }
         ZON_Update(&actor);
         EXPECT_FLOAT_EQ(actor.life, c.after);
-        EXPECT_EQ(FGT_DamageCount, c.damage ? 1 : 0);
-        if (c.damage) {
-            EXPECT_EQ(FGT_LastDamaged, &actor);
-            EXPECT_EQ(FGT_LastDamage, 10.0f);
-        }
+        // A hit that empties life is a death; the drain alone never kills.
+        EXPECT_EQ(actor.requested_anim, c.damage && c.after == 0.0f ? ANIM_DEATH : -1);
     }
 }
 
@@ -414,7 +410,6 @@ TEST_F(Zones, ZonesNotInUseOrOfOtherTypesDoNothingInTheTick)
     ZON_Update(&actor);
     CAM_CompCameraPos();
     EXPECT_EQ(actor.life, 50.0f);
-    EXPECT_EQ(FGT_DamageCount, 0);
     EXPECT_EQ(CAM_Mode, CAM_NOT_STARTED);
     CAM_Exit();
 }
@@ -770,7 +765,6 @@ struct ZoneDemo : tick_test::LevelBench {
     {
         LevelBench::SetUp();
         CAM_Init();
-        FGT_DamageCount = 0;
         TickUntilLoaded();
     }
     void TearDown() override
@@ -819,7 +813,6 @@ TEST_F(ZoneDemo, TheDrainTakesTwoLifeATickFromTheHeroInIt)
     EXPECT_EQ(hero->life, 98.0f);
     GAME_Tick(0);
     EXPECT_EQ(hero->life, 96.0f);
-    EXPECT_EQ(FGT_DamageCount, 0);
 }
 
 TEST_F(ZoneDemo, TheCameraZoneFilmsTheHeroFromItsNearestPoint)

@@ -7,11 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "plat/files.h"
 #include "plat/test.h"
+#include "tests/support/key_script.h"
 #include "tests/support/play_run.h"
+#include "tests/support/play_trace.h"
 #include "tests/support/png16.h"
 
 namespace {
@@ -26,7 +30,9 @@ bool parse_place(const char *text, kalder_test::PlayPlacement &place)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png]\n");
+    std::fprintf(stderr, "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png] [--keys SCRIPT]"
+                 " [--trace OUT]\n"
+                 "  with --keys or --trace, frames count from the end of the first level load\n");
     return 2;
 }
 
@@ -39,6 +45,8 @@ int KdevPlay(int argc, char **argv)
     }
     const char *folder = argv[0];
     const char *png = nullptr;
+    const char *keys = nullptr;
+    const char *trace = nullptr;
     kalder_test::PlayOptions options;
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
@@ -54,9 +62,26 @@ int KdevPlay(int argc, char **argv)
             options.placements.push_back(place);
         } else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
             png = argv[++i];
+        } else if (std::strcmp(argv[i], "--keys") == 0 && i + 1 < argc) {
+            keys = argv[++i];
+        } else if (std::strcmp(argv[i], "--trace") == 0 && i + 1 < argc) {
+            trace = argv[++i];
         } else {
             return usage();
         }
+    }
+    // A script or a trace: --frames counts the frames from the end of the first level load.
+    std::string trace_text;
+    if (keys != nullptr || trace != nullptr) {
+        std::vector<kalder_test::KeyEvent> events;
+        if (keys != nullptr) {
+            const std::string refusal = kalder_test::LoadKeyScript(keys, events);
+            if (!refusal.empty()) {
+                std::fputs(refusal.c_str(), stderr);
+                return 2;
+            }
+        }
+        kalder_test::ScriptedRun(options, std::move(events), options.rounds, &trace_text);
     }
     std::error_code error;
     const std::string base = std::filesystem::absolute(folder, error).string();
@@ -73,6 +98,14 @@ int KdevPlay(int argc, char **argv)
         }
         std::fprintf(stderr, "kdev: the game stopped with code %d\n", result.exit_code);
         return 1;
+    }
+    if (trace != nullptr) {
+        std::ofstream out(trace, std::ios::binary);
+        if (!(out << trace_text)) {
+            std::fprintf(stderr, "kdev: cannot write %s\n", trace);
+            return 1;
+        }
+        std::printf("trace %s\n", trace);
     }
     std::printf("%d frames, %s\n", result.rounds, result.ended_by_itself ? "the game ended by itself" : "quit");
     if (png != nullptr) {

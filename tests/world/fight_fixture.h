@@ -1,0 +1,102 @@
+// The projectile and hit tests' bench: a fight scene of four fighters (slot 2, the scene's, left
+// empty), the headless sound with the demo bank, and helpers that read what was played.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "core/fsb.h"
+#include "core/game_frame.h"
+#include "core/snd.h"
+#include "plat/test.h"
+#include "tests/support/core_state.h"
+#include "tests/support/fight_scene.h"
+#include "tests/support/fsb_writer.h"
+#include "tests/support/temp_drives.h"
+#include "world/actor.h"
+#include "world/ctrl.h"
+#include "world/mis.h"
+#include "world/tex.h"
+
+namespace fight_test {
+
+using kalder_test::Fighter;
+
+struct Bench : ::testing::Test {
+    std::unique_ptr<kalder_test::TempDrives> drives;
+    std::unique_ptr<kalder_test::FightScene> scene;
+    ActorRecord *hero = nullptr;
+
+    void SetUp() override
+    {
+        kalder_test::ResetCore();
+        test::SetExitHook(test::ThrowOnExit);
+        drives = std::make_unique<kalder_test::TempDrives>("C");
+        test::SetSoundDevice(true);
+        drives->Write('C', "data/sound/fsb.dat", kalder_test::FsbImage(kalder_test::DemoSounds(24)));
+        ASSERT_EQ(SND_Init(8), 1);
+        FSB_Load("C:\\data\\sound\\fsb.dat");
+        GAME_TimeFactor = 1.0;
+        scene = std::make_unique<kalder_test::FightScene>(4);
+        ACTOR_Slots[ACTOR_SCENE].flags[0] = 0;
+        hero = scene->Actor(0);
+        // Out of everyone's way unless a test places it.
+        Fighter far;
+        far.x = 7000.0;
+        far.z = 7000.0;
+        scene->Set(0, far);
+        std::memset(TEX_Shading.tint, 0, sizeof TEX_Shading.tint);
+        for (int32_t &control : CTRL_Controls) {
+            control = 0;
+        }
+    }
+    void TearDown() override
+    {
+        scene.reset();
+        drives.reset();
+        kalder_test::ResetCore();
+    }
+    // Fighters in slots 3 and 4.
+    ActorRecord *A(const Fighter &f) { return scene->Set(2, f); }
+    ActorRecord *B(const Fighter &f) { return scene->Set(3, f); }
+
+    // The effect channels holding the bank's sound, requested as a positional sound (flags 0x01).
+    static int32_t Playing(int32_t sound)
+    {
+        int32_t n = 0;
+        for (int32_t c = 0; c < SND_ChannelCount; c++) {
+            const SND_Channel &channel = SND_Channels[c];
+            n += channel.handle != 0 && (channel.handle & 0xFFFF) == uint32_t(sound) &&
+                 ((channel.handle >> 16) & 7) == 1 && channel.flags == 0x01;
+        }
+        return n;
+    }
+    static void Silence()
+    {
+        SND_StopAll();
+        for (SND_Channel &channel : SND_Channels) {
+            channel.handle = 0;
+        }
+    }
+    // A projectile of the type in the first record, in flight at the position, shot by the shooter.
+    static ActorRecord *Projectile(int32_t type, ActorRecord *shooter, double x, double y, double z)
+    {
+        ActorRecord *p = &ACTOR_Projectiles[0];
+        p->flags[0] |= ACTOR_F0_IN_USE;
+        p->flags[1] = shooter != nullptr ? uint8_t(shooter->flags[1] & ACTOR_F1_TEAM) : 0;
+        p->flags[2] |= ACTOR_F2_FLYING;
+        p->physics_mode = type;
+        p->leader = shooter;
+        p->life = 10.0f;
+        p->position[0] = x;
+        p->position[1] = y;
+        p->position[2] = z;
+        p->velocity[0] = 10.0f;
+        p->velocity[1] = p->velocity[2] = 0.0f;
+        p->enemy_count = p->ally_count = 0;
+        return p;
+    }
+};
+
+} // namespace fight_test
