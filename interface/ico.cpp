@@ -11,28 +11,30 @@
 #include "core/scr.h"
 #include "core/sys.h"
 #include "interface/spr.h"
+#include "world/mis.h"
 
 ICO_Set ICO_Sets[ICO_SET_COUNT];
 SPR_Entry *ICO_Picture;
 const char ICO_SetFiles[ICO_SET_COUNT][13] = {"magie.alp", "anim.alp", "pyram.alp", "touches.spr", "interf.alp"};
 
-// The game's icons by id: spells 0..13, objects 14..29, then the HUD, controller, gauge and title
-// menu pictures; 64..71 are free for the menus' own names.
+// The game's icons by id: spells 0..13 (each handing the projectile type of its power to the spell
+// slot), objects 14..29, then the HUD, controller, gauge and title menu pictures; 64..71 are free for
+// the menus' own names.
 ICO_Icon ICO_Table[ICO_ICON_COUNT] = {
-    {"feu", 0, 0, ICO_CLASS_SPELL, {"Spell 1", "", ""}, 0},
-    {"arc", 0, 1, ICO_CLASS_SPELL, {"Spell 2", "", ""}, 0},
-    {"epee", 0, 2, ICO_CLASS_SPELL, {"Spell 3", "", ""}, 0},
-    {"guerison", 0, 3, ICO_CLASS_SPELL, {"Spell 4", "", ""}, 0},
-    {"bouclier", 0, 4, ICO_CLASS_SPELL, {"Spell 5", "", ""}, 0},
-    {"connaiss", 0, 5, ICO_CLASS_SPELL, {"Spell 6", "", ""}, 0},
-    {"temps", 0, 6, ICO_CLASS_SPELL, {"Spell 7", "", ""}, 0},
-    {"spirit", 0, 7, ICO_CLASS_SPELL, {"Spell 8", "", ""}, 0},
-    {"holo", 0, 8, ICO_CLASS_SPELL, {"Spell 9", "", ""}, 0},
-    {"resurec", 0, 9, ICO_CLASS_SPELL, {"Spell 10", "", ""}, 0},
-    {"invivib", 0, 10, ICO_CLASS_SPELL, {"Spell 11", "", ""}, 0},
-    {"mine", 0, 11, ICO_CLASS_SPELL, {"Spell 12", "", ""}, 0},
-    {"shaman", 0, 12, ICO_CLASS_SPELL, {"Spell 13", "", ""}, 0},
-    {"vitesse", 0, 13, ICO_CLASS_SPELL, {"Spell 14", "", ""}, 0},
+    {"feu", 0, 0, ICO_CLASS_SPELL, {"Spell 1", "", ""}, MIS_TYPE_BOLT},
+    {"arc", 0, 1, ICO_CLASS_SPELL, {"Spell 2", "", ""}, MIS_TYPE_BOW},
+    {"epee", 0, 2, ICO_CLASS_SPELL, {"Spell 3", "", ""}, MIS_TYPE_SWORD},
+    {"guerison", 0, 3, ICO_CLASS_SPELL, {"Spell 4", "", ""}, MIS_TYPE_HEAL_SELF},
+    {"bouclier", 0, 4, ICO_CLASS_SPELL, {"Spell 5", "", ""}, MIS_TYPE_PUSH},
+    {"connaiss", 0, 5, ICO_CLASS_SPELL, {"Spell 6", "", ""}, MIS_TYPE_KNOWLEDGE},
+    {"temps", 0, 6, ICO_CLASS_SPELL, {"Spell 7", "", ""}, MIS_TYPE_SLOW},
+    {"spirit", 0, 7, ICO_CLASS_SPELL, {"Spell 8", "", ""}, MIS_TYPE_SPIRIT},
+    {"holo", 0, 8, ICO_CLASS_SPELL, {"Spell 9", "", ""}, MIS_TYPE_SHOW_VID},
+    {"resurec", 0, 9, ICO_CLASS_SPELL, {"Spell 10", "", ""}, MIS_TYPE_RAISE_ALLY},
+    {"invivib", 0, 10, ICO_CLASS_SPELL, {"Spell 11", "", ""}, MIS_TYPE_INVISIBLE},
+    {"mine", 0, 11, ICO_CLASS_SPELL, {"Spell 12", "", ""}, MIS_TYPE_SACRIFICE},
+    {"shaman", 0, 12, ICO_CLASS_SPELL, {"Spell 13", "", ""}, MIS_TYPE_CAMP},
+    {"vitesse", 0, 13, ICO_CLASS_SPELL, {"Spell 14", "", ""}, MIS_TYPE_SPEED},
     {"object01", 4, 32, ICO_CLASS_OBJECT, {"Object 1", "", ""}, 0},
     {"object02", 4, 33, ICO_CLASS_OBJECT, {"Object 2", "", ""}, 0},
     {"object03", 4, 34, ICO_CLASS_OBJECT, {"Object 3", "", ""}, 0},

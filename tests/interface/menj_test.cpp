@@ -13,6 +13,7 @@
 #include "core/que.h"
 #include "interface/ico.h"
 #include "interface/menj.h"
+#include "world/mis.h"
 #include "interface/txt.h"
 #include "plat/test.h"
 #include "tests/interface/hud_recorder.h"
@@ -201,7 +202,7 @@ TEST_F(MenjTest, EventsChangeTheSlotsAndTheInformation)
                     },
                     post_name(0x41, "feu"),
                     [=] {
-                        ICO_Table[0].value = 0;
+                        ICO_Table[0].value = MIS_TYPE_BOLT;
                         EXPECT_TRUE(same(MENJ_Info.icon, feu));
                         EXPECT_EQ(MENJ_Info.pickup_info, 1);
                         EXPECT_EQ(MENJ_Info.exit_info, 0);
@@ -351,7 +352,7 @@ TEST_F(MenjTest, EventsChangeTheSlotsAndTheInformation)
          },
          post(0x44, 2),
          [&] {
-             ICO_Table[2].value = 0;
+             ICO_Table[2].value = MIS_TYPE_SWORD;
              EXPECT_EQ(MENJ_ActiveSlot, 2);
              EXPECT_EQ(MENJ_GlowDirection, 1);
              EXPECT_EQ(hero().spell_slots[2][0], 6);

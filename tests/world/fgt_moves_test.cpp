@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,6 @@ struct Moves : anim_test::Figure {
         FGT_LandingSpeed = 0.0f;
         FGT_TakeOffTimer = 0;
         SYM_MenuInputAnswer = 0;
-        FGT_DamageCount = 0;
         FX_EffectCount = FX_HitParticleCount = 0;
         for (int32_t &control : CTRL_Controls) {
             control = Up;
@@ -140,20 +140,19 @@ TEST_F(Moves, LandingCostsLifeByItsHardness)
         float speed;
         double factor;
         uint32_t measure;
-        bool strong; // flag byte 5 0x20
-        int32_t damages; // calls of the damage routines
-        float last;      // the last amount
-        int32_t action;
+        bool strong;  // flag byte 5 0x20
+        float cost;   // life lost
+        bool hard;    // action 39
     };
     const Case cases[] = {
-        {130.0f, 1.0, 2, false, 3, 15.0f, 39},  // 5 + 10 + 15, the hard landing
-        {60.0f, 1.0, 2, false, 0, 0.0f, -1},    // exactly 60: nothing
-        {95.0f, 1.0, 2, false, 1, 5.0f, 39},
-        {260.0f, 1.0, 2, false, 5, 100.0f, 39}, // the stand-in damage leaves life: see below
-        {130.0f, 2.0, 2, false, 1, 5.0f, -1},   // r = 65
-        {130.0f, 1.0, 1, false, 0, 0.0f, -1},   // no contact
-        {101.0f, 1.0, 2, true, 1, 2.0f, -1},
-        {100.0f, 1.0, 2, true, 0, 0.0f, -1},
+        {130.0f, 1.0, 2, false, 30.0f, true},   // 5 + 10 + 15, the hard landing
+        {60.0f, 1.0, 2, false, 0.0f, false},    // exactly 60: nothing
+        {95.0f, 1.0, 2, false, 5.0f, true},
+        {260.0f, 1.0, 2, false, 100.0f, false}, // deadly: no hard landing
+        {130.0f, 2.0, 2, false, 5.0f, false},   // r = 65
+        {130.0f, 1.0, 1, false, 0.0f, false},   // no contact
+        {101.0f, 1.0, 2, true, 2.0f, false},
+        {100.0f, 1.0, 2, true, 0.0f, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(::testing::Message() << c.speed << " at factor " << c.factor << " measure " << c.measure);
@@ -166,19 +165,11 @@ TEST_F(Moves, LandingCostsLifeByItsHardness)
         if (c.strong) {
             hero->flags[5] |= ACTOR_F5_STRONG_TURN;
         }
-        const float before = hero->life;
         const int32_t action = Run(Ground);
-        EXPECT_EQ(FGT_DamageCount, c.damages);
-        if (c.damages > 0) {
-            EXPECT_EQ(FGT_LastDamage, c.last);
-        }
-        if (hero->life < before && hero->life <= 0.0f) {
-            EXPECT_NE(action, 39) << "a deadly landing plays no hard landing";
-        } else {
-            EXPECT_EQ(action == 39, c.action == 39);
-        }
+        EXPECT_EQ(std::max(hero->life, 0.0f), 100.0f - c.cost);
+        EXPECT_EQ(action == 39, c.hard);
         // The hard landing ends the step with the speed kept; otherwise it follows the vertical speed.
-        EXPECT_EQ(FGT_LandingSpeed, action == 39 ? c.speed : 7.5f);
+        EXPECT_EQ(FGT_LandingSpeed, c.hard ? c.speed : 7.5f);
     }
 }
 
@@ -188,12 +179,12 @@ TEST_F(Moves, GroundEarlyExitsInOrder)
         uint32_t measure;
         bool strong;
         int32_t menu_answer;
-        int32_t damages;
+        float cost;
         bool reaches_moves; // air refilled, the walk asked for
     };
     const Case cases[] = {
-        {65, false, 0, 0, false}, {65, true, 0, 1, false}, {127, true, 0, 1, true},
-        {3, false, 1, 0, false},  {3, false, 0, 0, true},
+        {65, false, 0, 0.0f, false}, {65, true, 0, 1.0f, false}, {127, true, 0, 1.0f, true},
+        {3, false, 1, 0.0f, false},  {3, false, 0, 0.0f, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(::testing::Message() << "measure " << c.measure << " strong " << c.strong << " menu " << c.menu_answer);
@@ -205,7 +196,7 @@ TEST_F(Moves, GroundEarlyExitsInOrder)
         FGT_LandingSpeed = 0.0f; // a soft landing
         CTRL_Controls[CTRL_UP] = Held;
         const int32_t action = Run(Ground);
-        EXPECT_EQ(FGT_DamageCount, c.damages);
+        EXPECT_EQ(hero->life, 100.0f - c.cost);
         EXPECT_EQ(hero->air, c.reaches_moves ? 100.0f : 50.0f);
         EXPECT_EQ(action, c.reaches_moves ? 4 : -1);
         // 'B' or 'C' is posted once the measure let the step go on.
@@ -310,11 +301,20 @@ TEST_F(Moves, SpellSlotsAreChosenOnThePressAndCastOnTheRelease)
         }
         std::memset(hero->spell_slots, 0, sizeof hero->spell_slots);
         hero->spell_slots[r.slot][1] = r.code;
+        hero->second_gauge = 120.0f;
         CTRL_Controls[r.control] = Let;
         CTRL_Controls[CTRL_UP] = Held;
         EXPECT_EQ(Run(Ground), r.action) << "the step ends either way";
         EXPECT_EQ(Posted(), "");
     }
+    // A power that cannot be paid: 'E', and nothing plays.
+    std::memset(hero->spell_slots, 0, sizeof hero->spell_slots);
+    hero->spell_slots[0][1] = 0x11;
+    hero->second_gauge = 0.0f;
+    CTRL_Controls[CTRL_SWI] = Up;
+    CTRL_Controls[CTRL_BT0] = Let;
+    EXPECT_EQ(Run(Ground), -1);
+    EXPECT_EQ(Posted(), "E0");
     // A table answer from the casting table itself: a control outside the three has none.
     EXPECT_EQ(FGT_CastAction(0x11, 3), -1);
 }
@@ -549,12 +549,30 @@ TEST_F(Moves, GunFireDrainsEveryFrameAndShootsOnTheBeat)
     hero->second_gauge = 10.0f;
     CTRL_Controls[CTRL_UP] = Held;
     CTRL_Controls[CTRL_K3] = Held;
+    // Each shot takes a projectile record with the hero as its leader; the record is freed again.
+    for (ActorRecord &p : ACTOR_Projectiles) {
+        ACTOR_InitRecord(&p);
+    }
+    int32_t shots = 0;
     for (int32_t frame = 0; frame < 30; frame++) {
         GAME_SampleTaken = frame % 6 == 5 ? 1 : 0;
         hero->current_anim = 4;
         EXPECT_EQ(Run(Ground), 5);
+        for (ActorRecord &p : ACTOR_Projectiles) {
+            if (p.leader == hero) {
+                shots++;
+                ACTOR_InitRecord(&p);
+            }
+        }
     }
-    EXPECT_EQ(MIS_FireCount, 5);
+    EXPECT_EQ(shots, 5);
+    // Without a beat nothing is fired (nothing paid), and the run drains 0.05 a frame.
+    GAME_SampleTaken = 0;
+    hero->second_gauge = 10.0f;
+    for (int32_t frame = 0; frame < 30; frame++) {
+        hero->current_anim = 4;
+        EXPECT_EQ(Run(Ground), 5);
+    }
     EXPECT_NEAR(hero->second_gauge, 10.0f - 30 * 0.05f, 1e-4);
     // Empty, it aims only.
     hero->second_gauge = 0.0f;

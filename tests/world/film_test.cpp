@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/mgm.h"
+#include "world/mis.h"
 #include "tests/support/film_standin.h"
 #include "tests/world/tick_fixture.h"
 
@@ -215,6 +216,57 @@ TEST_F(FilmTest, TheDeathOpensTheFirstProjectsFilm)
         EXPECT_EQ(GAME_FilmFrozen, c.frozen);
         EXPECT_EQ(tick_test::SoundsPlaying(), c.frozen ? std::vector<int32_t>{13} : std::vector<int32_t>{});
         EXPECT_EQ(FilmStarted(), c.frozen == 1);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The knowledge power sends the hero to Project10 the way an exit would, its film held through the
+// fade; cast there, it does nothing.
+TEST_F(FilmTest, TheKnowledgePowerTravelsToProject10WithItsFilm)
+{
+    struct Case {
+        const char *name;
+        const char *current;
+        int32_t open_result;
+        bool travels, frozen;
+    };
+    const Case cases[] = {
+        {"the film opens", "Project0", 1, true, true},
+        {"the film does not open", "Project0", 0, true, false},
+        {"already there", "Project10", 1, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeCurrent(c.current);
+        ResetWorld();
+        film_standin::Reset();
+        film_standin::SetOpenResult(c.open_result);
+        SND_StopAll();
+        MGM_Flags = 0;
+        PRJ_Next = nullptr;
+        ActorRecord *p = &ACTOR_Projectiles[0];
+        ACTOR_InitRecord(p);
+        p->flags[0] = ACTOR_F0_IN_USE;
+        p->flags[2] = ACTOR_F2_FLYING;
+        p->physics_mode = MIS_TYPE_KNOWLEDGE;
+        p->leader = Hero();
+        MIS_CheckHits(p);
+        EXPECT_EQ(p->life, -1.0f);
+        if (!c.travels) {
+            EXPECT_EQ(PRJ_Next, nullptr);
+            EXPECT_EQ(GAME_FadeTimer, 0.0f);
+            EXPECT_TRUE(film_standin::OpenedPaths().empty());
+            continue;
+        }
+        EXPECT_EQ(Name(PRJ_Next), "Project10");
+        EXPECT_EQ(GAME_FadeTimer, 15.0f);
+        EXPECT_EQ(tick_test::SoundsPlaying(), std::vector<int32_t>{13});
+        EXPECT_EQ(film_standin::OpenedPaths(), std::vector<std::string>{"data\\hnm\\k10film.hnm"});
+        EXPECT_EQ(GAME_FilmFrozen, c.frozen ? 1 : 0);
+        EXPECT_EQ(FilmStarted(), c.frozen);
     }
 }
 

@@ -59,8 +59,9 @@ inline void ResetGameWords()
     }
 }
 
-// The projects of the bench: 0 and 1 plain, 2 ends the game, 3 opens with a film, and one whose name
-// is longer than an exit's target field.
+// The projects of the bench: 0 and 1 plain, 2 ends the game, 3 opens with a film, one whose name is
+// longer than an exit's target field, 5 fades in its own colour, and 10, the knowledge power's, with a
+// film.
 inline kalder_test::KalderDatWriter SmallDatabase()
 {
     kalder_test::KalderDatWriter db;
@@ -73,6 +74,7 @@ inline kalder_test::KalderDatWriter SmallDatabase()
     db.records[3] = project("Project3").Text(level::kFilm, level::kTextSize, "p3film.hnm").Bytes();
     db.records[4] = project("ProjectLongName").Bytes();
     db.records[5] = project("Project5").I32(level::kFadeKind, 1).Bytes();
+    db.records[6] = project("Project10").Text(level::kFilm, level::kTextSize, "k10film.hnm").Bytes();
     return db;
 }
 

@@ -84,6 +84,9 @@
 //                                          object, platform; all without a name): per frame each actor's
 //                                          position, integer step, physics velocity, contact flags and
 //                                          contact measure
+//   kdev powers [type]                     every power (or the one of the hex type) cast by the hero at
+//                                          a creature: cost, gauge, launch life, the hit's frame and the
+//                                          victim's state after it
 //   kdev prof <out.png>                    the profiler's bars and frame rate over the empty scene at
 //                                          640x480 (10 ms a frame, 2 ms of it rendering: "100.0")
 //   kdev film <game path> [<folder>] [--size WxH] [--555] [--picture]
@@ -155,6 +158,7 @@
 #include "tools/kdev/kdev_level.h"
 #include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_phys.h"
+#include "tools/kdev/kdev_powers.h"
 #include "tools/kdev/kdev_play.h"
 #include "world/inv.h"
 #include "world/prj.h"
@@ -198,6 +202,7 @@ static int usage()
                  "       kdev fight <folder> [--ticks N] [--png OUTDIR]\n"
                  "       kdev camera <folder>\n"
                  "       kdev phys [scenario]\n"
+                 "       kdev powers [type]\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--png OUT.png] [--keys SCRIPT]\n"
                  "                 [--trace OUT]\n"
                  "       kdev ai <folder> [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
@@ -1287,6 +1292,9 @@ int main(int argc, char **argv)
     }
     if (command == "anim" && argc == 3) {
         return anim(argv[2]);
+    }
+    if (command == "powers" && argc <= 3) {
+        return KdevPowers(argc == 3 ? argv[2] : nullptr);
     }
     if (command == "phys" && argc <= 3) {
         return KdevPhys(argc == 3 ? argv[2] : nullptr);
