@@ -122,9 +122,22 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_STREQ(crystal.node_name, "LIF1");
     EXPECT_EQ(crystal.definition, &PRJ_CurrentRecord.elements[4]);
     EXPECT_EQ(Pos(crystal), (std::vector<double>{-300, 260, 300}));
-    EXPECT_EQ(ACTOR_Slots[7].flags[0], 0);
-    EXPECT_EQ(ACTOR_ActiveCount2, 7);
-    EXPECT_EQ(ACTOR_ActiveCount1, 7);
+    // The two pick-ups, each named by its model file: the fire spell's gem and the key object.
+    const struct {
+        const char *node;
+        int element;
+        double x, y, z;
+    } pick_ups[] = {{"feu", 5, -600, 260, -700}, {"object01", 6, -300, 260, -900}};
+    for (int i = 0; i < 2; i++) {
+        const ActorRecord &pick_up = ACTOR_Slots[7 + i];
+        EXPECT_STREQ(pick_up.node_name, pick_ups[i].node);
+        EXPECT_EQ(pick_up.definition, &PRJ_CurrentRecord.elements[pick_ups[i].element]);
+        EXPECT_EQ(Pos(pick_up), (std::vector<double>{pick_ups[i].x, pick_ups[i].y, pick_ups[i].z}));
+        EXPECT_EQ(pick_up.flags[1] & ACTOR_F1_AI, 0);
+    }
+    EXPECT_EQ(ACTOR_Slots[9].flags[0], 0);
+    EXPECT_EQ(ACTOR_ActiveCount2, 9);
+    EXPECT_EQ(ACTOR_ActiveCount1, 9);
     EXPECT_EQ(MDL_LoadingScene, 0);
     EXPECT_EQ(DAN_IsOpen(), 0);
 
@@ -177,7 +190,8 @@ TEST_F(LevelLoadTest, ElementsKeptForLaterAndTheCharacterSwitchLeaveSlotsEmpty)
     EXPECT_EQ(ACTOR_Slots[3].definition, &PRJ_CurrentRecord.elements[2]);
     EXPECT_EQ(ACTOR_Slots[4].definition, &PRJ_CurrentRecord.elements[3]);
     EXPECT_EQ(ACTOR_Slots[5].definition, &PRJ_CurrentRecord.elements[4]);
-    EXPECT_EQ(ACTOR_Slots[6].flags[0], 0);
+    EXPECT_EQ(ACTOR_Slots[7].definition, &PRJ_CurrentRecord.elements[6]);
+    EXPECT_EQ(ACTOR_Slots[8].flags[0], 0);
     EXPECT_TRUE(ACTOR_Slots[2].flags[0] & ACTOR_F0_IN_USE);
 
     PRJ_LoadCharacters = 0;
@@ -397,7 +411,7 @@ TEST_F(LevelLoadTest, TheUncalledRoutinesCloneStoreFindAndRelease)
     box.anim_blend = 0.25f;
     box.anim_speed = 1.25f;
     ActorRecord *clone = ACTOR_CloneActor(&box);
-    ASSERT_EQ(clone, &ACTOR_Slots[7]);
+    ASSERT_EQ(clone, &ACTOR_Slots[9]);
     EXPECT_EQ(clone->flags[0], ACTOR_F0_IN_USE);
     // The clone shares the box's animation set: set 0, which every record starts with.
     EXPECT_EQ(clone->flags[1], ACTOR_F1_AI | ACTOR_F1_HAS_ANIMS);
