@@ -1,7 +1,9 @@
 // The HUD: one drawn MENJ_Update of the golden "slots" state (three spells with counts, a glow, a
 // block, the fight mark) at 640 x 480 and 320 x 200, and the five icon routines on the demo's 32 x 32
 // spell icons, beside SDL's software blit of the same icons (ARGB8888 with per-pixel alpha onto
-// RGB565). SDL rounds differently, so only speeds are compared.
+// RGB565). SDL rounds differently, so only speeds are compared. Also the pyramids with their fire per
+// frame, a save's thumbnail through the round window beside SDL's colour-keyed blit of the same
+// picture, and the inventory's INV_Add and INV_Has on a full record.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -13,10 +15,14 @@
 #include <vector>
 
 #include "bench/summary.h"
+#include "interface/hud.h"
 #include "interface/ico.h"
 #include "interface/menj.h"
 #include "tests/support/hud_pictures.h"
+#include "tests/support/inventory_writer.h"
 #include "tests/support/screen_target.h"
+#include "world/actor.h"
+#include "world/inv.h"
 
 #ifdef KALDER_HAVE_SDL
 #include <SDL.h>
@@ -121,6 +127,89 @@ void BM_IconsSDL(benchmark::State &state)
 }
 #endif
 
+// The gauges as the HUD draws them every frame: the fire copied into the fills and both pyramids
+// with the balance cursor.
+void BM_Gauges(benchmark::State &state, int width, int height)
+{
+    Demo();
+    kalder_test::ScreenTarget screen(width, height);
+    kalder_test::SetHudScene(kalder_test::HudScene::Empty);
+    MENJ_Update(1);
+    for (auto _ : state) {
+        HUD_DrawGauges(80.0f, 60.0f, 0.0f, 0.0f, 20 * width / 640, height - 90 * height / 480);
+        benchmark::DoNotOptimize(screen.pixels());
+        benchmark::ClobberMemory();
+    }
+    kalder_test::ClearHudScene();
+}
+
+// A 64 x 64 picture with a pattern, and the colour it never holds (the peer's key).
+constexpr uint16_t kThumbKey = 0xF81F;
+std::vector<uint16_t> ThumbPicture()
+{
+    std::vector<uint16_t> thumb(64 * 64);
+    for (size_t i = 0; i < thumb.size(); i++) {
+        thumb[i] = uint16_t((i * 0x9E37) & 0xF7DE);
+    }
+    return thumb;
+}
+
+void BM_Thumbnail(benchmark::State &state)
+{
+    kalder_test::ScreenTarget screen(kWidth, kHeight);
+    const std::vector<uint16_t> thumb = ThumbPicture();
+    for (auto _ : state) {
+        ICO_DrawThumbnail(thumb.data(), 100, 100);
+        benchmark::DoNotOptimize(screen.pixels());
+        benchmark::ClobberMemory();
+    }
+}
+
+#ifdef KALDER_HAVE_SDL
+// The same picture with the window's outside in the key colour, as an RGB565 surface.
+void BM_ThumbnailSDL(benchmark::State &state)
+{
+    std::vector<uint16_t> pixels(size_t(kWidth) * kHeight, 0x4A69);
+    std::vector<uint16_t> thumb = ThumbPicture();
+    for (int y = 0; y < 64; y++) {
+        for (int x = 0; x < 64; x++) {
+            if ((ICO_ThumbnailMask[size_t(y)][size_t(x / 32)] >> (x % 32) & 1u) == 0) {
+                thumb[size_t(y * 64 + x)] = kThumbKey;
+            }
+        }
+    }
+    SDL_Surface *target =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kWidth, kHeight, 16, kWidth * 2, SDL_PIXELFORMAT_RGB565);
+    SDL_Surface *source = SDL_CreateRGBSurfaceWithFormatFrom(thumb.data(), 64, 64, 16, 128, SDL_PIXELFORMAT_RGB565);
+    if (target == nullptr || source == nullptr) {
+        std::fprintf(stderr, "hud_bench: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    SDL_SetColorKey(source, SDL_TRUE, kThumbKey);
+    for (auto _ : state) {
+        SDL_Rect at{100, 100, 64, 64};
+        SDL_BlitSurface(source, nullptr, target, &at);
+        benchmark::DoNotOptimize(pixels.data());
+        benchmark::ClobberMemory();
+    }
+    SDL_FreeSurface(source);
+    SDL_FreeSurface(target);
+}
+#endif
+
+// INV_Add of an item held in the last place of a full record (which refuses it after its search), and
+// INV_Has of a name that no place begins with, so that every place is looked at.
+void BM_Inventory(benchmark::State &state, bool add)
+{
+    static ActorRecord hero{};
+    hero.inventory = &INV_Data;
+    const std::vector<uint8_t> image = kalder_test::FullInventory().Image();
+    INV_FromImage(&INV_Data, image.data());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(add ? INV_Add(&hero, "item31") : INV_Has(&hero, "itemZZ"));
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -144,6 +233,14 @@ int main(int argc, char **argv)
 #ifdef KALDER_HAVE_SDL
     benchmark::RegisterBenchmark("BM_IconsSDL", BM_IconsSDL);
 #endif
+    benchmark::RegisterBenchmark("BM_Gauges/640x480", BM_Gauges, 640, 480);
+    benchmark::RegisterBenchmark("BM_Gauges/320x200", BM_Gauges, 320, 200);
+    benchmark::RegisterBenchmark("BM_Thumbnail", BM_Thumbnail);
+#ifdef KALDER_HAVE_SDL
+    benchmark::RegisterBenchmark("BM_ThumbnailSDL", BM_ThumbnailSDL);
+#endif
+    benchmark::RegisterBenchmark("BM_Inventory/INV_Add", BM_Inventory, true);
+    benchmark::RegisterBenchmark("BM_Inventory/INV_Has", BM_Inventory, false);
     SummaryReporter reporter(PickSecondsPerIteration);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nHUD summary (ratio = ours over SDL, above 1 is slower)\n");
@@ -164,6 +261,26 @@ int main(int argc, char **argv)
     auto sdl = reporter.figures.find("BM_IconsSDL");
     if (sdl != reporter.figures.end()) {
         std::printf("%-28s %8.1f ns an icon\n", "BM_IconsSDL", sdl->second * 1e9 / kIcons);
+    }
+    for (const char *name : {"BM_Gauges/640x480", "BM_Gauges/320x200"}) {
+        auto it = reporter.figures.find(name);
+        if (it != reporter.figures.end()) {
+            std::printf("%-28s %8.2f us a frame (fill and both pyramids)\n", name, it->second * 1e6);
+        }
+    }
+    for (const char *name : {"BM_Thumbnail", "BM_ThumbnailSDL"}) {
+        auto it = reporter.figures.find(name);
+        if (it != reporter.figures.end()) {
+            std::printf("%-28s %8.1f ns a thumbnail%s%s\n", name, it->second * 1e9,
+                        std::string(name) == "BM_Thumbnail" ? " | ours/SDL " : "",
+                        std::string(name) == "BM_Thumbnail" ? Ratio(reporter, "BM_Thumbnail", "BM_ThumbnailSDL").c_str() : "");
+        }
+    }
+    for (const char *name : {"BM_Inventory/INV_Add", "BM_Inventory/INV_Has"}) {
+        auto it = reporter.figures.find(name);
+        if (it != reporter.figures.end()) {
+            std::printf("%-28s %8.1f ns on a full record\n", name, it->second * 1e9);
+        }
     }
     benchmark::Shutdown();
     return 0;

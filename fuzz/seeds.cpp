@@ -13,6 +13,7 @@
 #include "tests/support/character_writer.h"
 #include "tests/support/image_builder.h"
 #include "tests/support/install_writer.h"
+#include "tests/support/inventory_writer.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/sprite_set_writer.h"
@@ -205,6 +206,24 @@ static bool write_prj_seeds(const fs::path &dir)
     return write(dir, "linked", linked.Image()) && write(dir, "minimal", kalder_test::MinimalDatabase().Image()) &&
            write(dir, "cut", cut.Image()) && write(dir, "offset", offset.Image()) &&
            write(dir, "dangling", dangling.Image()) && write(dir, "longer", longer.Image());
+}
+
+// Inventory images: an empty record, a full one, and the full one with each damage reading repairs.
+static bool write_inv_image_seeds(const fs::path &dir)
+{
+    fs::create_directories(dir);
+    kalder_test::InventoryWriter empty;
+    empty.in_use = 0;
+    kalder_test::InventoryWriter unterminated = kalder_test::FullInventory();
+    unterminated.unterminated_name = 0;
+    kalder_test::InventoryWriter selected = kalder_test::FullInventory();
+    selected.selected = 32;
+    kalder_test::InventoryWriter quick = kalder_test::FullInventory();
+    quick.quick[0] = -7;
+    quick.quick[2] = 100000;
+    return write(dir, "empty", empty.Image()) && write(dir, "full", kalder_test::FullInventory().Image()) &&
+           write(dir, "unterminated", unterminated.Image()) && write(dir, "selected", selected.Image()) &&
+           write(dir, "quick", quick.Image());
 }
 
 // Sprite sets: the demo fonts and cursor set, and one file for each damage of the loader's tests.
@@ -523,6 +542,7 @@ int main(int argc, char **argv)
     ok = ok && write_magnify_seeds(fs::path(argv[1]) / "magnify");
     ok = ok && write_spr_seeds(fs::path(argv[1]) / "spr_load");
     ok = ok && write_icon_pack_seeds(fs::path(argv[1]) / "icon_pack");
+    ok = ok && write_inv_image_seeds(fs::path(argv[1]) / "inv_image");
     ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
     ok = ok && write_fsb_seeds(fs::path(argv[1]) / "fsb");
     ok = ok && WriteSceneSeeds(argv[1]);

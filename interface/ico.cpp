@@ -2,6 +2,7 @@
 // drawing routines.
 #include "interface/ico.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/dsp.h"
@@ -424,18 +425,38 @@ void ICO_DrawThumbnail(const uint16_t *pixels, int32_t x, int32_t y)
     }
     const int32_t step_x = SCR_Width <= 400 ? 2 : 1;
     const int32_t step_y = SCR_Height < 400 ? 2 : 1;
+    // The picture's columns that land on the screen: screen column x + col / step_x in 0..width-1.
+    const int64_t first_col = std::max<int64_t>(0, -int64_t(x) * step_x);
+    const int64_t end_col = std::min<int64_t>(ICO_THUMB_SIDE, (int64_t(SCR_Width) - x) * step_x);
+    if (first_col >= end_col) {
+        return;
+    }
+    // Only the taken columns that the screen shows, as one 64-bit row mask.
+    uint64_t visible = 0;
+    for (int64_t col = first_col; col < end_col; col++) {
+        visible |= col % step_x == 0 ? uint64_t(1) << col : 0;
+    }
     DSP_BeginDraw();
     for (int32_t row = 0; row < ICO_THUMB_SIDE; row += step_y) {
         const int64_t sy = int64_t(y) + row / step_y;
         if (sy < 0 || sy >= int64_t(SCR_Height)) {
             continue;
         }
-        for (int32_t col = 0; col < ICO_THUMB_SIDE; col += step_x) {
-            const int64_t sx = int64_t(x) + col / step_x;
-            if (sx < 0 || sx >= int64_t(SCR_Width) || (ICO_ThumbnailMask[row][col / 32] >> (col % 32) & 1u) == 0) {
+        uint64_t bits = (uint64_t(ICO_ThumbnailMask[size_t(row)][1]) << 32 | ICO_ThumbnailMask[size_t(row)][0]) & visible;
+        const int64_t line = sy * int64_t(SCR_Width) + x;
+        const uint16_t *source = pixels + row * ICO_THUMB_SIDE;
+        // Whole screens copy each run of set bits at once (a disc row is one run).
+        while (bits != 0) {
+            const int32_t col = __builtin_ctzll(bits);
+            if (step_x == 1) {
+                const uint64_t rest = ~(bits >> col);
+                const int32_t run = rest == 0 ? ICO_THUMB_SIDE - col : __builtin_ctzll(rest);
+                std::copy_n(source + col, run, SCR_FrameBuffer + (line + col));
+                bits = run + col >= ICO_THUMB_SIDE ? 0 : bits & ~((uint64_t(1) << (col + run)) - 1);
                 continue;
             }
-            SCR_FrameBuffer[sy * SCR_Width + sx] = pixels[row * ICO_THUMB_SIDE + col];
+            bits &= bits - 1;
+            SCR_FrameBuffer[line + col / step_x] = source[col];
         }
     }
     DSP_EndDraw();

@@ -122,5 +122,30 @@ for picture in hero-sword hero-bow hero-gun hero-sword-blink; do
     cmp -s "$dir/fight/$picture.png" "$(dirname "$0")/../golden/$picture.png" || fail "kdev fight's $picture is not the golden"
 done
 
+# An inventory image inside a longer file, at its offset: one item, a name without NUL, the indices;
+# an image cut short is refused with status 2.
+python3 - "$dir/inv.dat" <<'EOF'
+import struct, sys
+image = bytearray(952)
+image[4:7] = b"feu"
+image[20:36] = b"Z" * 16
+struct.pack_into("<i3i", image, 516, 1, 0, -1, 31)
+for i in range(32):
+    struct.pack_into("<f", image, 532 + 4 * i, 50.0)
+struct.pack_into("<i", image, 660, 3)
+struct.pack_into("<i", image, 788, 4)
+image[916] = 1
+struct.pack_into("<I", image, 948, 1)
+open(sys.argv[1], "wb").write(bytes(100) + image)
+EOF
+out=$("$kdev" inv "$dir/inv.dat" 100 2>&1) || fail "kdev inv ended with $?: $out"
+for line in '    0 "feu"                   4     3   50.00     1' '    1 "ZZZZZZZZZZZZZZZZ"      0     0   50.00     0' \
+    "selected 1" "quick 0 -1 31" "inUse 0x00000001"; do
+    echo "$out" | grep -qF "$line" || fail "kdev inv did not print '$line': $out"
+done
+out=$("$kdev" inv "$dir/inv.dat" 101 2>&1)
+[ $? -eq 2 ] || fail "kdev inv read past the file's end"
+[ "$out" = "kdev inv: $dir/inv.dat holds no inventory at 101" ] || fail "kdev inv's refusal: $out"
+
 [ "$fails" -eq 0 ] && echo "kdev: all checks passed"
 [ "$fails" -eq 0 ]

@@ -154,6 +154,23 @@ LevelRecordBuilder DemoProject(const std::vector<uint8_t> &blank, const std::str
     return b;
 }
 
+// Project0's pick-ups: loaded objects that are not AI-driven, each named by its model file.
+LevelRecordBuilder &AddPickUps(LevelRecordBuilder &b)
+{
+    const struct {
+        size_t element;
+        const char *name, *file;
+        const int32_t *start;
+    } pick_ups[] = {{5, "GEM", "feu.3dc", demo::kGemStart}, {6, "KEY", "object01.3dc", demo::kKeyStart}};
+    for (const auto &p : pick_ups) {
+        const size_t e = level::Element(p.element);
+        b.Element(p.element, p.name, p.file).U8(e + level::kElementFlagsA, 0x01);
+        b.I32s(e + level::kElementStart, {p.start[0], p.start[1], p.start[2]});
+        b.I32(e + level::kElementLife, 100);
+    }
+    return b;
+}
+
 } // namespace
 
 std::vector<uint8_t> DemoFloorPicture()
@@ -384,6 +401,35 @@ std::vector<uint8_t> DemoScrollModel()
     return Image({roll, ends}, {{"SCROLL", "", Rgb565(70, 110, 235)}, {"ROD", "", Rgb565(20, 30, 120)}});
 }
 
+std::vector<uint8_t> DemoGemModel()
+{
+    // Few rings and segments: the sphere shows its facets.
+    ObjectSpec o = MeshObject("FEU", -1, {0, 0, 0}, TurnedMesh(SphereMesh(demo::kGemHalf, 3, 6), 300, 200), 1, "GEM");
+    o.shade = uint32_t(demo::kShade);
+    return Image({o}, {{"GEM", "", Rgb565(220, 30, 40)}});
+}
+
+std::vector<uint8_t> DemoKeyModel()
+{
+    // A ring of four bars, a shaft and two teeth, joined into one mesh.
+    const Mesh parts[] = {BoxMesh({-30, 0, 0}, {4, 4, 14}), BoxMesh({-2, 0, 0}, {4, 4, 14}),
+                          BoxMesh({-16, 0, -12}, {12, 4, 4}), BoxMesh({-16, 0, 12}, {12, 4, 4}),
+                          BoxMesh({22, 0, 0}, {24, 3, 3}),    BoxMesh({34, 0, 7}, {3, 3, 5}),
+                          BoxMesh({42, 0, 7}, {3, 3, 5})};
+    Mesh key;
+    for (const Mesh &part : parts) {
+        const int32_t base = int32_t(key.vertices.size());
+        key.vertices.insert(key.vertices.end(), part.vertices.begin(), part.vertices.end());
+        for (const Vec3 &f : part.faces) {
+            key.faces.push_back({f[0] + base, f[1] + base, f[2] + base});
+        }
+        key.uvs.insert(key.uvs.end(), part.uvs.begin(), part.uvs.end());
+    }
+    ObjectSpec o = MeshObject("OBJECT01", -1, {0, 0, 0}, TurnedMesh(key, 0, 300), 1, "KEY");
+    o.shade = uint32_t(demo::kShade);
+    return Image({o}, {{"KEY", "", Rgb565(235, 190, 60)}});
+}
+
 CharacterOptions DemoCreature()
 {
     CharacterOptions c;
@@ -446,7 +492,7 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
     KalderDatWriter db;
     const std::vector<uint8_t> blank = BlankEditorRecord();
     LevelRecordBuilder project0 = DemoProject(blank, "Project0");
-    db.records[0] = AddCreatureAndZones(project0)
+    db.records[0] = AddCreatureAndZones(AddPickUps(project0))
                         // No music at the scene start: the SDL CD device's own disk-audio output would
                         // overwrite the opening film's recording that demo-film checks.
                         .I32(level::kCdTrack, 0)
@@ -502,6 +548,8 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "box.3dm").string(), DemoBoxMaterial()) &&
            WriteHostFile((models / "lif1.3dc").string(), DemoCrystalModel()) &&
            WriteHostFile((models / "temps.3dc").string(), DemoScrollModel()) &&
+           WriteHostFile((models / "feu.3dc").string(), DemoGemModel()) &&
+           WriteHostFile((models / "object01.3dc").string(), DemoKeyModel()) &&
            WriteCharacter(models.string(), DemoCreature()) &&
            std::all_of(weapons.begin(), weapons.end(), [&models](const NamedFile &f) {
                return WriteHostFile((models / f.name).string(), f.bytes);

@@ -34,6 +34,11 @@ inline constexpr int32_t kWaterX0 = -420, kWaterX1 = -120, kWaterZ0 = -1000, kWa
 inline constexpr int32_t kArrowZ = -700, kArrowX0 = -2600, kArrowX1 = 600;
 inline constexpr int32_t kCrystalStart[3] = {-300, 260, 300}; // element 4, an object to pick up
 inline constexpr int32_t kCrystalHalf = 40;
+// Project0's two pick-ups, clear of the creature's zones: a red gem that is the "feu" spell (element 5)
+// and a golden key that is an object (element 6).
+inline constexpr int32_t kGemStart[3] = {-600, 260, -700};
+inline constexpr int32_t kGemHalf = 40;
+inline constexpr int32_t kKeyStart[3] = {-300, 260, -900};
 // Project0's creature and zones.
 inline constexpr int32_t kCreatureStart[3] = {9000, 140, 0}; // off the floor, beyond every spawner's reach
 inline constexpr int32_t kSpawnPoint[3] = {800, 140, 2600};  // zone 1 "SPAWN"
@@ -57,6 +62,8 @@ std::vector<uint8_t> DemoBoxModel();        // box.3dc: "BOX", material "BOX"
 std::vector<uint8_t> DemoBoxMaterial();     // box.3dm
 std::vector<uint8_t> DemoCrystalModel();    // lif1.3dc: "LIF1", a crystal of flat faces
 std::vector<uint8_t> DemoScrollModel();     // temps.3dc: "TEMPS", a blue scroll, the spell item
+std::vector<uint8_t> DemoGemModel();        // feu.3dc: "FEU", a red gem of few facets
+std::vector<uint8_t> DemoKeyModel();        // object01.3dc: "OBJECT01", a golden key of boxes
 // The creature: the test figure recoloured, as "cr1.3dc" with the animations the creature AI asks for.
 CharacterOptions DemoCreature();
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.

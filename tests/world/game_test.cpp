@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "engine3d/workarea.h"
 #include "world/anim.h"
 #include "world/dsn.h"
+#include "world/inv.h"
 #include "tests/world/tick_fixture.h"
 
 namespace {
@@ -62,6 +64,12 @@ TEST_F(ExitsTest, EachExitFiresOnlyWhereAndWhenItsRecordSays)
     auto hero_at = [](double x, double y, double z) {
         B::PlaceRelative(B::Hero(), x, y, z);
         return B::Hero();
+    };
+    // The hero's inventory holds one item.
+    auto carry = [](const char *item) {
+        INV_Reset();
+        INV_Init(B::Hero());
+        std::strcpy(INV_Data.names[0], item);
     };
     const std::vector<ExitCase> cases = {
         {"an exit that is off", [&] { SetExit(0, "Project1", 0, kMin, kMax); return hero_at(10, 10, 10); },
@@ -164,6 +172,30 @@ TEST_F(ExitsTest, EachExitFiresOnlyWhereAndWhenItsRecordSays)
              return hero_at(0, 0, 0);
          },
          15.0f, "Project1", 1, 1},
+        {"a condition object carried",
+         [&] {
+             ExitRecord &exit = SetExit(0, "Project1", on, kMin, kMax);
+             std::strcpy(exit.condition_object, "KEY");
+             carry("KEY");
+             return hero_at(0, 0, 0);
+         },
+         15.0f, "Project1", 1, 1},
+        {"a condition object not carried",
+         [&] {
+             ExitRecord &exit = SetExit(0, "Project1", on, kMin, kMax);
+             std::strcpy(exit.condition_object, "KEY");
+             carry("ARC");
+             return hero_at(0, 0, 0);
+         },
+         0.0f, "(none)", 1, 0},
+        {"a condition object carried, negated",
+         [&] {
+             ExitRecord &exit = SetExit(0, "Project1", on | EXIT_NEGATE_OBJECT, kMin, kMax);
+             std::strcpy(exit.condition_object, "KEY");
+             carry("KEY");
+             return hero_at(0, 0, 0);
+         },
+         0.0f, "(none)", 1, 0},
         {"a linked object to be taken, and none linked",
          [&] { SetExit(0, "Project1", on | EXIT_OBJECT_TAKEN, kMin, kMax); return hero_at(0, 0, 0); }, 0.0f,
          "(none)", 1, 0},

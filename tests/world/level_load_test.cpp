@@ -122,14 +122,27 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_STREQ(crystal.node_name, "LIF1");
     EXPECT_EQ(crystal.definition, &PRJ_CurrentRecord.elements[4]);
     EXPECT_EQ(Pos(crystal), (std::vector<double>{-300, 260, 300}));
+    // The two pick-ups, each named by its model file: the fire spell's gem and the key object.
+    const struct {
+        const char *node;
+        int element;
+        double x, y, z;
+    } pick_ups[] = {{"feu", 5, -600, 260, -700}, {"object01", 6, -300, 260, -900}};
+    for (int i = 0; i < 2; i++) {
+        const ActorRecord &pick_up = ACTOR_Slots[7 + i];
+        EXPECT_STREQ(pick_up.node_name, pick_ups[i].node);
+        EXPECT_EQ(pick_up.definition, &PRJ_CurrentRecord.elements[pick_ups[i].element]);
+        EXPECT_EQ(Pos(pick_up), (std::vector<double>{pick_ups[i].x, pick_ups[i].y, pick_ups[i].z}));
+        EXPECT_EQ(pick_up.flags[1] & ACTOR_F1_AI, 0);
+    }
     // The crate that a trigger shows later, hidden until then, and the scroll.
-    const ActorRecord &crate = ACTOR_Slots[7];
+    const ActorRecord &crate = ACTOR_Slots[9];
     EXPECT_EQ(crate.definition, &PRJ_CurrentRecord.elements[7]);
     EXPECT_TRUE(crate.flags[3] & ACTOR_F3_DISABLED);
-    EXPECT_EQ(ACTOR_Slots[8].definition, &PRJ_CurrentRecord.elements[8]);
-    EXPECT_STREQ(ACTOR_Slots[8].node_name, "temps");
-    EXPECT_FALSE(ACTOR_Slots[8].flags[3] & ACTOR_F3_DISABLED);
-    EXPECT_EQ(ACTOR_Slots[9].flags[0], 0);
+    EXPECT_EQ(ACTOR_Slots[10].definition, &PRJ_CurrentRecord.elements[8]);
+    EXPECT_STREQ(ACTOR_Slots[10].node_name, "temps");
+    EXPECT_FALSE(ACTOR_Slots[10].flags[3] & ACTOR_F3_DISABLED);
+    EXPECT_EQ(ACTOR_Slots[11].flags[0], 0);
     EXPECT_EQ(ACTOR_ActiveCount2, 9);
     EXPECT_EQ(ACTOR_ActiveCount1, 9);
     EXPECT_EQ(MDL_LoadingScene, 0);
@@ -184,9 +197,11 @@ TEST_F(LevelLoadTest, ElementsKeptForLaterAndTheCharacterSwitchLeaveSlotsEmpty)
     EXPECT_EQ(ACTOR_Slots[3].definition, &PRJ_CurrentRecord.elements[2]);
     EXPECT_EQ(ACTOR_Slots[4].definition, &PRJ_CurrentRecord.elements[3]);
     EXPECT_EQ(ACTOR_Slots[5].definition, &PRJ_CurrentRecord.elements[4]);
-    EXPECT_EQ(ACTOR_Slots[6].definition, &PRJ_CurrentRecord.elements[7]);
-    EXPECT_EQ(ACTOR_Slots[7].definition, &PRJ_CurrentRecord.elements[8]);
-    EXPECT_EQ(ACTOR_Slots[8].flags[0], 0);
+    EXPECT_EQ(ACTOR_Slots[6].definition, &PRJ_CurrentRecord.elements[5]);
+    EXPECT_EQ(ACTOR_Slots[7].definition, &PRJ_CurrentRecord.elements[6]);
+    EXPECT_EQ(ACTOR_Slots[8].definition, &PRJ_CurrentRecord.elements[7]);
+    EXPECT_EQ(ACTOR_Slots[9].definition, &PRJ_CurrentRecord.elements[8]);
+    EXPECT_EQ(ACTOR_Slots[10].flags[0], 0);
     EXPECT_TRUE(ACTOR_Slots[2].flags[0] & ACTOR_F0_IN_USE);
 
     PRJ_LoadCharacters = 0;

@@ -17,6 +17,7 @@
 #include "world/cam.h"
 #include "world/ctrl.h"
 #include "world/fgt.h"
+#include "world/inv.h"
 #include "world/wpn.h"
 
 namespace {
@@ -310,6 +311,42 @@ TEST_F(WeaponBench, AFreshK2PutsTheWeaponAwayAtOnce)
         WPN_DrawBow();
         WPN_BowUpdate();
         EXPECT_EQ(WPN_IsBowDrawn(), c.drawn);
+    }
+}
+
+// The gun is drawn by itself when the level allows it, the inventory carries it and the gauge is
+// above 10.
+TEST_F(WeaponBench, TheGunIsDrawnWhenAllowedCarriedAndPaidFor)
+{
+    const struct {
+        const char *what;
+        bool allowed;
+        const char *carried; // null: nothing
+        float gauge;
+        int32_t drawn;
+    } cases[] = {
+        {"allowed and carried", true, "GUN", 50.0f, 1}, {"not allowed", false, "GUN", 50.0f, 0},
+        {"gauge 10", true, "GUN", 10.0f, 0},           {"gauge 10.5", true, "GUN", 10.5f, 1},
+        {"another item", true, "GU", 50.0f, 0},        {"nothing carried", true, nullptr, 50.0f, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        Arm();
+        INV_Reset();
+        INV_Init(hero);
+        if (c.carried != nullptr) {
+            INV_Add(hero, c.carried);
+        }
+        if (c.allowed) {
+            hero->flags[8] |= ACTOR_F8_GUN_ALLOWED;
+        }
+        hero->second_gauge = c.gauge;
+        WPN_GunUpdate();
+        EXPECT_EQ(WPN_IsGunDrawn(), c.drawn);
+        INV_Reset();
+        hero->inventory = nullptr;
     }
 }
 

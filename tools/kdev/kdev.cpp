@@ -40,6 +40,8 @@
 //                                          finds its fonts, after the data location
 //   kdev text <folder>                     the text goldens' pictures in the demo fonts: text-fonts-640x480,
 //                                          text-fonts-320x200, text-555, text-scaled-640x480, opt-help-640x480
+//   kdev inv <file> [offset]               an inventory image (952 bytes at the offset, 0 by default;
+//                                          10412 in a saved game): its places, selected, quick, inUse
 //   kdev hud <folder>                      the HUD goldens' pictures over the demo icon pack and fonts:
 //                                          hud-{empty,slots,pickup,overlay}-640x480, hud-slots-{320x200,400x300},
 //                                          the gauges' hud-gauges-*, ico-thumbnail-* and ico-picture-640x480
@@ -164,6 +166,7 @@
 #include "tools/kdev/kdev_phys.h"
 #include "tools/kdev/kdev_powers.h"
 #include "tools/kdev/kdev_play.h"
+#include "world/inv.h"
 #include "world/prj.h"
 
 #include <unistd.h>
@@ -232,6 +235,7 @@ static int usage()
                  "       kdev text <folder>\n"
                  "       kdev film <game path> [<folder>] [--size WxH] [--555] [--picture]\n"
                  "       kdev hud <folder>\n"
+                 "       kdev inv <file> [offset]\n"
                  "       kdev icons <game path of a .bf> <folder>\n");
     return 2;
 }
@@ -1147,6 +1151,47 @@ static int text(const char *folder)
     return 0;
 }
 
+// An inventory image as it lies in a file (a saved game holds it at 10412): every place, the selected
+// item, the quick slots and the in-use word, read straight from their offsets.
+static int inv(const char *file, const char *offset_text)
+{
+    char *end = nullptr;
+    const long long offset = offset_text == nullptr ? 0 : std::strtoll(offset_text, &end, 10);
+    if (offset_text != nullptr && (end == offset_text || *end != 0 || offset < 0)) {
+        return usage();
+    }
+    // A file that cannot be read holds no inventory either.
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (uint64_t(offset) + INV_IMAGE_BYTES > bytes.size()) {
+        std::fprintf(stderr, "kdev inv: %s holds no inventory at %lld\n", file, offset);
+        return 2;
+    }
+    const uint8_t *image = bytes.data() + offset;
+    const auto i32 = [image](int32_t at) {
+        int32_t v;
+        std::memcpy(&v, image + at, 4);
+        return v;
+    };
+    std::printf("place name               count level  charge fixed\n");
+    for (int32_t i = 0; i < INV_ITEMS; i++) {
+        std::string name;
+        for (int32_t k = 0; k < INV_NAME_BYTES && image[INV_AT_NAMES + 16 * i + k] != 0; k++) {
+            const uint8_t c = image[INV_AT_NAMES + 16 * i + k];
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, c >= 0x20 && c < 0x7F ? "%c" : "\\x%02X", c);
+            name += escaped;
+        }
+        float charge;
+        std::memcpy(&charge, image + INV_AT_CHARGE + 4 * i, 4);
+        std::printf("%5d %-18s %6d %5d %7.2f %5u\n", i, ("\"" + name + "\"").c_str(), i32(INV_AT_COUNT + 4 * i),
+                    i32(INV_AT_LEVEL + 4 * i), double(charge), unsigned(image[INV_AT_FIXED + i]));
+    }
+    std::printf("selected %d\nquick %d %d %d\ninUse 0x%08X\n", i32(INV_AT_SELECTED), i32(INV_AT_QUICK),
+                i32(INV_AT_QUICK + 4), i32(INV_AT_QUICK + 8), unsigned(i32(INV_AT_IN_USE)));
+    return 0;
+}
+
 // The golden HUD pictures, over the demo fonts and icon pack on a scratch drive.
 static int hud(const char *folder)
 {
@@ -1355,6 +1400,9 @@ int main(int argc, char **argv)
     }
     if (command == "hud" && argc == 3) {
         return hud(argv[2]);
+    }
+    if (command == "inv" && (argc == 3 || argc == 4)) {
+        return inv(argv[2], argc == 4 ? argv[3] : nullptr);
     }
     if (command == "icons" && argc == 4) {
         return icons(argv[2], argv[3]);
