@@ -143,8 +143,8 @@ TEST_F(LevelLoadTest, Project0FillsTheSlotsWithTheHeroTheBoxesAndTheSceneLast)
     EXPECT_STREQ(ACTOR_Slots[10].node_name, "temps");
     EXPECT_FALSE(ACTOR_Slots[10].flags[3] & ACTOR_F3_DISABLED);
     EXPECT_EQ(ACTOR_Slots[11].flags[0], 0);
-    EXPECT_EQ(ACTOR_ActiveCount2, 9);
-    EXPECT_EQ(ACTOR_ActiveCount1, 9);
+    EXPECT_EQ(ACTOR_ActiveCount2, 11);
+    EXPECT_EQ(ACTOR_ActiveCount1, 11);
     EXPECT_EQ(MDL_LoadingScene, 0);
     EXPECT_EQ(DAN_IsOpen(), 0);
 
@@ -421,7 +421,7 @@ TEST_F(LevelLoadTest, TheUncalledRoutinesCloneStoreFindAndRelease)
     box.anim_blend = 0.25f;
     box.anim_speed = 1.25f;
     ActorRecord *clone = ACTOR_CloneActor(&box);
-    ASSERT_EQ(clone, &ACTOR_Slots[9]);
+    ASSERT_EQ(clone, &ACTOR_Slots[11]);
     EXPECT_EQ(clone->flags[0], ACTOR_F0_IN_USE);
     // The clone shares the box's animation set: set 0, which every record starts with.
     EXPECT_EQ(clone->flags[1], ACTOR_F1_AI | ACTOR_F1_HAS_ANIMS);
