@@ -18,6 +18,8 @@ struct ActorRecord;
 
 // A flickering light carried by an actor (projectiles of shots and hits); the light slot, -1 for none.
 int32_t FLICK_Create(ActorRecord *actor, int32_t type, int32_t range);
+// What the stand-in saw: its calls of FLICK_Create.
+extern int32_t FLICK_CreateCalls;
 // Per frame for the actor's light: it follows the actor.
 void FLICK_Move(ActorRecord *actor);
 // When the actor's light is no longer wanted (a projectile ends).

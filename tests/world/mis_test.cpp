@@ -19,6 +19,7 @@
 #include "world/anim.h"
 #include "world/elt.h"
 #include "world/fgt_hit.h"
+#include "world/flick.h"
 #include "world/wpn.h"
 
 namespace {
@@ -366,7 +367,10 @@ TEST_F(Projectiles, TheHitTestsReachHeightRadiiFactorsAndWindow)
         v.team = !c.same_team;
         ActorRecord *victim = B(v);
         ActorRecord *p = Projectile(c.type, shooter, 0, 0, 0);
+        const int32_t lights = FLICK_CreateCalls;
         MIS_CheckHits(p);
+        // A struck victim lights up under a blow, a bolt or a push; the helping and area powers do not.
+        EXPECT_EQ(FLICK_CreateCalls - lights, c.hit && c.type <= 0xFFFF ? 1 : 0);
         if (c.type == MIS_TYPE_HEAL) {
             EXPECT_EQ(victim->life, c.hit ? 120.0f : 100.0f);
         } else if (c.type == MIS_TYPE_SHOW_VID + 0x10) {
