@@ -547,6 +547,11 @@ TEST_F(TriggerTest, EachActionChangesTheWorldAndEndsAsItShould)
              EXPECT_EQ(b->flags[2] & ACTOR_F2_ACTION_HELD, 0);
              EXPECT_EQ(b->flags[1] & ACTOR_F1_TEAM, 0) << "the hero's camp";
              EXPECT_EQ(TRG_NoEnemyLeft(TriggerLevel::Hero()), 0) << "the other creature is still an enemy";
+             // Regrouped: a squad of its new camp, not the other creature's.
+             const ActorRecord *other = TriggerLevel::Actor(tl::kCreature2);
+             EXPECT_NE(b->group_parent, nullptr);
+             EXPECT_NE(other->group_parent, nullptr);
+             EXPECT_NE(b->group_parent, other->group_parent);
          },
          true},
         {"rally a living B", TRG_DO_RALLY_B, -1, c, -1, [](ActorRecord *, ActorRecord *b) { b->life = 55.0f; },
