@@ -616,9 +616,14 @@ TEST_F(Projectiles, SpiritCouplingTakesAWeakerCreatureOnly)
             hero->coupled = other;
         }
         AI_BuildGroups();
+        const auto member = [victim] {
+            return std::find(AI_MemberList, AI_MemberList + AI_MemberCount, victim) != AI_MemberList + AI_MemberCount;
+        };
+        ASSERT_TRUE(member());
         ActorRecord *p = Projectile(MIS_TYPE_SPIRIT, hero, 0, 0, 0);
         MIS_ApplyHit(p, victim);
         EXPECT_EQ(hero->coupled, c.couples ? victim : (c.already ? other : nullptr));
+        EXPECT_EQ(member(), !c.couples) << "a coupled creature leaves the AI";
         EXPECT_EQ(hero->coupling_time, c.couples ? 2000 : 0);
         EXPECT_EQ(p->life, c.couples ? 0.0f : 10.0f);
         if (c.couples) {
@@ -628,6 +633,33 @@ TEST_F(Projectiles, SpiritCouplingTakesAWeakerCreatureOnly)
             EXPECT_EQ(hero->coupled, nullptr);
             EXPECT_EQ(p->life, 0.0f);
         }
+    }
+}
+
+// The area powers' opponent half: the nearest opponent within half the two radii and 300 is struck (the
+// hero's allies stand far away, so the ally half finds none in reach).
+TEST_F(Projectiles, AnAreaPowerStrikesTheNearestOpponentWithinItsReach)
+{
+    for (const double x : {434.0, 436.0}) {
+        SCOPED_TRACE(x);
+        Fighter h;
+        h.gauge = 50.0f;
+        scene->Set(0, h);
+        hero->coupled = nullptr;
+        hero->coupling_time = 0;
+        Fighter far;
+        far.x = 6000.0;
+        scene->Set(1, far);
+        far.z = 6000.0;
+        A(far);
+        Fighter v;
+        v.x = x;
+        v.team = true;
+        v.gauge = 10.0f;
+        ActorRecord *victim = B(v);
+        AI_BuildGroups();
+        MIS_CheckHits(Projectile(MIS_TYPE_SPIRIT, hero, 0, 0, 0));
+        EXPECT_EQ(hero->coupled, x < 435.0 ? victim : nullptr);
     }
 }
 
