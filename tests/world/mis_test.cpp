@@ -580,6 +580,16 @@ TEST_F(Projectiles, TheTimePowersSlowEveryoneButTheirCaster)
     }
 }
 
+// The hero at the origin with 50 of gauge, coupled to nothing: the caster of the coupling rows.
+void Uncoupled_Hero(kalder_test::FightScene &scene)
+{
+    Fighter h;
+    h.gauge = 50.0f;
+    ActorRecord *hero = scene.Set(0, h);
+    hero->coupled = nullptr;
+    hero->coupling_time = 0;
+}
+
 TEST_F(Projectiles, SpiritCouplingTakesAWeakerCreatureOnly)
 {
     struct Case {
@@ -599,11 +609,7 @@ TEST_F(Projectiles, SpiritCouplingTakesAWeakerCreatureOnly)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        Fighter h;
-        h.gauge = 50.0f;
-        scene->Set(0, h);
-        hero->coupled = nullptr;
-        hero->coupling_time = 0;
+        Uncoupled_Hero(*scene);
         Fighter v;
         v.x = 300.0;
         v.team = true;
@@ -642,11 +648,7 @@ TEST_F(Projectiles, AnAreaPowerStrikesTheNearestOpponentWithinItsReach)
 {
     for (const double x : {434.0, 436.0}) {
         SCOPED_TRACE(x);
-        Fighter h;
-        h.gauge = 50.0f;
-        scene->Set(0, h);
-        hero->coupled = nullptr;
-        hero->coupling_time = 0;
+        Uncoupled_Hero(*scene);
         Fighter far;
         far.x = 6000.0;
         scene->Set(1, far);
