@@ -19,8 +19,8 @@
 namespace {
 
 // Key 1 pressed at frame 10 and released at 13 starts the cast (animation 32) at frame 14; the bolt
-// leaves at the animation's hit frame, 25. It flies the hero's radius a frame, so two frames later it is still
-// in view between the hero and the camera; the run's last frame is that one.
+// leaves at the animation's hit frame, 25. It flies about the hero's radius a frame toward the camera,
+// so a few frames later it has left the view; the run's last frame, 26, shows it just above the hero.
 constexpr int kFrames = 27;
 constexpr int kLaunchFrame = 25;
 
