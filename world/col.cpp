@@ -2,6 +2,7 @@
 // through the scene once a frame and pushed apart from the others; and the camera's own sphere.
 #include "world/col.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <initializer_list>
@@ -224,8 +225,13 @@ int32_t COL_SweepSphere(ActorRecord *actor, int32_t *P, int32_t *normal, int32_t
     Vec_Normalise(D, u);
     int32_t remaining = L;
     int32_t bits = 0;
+    // The sweep advances a radius at a time. A damaged level can ask for millions of those (a far jump
+    // with a tiny or empty radius): the stride is then lengthened so that one sweep takes at most
+    // Max_Sweep_Steps steps. No move of a real level comes near that many radii in one frame.
+    constexpr int64_t Max_Sweep_Steps = 1024;
+    const int32_t stride = std::max(r, int32_t(std::max<int64_t>(1, (int64_t(L) + Max_Sweep_Steps - 1) / Max_Sweep_Steps)));
     do {
-        const int32_t step = remaining < r ? remaining : r;
+        const int32_t step = remaining < stride ? remaining : stride;
         remaining -= step;
         for (int i = 0; i < 3; i++) {
             P[i] = Wrap_Add(P[i], Mul15(step, u[i]));
