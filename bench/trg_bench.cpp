@@ -41,7 +41,7 @@ struct Bench {
     void LevelRecordBuilderWithTriggers()
     {
         kalder_test::LevelRecordBuilder record = kalder_test::TriggerLevelRecord();
-        kalder_test::TriggerSpec t;
+        kalder_test::TriggerSource t;
         t.element_a = tl::kCrystal;
         t.element_b = tl::kCreature;
         // All hold but the last, A unhurt (the crystal's life is changed), so nothing fires and every

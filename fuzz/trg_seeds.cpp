@@ -15,7 +15,7 @@ namespace {
 
 namespace level = kalder_test::level;
 using kalder_test::LevelRecordBuilder;
-using kalder_test::TriggerSpec;
+using kalder_test::TriggerSource;
 
 std::vector<uint8_t> sources(const LevelRecordBuilder &record)
 {
@@ -33,33 +33,33 @@ bool WriteTriggerSeeds(const char *folder)
     fs::create_directories(dir);
     bool ok = kalder_test::WriteHostFile((dir / "demo").string(), sources(LevelRecordBuilder(kalder_test::DemoDatabase().records[0])));
     // Each damage alone on an otherwise sound record.
-    TriggerSpec base;
+    TriggerSource base;
     base.conditions = 0x0040 | 0x0001; // near B, touch A
     base.actions = 0x00001 | 0x00004;  // show B, hide B
     base.element_a = tl::kCreature;
     base.element_b = tl::kCreature2;
     base.zone = tl::kPathZone;
-    const auto with = [&base](void (*damage)(TriggerSpec &, const TriggerSpec &)) {
-        TriggerSpec t = base;
+    const auto with = [&base](void (*damage)(TriggerSource &, const TriggerSource &)) {
+        TriggerSource t = base;
         damage(t, kalder_test::DamagedTrigger());
         return t;
     };
-    const std::vector<std::pair<std::string, TriggerSpec>> knobs = {
-        {"element-a-past", with([](TriggerSpec &t, const TriggerSpec &d) { t.element_a = d.element_a; })},
-        {"element-a2-below", with([](TriggerSpec &t, const TriggerSpec &d) { t.element_a2 = d.element_a2; })},
-        {"element-b-past", with([](TriggerSpec &t, const TriggerSpec &d) { t.element_b = d.element_b; })},
-        {"zone-past", with([](TriggerSpec &t, const TriggerSpec &d) { t.zone = d.zone; })},
-        {"film-without-nul", with([](TriggerSpec &t, const TriggerSpec &d) { t.film = d.film; })},
-        {"period-huge", with([](TriggerSpec &t, const TriggerSpec &d) {
+    const std::vector<std::pair<std::string, TriggerSource>> knobs = {
+        {"element-a-past", with([](TriggerSource &t, const TriggerSource &d) { t.element_a = d.element_a; })},
+        {"element-a2-below", with([](TriggerSource &t, const TriggerSource &d) { t.element_a2 = d.element_a2; })},
+        {"element-b-past", with([](TriggerSource &t, const TriggerSource &d) { t.element_b = d.element_b; })},
+        {"zone-past", with([](TriggerSource &t, const TriggerSource &d) { t.zone = d.zone; })},
+        {"film-without-nul", with([](TriggerSource &t, const TriggerSource &d) { t.film = d.film; })},
+        {"period-huge", with([](TriggerSource &t, const TriggerSource &d) {
              t.conditions = 0x0010;
              t.period = d.period;
          })},
     };
-    for (const auto &[name, spec] : knobs) {
-        ok = ok && kalder_test::WriteHostFile((dir / name).string(), sources(LevelRecordBuilder().Trigger(0, spec)));
+    for (const auto &[name, trigger] : knobs) {
+        ok = ok && kalder_test::WriteHostFile((dir / name).string(), sources(LevelRecordBuilder().Trigger(0, trigger)));
     }
     for (int bit = 0; bit < 19; bit++) {
-        TriggerSpec alone;
+        TriggerSource alone;
         alone.actions = 1u << bit;
         alone.element_a = tl::kCreature;
         alone.element_b = tl::kCreature2;

@@ -471,16 +471,16 @@ static LevelRecordBuilder AddTriggers(LevelRecordBuilder b)
     b.I32s(crate + level::kElementStart, {kCrate3Start[0], kCrate3Start[1], kCrate3Start[2]}).I32(crate + level::kElementLife, 100);
     b.Element(8, "SCROLL", "temps.3dc").U8(scroll + level::kElementFlagsA, 0x01);
     b.I32s(scroll + level::kElementStart, {kScrollStart[0], kScrollStart[1], kScrollStart[2]}).I32(scroll + level::kElementLife, 100);
-    TriggerSpec appear;
+    TriggerSource appear;
     appear.conditions = 0x0010; // the one-shot timer
     appear.actions = 0x00001;   // show B
     appear.element_b = 7;
     appear.period = 3;
-    TriggerSpec give;
+    TriggerSource give;
     give.conditions = 0x0040; // near B
     give.actions = 0x10000;   // give B
     give.element_b = 8;
-    TriggerSpec film;
+    TriggerSource film;
     film.conditions = 0x0040;
     film.element_b = 7;
     film.film = "intro.hnm";

@@ -114,7 +114,7 @@ LevelRecordBuilder &LevelRecordBuilder::Trigger(size_t i, int32_t element_a, int
     return I32(at + level::kTriggerPeriod, period);
 }
 
-LevelRecordBuilder &LevelRecordBuilder::Trigger(size_t i, const TriggerSpec &t)
+LevelRecordBuilder &LevelRecordBuilder::Trigger(size_t i, const TriggerSource &t)
 {
     const size_t at = level::Trigger(i);
     I32(at + level::kTriggerElementA, t.element_a).I32(at + level::kTriggerElementA2, t.element_a2);
@@ -125,9 +125,9 @@ LevelRecordBuilder &LevelRecordBuilder::Trigger(size_t i, const TriggerSpec &t)
     return I32(at + level::kTriggerPeriod, t.period);
 }
 
-TriggerSpec DamagedTrigger()
+TriggerSource DamagedTrigger()
 {
-    TriggerSpec t;
+    TriggerSource t;
     t.element_a = 16;
     t.element_a2 = -2;
     t.element_b = 16;

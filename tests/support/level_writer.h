@@ -64,7 +64,7 @@ inline constexpr size_t Trigger(size_t i) { return kTriggers + i * kTriggerSize;
 
 // A trigger source with every field, written as it stands (nothing is checked, so a damaged source is
 // written the same way).
-struct TriggerSpec {
+struct TriggerSource {
     int32_t element_a = -1;
     int32_t element_a2 = -1;
     int32_t element_b = -1;
@@ -78,7 +78,7 @@ struct TriggerSpec {
 };
 // A source damaged every way a record can be: element indices past the table and below -1, a zone
 // past the table, a film name without NUL and a period whose frame count overflows 32 bits.
-TriggerSpec DamagedTrigger();
+TriggerSource DamagedTrigger();
 
 // A raw project record, set byte by byte.
 class LevelRecordBuilder {
@@ -105,7 +105,7 @@ public:
     LevelRecordBuilder &ZoneFlags(size_t i, int32_t flags);
     LevelRecordBuilder &Trigger(size_t i, int32_t element_a, int32_t element_b, uint32_t conditions,
                                 uint32_t actions, const std::string &film, int32_t period);
-    LevelRecordBuilder &Trigger(size_t i, const TriggerSpec &trigger);
+    LevelRecordBuilder &Trigger(size_t i, const TriggerSource &trigger);
 
     const std::vector<uint8_t> &Bytes() const { return bytes_; }
 

@@ -55,7 +55,7 @@ TEST_F(TriggerFilmTest, AFilmOpensUnderDataHnmAndHoldsTheGame)
         GAME_FilmHold = 0;
         GAME_FilmFrozen = 1;
         LevelRecordBuilder b;
-        kalder_test::TriggerSpec t;
+        kalder_test::TriggerSource t;
         t.film = row.field;
         b.Trigger(0, t);
         std::memcpy(PRJ_Current->triggers, b.Bytes().data() + level::kTriggers, sizeof PRJ_Current->triggers);

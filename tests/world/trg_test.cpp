@@ -41,7 +41,7 @@ namespace {
 namespace tl = kalder_test::trigger_level;
 using kalder_test::LevelRecordBuilder;
 using kalder_test::TriggerLevel;
-using kalder_test::TriggerSpec;
+using kalder_test::TriggerSource;
 
 bool Disabled(const ActorRecord *a) { return (a->flags[3] & ACTOR_F3_DISABLED) != 0; }
 
@@ -51,9 +51,9 @@ bool TreeHidden(OBJ_Handle h)
     return (uint32_t(W_Get32(r + Addr(offsetof(OBJ_Record, flags)))) & OBJ_FLAG_SKIP_TREE) != 0;
 }
 
-TriggerSpec Spec(uint32_t conditions, uint32_t actions, int32_t a = -1, int32_t b = -1)
+TriggerSource Source(uint32_t conditions, uint32_t actions, int32_t a = -1, int32_t b = -1)
 {
-    TriggerSpec t;
+    TriggerSource t;
     t.conditions = conditions;
     t.actions = actions;
     t.element_a = a;
@@ -75,11 +75,11 @@ struct TriggerTest : ::testing::Test {
         kalder_test::ResetCore();
     }
 
-    // Loads the project with these triggers (source i from spec i).
-    void Load(LevelRecordBuilder record, const std::vector<TriggerSpec> &specs = {})
+    // Loads the project with these triggers (source i from trigger i).
+    void Load(LevelRecordBuilder record, const std::vector<TriggerSource> &triggers = {})
     {
-        for (size_t i = 0; i < specs.size(); i++) {
-            record.Trigger(i, specs[i]);
+        for (size_t i = 0; i < triggers.size(); i++) {
+            record.Trigger(i, triggers[i]);
         }
         // The hero keeps its inventory from level to level; each case starts empty-handed.
         INV_Reset();
@@ -92,11 +92,11 @@ struct TriggerTest : ::testing::Test {
     }
 
     // Gives the loaded project these trigger sources and copies them again, as a level load does.
-    static void Sources(const std::vector<TriggerSpec> &specs)
+    static void Sources(const std::vector<TriggerSource> &triggers)
     {
         LevelRecordBuilder b;
-        for (size_t i = 0; i < specs.size(); i++) {
-            b.Trigger(i, specs[i]);
+        for (size_t i = 0; i < triggers.size(); i++) {
+            b.Trigger(i, triggers[i]);
         }
         std::memcpy(PRJ_Current->triggers, b.Bytes().data() + kalder_test::level::kTriggers, sizeof PRJ_Current->triggers);
         TRG_Load();
@@ -122,20 +122,20 @@ struct TriggerTest : ::testing::Test {
 
 TEST_F(TriggerTest, TheLoadCopiesActiveSourcesWithinTheirTables)
 {
-    TriggerSpec inactive = Spec(TRG_IF_NEAR_B, TRG_DO_GIVE_B, 1, 2);
+    TriggerSource inactive = Source(TRG_IF_NEAR_B, TRG_DO_GIVE_B, 1, 2);
     inactive.flags = 0;
     inactive.film = "intro.hnm";
     inactive.period = 5;
-    TriggerSpec film = Spec(TRG_IF_ONCE_TIMER, TRG_DO_SHOW_B, 15, 4);
+    TriggerSource film = Source(TRG_IF_ONCE_TIMER, TRG_DO_SHOW_B, 15, 4);
     film.element_a2 = 3;
     film.zone = 11;
     film.event = 7;
     film.film = "intro.hnm";
     film.period = 2;
-    TriggerSpec hidden_film = film;
+    TriggerSource hidden_film = film;
     hidden_film.film = std::string("\0abc", 4);
-    const TriggerSpec damaged = kalder_test::DamagedTrigger();
-    TriggerSpec flags = Spec(0, 0);
+    const TriggerSource damaged = kalder_test::DamagedTrigger();
+    TriggerSource flags = Source(0, 0);
     flags.flags = 0x81;
     Sources({inactive, film, hidden_film, damaged, flags});
 
@@ -165,7 +165,7 @@ TEST_F(TriggerTest, TheLoadCopiesActiveSourcesWithinTheirTables)
     EXPECT_EQ(TRG_Records[4].flags, 0x81u) << "the flags are copied whole";
 
     // The exits-unlocked flag goes back to 0 at every load.
-    Sources({Spec(0, TRG_DO_UNLOCK_EXITS)});
+    Sources({Source(0, TRG_DO_UNLOCK_EXITS)});
     TRG_Evaluate(Hero());
     EXPECT_EQ(TRG_ExitsUnlocked(), 1);
     TRG_Load();
@@ -256,16 +256,16 @@ TEST_F(TriggerTest, CharactersATriggerShowsLaterStartHidden)
 {
     struct Row {
         const char *name;
-        std::vector<TriggerSpec> triggers;
+        std::vector<TriggerSource> triggers;
         std::vector<int32_t> hidden; // elements
     };
-    TriggerSpec inactive = Spec(0, TRG_DO_SHOW_B, -1, tl::kCreature);
+    TriggerSource inactive = Source(0, TRG_DO_SHOW_B, -1, tl::kCreature);
     inactive.flags = 0;
     const Row rows[] = {
-        {"show B", {Spec(TRG_IF_NEAR_B, TRG_DO_SHOW_B, -1, tl::kCreature)}, {tl::kCreature}},
+        {"show B", {Source(TRG_IF_NEAR_B, TRG_DO_SHOW_B, -1, tl::kCreature)}, {tl::kCreature}},
         {"inactive", {inactive}, {}},
-        {"other actions on B", {Spec(0, TRG_DO_HIDE_B | TRG_DO_GIVE_B, -1, tl::kCreature)}, {}},
-        {"show all", {Spec(TRG_IF_NEAR_B, TRG_DO_SHOW_ALL)}, {tl::kBox, tl::kCreature, tl::kCreature2, tl::kCrystal}},
+        {"other actions on B", {Source(0, TRG_DO_HIDE_B | TRG_DO_GIVE_B, -1, tl::kCreature)}, {}},
+        {"show all", {Source(TRG_IF_NEAR_B, TRG_DO_SHOW_ALL)}, {tl::kBox, tl::kCreature, tl::kCreature2, tl::kCrystal}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -288,7 +288,7 @@ TEST_F(TriggerTest, APathATriggerShowsIsBuiltByTheTrigger)
         Load(kalder_test::TriggerLevelRecord());
         return PHY_FieldCount;
     }();
-    TriggerSpec show = Spec(TRG_IF_ONCE_TIMER, TRG_DO_SHOW_B, -1, tl::kCreature);
+    TriggerSource show = Source(TRG_IF_ONCE_TIMER, TRG_DO_SHOW_B, -1, tl::kCreature);
     show.zone = tl::kPathZone;
     show.period = 1;
     Load(kalder_test::TriggerLevelRecord(), {show});
@@ -312,7 +312,7 @@ TEST_F(TriggerTest, EachConditionHoldsOnlyInItsOwnCase)
     using Setup = std::function<void(ActorRecord *hero, ActorRecord *c1, ActorRecord *c2)>;
     struct Row {
         const char *name;
-        TriggerSpec spec;
+        TriggerSource trigger;
         Setup setup;
         bool fires;
     };
@@ -321,80 +321,80 @@ TEST_F(TriggerTest, EachConditionHoldsOnlyInItsOwnCase)
     const uint32_t go = TRG_DO_UNLOCK_EXITS;
     const int32_t c = tl::kCreature, c2 = tl::kCreature2, absent = tl::kAbsent;
     const Row rows[] = {
-        {"no conditions", Spec(0, go), none, true},
-        {"touch A at 399", Spec(TRG_IF_TOUCH_A, go, c), near(399.0), true},
-        {"touch A at 401", Spec(TRG_IF_TOUCH_A, go, c), near(401.0), false},
-        {"touch A disabled", Spec(TRG_IF_TOUCH_A, go, c),
+        {"no conditions", Source(0, go), none, true},
+        {"touch A at 399", Source(TRG_IF_TOUCH_A, go, c), near(399.0), true},
+        {"touch A at 401", Source(TRG_IF_TOUCH_A, go, c), near(401.0), false},
+        {"touch A disabled", Source(TRG_IF_TOUCH_A, go, c),
          [](ActorRecord *h, ActorRecord *c1, ActorRecord *) {
              TriggerLevel::PlaceFrom(c1, h, 10.0);
              c1->flags[3] |= ACTOR_F3_DISABLED;
          },
          false},
-        {"touch A missing", Spec(TRG_IF_TOUCH_A, go, -1), none, true},
-        {"touch A not loaded", Spec(TRG_IF_TOUCH_A, go, absent), none, true},
-        {"A dead", Spec(TRG_IF_A_DEAD, go, c), [](ActorRecord *, ActorRecord *c1, ActorRecord *) { c1->life = 0.0f; }, true},
-        {"A alive", Spec(TRG_IF_A_DEAD, go, c), [](ActorRecord *, ActorRecord *c1, ActorRecord *) { c1->life = 0.5f; }, false},
-        {"A dead but disabled", Spec(TRG_IF_A_DEAD, go, c),
+        {"touch A missing", Source(TRG_IF_TOUCH_A, go, -1), none, true},
+        {"touch A not loaded", Source(TRG_IF_TOUCH_A, go, absent), none, true},
+        {"A dead", Source(TRG_IF_A_DEAD, go, c), [](ActorRecord *, ActorRecord *c1, ActorRecord *) { c1->life = 0.0f; }, true},
+        {"A alive", Source(TRG_IF_A_DEAD, go, c), [](ActorRecord *, ActorRecord *c1, ActorRecord *) { c1->life = 0.5f; }, false},
+        {"A dead but disabled", Source(TRG_IF_A_DEAD, go, c),
          [](ActorRecord *, ActorRecord *c1, ActorRecord *) {
              c1->life = 0.0f;
              c1->flags[3] |= ACTOR_F3_DISABLED;
          },
          false},
-        {"A dead, missing", Spec(TRG_IF_A_DEAD, go, -1), none, true},
-        {"A dead, not loaded", Spec(TRG_IF_A_DEAD, go, absent), none, true},
-        {"no enemy, two alive", Spec(TRG_IF_NO_ENEMY, go), none, false},
-        {"no enemy, both dead", Spec(TRG_IF_NO_ENEMY, go),
+        {"A dead, missing", Source(TRG_IF_A_DEAD, go, -1), none, true},
+        {"A dead, not loaded", Source(TRG_IF_A_DEAD, go, absent), none, true},
+        {"no enemy, two alive", Source(TRG_IF_NO_ENEMY, go), none, false},
+        {"no enemy, both dead", Source(TRG_IF_NO_ENEMY, go),
          [](ActorRecord *, ActorRecord *c1, ActorRecord *c2a) { c1->life = c2a->life = 0.0f; }, true},
-        {"has A, missing", Spec(TRG_IF_HAS_A, go, -1), none, true},
-        {"has A, not carried", Spec(TRG_IF_HAS_A, go, tl::kCrystal), none, false},
-        {"lacks A, not carried", Spec(TRG_IF_LACKS_A, go, tl::kCrystal), none, true},
-        {"lacks B, not carried", Spec(TRG_IF_LACKS_B, go, -1, tl::kCrystal), none, true},
-        {"near B at 399", Spec(TRG_IF_NEAR_B, go, -1, c), near(399.0), true},
-        {"near B at 549, wide", Spec(TRG_IF_NEAR_B, go, -1, c),
+        {"has A, missing", Source(TRG_IF_HAS_A, go, -1), none, true},
+        {"has A, not carried", Source(TRG_IF_HAS_A, go, tl::kCrystal), none, false},
+        {"lacks A, not carried", Source(TRG_IF_LACKS_A, go, tl::kCrystal), none, true},
+        {"lacks B, not carried", Source(TRG_IF_LACKS_B, go, -1, tl::kCrystal), none, true},
+        {"near B at 399", Source(TRG_IF_NEAR_B, go, -1, c), near(399.0), true},
+        {"near B at 549, wide", Source(TRG_IF_NEAR_B, go, -1, c),
          [](ActorRecord *h, ActorRecord *c1, ActorRecord *) {
              c1->radius = 201;
              TriggerLevel::PlaceFrom(c1, h, 549.0);
          },
          true},
-        {"near B at 401", Spec(TRG_IF_NEAR_B, go, -1, c), near(401.0), false},
-        {"near B disabled", Spec(TRG_IF_NEAR_B, go, -1, c),
+        {"near B at 401", Source(TRG_IF_NEAR_B, go, -1, c), near(401.0), false},
+        {"near B disabled", Source(TRG_IF_NEAR_B, go, -1, c),
          [](ActorRecord *h, ActorRecord *c1, ActorRecord *) {
              TriggerLevel::PlaceFrom(c1, h, 10.0);
              c1->flags[3] |= ACTOR_F3_DISABLED;
          },
          false},
-        {"near B disabled but kept on sight", Spec(TRG_IF_NEAR_B, go, -1, c),
+        {"near B disabled but kept on sight", Source(TRG_IF_NEAR_B, go, -1, c),
          [](ActorRecord *h, ActorRecord *c1, ActorRecord *) {
              TriggerLevel::PlaceFrom(c1, h, 10.0);
              c1->flags[3] |= ACTOR_F3_DISABLED;
              c1->flags[4] |= ACTOR_F4_PURSUIT_ON_SIGHT;
          },
          true},
-        {"near B missing", Spec(TRG_IF_NEAR_B, go, -1, -1), none, true},
-        {"near B not loaded", Spec(TRG_IF_NEAR_B, go, -1, absent), none, true},
-        {"A near B", Spec(TRG_IF_A_NEAR_B, go, c, c2),
+        {"near B missing", Source(TRG_IF_NEAR_B, go, -1, -1), none, true},
+        {"near B not loaded", Source(TRG_IF_NEAR_B, go, -1, absent), none, true},
+        {"A near B", Source(TRG_IF_A_NEAR_B, go, c, c2),
          [](ActorRecord *, ActorRecord *c1, ActorRecord *c2a) { TriggerLevel::PlaceFrom(c2a, c1, 300.0); }, true},
-        {"A far from B", Spec(TRG_IF_A_NEAR_B, go, c, c2), none, false},
-        {"A near B, A not loaded", Spec(TRG_IF_A_NEAR_B, go, absent, c2), none, true},
-        {"A unhurt", Spec(TRG_IF_A_UNHURT, go, c), none, true},
-        {"A hurt", Spec(TRG_IF_A_UNHURT, go, c), [](ActorRecord *, ActorRecord *c1, ActorRecord *) { c1->life = 90.0f; }, false},
-        {"A hurt but disabled", Spec(TRG_IF_A_UNHURT, go, c),
+        {"A far from B", Source(TRG_IF_A_NEAR_B, go, c, c2), none, false},
+        {"A near B, A not loaded", Source(TRG_IF_A_NEAR_B, go, absent, c2), none, true},
+        {"A unhurt", Source(TRG_IF_A_UNHURT, go, c), none, true},
+        {"A hurt", Source(TRG_IF_A_UNHURT, go, c), [](ActorRecord *, ActorRecord *c1, ActorRecord *) { c1->life = 90.0f; }, false},
+        {"A hurt but disabled", Source(TRG_IF_A_UNHURT, go, c),
          [](ActorRecord *, ActorRecord *c1, ActorRecord *) {
              c1->life = 90.0f;
              c1->flags[3] |= ACTOR_F3_DISABLED;
          },
          true},
-        {"few disabled (2), none", Spec(TRG_IF_FEW_DISABLED_2, go), none, true},
-        {"few disabled (2), three", Spec(TRG_IF_FEW_DISABLED_2, go),
+        {"few disabled (2), none", Source(TRG_IF_FEW_DISABLED_2, go), none, true},
+        {"few disabled (2), three", Source(TRG_IF_FEW_DISABLED_2, go),
          [](ActorRecord *, ActorRecord *c1, ActorRecord *c2a) {
              c1->flags[3] |= ACTOR_F3_DISABLED;
              c2a->flags[3] |= ACTOR_F3_DISABLED;
              TriggerLevel::Actor(tl::kBox)->flags[3] |= ACTOR_F3_DISABLED;
          },
          false},
-        {"few disabled (1), one", Spec(TRG_IF_FEW_DISABLED_1, go),
+        {"few disabled (1), one", Source(TRG_IF_FEW_DISABLED_1, go),
          [](ActorRecord *, ActorRecord *c1, ActorRecord *) { c1->flags[3] |= ACTOR_F3_DISABLED; }, true},
-        {"few disabled (1), two", Spec(TRG_IF_FEW_DISABLED_1, go),
+        {"few disabled (1), two", Source(TRG_IF_FEW_DISABLED_1, go),
          [](ActorRecord *, ActorRecord *c1, ActorRecord *c2a) {
              c1->flags[3] |= ACTOR_F3_DISABLED;
              c2a->flags[3] |= ACTOR_F3_DISABLED;
@@ -411,7 +411,7 @@ TEST_F(TriggerTest, EachConditionHoldsOnlyInItsOwnCase)
         *Hero() = kh;
         *Actor(tl::kBox) = kb;
         row.setup(Hero(), c1, c2a);
-        Sources({row.spec});
+        Sources({row.trigger});
         TRG_Evaluate(Hero());
         EXPECT_EQ(Fired(0), row.fires);
         EXPECT_EQ(TRG_ExitsUnlocked(), row.fires ? 1 : 0);
@@ -424,7 +424,7 @@ TEST_F(TriggerTest, TouchingTakesAEvenWhenALaterConditionFails)
     ActorRecord *a = Actor(tl::kCreature);
     TriggerLevel::PlaceFrom(a, Hero(), 100.0);
     // The second creature is a living enemy, so "no enemy" fails after A was taken.
-    Sources({Spec(TRG_IF_TOUCH_A | TRG_IF_NO_ENEMY, TRG_DO_UNLOCK_EXITS, tl::kCreature)});
+    Sources({Source(TRG_IF_TOUCH_A | TRG_IF_NO_ENEMY, TRG_DO_UNLOCK_EXITS, tl::kCreature)});
     TRG_Evaluate(Hero());
     EXPECT_FALSE(Fired(0));
     EXPECT_TRUE(Active(0));
@@ -441,7 +441,7 @@ TEST_F(TriggerTest, TouchingTakesAEvenWhenALaterConditionFails)
     a = Actor(tl::kCreature);
     a->flags[4] |= ACTOR_F4_PURSUIT_ON_SIGHT;
     TriggerLevel::PlaceFrom(a, Hero(), 100.0);
-    Sources({Spec(TRG_IF_TOUCH_A, TRG_DO_UNLOCK_EXITS, tl::kCreature)});
+    Sources({Source(TRG_IF_TOUCH_A, TRG_DO_UNLOCK_EXITS, tl::kCreature)});
     TRG_Evaluate(Hero());
     EXPECT_TRUE(Fired(0));
     EXPECT_FALSE(Disabled(a));
@@ -470,7 +470,7 @@ TEST_F(TriggerTest, TimersCountGameFrames)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         // Slowing B does not end the record, so a repeating timer shows each of its runs.
-        TriggerSpec t = Spec(row.conditions, TRG_DO_SLOW_B, -1, tl::kCreature);
+        TriggerSource t = Source(row.conditions, TRG_DO_SLOW_B, -1, tl::kCreature);
         t.period = row.period;
         Sources({t});
         GAME_TimeFactor = row.factor;
@@ -491,7 +491,7 @@ TEST_F(TriggerTest, TimersCountGameFrames)
 
 TEST_F(TriggerTest, NothingRunsDuringAFade)
 {
-    Sources({Spec(0, TRG_DO_UNLOCK_EXITS)});
+    Sources({Source(0, TRG_DO_UNLOCK_EXITS)});
     GAME_FadeTimer = 3.0f;
     TRG_Update(Hero());
     EXPECT_EQ(TRG_LastFired, 0u);
@@ -682,7 +682,7 @@ TEST_F(TriggerTest, EachActionChangesTheWorldAndEndsAsItShould)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         Load(kalder_test::TriggerLevelRecord());
-        TriggerSpec t = Spec(0, row.actions, row.a, row.b);
+        TriggerSource t = Source(0, row.actions, row.a, row.b);
         t.zone = row.zone;
         Sources({t});
         ActorRecord *a = Actor(row.a), *b = Actor(row.b);
@@ -696,7 +696,7 @@ TEST_F(TriggerTest, EachActionChangesTheWorldAndEndsAsItShould)
 
 TEST_F(TriggerTest, RepeatingShowPutsBBackEveryTick)
 {
-    TriggerSpec t = Spec(TRG_IF_REPEAT_TIMER, TRG_DO_SHOW_B, -1, tl::kCreature);
+    TriggerSource t = Source(TRG_IF_REPEAT_TIMER, TRG_DO_SHOW_B, -1, tl::kCreature);
     Sources({t});
     ActorRecord *b = Actor(tl::kCreature);
     for (int tick = 0; tick < 3; tick++) {
@@ -732,7 +732,7 @@ TEST_F(TriggerTest, InventoryConditionsAskForTheElementsItem)
         if (row.carried) {
             ASSERT_EQ(INV_Add(Hero(), Actor(tl::kCrystal)->node_name), 1);
         }
-        Sources({Spec(row.condition, TRG_DO_UNLOCK_EXITS, tl::kCrystal, tl::kCrystal)});
+        Sources({Source(row.condition, TRG_DO_UNLOCK_EXITS, tl::kCrystal, tl::kCrystal)});
         TRG_Evaluate(Hero());
         EXPECT_EQ(Fired(0), row.fires);
     }
@@ -740,7 +740,7 @@ TEST_F(TriggerTest, InventoryConditionsAskForTheElementsItem)
     Load(kalder_test::TriggerLevelRecord());
     std::memcpy(PRJ_Current->elements[tl::kAbsent].file, "key\0", 4);
     ASSERT_EQ(INV_Add(Hero(), "key"), 1);
-    Sources({Spec(TRG_IF_HAS_A, TRG_DO_UNLOCK_EXITS, tl::kAbsent)});
+    Sources({Source(TRG_IF_HAS_A, TRG_DO_UNLOCK_EXITS, tl::kAbsent)});
     TRG_Evaluate(Hero());
     EXPECT_TRUE(Fired(0));
 }
@@ -772,7 +772,7 @@ TEST_F(TriggerTest, TheDialogueEventGoesOutAtOnceOrWhenTheHeroStandsIdle)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         Load(kalder_test::TriggerLevelRecord());
-        TriggerSpec t = Spec(row.conditions, row.actions);
+        TriggerSource t = Source(row.conditions, row.actions);
         t.event = 5;
         Sources({t});
         ActorRecord *hero = Hero();
@@ -799,7 +799,7 @@ TEST_F(TriggerTest, TheDialogueEventGoesOutAtOnceOrWhenTheHeroStandsIdle)
     }
     // An earlier action that ends the record loses the waiting event.
     Load(kalder_test::TriggerLevelRecord());
-    TriggerSpec t = Spec(0, TRG_DO_BRIGHTEN);
+    TriggerSource t = Source(0, TRG_DO_BRIGHTEN);
     t.event = 5;
     Sources({t});
     Hero()->physics_mode = 1;
@@ -810,14 +810,14 @@ TEST_F(TriggerTest, TheDialogueEventGoesOutAtOnceOrWhenTheHeroStandsIdle)
     TRG_Evaluate(Hero());
     EXPECT_TRUE(MenjEvents().empty());
     // The lowest entry number wraps as a 32-bit subtraction does.
-    Sources({Spec(TRG_IF_ONCE_TIMER, 0)});
+    Sources({Source(TRG_IF_ONCE_TIMER, 0)});
     TRG_Records[0].event_argument = INT32_MIN;
     TRG_Evaluate(Hero());
     const std::vector<MGM_Event> wrapped = MenjEvents();
     ASSERT_EQ(wrapped.size(), 1u);
     EXPECT_EQ(wrapped[0].a, INT32_MAX);
     // Evaluated during a fade (as the coupled object's evaluation may be), the event is not posted.
-    Sources({Spec(0, 0)});
+    Sources({Source(0, 0)});
     TRG_Records[0].event_argument = 5;
     GAME_FadeTimer = 2.0f;
     TRG_Evaluate(Hero());
@@ -850,7 +850,7 @@ TEST_F(TriggerTest, CameraShotsLookAtBFromItsFacing)
         b->heading = row.heading;
         ActorRecord scratch = *b;
         MIS_CompLaunchPos(b, &scratch);
-        Sources({Spec(0, row.action, -1, tl::kCreature)});
+        Sources({Source(0, row.action, -1, tl::kCreature)});
         TRG_Evaluate(Hero());
         EXPECT_FALSE(Active(0));
         CAM_CompCameraPos();
@@ -863,7 +863,7 @@ TEST_F(TriggerTest, CameraShotsLookAtBFromItsFacing)
     }
     // In the fight stance the far shot waits 60 frames, then goes out once the stance is gone.
     Hero()->flags[4] |= ACTOR_F4_PITCH_STEERING;
-    TriggerSpec far = Spec(TRG_IF_NEAR_B, TRG_DO_CAMERA_FAR, -1, tl::kCreature);
+    TriggerSource far = Source(TRG_IF_NEAR_B, TRG_DO_CAMERA_FAR, -1, tl::kCreature);
     TriggerLevel::PlaceFrom(b, Hero(), 100.0);
     Sources({far});
     TRG_Evaluate(Hero());
@@ -895,7 +895,7 @@ TEST_F(TriggerTest, AllActionsRunInTheirFixedOrder)
     ActorRecord *b = Actor(tl::kCreature);
     b->current_anim = 50;
     b->life = 0.0f;
-    TriggerSpec t = Spec(0, 0x7FFFF, tl::kCreature2, tl::kCreature);
+    TriggerSource t = Source(0, 0x7FFFF, tl::kCreature2, tl::kCreature);
     t.film = "intro.hnm";
     t.event = 2;
     Sources({t});
@@ -935,7 +935,7 @@ TEST_F(TriggerTest, AnExitWaitingForTheTriggersOpensTheTickAfter)
 {
     LevelRecordBuilder record = kalder_test::TriggerLevelRecord();
     record.Exit(0, "EXIT1", "Project1", EXIT_ON | EXIT_TRIGGER_TEST, {0, 0, 0}, {0, 0, 0});
-    Load(record, {Spec(TRG_IF_NEAR_B, TRG_DO_UNLOCK_EXITS, -1, tl::kCreature)});
+    Load(record, {Source(TRG_IF_NEAR_B, TRG_DO_UNLOCK_EXITS, -1, tl::kCreature)});
     ActorRecord *hero = Hero();
     PRJ_Next = nullptr;
     for (int tick = 0; tick < 3; tick++) {
