@@ -12,28 +12,7 @@
 
 namespace {
 
-struct DemoBlows : tick_test::LevelBench {
-    void SetUp() override
-    {
-        LevelBench::SetUp();
-        CAM_Init();
-        TickUntilLoaded();
-    }
-    void TearDown() override
-    {
-        CAM_Exit();
-        LevelBench::TearDown();
-    }
-    static ActorRecord *Named(const char *node)
-    {
-        for (ActorRecord &a : ACTOR_Slots) {
-            if ((a.flags[0] & ACTOR_F0_IN_USE) && std::strcmp(a.node_name, node) == 0) {
-                return &a;
-            }
-        }
-        return nullptr;
-    }
-};
+using DemoBlows = tick_test::DemoLevelBench;
 
 TEST_F(DemoBlows, TheHerosStanceBlowTakesThirtyAndTheFourthKills)
 {

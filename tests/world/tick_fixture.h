@@ -27,6 +27,7 @@
 #include "tests/support/temp_drives.h"
 #include "tests/world/level_fixture.h"
 #include "world/actor.h"
+#include "world/cam.h"
 #include "world/ctrl.h"
 #include "world/game.h"
 #include "world/mdl.h"
@@ -247,6 +248,32 @@ struct LevelBench : level_test::LevelTest {
     }
 
     static ActorRecord *Hero() { return &ACTOR_Slots[ACTOR_HERO]; }
+};
+
+// The demo level loaded through the game tick with its camera running: the bench of the tests that play
+// the demo's characters frame by frame.
+struct DemoLevelBench : LevelBench {
+    void SetUp() override
+    {
+        LevelBench::SetUp();
+        CAM_Init();
+        TickUntilLoaded();
+    }
+    void TearDown() override
+    {
+        CAM_Exit();
+        LevelBench::TearDown();
+    }
+    // The character in use whose node has this name; null when none.
+    static ActorRecord *Named(const char *node)
+    {
+        for (ActorRecord &a : ACTOR_Slots) {
+            if ((a.flags[0] & ACTOR_F0_IN_USE) && std::strcmp(a.node_name, node) == 0) {
+                return &a;
+            }
+        }
+        return nullptr;
+    }
 };
 
 } // namespace tick_test

@@ -760,27 +760,7 @@ TEST_F(Zones, FollowingAPathStepsFourOnEachAxisAndAdvancesAtEachPoint)
 
 namespace {
 
-struct ZoneDemo : tick_test::LevelBench {
-    void SetUp() override
-    {
-        LevelBench::SetUp();
-        CAM_Init();
-        TickUntilLoaded();
-    }
-    void TearDown() override
-    {
-        CAM_Exit();
-        LevelBench::TearDown();
-    }
-    static ActorRecord *Named(const char *node)
-    {
-        for (ActorRecord &a : ACTOR_Slots) {
-            if ((a.flags[0] & ACTOR_F0_IN_USE) && std::strcmp(a.node_name, node) == 0) {
-                return &a;
-            }
-        }
-        return nullptr;
-    }
+struct ZoneDemo : tick_test::DemoLevelBench {
     static void Place(ActorRecord *a, double x, double y, double z)
     {
         a->position[0] = x;
