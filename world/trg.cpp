@@ -38,7 +38,6 @@ int32_t Exits_Unlocked;
 CAM_ShotRecord Shot;
 
 constexpr int32_t ELEMENT_COUNT = 16;
-constexpr int32_t DEATH_ANIM = 50;
 constexpr uint8_t ON_SIGHT_KEPT = ACTOR_F4_PURSUIT_ON_SIGHT; // touched or met, the actor stays in place
 constexpr float DISTANCE_TOUCH = 160000.0f;
 constexpr float DISTANCE_MEET_WIDE = 302500.0f;
@@ -271,7 +270,7 @@ void run_actions(TRG_Record &r, ActorRecord *p)
     }
     if ((act & TRG_DO_RALLY_B) != 0) {
         if (b != nullptr) {
-            if (b->current_anim == DEATH_ANIM) {
+            if (b->current_anim == ANIM_DEATH) {
                 revive(b, true);
             }
             b->flags[1] = uint8_t((b->flags[1] & ~ACTOR_F1_TEAM) | (p->flags[1] & ACTOR_F1_TEAM));
@@ -293,7 +292,7 @@ void run_actions(TRG_Record &r, ActorRecord *p)
                 AI_BuildGroups();
                 FX_AttachBall(2, b, 0, 10);
             } else {
-                if (b->current_anim == DEATH_ANIM) {
+                if (b->current_anim == ANIM_DEATH) {
                     revive(b, false);
                 }
                 ACTOR_ResetToStart(b);

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr int32_t Dead_Anim = 50;
 constexpr int32_t Shot_Frames = 20;
 constexpr float Life_Cap = 120.0f;
 
@@ -147,7 +146,7 @@ void Spawn_At(ActorRecord *hero, ZoneRecord &zone, int32_t z, int32_t j, double 
             a->last_attacker = hero;
             return;
         }
-        if (a->current_anim == Dead_Anim) {
+        if (a->current_anim == ANIM_DEATH) {
             if (!(double(a->frame_position) > 0.8 * a->frame_count)) {
                 continue;
             }
@@ -303,7 +302,7 @@ void ZON_UpdateSpawners(ActorRecord *hero)
             // A creature that died at its point uses the point up.
             for (int32_t k = 0; k < ACTOR_ActiveCount2; k++) {
                 const ActorRecord *a = ACTOR_ActiveList2[k];
-                if (Is_Spawned(a, z, j) && a->current_anim == Dead_Anim) {
+                if (Is_Spawned(a, z, j) && a->current_anim == ANIM_DEATH) {
                     zone.points[j][0] = zone.points[j][1] = zone.points[j][2] = ZON_USED_UP;
                 }
             }
