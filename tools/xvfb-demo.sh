@@ -520,6 +520,8 @@ moves_scenario() {
     check "moves-turned differs from moves-walked by more than 10000 ($turned)" yes \
         "$([ "$turned" -gt 10000 ] && echo yes || echo no)"
 
+    # By now the demo's creature may have come near: the hero then takes its fight stance by itself and
+    # the stance camera drops below the floor, so "moves-landed" can show the scene from under it.
     xdotool keydown Control_L
     sleep 0.1
     xdotool keyup Control_L
