@@ -306,7 +306,15 @@ void CAM_LoadPreset()
     CAM_FixedHeading = v[7] == 1 ? 1 : 0;
 }
 
-void CAM_PostEvent(int32_t code, intptr_t a, intptr_t b) { QUE_Post(queue, uint8_t(code), a, b); }
+void (*CAM_EventObserver)(int32_t code, intptr_t a, intptr_t b);
+
+void CAM_PostEvent(int32_t code, intptr_t a, intptr_t b)
+{
+    if (CAM_EventObserver != nullptr) {
+        CAM_EventObserver(code, a, b);
+    }
+    QUE_Post(queue, uint8_t(code), a, b);
+}
 
 void CAM_EnableLook() { CAM_ManualLook = 1; }
 void CAM_EnableCollision() { CAM_Collision = 1; }

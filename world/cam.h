@@ -101,6 +101,9 @@ void CAM_LoadPreset();
 // Posts a camera event ('+' follow a, ',' fixed, '-' shot, '.' pair, '/' on object, '0' overhead,
 // '1' free fly) for the next camera step; an actor of 0 means the steered actor. A full queue drops it.
 void CAM_PostEvent(int32_t code, intptr_t a, intptr_t b);
+// Sees every camera event as it is posted, while a record it points at still holds what was posted;
+// null in the game (tests and tools set it).
+extern void (*CAM_EventObserver)(int32_t code, intptr_t a, intptr_t b);
 // The camera step: once a frame from the game tick, and once at level load for the hero.
 void CAM_CompCameraPos();
 // The fight code asks for look control each frame it wants it; the flags last until the next event.

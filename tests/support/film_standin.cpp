@@ -1,18 +1,22 @@
 // The film player stand-in of the world's film tests (see film_standin.h).
 #include "tests/support/film_standin.h"
 
+#include <utility>
+
 #include "films/hnm.h"
 
 namespace {
 
 int32_t open_result;
 std::vector<std::string> calls;
+std::function<void(const char *)> on_open;
 
 } // namespace
 
 namespace film_standin {
 
 void SetOpenResult(int32_t result) { open_result = result; }
+void OnOpen(std::function<void(const char *path)> watcher) { on_open = std::move(watcher); }
 const std::vector<std::string> &Calls() { return calls; }
 
 std::vector<std::string> OpenedPaths()
@@ -31,6 +35,7 @@ void Reset()
 {
     calls.clear();
     open_result = 0;
+    on_open = nullptr;
 }
 
 } // namespace film_standin
@@ -38,6 +43,9 @@ void Reset()
 int32_t HNM_Open(const char *path)
 {
     calls.push_back(std::string("HNM_Open ") + path);
+    if (on_open) {
+        on_open(path);
+    }
     return open_result;
 }
 void HNM_NextFrame() { calls.emplace_back("HNM_NextFrame"); }

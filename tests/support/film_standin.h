@@ -2,6 +2,7 @@
 // recorded, so the film paths of the game tick are watched without real films.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,10 @@ void SetOpenResult(int32_t result);
 const std::vector<std::string> &Calls();
 // The paths HNM_Open was given, in order.
 std::vector<std::string> OpenedPaths();
-// Forgets the calls; HNM_Open answers 0 again.
+// Runs inside HNM_Open, before it answers: a test reads there the world as it stands when the film
+// opens.
+void OnOpen(std::function<void(const char *path)> watcher);
+// Forgets the calls and the watcher; HNM_Open answers 0 again.
 void Reset();
 
 } // namespace film_standin

@@ -4,8 +4,12 @@
 #include <cstring>
 #include <string>
 
+#include "core/fsb.h"
+#include "core/snd.h"
 #include "interface/menj.h"
+#include "plat/test.h"
 #include "tests/support/demo_level.h"
+#include "tests/support/fsb_writer.h"
 #include "tests/support/icon_pack_writer.h"
 #include "tests/support/level_start.h"
 #include "world/actor.h"
@@ -84,6 +88,17 @@ void TriggerLevel::Load(const std::vector<uint8_t> &bytes)
     PRJ_MakeCurrent(&record);
     PRJ_PendingFlag = 1;
     PRJ_LoadPending();
+}
+
+bool TriggerLevel::StartSound()
+{
+    drives_.Write('D', "DATA/SOUND/FSB.DAT", FsbImage(DemoSounds(24)));
+    test::SetSoundDevice(true);
+    if (SND_Init(8) != 1) {
+        return false;
+    }
+    FSB_Load("D:\\data\\sound\\fsb.dat");
+    return true;
 }
 
 ActorRecord *TriggerLevel::Hero() { return &ACTOR_Slots[ACTOR_HERO]; }

@@ -42,6 +42,9 @@ public:
 
     // Loads the record as the current project, as the game tick loads a pending one.
     void Load(const std::vector<uint8_t> &record);
+    // Sound on, with a bank of 24 tones, for the cases that listen to what the triggers set off. False
+    // when the sound did not start.
+    bool StartSound();
 
     static ActorRecord *Hero();
     // The live actor of an element, or null.

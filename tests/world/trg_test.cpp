@@ -1,35 +1,30 @@
 // The scene triggers on a small level of our own: the copy of the project's sources, the distances, the
-// questions about the world, every condition and every action, and the order the actions run in.
+// questions about the world, every condition and every action. The actions all on one record, with the
+// film they play, are in the film program's trigger tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/fconv.h"
 #include "core/game_frame.h"
-#include "core/mgm.h"
 #include "core/opt.h"
 #include "core/que.h"
 #include "core/sys.h"
 #include "engine3d/object.h"
-#include "engine3d/records.h"
-#include "engine3d/workarea.h"
 #include "interface/menj.h"
-#include "plat/test.h"
-#include "tests/support/core_state.h"
 #include "tests/support/trigger_level.h"
+#include "tests/world/trigger_fixture.h"
 #include "world/actor.h"
+#include "world/ai.h"
 #include "world/cam.h"
-#include "world/fgt_hit.h"
 #include "world/fx.h"
 #include "world/inv.h"
 #include "world/mis.h"
-#include "core/fconv.h"
-#include "world/game.h"
 #include "world/phy.h"
 #include "world/prj.h"
 #include "world/tex.h"
@@ -38,87 +33,7 @@
 
 namespace {
 
-namespace tl = kalder_test::trigger_level;
-using kalder_test::LevelRecordBuilder;
-using kalder_test::TriggerLevel;
-using kalder_test::TriggerSource;
-
-bool Disabled(const ActorRecord *a) { return (a->flags[3] & ACTOR_F3_DISABLED) != 0; }
-
-bool TreeHidden(OBJ_Handle h)
-{
-    const Addr r = Get_Hierarchy_Record(h);
-    return (uint32_t(W_Get32(r + Addr(offsetof(OBJ_Record, flags)))) & OBJ_FLAG_SKIP_TREE) != 0;
-}
-
-TriggerSource Source(uint32_t conditions, uint32_t actions, int32_t a = -1, int32_t b = -1)
-{
-    TriggerSource t;
-    t.conditions = conditions;
-    t.actions = actions;
-    t.element_a = a;
-    t.element_b = b;
-    return t;
-}
-
-struct TriggerTest : ::testing::Test {
-    void SetUp() override
-    {
-        kalder_test::ResetCore();
-        test::SetExitHook(test::ThrowOnExit);
-        level = std::make_unique<TriggerLevel>();
-        Load(kalder_test::TriggerLevelRecord());
-    }
-    void TearDown() override
-    {
-        level.reset();
-        kalder_test::ResetCore();
-    }
-
-    // Loads the project with these triggers (source i from trigger i).
-    void Load(LevelRecordBuilder record, const std::vector<TriggerSource> &triggers = {})
-    {
-        for (size_t i = 0; i < triggers.size(); i++) {
-            record.Trigger(i, triggers[i]);
-        }
-        // The hero keeps its inventory from level to level; each case starts empty-handed.
-        INV_Reset();
-        level->Load(record.Bytes());
-        GAME_FadeTimer = 0.0f;
-        GAME_TimeFactor = 1.0;
-        GAME_FilmHold = GAME_FilmFrozen = 0;
-        while (QUE_Read(MENJ_Queue, &event)) {
-        }
-    }
-
-    // Gives the loaded project these trigger sources and copies them again, as a level load does.
-    static void Sources(const std::vector<TriggerSource> &triggers)
-    {
-        LevelRecordBuilder b;
-        for (size_t i = 0; i < triggers.size(); i++) {
-            b.Trigger(i, triggers[i]);
-        }
-        std::memcpy(PRJ_Current->triggers, b.Bytes().data() + kalder_test::level::kTriggers, sizeof PRJ_Current->triggers);
-        TRG_Load();
-    }
-
-    static ActorRecord *Hero() { return TriggerLevel::Hero(); }
-    static ActorRecord *Actor(int32_t e) { return TriggerLevel::Actor(e); }
-    static bool Fired(int32_t i) { return (TRG_LastFired & (1u << i)) != 0; }
-    static bool Active(int32_t i) { return (TRG_Records[i].flags & TRG_ACTIVE) != 0; }
-
-    std::vector<MGM_Event> MenjEvents()
-    {
-        std::vector<MGM_Event> events;
-        while (QUE_Read(MENJ_Queue, &event)) {
-            events.push_back(event);
-        }
-        return events;
-    }
-
-    std::unique_ptr<TriggerLevel> level;
-    MGM_Event event{};
-};
+using namespace trigger_test;
 
 TEST_F(TriggerTest, TheLoadCopiesActiveSourcesWithinTheirTables)
 {
@@ -377,6 +292,7 @@ TEST_F(TriggerTest, EachConditionHoldsOnlyInItsOwnCase)
         {"A far from B", Source(TRG_IF_A_NEAR_B, go, c, c2), none, false},
         {"A near B, A not loaded", Source(TRG_IF_A_NEAR_B, go, absent, c2), none, true},
         {"A unhurt", Source(TRG_IF_A_UNHURT, go, c), none, true},
+        {"A unhurt, not loaded", Source(TRG_IF_A_UNHURT, go, absent), none, true},
         {"A hurt", Source(TRG_IF_A_UNHURT, go, c), [](ActorRecord *, ActorRecord *c1, ActorRecord *) { c1->life = 90.0f; }, false},
         {"A hurt but disabled", Source(TRG_IF_A_UNHURT, go, c),
          [](ActorRecord *, ActorRecord *c1, ActorRecord *) {
@@ -566,6 +482,10 @@ TEST_F(TriggerTest, EachActionChangesTheWorldAndEndsAsItShould)
              EXPECT_EQ(b->slow_time, 450.0f);
              EXPECT_EQ(b->slow_factor, 0.2f);
              EXPECT_EQ(b->life, 110.0f);
+             // It stays on: every tick its conditions hold, B gains 10 more.
+             TRG_Update(TriggerLevel::Hero());
+             EXPECT_EQ(TRG_LastFired, 1u);
+             EXPECT_EQ(b->life, 120.0f);
          },
          false},
         {"show a disabled B", TRG_DO_SHOW_B, -1, c, -1,
@@ -574,12 +494,17 @@ TEST_F(TriggerTest, EachActionChangesTheWorldAndEndsAsItShould)
              Hide_Obj_Tree(b->node);
              TriggerLevel::Place(b, 0, 0, 0);
              counter = FX_BallCount;
+             // As a load leaves a character hidden for a trigger: out of the groups.
+             AI_BuildGroups();
+             EXPECT_FALSE(Grouped(b));
          },
          [](ActorRecord *, ActorRecord *b) {
              EXPECT_FALSE(Disabled(b));
              EXPECT_FALSE(TreeHidden(b->node));
              EXPECT_EQ(b->position[2], double(tl::kCreatureStart[2])) << "back at its start";
              EXPECT_EQ(FX_BallCount, counter + 1) << "a glow ball rises with it";
+             EXPECT_TRUE(Grouped(b)) << "regrouped: the AI steps it again";
+             EXPECT_NE(b->group_parent, nullptr);
          },
          true},
         {"show an enabled dead B", TRG_DO_SHOW_B, -1, c, -1,
@@ -600,13 +525,15 @@ TEST_F(TriggerTest, EachActionChangesTheWorldAndEndsAsItShould)
          },
          true},
         {"hide B and its path", TRG_DO_HIDE_B, -1, c, tl::kPathZone,
-         [](ActorRecord *, ActorRecord *) {
+         [](ActorRecord *, ActorRecord *b) {
              ZON_WalkPath(&PRJ_Current->zones[tl::kPathZone]);
              fields = PHY_FieldCount;
+             EXPECT_TRUE(Grouped(b));
          },
          [](ActorRecord *, ActorRecord *b) {
              EXPECT_TRUE(Disabled(b));
              EXPECT_TRUE(TreeHidden(b->node));
+             EXPECT_FALSE(Grouped(b)) << "regrouped without it";
              EXPECT_EQ(PHY_Fields[fields - 1].active, 0);
              EXPECT_EQ(PHY_Fields[fields - 2].active, 0);
              EXPECT_EQ(PHY_Fields[0].active, 1) << "gravity stays";
@@ -636,6 +563,11 @@ TEST_F(TriggerTest, EachActionChangesTheWorldAndEndsAsItShould)
          [](ActorRecord *, ActorRecord *b) {
              EXPECT_EQ(INV_Has(TriggerLevel::Hero(), b->node_name), 1);
              EXPECT_STREQ(INV_Data.names[0], b->node_name);
+             // The HUD is told of the item by name.
+             const std::vector<MGM_Event> events = MenjEvents();
+             ASSERT_EQ(events.size(), 1u);
+             EXPECT_EQ(events[0].type, MENJ_PICKUP);
+             EXPECT_STREQ(MENJ_PostedName(events[0].a), b->node_name);
          },
          true},
         {"move B to A", TRG_DO_MOVE_B_TO_A, c2, c, -1, nothing,
@@ -887,46 +819,6 @@ TEST_F(TriggerTest, CameraShotsLookAtBFromItsFacing)
         ticks++;
     }
     EXPECT_EQ(ticks, 60);
-}
-
-// Every action bit on one record: what each leaves behind shows the order they ran in.
-TEST_F(TriggerTest, AllActionsRunInTheirFixedOrder)
-{
-    ActorRecord *b = Actor(tl::kCreature);
-    b->current_anim = 50;
-    b->life = 0.0f;
-    TriggerSource t = Source(0, 0x7FFFF, tl::kCreature2, tl::kCreature);
-    t.film = "intro.hnm";
-    t.event = 2;
-    Sources({t});
-    const int32_t balls = FX_BallCount;
-    Hero()->life = 500.0f;
-    TEX_Shading.tint[0] = 0;
-    TRG_Update(Hero());
-    EXPECT_TRUE(Fired(0));
-    EXPECT_EQ(Hero()->life, 380.0f) << "hurt once";
-    EXPECT_EQ(b->current_anim, 0) << "rallied, revived";
-    EXPECT_EQ(b->slow_time, 450.0f) << "slowed";
-    EXPECT_EQ(FX_BallCount, balls + 1) << "shown while enabled (no ball), then hidden (a ball)";
-    // Hidden, moved beside A, then every disabled actor shown again at its start: the show-all came last.
-    EXPECT_FALSE(Disabled(b));
-    EXPECT_EQ(b->position[0], double(tl::kCreatureStart[0]));
-    EXPECT_EQ(b->life, 100.0f);
-    EXPECT_EQ(b->pursuit_range, 50000);
-    EXPECT_EQ(b->sight_radius, 40000);
-    EXPECT_NE(b->flags[5] & ACTOR_F5_FOLLOWS_HERO, 0);
-    EXPECT_EQ(TEX_Shading.tint[0], 64);
-    EXPECT_EQ(TRG_ExitsUnlocked(), 1);
-    // Both shots post the one record; the far one, last, is what the camera takes.
-    CAM_CompCameraPos();
-    EXPECT_EQ(CAM_Shot.first, b);
-    // The gift tells the HUD; no dialogue event goes out beside a camera shot.
-    std::vector<uint8_t> types;
-    for (const MGM_Event &e : MenjEvents()) {
-        types.push_back(e.type);
-    }
-    EXPECT_EQ(types, std::vector<uint8_t>{'A'});
-    EXPECT_FALSE(Active(0));
 }
 
 // A box-less exit that waits for the triggers opens on the tick after the trigger unlocked it: the
