@@ -18,8 +18,16 @@ struct ActorRecord;
 
 // A flickering light carried by an actor (projectiles of shots and hits); the light slot, -1 for none.
 int32_t FLICK_Create(ActorRecord *actor, int32_t type, int32_t range);
-// What the stand-in saw: its calls of FLICK_Create.
+// What the stand-in saw: its calls of FLICK_Create and FLICK_Remove, and the last light asked for and
+// the actor of the last removal.
+struct FLICK_Request {
+    ActorRecord *actor;
+    int32_t type, range;
+};
 extern int32_t FLICK_CreateCalls;
+extern FLICK_Request FLICK_LastCreate;
+extern int32_t FLICK_RemoveCalls;
+extern ActorRecord *FLICK_LastRemoved;
 // Per frame for the actor's light: it follows the actor.
 void FLICK_Move(ActorRecord *actor);
 // When the actor's light is no longer wanted (a projectile ends).

@@ -25,9 +25,17 @@ void FX_SpawnEffect(ActorRecord *actor);
 // A burst of sparks at an actor struck by a blow.
 void FX_Sparks(ActorRecord *actor);
 
-// What the stand-ins saw: their calls of FX_AttachBall, FX_Trail, FX_SpawnHitParticles and
-// FX_SpawnEffect.
+// What the stand-ins saw: their calls of FX_AttachBall, FX_Trail, FX_SpawnHitParticles,
+// FX_SpawnEffect and FX_Sparks, the last glow ball asked for and the actor of the last burst of sparks.
+struct FX_BallRequest {
+    int32_t kind;
+    ActorRecord *actor;
+    int32_t node, size;
+};
 extern int32_t FX_BallCount;
+extern FX_BallRequest FX_LastBall;
+extern int32_t FX_SparkCount;
+extern ActorRecord *FX_LastSparks;
 extern int32_t FX_TrailCount;
 extern int32_t FX_HitParticleCount;
 extern int32_t FX_EffectCount;

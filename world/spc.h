@@ -1,5 +1,6 @@
 // Special level actors: the video actor and the flying actor the hero can couple to.
 #pragma once
+#include <cstdint>
 
 struct ActorRecord;
 
@@ -17,3 +18,8 @@ void SPC_MoveF27(ActorRecord *actor);
 ActorRecord *SPC_ShowVid(ActorRecord *shooter, ActorRecord *other);
 // When such a power ends: the special object is hidden again.
 void SPC_HideVid();
+
+// What the stand-in saw: its calls of SPC_ShowVid, with the last shooter, and of SPC_HideVid.
+extern int32_t SPC_ShowVidCalls;
+extern ActorRecord *SPC_LastShowVid;
+extern int32_t SPC_HideVidCalls;

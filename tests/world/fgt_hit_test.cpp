@@ -29,27 +29,31 @@ struct BlowCase {
     // after
     float victim_life, attacker_after, attacker_slow_after;
     int32_t victim_request, sound;
+    const char *menu; // the menus' events
 };
 
 TEST_F(Hits, AMeleeHitSoundsParriesKillsAndAnswersWithThorns)
 {
     const BlowCase cases[] = {
-        {"a blow", 100, 0, 1, "CR1", 0, 100, 0, false, 37, 63, 100, 0, 40, 8},
-        {"parried: an eighth toward zero", 100, 43, 1, "CR1", 0, 100, 0, false, 37, 96, 100, 0, 40, 8},
-        {"a death on the ground", 30, 0, 1, "CR1", 0, 100, 0, false, 37, 0, 100, 0, ANIM_DEATH, 19},
-        {"a death in the water", 30, 0, 2, "CR1", 0, 100, 0, false, 37, 0, 100, 0, 51, 19},
-        {"the F92 dies with sound 7", 30, 0, 1, "F92B", 0, 100, 0, false, 37, 0, 100, 0, ANIM_DEATH, 7},
-        {"F9 is not F92", 30, 0, 1, "F9", 0, 100, 0, false, 37, 0, 100, 0, ANIM_DEATH, 19},
-        {"thorns hurt the attacker", 100, 0, 1, "CR1", ACTOR_F4_THORNS, 100, 0, false, 37, 63, 63, 0, 40, 8},
-        {"thorns kill the attacker", 100, 0, 1, "CR1", ACTOR_F4_THORNS, 30, 0, false, 37, 63, 0, 0, 40, 7},
-        {"thorns spare a dead attacker", 100, 0, 1, "CR1", ACTOR_F4_THORNS, 0, 0, false, 37, 63, 0, 0, 40, 8},
-        {"a slowed attacker is freed", 100, 0, 1, "CR1", 0, 100, 500, false, 37, 63, 100, 0, 40, 8},
-        {"the hero stays slowed", 100, 0, 1, "CR1", 0, 100, 500, true, 37, 63, 100, 500, 40, 8},
-        {"a dead victim takes nothing", 0, 0, 1, "CR1", 0, 100, 0, false, 37, 0, 100, 0, -1, 8},
+        {"a blow", 100, 0, 1, "CR1", 0, 100, 0, false, 37, 63, 100, 0, 40, 8, ""},
+        {"parried: an eighth toward zero", 100, 43, 1, "CR1", 0, 100, 0, false, 37, 96, 100, 0, 40, 8, ""},
+        {"a death on the ground", 30, 0, 1, "CR1", 0, 100, 0, false, 37, 0, 100, 0, ANIM_DEATH, 19, ""},
+        {"a death in the water", 30, 0, 2, "CR1", 0, 100, 0, false, 37, 0, 100, 0, 51, 19, ""},
+        {"the F92 dies with sound 7", 30, 0, 1, "F92B", 0, 100, 0, false, 37, 0, 100, 0, ANIM_DEATH, 7, ""},
+        {"F9 is not F92", 30, 0, 1, "F9", 0, 100, 0, false, 37, 0, 100, 0, ANIM_DEATH, 19, ""},
+        {"thorns hurt the attacker", 100, 0, 1, "CR1", ACTOR_F4_THORNS, 100, 0, false, 37, 63, 63, 0, 40, 8, ""},
+        {"thorns kill the attacker", 100, 0, 1, "CR1", ACTOR_F4_THORNS, 30, 0, false, 37, 63, 0, 0, 40, 7, ""},
+        {"thorns spare a dead attacker", 100, 0, 1, "CR1", ACTOR_F4_THORNS, 0, 0, false, 37, 63, 0, 0, 40, 8, ""},
+        {"a slowed attacker is freed", 100, 0, 1, "CR1", 0, 100, 500, false, 37, 63, 100, 0, 40, 8, ""},
+        {"the hero stays slowed", 100, 0, 1, "CR1", 0, 100, 500, true, 37, 63, 100, 500, 40, 8, "E0,0 "},
+        {"the hero struck back by thorns: one event", 100, 0, 1, "CR1", ACTOR_F4_THORNS, 100, 0, true, 37, 63, 63, 0,
+         40, 8, "E0,0 "},
+        {"a dead victim takes nothing", 0, 0, 1, "CR1", 0, 100, 0, false, 37, 0, 100, 0, -1, 8, ""},
     };
     for (const BlowCase &c : cases) {
         SCOPED_TRACE(c.what);
         Silence();
+        Forget();
         Fighter v;
         v.x = 300.0;
         v.life = c.life;
@@ -75,6 +79,8 @@ TEST_F(Hits, AMeleeHitSoundsParriesKillsAndAnswersWithThorns)
             EXPECT_EQ(victim->slow_time, c.victim_life == 0.0f ? 0.0f : 100.0f);
         }
         EXPECT_EQ(Playing(c.sound), 1);
+        EXPECT_EQ(MenuEvents(), c.menu);
+        EXPECT_EQ(FX_SparkCount, 0) << "a blow's sparks come with its push";
     }
 }
 
@@ -88,18 +94,21 @@ TEST_F(Hits, DamageSparksSoundsAndKillsAndTheSilentFormAlwaysFallsOnTheGround)
         float after;
         int32_t request;
         bool sound;
+        int32_t sparks;
     };
     const Case cases[] = {
-        {"a hit", false, 100, 0, 1, 80, -1, true},
-        {"parried", false, 100, 43, 1, 97.5f, -1, true},
-        {"a death", false, 15, 0, 1, 0, ANIM_DEATH, true},
-        {"a death swimming", false, 15, 0, 2, 0, 51, true},
-        {"silent: a death swimming is on the ground", true, 15, 0, 2, 0, ANIM_DEATH, true},
-        {"the dead", false, 0, 0, 1, 0, -1, false},
+        {"a hit", false, 100, 0, 1, 80, -1, true, 4},
+        {"parried", false, 100, 43, 1, 97.5f, -1, true, 4},
+        {"a death", false, 15, 0, 1, 0, ANIM_DEATH, true, 4},
+        {"a death swimming", false, 15, 0, 2, 0, 51, true, 4},
+        {"silent: no sparks", true, 100, 0, 1, 80, -1, true, 0},
+        {"silent: a death swimming is on the ground", true, 15, 0, 2, 0, ANIM_DEATH, true, 0},
+        {"the dead", false, 0, 0, 1, 0, -1, false, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Silence();
+        Forget();
         Fighter v;
         v.life = c.life;
         v.anim = c.anim;
@@ -113,6 +122,8 @@ TEST_F(Hits, DamageSparksSoundsAndKillsAndTheSilentFormAlwaysFallsOnTheGround)
         EXPECT_EQ(victim->pursuit_range, c.sound ? 50000 : 10);
         EXPECT_EQ(victim->slow_time, c.request >= 0 ? 0.0f : 5.0f);
         EXPECT_EQ(Playing(8), c.sound ? 1 : 0);
+        EXPECT_EQ(FX_SparkCount, c.sparks);
+        EXPECT_EQ(FX_LastSparks, c.sparks > 0 ? victim : nullptr);
     }
 }
 
@@ -169,7 +180,11 @@ TEST_F(Hits, TheKnockbackIsClampedCappedHalvedAndTurns)
         ActorRecord *p = Projectile(0x11, shooter, 0, 0, 0);
         p->velocity[0] = c.velocity;
         p->velocity[1] = 3.0f;
+        Forget();
         (c.light ? FGT_KnockbackLight : FGT_Knockback)(p, victim);
+        // Eight bursts of sparks on a victim that can be struck.
+        EXPECT_EQ(FX_SparkCount, c.f7 != 0 ? 0 : 8);
+        EXPECT_EQ(FX_LastSparks, c.f7 != 0 ? nullptr : victim);
         EXPECT_FLOAT_EQ(victim->knockback[0], c.kb_after);
         EXPECT_EQ(victim->knockback[1], c.f7 != 0 ? 7.0f : 0.0f);
         EXPECT_EQ(victim->heading, (1000 + c.turn) & 0xFFF);

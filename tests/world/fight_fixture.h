@@ -1,22 +1,30 @@
 // The projectile and hit tests' bench: a fight scene of four fighters (slot 2, the scene's, left
-// empty), the headless sound with the demo bank, and helpers that read what was played.
+// empty), the headless sound with the demo bank, the camera's and the menus' event queues, and helpers
+// that read what was played and posted.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "core/fsb.h"
 #include "core/game_frame.h"
+#include "core/que.h"
 #include "core/snd.h"
+#include "interface/menj.h"
 #include "plat/test.h"
 #include "tests/support/core_state.h"
 #include "tests/support/fight_scene.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/support/temp_drives.h"
 #include "world/actor.h"
+#include "world/cam.h"
 #include "world/ctrl.h"
+#include "world/flick.h"
+#include "world/fx.h"
 #include "world/mis.h"
+#include "world/spc.h"
 #include "world/tex.h"
 
 namespace fight_test {
@@ -50,9 +58,17 @@ struct Bench : ::testing::Test {
         for (int32_t &control : CTRL_Controls) {
             control = 0;
         }
+        QUE_Destroy(MENJ_Queue);
+        MENJ_Queue = QUE_Create(50);
+        ASSERT_EQ(CAM_Init(), 1);
+        CAM_LoadPreset();
+        Forget();
     }
     void TearDown() override
     {
+        CAM_Exit();
+        QUE_Destroy(MENJ_Queue);
+        MENJ_Queue = nullptr;
         scene.reset();
         drives.reset();
         kalder_test::ResetCore();
@@ -71,6 +87,38 @@ struct Bench : ::testing::Test {
                  ((channel.handle >> 16) & 7) == 1 && channel.flags == 0x01;
         }
         return n;
+    }
+    // Empties what the effect, light and special-object stand-ins saw and the two event queues.
+    static void Forget()
+    {
+        FX_BallCount = FX_SparkCount = 0;
+        FX_LastBall = {};
+        FX_LastSparks = nullptr;
+        FLICK_CreateCalls = FLICK_RemoveCalls = 0;
+        FLICK_LastCreate = {};
+        FLICK_LastRemoved = nullptr;
+        SPC_ShowVidCalls = SPC_HideVidCalls = 0;
+        SPC_LastShowVid = nullptr;
+        QUE_Clear(MENJ_Queue);
+        CAM_Init();
+    }
+    // The menus' events posted since the last Forget, each as its letter and its two words.
+    static std::string MenuEvents()
+    {
+        std::string text;
+        MGM_Event event;
+        while (QUE_Read(MENJ_Queue, &event) != 0) {
+            text += char(event.type);
+            text += std::to_string(event.a) + "," + std::to_string(event.b) + " ";
+        }
+        return text;
+    }
+    // The actor the camera follows after the events posted since the last Forget; null when none
+    // was posted.
+    static ActorRecord *CameraSubject()
+    {
+        CAM_CompCameraPos();
+        return CAM_Mode == CAM_FOLLOW ? CAM_Follow.subject : nullptr;
     }
     static void Silence()
     {

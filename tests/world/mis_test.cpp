@@ -47,26 +47,30 @@ TEST_F(Projectiles, TheLaunchReadsTheAnimationWeaponsAndSpellSlots)
         float life, speed; // speed: the velocity over the launch offset
         bool shown;
         float gauge_after, level;
+        const char *calls; // the lights asked for and the special objects shown
     };
     const Case cases[] = {
-        {"stance blow", 16, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0},
-        {"blow 21", 21, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0},
-        {"blow 35", 35, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0},
-        {"blows flying as arrows", 17, 0, ACTOR_F5_STRONG_TURN, {}, 50, MIS_TYPE_ARROW, 32, 4, true, 48, 0},
-        {"fight blow 54", 54, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0},
-        {"fight blow 56", 56, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0},
-        {"58 with the bow", 58, Bow, 0, {}, 50, MIS_TYPE_ARROW, 32, 4, true, 48, 0},
-        {"58 without the bow", 58, 0, 0, {}, 50, MIS_TYPE_FLAME, 1, 1, false, 49, 0},
-        {"any other animation", 12, 0, 0, {}, 50, MIS_TYPE_FLAME, 1, 1, false, 49, 0},
-        {"the second slot", 28, 0, 0, {{{0, 0}, {2, 0x1}, {0, 0}}}, 50, 0x1, 128, 1, true, 30, 2},
-        {"the third slot wins", 33, 0, 0, {{{1, 0x2}, {0, 0}, {3, MIS_TYPE_SLOW}}}, 50, MIS_TYPE_SLOW, 128, 1, true,
-         20, 3},
-        {"no slot set", 30, 0, 0, {}, 50, MIS_TYPE_FLAME, 128, 1, true, 49, 0},
-        {"spirit", 29, 0, 0, {{{0, 0}, {1, MIS_TYPE_SPIRIT}, {0, 0}}}, 60, MIS_TYPE_SPIRIT, 512, 1, false, 10, 1},
+        {"stance blow", 16, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0, ""},
+        {"blow 21", 21, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0, ""},
+        {"blow 35", 35, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0, ""},
+        {"blows flying as arrows", 17, 0, ACTOR_F5_STRONG_TURN, {}, 50, MIS_TYPE_ARROW, 32, 4, true, 48, 0, "light "},
+        {"fight blow 54", 54, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0, ""},
+        {"fight blow 56", 56, 0, 0, {}, 50, MIS_TYPE_BLOW, 1, 1, false, 50, 0, ""},
+        {"58 with the bow", 58, Bow, 0, {}, 50, MIS_TYPE_ARROW, 32, 4, true, 48, 0, "light "},
+        {"58 without the bow", 58, 0, 0, {}, 50, MIS_TYPE_FLAME, 1, 1, false, 49, 0, "light "},
+        {"any other animation", 12, 0, 0, {}, 50, MIS_TYPE_FLAME, 1, 1, false, 49, 0, "light "},
+        {"the second slot", 28, 0, 0, {{{0, 0}, {2, 0x1}, {0, 0}}}, 50, 0x1, 128, 1, true, 30, 2, ""},
+        {"the third slot wins", 33, 0, 0, {{{1, 0x2}, {0, 0}, {3, MIS_TYPE_SLOW}}}, 50, MIS_TYPE_SLOW, 128, 1,
+         true, 20, 3, ""},
+        {"no slot set", 30, 0, 0, {}, 50, MIS_TYPE_FLAME, 128, 1, true, 49, 0, "light "},
+        {"spirit", 29, 0, 0, {{{0, 0}, {1, MIS_TYPE_SPIRIT}, {0, 0}}}, 60, MIS_TYPE_SPIRIT, 512, 1, false, 10,
+         1, "special object "},
+        {"the special object", 29, 0, 0, {{{0, 0}, {1, MIS_TYPE_SHOW_VID}, {0, 0}}}, 60, MIS_TYPE_SHOW_VID,
+         512, 1, false, 20, 1, "special object "},
         {"unpaid power above 0xFFFFFF fails", 28, 0, 0, {{{0, 0}, {1, MIS_TYPE_KNOWLEDGE}, {0, 0}}}, 10,
-         MIS_TYPE_FAILED, 1, 1, true, 0, 1},
-        {"unpaid lower power lives a frame", 28, 0, 0, {{{0, 0}, {1, MIS_TYPE_FREEZE}, {0, 0}}}, 5, MIS_TYPE_FREEZE, 1,
-         1, true, 0, 1},
+         MIS_TYPE_FAILED, 1, 1, true, 0, 1, ""},
+        {"unpaid lower power lives a frame", 28, 0, 0, {{{0, 0}, {1, MIS_TYPE_FREEZE}, {0, 0}}}, 5,
+         MIS_TYPE_FREEZE, 1, 1, true, 0, 1, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -81,8 +85,25 @@ TEST_F(Projectiles, TheLaunchReadsTheAnimationWeaponsAndSpellSlots)
         f.gauge = c.gauge;
         ActorRecord *shooter = A(f);
         shooter->flags[5] = c.f5;
+        Forget();
         ASSERT_EQ(MIS_Fire(shooter), 0);
         const ActorRecord &p = ACTOR_Projectiles[0];
+        std::string calls;
+        for (int32_t i = 0; i < FLICK_CreateCalls; i++) {
+            calls += "light ";
+        }
+        for (int32_t i = 0; i < SPC_ShowVidCalls; i++) {
+            calls += "special object ";
+        }
+        EXPECT_EQ(calls, c.calls);
+        if (FLICK_CreateCalls > 0) {
+            EXPECT_EQ(FLICK_LastCreate.actor, &p);
+            EXPECT_EQ(FLICK_LastCreate.type, 1);
+            EXPECT_EQ(FLICK_LastCreate.range, 1000);
+        }
+        if (SPC_ShowVidCalls > 0) {
+            EXPECT_EQ(SPC_LastShowVid, shooter);
+        }
         EXPECT_EQ(p.physics_mode, c.type);
         EXPECT_EQ(p.life, c.life);
         EXPECT_EQ(p.leader, shooter);
@@ -344,6 +365,7 @@ TEST_F(Projectiles, TheHitTestsReachHeightRadiiFactorsAndWindow)
         {"large radii narrow the bearing", MIS_TYPE_BLOW, 135, 135, 100 * co, 0, 100 * s, false, false, true},
         {"the bolt uses the window too", 0x1, 100, 100, 100 * co, 0, 100 * s, false, false, false},
         {"a push ignores the bearing", MIS_TYPE_PUSH, 100, 100, 100 * co, 0, 100 * s, false, false, true},
+        {"an arrow strikes within the same reach", MIS_TYPE_ARROW, 135, 135, 164, 0, 0, false, false, true},
         {"no opponent: an ally within 100", MIS_TYPE_BLOW, 135, 135, 244, 0, 0, true, false, true},
         {"no opponent: an ally beyond", MIS_TYPE_BLOW, 135, 135, 246, 0, 0, true, false, false},
         {"no opponent: an ally within the sword's 300", MIS_TYPE_BLOW, 135, 135, 444, 0, 0, true, true, true},
@@ -367,10 +389,16 @@ TEST_F(Projectiles, TheHitTestsReachHeightRadiiFactorsAndWindow)
         v.team = !c.same_team;
         ActorRecord *victim = B(v);
         ActorRecord *p = Projectile(c.type, shooter, 0, 0, 0);
-        const int32_t lights = FLICK_CreateCalls;
+        Forget();
         MIS_CheckHits(p);
-        // A struck victim lights up under a blow, a bolt or a push; the helping and area powers do not.
-        EXPECT_EQ(FLICK_CreateCalls - lights, c.hit && c.type <= 0xFFFF ? 1 : 0);
+        // A struck victim lights up under a blow, a bolt or a push; an arrow carries its own light, and
+        // the helping and area powers have none.
+        EXPECT_EQ(FLICK_CreateCalls, c.hit && c.type <= 0xFFFF && c.type != MIS_TYPE_ARROW ? 1 : 0);
+        if (FLICK_CreateCalls > 0) {
+            EXPECT_EQ(FLICK_LastCreate.actor, p);
+            EXPECT_EQ(FLICK_LastCreate.type, 1);
+            EXPECT_EQ(FLICK_LastCreate.range, 1000);
+        }
         if (c.type == MIS_TYPE_HEAL) {
             EXPECT_EQ(victim->life, c.hit ? 120.0f : 100.0f);
         } else if (c.type == MIS_TYPE_SHOW_VID + 0x10) {
@@ -434,12 +462,14 @@ TEST_F(Projectiles, HeroBlowsDealTheirAnimationsDamageOnce)
         uint8_t weapons;
         int32_t sword_level;
         float lost;
+        int32_t hits, pushes; // the hero's blows landed, each posting 'E'; the pushes, each with 8 sparks
     };
     const Case cases[] = {
-        {16, 0, 0, 30}, {17, 0, 0, 30}, {20, 0, 0, 30}, {18, 0, 0, 25}, {21, 0, 0, 25}, {56, 0, 0, 30},
-        {54, 0, 0, 40}, {19, 0, 0, 70}, {22, 0, 0, 20}, {55, 0, 0, 20},
-        // The sword drawn at level 2: two more hits of 10 with the fight blows.
-        {55, Sword, 2, 40}, {16, Sword, 2, 30},
+        {16, 0, 0, 30, 1, 1}, {17, 0, 0, 30, 1, 1}, {20, 0, 0, 30, 1, 1}, {18, 0, 0, 25, 1, 1},
+        {21, 0, 0, 25, 1, 1}, {56, 0, 0, 30, 1, 1}, {54, 0, 0, 40, 1, 1}, {19, 0, 0, 70, 2, 1},
+        {22, 0, 0, 20, 1, 1}, {55, 0, 0, 20, 1, 1},
+        // The sword drawn at level 2: two more pushes, and two more hits of 10 with the fight blows.
+        {55, Sword, 2, 40, 3, 3}, {16, Sword, 2, 30, 1, 3},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.anim);
@@ -454,12 +484,20 @@ TEST_F(Projectiles, HeroBlowsDealTheirAnimationsDamageOnce)
         v.team = true;
         v.life = 500.0f;
         ActorRecord *victim = B(v);
+        Forget();
         ASSERT_EQ(MIS_Fire(hero), 0);
         for (int frame = 0; frame < 3; frame++) {
             kalder_test::FightScene::StepProjectiles();
         }
         EXPECT_EQ(victim->life, 500.0f - c.lost);
         EXPECT_EQ(kalder_test::FightScene::InFlight(), 0);
+        std::string hits;
+        for (int32_t i = 0; i < c.hits; i++) {
+            hits += "E0,0 ";
+        }
+        EXPECT_EQ(MenuEvents(), hits);
+        EXPECT_EQ(FX_SparkCount, 8 * c.pushes);
+        EXPECT_EQ(FX_LastSparks, victim);
     }
 }
 
@@ -477,6 +515,7 @@ TEST_F(Projectiles, ACreaturesBlowDealsItsStrengthTruncated)
     kalder_test::FightScene::StepProjectiles();
     EXPECT_EQ(victim->life, 67.0f);
     EXPECT_EQ(victim->hit_tint[0], 64) << "camp 1's tint";
+    EXPECT_EQ(MenuEvents(), "") << "only the hero's blows tell the menus";
 }
 
 // ---- The powers ----
@@ -492,33 +531,42 @@ struct EffectCase {
     std::array<int32_t, 3> tint;
     std::array<int32_t, 3> screen;
     bool team, ends;
+    int32_t sparks;
+    int32_t bow = 0; // the shooter's bow drawn at this level
 };
 
 TEST_F(Projectiles, EveryPowerTakesItsEffect)
 {
     const EffectCase cases[] = {
-        {"freeze", MIS_TYPE_FREEZE, 100, 0, true, 100, 50, 2000, 0.01f, {64, 0, 0}, {0, 0, 0}, true, true},
-        {"gauge", MIS_TYPE_GAUGE, 100, 0, true, 100, 70, 0, 1, {0, 0, 0}, {0, 0, 0}, true, true},
-        {"gauge of an ally", MIS_TYPE_GAUGE_ALLY, 100, 0, false, 100, 70, 0, 1, {0, 0, 0}, {0, 0, 0}, false, true},
-        {"camp change", MIS_TYPE_CAMP, 100, 0, true, 100, 50, 0, 1, {92, 92, 112}, {0, 0, 0}, false, true},
-        {"raise the dead", MIS_TYPE_RAISE, 0, ANIM_DEATH, true, 100, 50, 0, 1, {112, 92, 92}, {0, 0, 0}, true, true},
-        {"raise the living: nothing", MIS_TYPE_RAISE_ALLY, 60, 0, false, 60, 50, 0, 1, {0, 0, 0}, {0, 0, 0}, false,
-         false},
-        {"push", MIS_TYPE_PUSH, 150, 0, true, 50, 50, 0, 1, {64, 0, 0}, {0, 0, 0}, true, true},
-        {"flame of strength 20", MIS_TYPE_FLAME, 100, 0, false, 80, 50, 0, 1, {-64, -64, -8}, {0, 0, 0}, false, true},
-        {"heal", MIS_TYPE_HEAL, 50, 0, false, 70, 50, 0, 1, {0, 16, 64}, {0, 0, 0}, false, true},
-        {"flight", MIS_TYPE_FLIGHT, 100, 0, false, 100, 50, 0, 1, {0, 0, 0}, {21, 127, 127}, false, true},
-        {"self heal at level 2", MIS_TYPE_HEAL_SELF, 50, 0, false, 94, 50, 0, 1, {0, 0, 0}, {0, 0, 0}, false, true},
-        {"sacrifice", MIS_TYPE_SACRIFICE, 100, 0, false, 80, 80, 0, 1, {0, 0, 0}, {0, 0, 0}, false, true},
-        {"speed", MIS_TYPE_SPEED, 100, 0, false, 100, 50, 1000, 2, {0, 0, 0}, {0, 0, 0}, false, true},
-        {"failed cast", MIS_TYPE_FAILED, 100, 0, false, 100, 50, 0, 1, {0, 0, 0}, {0, 0, 0}, false, true},
-        {"the sword power flies on", MIS_TYPE_SWORD, 100, 0, true, 100, 50, 0, 1, {0, 0, 0}, {0, 0, 0}, true, false},
-        {"invisibility flies on", MIS_TYPE_INVISIBLE, 100, 0, true, 100, 50, 0, 1, {0, 0, 0}, {0, 0, 0}, true, false},
+        {"freeze", MIS_TYPE_FREEZE, 100, 0, true, 100, 50, 2000, 0.01f, {64, 0, 0}, {0, 0, 0}, true, true, 0},
+        {"gauge", MIS_TYPE_GAUGE, 100, 0, true, 100, 70, 0, 1, {0, 0, 0}, {0, 0, 0}, true, true, 0},
+        {"gauge of an ally", MIS_TYPE_GAUGE_ALLY, 100, 0, false, 100, 70, 0, 1, {0, 0, 0}, {0, 0, 0}, false, true, 0},
+        {"camp change", MIS_TYPE_CAMP, 100, 0, true, 100, 50, 0, 1, {92, 92, 112}, {0, 0, 0}, false, true, 0},
+        {"raise the dead", MIS_TYPE_RAISE, 0, ANIM_DEATH, true, 100, 50, 0, 1, {112, 92, 92}, {0, 0, 0}, true, true, 0},
+        {"raise the living: nothing", MIS_TYPE_RAISE_ALLY, 60, 0, false, 60, 50, 0, 1, {0, 0, 0}, {0, 0, 0},
+         false, false, 0},
+        {"push", MIS_TYPE_PUSH, 150, 0, true, 50, 50, 0, 1, {64, 0, 0}, {0, 0, 0}, true, true, 8},
+        {"arrow", MIS_TYPE_ARROW, 100, 0, true, 90, 50, 0, 1, {64, 0, 0}, {0, 0, 0}, true, true, 8},
+        {"arrow with the bow drawn at level 3: three more hits of 3", MIS_TYPE_ARROW, 100, 0, true, 81, 50, 0, 1,
+         {64, 0, 0}, {0, 0, 0}, true, true, 32, 3},
+        {"flame of strength 20", MIS_TYPE_FLAME, 100, 0, false, 80, 50, 0, 1, {-64, -64, -8}, {0, 0, 0}, false,
+         true, 9},
+        {"heal", MIS_TYPE_HEAL, 50, 0, false, 70, 50, 0, 1, {0, 16, 64}, {0, 0, 0}, false, true, 0},
+        {"flight", MIS_TYPE_FLIGHT, 100, 0, false, 100, 50, 0, 1, {0, 0, 0}, {21, 127, 127}, false, true, 0},
+        {"self heal at level 2", MIS_TYPE_HEAL_SELF, 50, 0, false, 94, 50, 0, 1, {0, 0, 0}, {0, 0, 0}, false, true, 0},
+        {"sacrifice", MIS_TYPE_SACRIFICE, 100, 0, false, 80, 80, 0, 1, {0, 0, 0}, {0, 0, 0}, false, true, 4},
+        {"speed", MIS_TYPE_SPEED, 100, 0, false, 100, 50, 1000, 2, {0, 0, 0}, {0, 0, 0}, false, true, 0},
+        {"failed cast", MIS_TYPE_FAILED, 100, 0, false, 100, 50, 0, 1, {0, 0, 0}, {0, 0, 0}, false, true, 0},
+        {"the sword power flies on", MIS_TYPE_SWORD, 100, 0, true, 100, 50, 0, 1, {0, 0, 0}, {0, 0, 0}, true, false, 0},
+        {"invisibility flies on", MIS_TYPE_INVISIBLE, 100, 0, true, 100, 50, 0, 1, {0, 0, 0}, {0, 0, 0}, true,
+         false, 0},
     };
     for (const EffectCase &c : cases) {
         SCOPED_TRACE(c.what);
         std::memset(TEX_Shading.tint, 0, sizeof TEX_Shading.tint);
         Fighter f;
+        f.weapons = c.bow > 0 ? Bow : 0;
+        MIS_BowLevel = c.bow;
         ActorRecord *shooter = A(f);
         Fighter v;
         v.x = 300.0;
@@ -528,9 +576,15 @@ TEST_F(Projectiles, EveryPowerTakesItsEffect)
         v.anim = c.anim_before;
         ActorRecord *victim = B(v);
         victim->slow_factor = 1.0f;
+        victim->flags[2] |= ACTOR_F2_ACTION_HELD;
         ActorRecord *p = Projectile(c.type, shooter, 0, 0, 0);
         p->spell_level = 2.0f;
+        Forget();
         MIS_ApplyHit(p, victim);
+        // Sparks fly from a push (8), a flame (its push and 1) and damage (4); no power hangs a glow ball.
+        EXPECT_EQ(FX_SparkCount, c.sparks);
+        EXPECT_EQ(FX_LastSparks, c.sparks > 0 ? victim : nullptr);
+        EXPECT_EQ(FX_BallCount, 0);
         EXPECT_EQ(victim->life, c.life);
         EXPECT_EQ(victim->second_gauge, c.gauge);
         EXPECT_EQ(victim->slow_time, c.slow_time);
@@ -546,6 +600,7 @@ TEST_F(Projectiles, EveryPowerTakesItsEffect)
         }
         if (c.type == MIS_TYPE_RAISE) {
             EXPECT_EQ(victim->current_anim, ANIM_IDLE);
+            EXPECT_EQ(victim->flags[2] & ACTOR_F2_ACTION_HELD, 0);
         }
     }
 }
@@ -627,17 +682,28 @@ TEST_F(Projectiles, SpiritCouplingTakesAWeakerCreatureOnly)
         };
         ASSERT_TRUE(member());
         ActorRecord *p = Projectile(MIS_TYPE_SPIRIT, hero, 0, 0, 0);
+        Forget();
         MIS_ApplyHit(p, victim);
         EXPECT_EQ(hero->coupled, c.couples ? victim : (c.already ? other : nullptr));
         EXPECT_EQ(member(), !c.couples) << "a coupled creature leaves the AI";
         EXPECT_EQ(hero->coupling_time, c.couples ? 2000 : 0);
         EXPECT_EQ(p->life, c.couples ? 0.0f : 10.0f);
+        // The glow ball marks every creature the power touches; the camera turns to follow the hero's
+        // steered creature only when a coupling is made.
+        EXPECT_EQ(FX_BallCount, 1);
+        EXPECT_EQ(FX_LastBall.kind, 2);
+        EXPECT_EQ(FX_LastBall.actor, victim);
+        EXPECT_EQ(CameraSubject(), c.couples ? victim : nullptr);
         if (c.couples) {
-            // Hitting the coupled creature again lets it go.
+            // Hitting the coupled creature again lets it go, and the camera comes back to the hero.
             p = Projectile(MIS_TYPE_SPIRIT, hero, 0, 0, 0);
+            Forget();
             MIS_ApplyHit(p, victim);
             EXPECT_EQ(hero->coupled, nullptr);
             EXPECT_EQ(p->life, 0.0f);
+            EXPECT_EQ(FX_BallCount, 1);
+            EXPECT_EQ(FX_LastBall.actor, victim);
+            EXPECT_EQ(CameraSubject(), hero);
         }
     }
 }
@@ -665,21 +731,65 @@ TEST_F(Projectiles, AnAreaPowerStrikesTheNearestOpponentWithinItsReach)
     }
 }
 
-TEST_F(Projectiles, ASpentProjectileIsPutAwayAndHitsNothingMore)
+TEST_F(Projectiles, ASpentProjectileGivesBackWhatItHeldAndDoesNothingElseThatFrame)
 {
-    Fighter f;
-    ActorRecord *shooter = A(f);
-    Fighter v;
-    v.x = 100.0;
-    v.team = true;
-    ActorRecord *victim = B(v);
-    ActorRecord *p = Projectile(MIS_TYPE_ARROW, shooter, 0, 0, 0);
-    p->flags[4] &= uint8_t(~ACTOR_F4_MODEL_HIDDEN);
-    p->life = 0.0f;
-    MIS_CheckHits(p);
-    EXPECT_EQ(victim->life, 100.0f);
-    EXPECT_EQ(ACTOR_FlagWord(p), 0u);
-    EXPECT_TRUE(Hidden(p));
+    struct Case {
+        const char *what;
+        int32_t type;
+        bool by_hero;
+        // after
+        bool gun_hidden;         // the hero's gun, in hand and shown before
+        int32_t special_hidden;  // the special object hidden
+    };
+    const Case cases[] = {
+        {"a creature's arrow", MIS_TYPE_ARROW, false, false, 0},
+        {"a creature's special object", MIS_TYPE_SHOW_VID, false, false, 1},
+        {"a creature's spirit coupling", MIS_TYPE_SPIRIT, false, false, 1},
+        {"the hero's blow", MIS_TYPE_BLOW, true, true, 0},
+        {"the hero's flame", MIS_TYPE_FLAME, true, true, 0},
+        {"the hero's spirit coupling", MIS_TYPE_SPIRIT, true, true, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Silence();
+        Fighter far;
+        far.x = far.z = 7000.0;
+        Fighter here;
+        here.gauge = 50.0f;
+        scene->Set(0, c.by_hero ? here : far);
+        hero->flags[8] = ACTOR_F8_GUN_CARRIED | ACTOR_F8_GUN_DRAWN;
+        ActorRecord *shooter = c.by_hero ? hero : A(here);
+        // Within every reach: the frame's hit test, had it run, would strike it, burn it or couple it.
+        Fighter v;
+        v.x = 100.0;
+        v.team = true;
+        v.gauge = 10.0f;
+        ActorRecord *victim = B(v);
+        shooter->enemies[0] = victim;
+        shooter->enemy_count = 1;
+        AI_BuildGroups();
+        ActorRecord *p = Projectile(c.type, shooter, 0, 0, 0);
+        p->flags[4] &= uint8_t(~ACTOR_F4_MODEL_HIDDEN);
+        p->life = 0.0f;
+        Forget();
+        MIS_CheckHits(p);
+        EXPECT_EQ((hero->flags[8] & ACTOR_F8_GUN_HIDDEN) != 0, c.gun_hidden);
+        EXPECT_EQ(FLICK_RemoveCalls, 1);
+        EXPECT_EQ(FLICK_LastRemoved, p);
+        EXPECT_EQ(SPC_HideVidCalls, c.special_hidden);
+        EXPECT_TRUE(Hidden(p));
+        EXPECT_EQ(ACTOR_FlagWord(p), 0u);
+        // Nothing else: no hit, no light, no sparks, no ball, no sound, no event, and no frame counted.
+        EXPECT_EQ(p->life, 0.0f);
+        EXPECT_EQ(victim->life, 100.0f);
+        EXPECT_EQ(shooter->coupled, nullptr);
+        EXPECT_EQ(FLICK_CreateCalls, 0);
+        EXPECT_EQ(FX_SparkCount, 0);
+        EXPECT_EQ(FX_BallCount, 0);
+        EXPECT_EQ(Playing(8), 0);
+        EXPECT_EQ(MenuEvents(), "");
+        EXPECT_EQ(CameraSubject(), nullptr);
+    }
 }
 
 // ---- The thrown models ----
