@@ -320,6 +320,8 @@ void MENJ_Init()
 void MENJ_Shutdown()
 {
     ICO_FreeSets();
+    // The gauges point into the sets just freed: a later start binds them again.
+    HUD_Gauge.base = HUD_Gauge.fill1 = HUD_Gauge.fill2 = HUD_Gauge.fill3 = nullptr;
     PACK_FreeTable();
     QUE_Destroy(MENJ_Queue);
     MENJ_Queue = nullptr;

@@ -4,6 +4,7 @@
 #include "core/dpr.h"
 #include "core/dsk.h"
 #include "core/mem.h"
+#include "core/mgm.h"
 #include "core/opt.h"
 #include "core/sys.h"
 #include "engine3d/coll.h"
@@ -38,6 +39,9 @@ void StartLevelCore()
 
 void StopLevelCore()
 {
+    // A film the level left open (its texture film) closes while the buffers it reads still live, so
+    // that the next level load in this process does not close it again into freed memory.
+    MGM_SendMessage(25, 0, 0);
     DSN_Reset();
     DAN_Release();
     Coll_Free();
