@@ -140,7 +140,7 @@ void FGT_MeleeHit(ActorRecord *victim, ActorRecord *attacker, int32_t damage)
     int32_t sound = Sound_Hit;
     if (attacker != nullptr) {
         if (attacker == Hero()) {
-            QUE_Post(MENJ_Queue, 0x45, 0, 0);
+            QUE_Post(MENJ_Queue, MENJ_SLOT_DONE, 0, 0);
         } else if (attacker->slow_time > 0.0f) {
             attacker->slow_time = 0.0f;
         }

@@ -30,12 +30,6 @@ int32_t FGT_TakeOffTimer;
 
 namespace {
 
-// The MENJ events of the moves: an object at the hero's feet (its name), none, a spell slot chosen,
-// a power that cannot be paid.
-constexpr uint8_t MENJ_STRUCK = 0x42;
-constexpr uint8_t MENJ_NOTHING_STRUCK = 0x43;
-constexpr uint8_t MENJ_SLOT_CHOSEN = 0x44;
-constexpr uint8_t MENJ_NO_POWER = 0x45;
 // The sound of an item taken.
 constexpr int32_t SOUND_PICK_UP = 17;
 // Frames the airborne hero cannot pitch up after a take-off from open ground.
@@ -211,17 +205,17 @@ bool spell_slots(ActorRecord *hero)
     if (CTRL_FreshlyPressed(CTRL_SWI)) {
         slots[0][1] = 0;
         slots[2][1] = 0;
-        post(MENJ_SLOT_CHOSEN, 0);
+        post(MENJ_SLOT_USED, 0);
     }
     if (CTRL_FreshlyPressed(CTRL_BT0)) {
         slots[1][1] = 0;
         slots[2][1] = 0;
-        post(MENJ_SLOT_CHOSEN, 1);
+        post(MENJ_SLOT_USED, 1);
     }
     if (CTRL_FreshlyPressed(CTRL_BT1)) {
         slots[0][1] = 0;
         slots[1][1] = 0;
-        post(MENJ_SLOT_CHOSEN, 2);
+        post(MENJ_SLOT_USED, 2);
     }
     int32_t control = -1, slot = 0;
     if (freshly_released(CTRL_SWI)) {
@@ -235,7 +229,7 @@ bool spell_slots(ActorRecord *hero)
         return false;
     }
     if (ELT_CheckPower(hero) < 0) {
-        post(MENJ_NO_POWER, 0);
+        post(MENJ_SLOT_DONE, 0); // the power cannot be paid: the slot stops glowing
         return true;
     }
     const int32_t action = FGT_CastAction(slots[slot][1], control);
@@ -471,9 +465,9 @@ void FGT_FightMoves(ActorRecord *hero, int32_t inReach, int32_t f92Near)
         }
     }
     if (const ActorRecord *struck = FGT_FindStruckObject(hero)) {
-        MENJ_PostName(MENJ_STRUCK, struck->node_name);
+        MENJ_PostName(MENJ_EXIT_INFO, struck->node_name);
     } else {
-        post(MENJ_NOTHING_STRUCK, 0);
+        post(MENJ_INFO_OFF, 0);
     }
     if (SYM_MenuInput(hero) == 1) {
         return;

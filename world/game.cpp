@@ -385,7 +385,7 @@ void take_box_exit(ActorRecord *actor, ExitRecord &exit)
     if (!inside_box(actor, exit)) {
         return;
     }
-    MENJ_PostName(0x42, actor->node_name);
+    MENJ_PostName(MENJ_EXIT_INFO, actor->node_name);
     if (!exit_conditions_pass(actor, exit, true)) {
         return;
     }

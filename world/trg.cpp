@@ -41,7 +41,6 @@ constexpr int32_t ELEMENT_COUNT = 16;
 constexpr uint8_t ON_SIGHT_KEPT = ACTOR_F4_PURSUIT_ON_SIGHT; // touched or met, the actor stays in place
 constexpr float DISTANCE_TOUCH = 160000.0f;
 constexpr float DISTANCE_MEET_WIDE = 302500.0f;
-constexpr uint8_t MENJ_DIALOGUE = 0x40;
 
 // An index read from the project that does not name a record of its table means none.
 int32_t checked_index(int32_t index, int32_t count) { return index >= -1 && index < count ? index : -1; }
