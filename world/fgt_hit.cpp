@@ -35,11 +35,7 @@ bool Parrying(const ActorRecord *a) { return a->current_anim == Anim_Parry; }
 
 void Play_On(ActorRecord *owner, int32_t sound)
 {
-    SND_Request request{};
-    request.kind = 1;
-    request.sound = sound;
-    request.flags = 0x01;
-    request.owner = owner;
+    const SND_Request request = {1, sound, 0x01, owner, 0};
     SND_PlayEffect(&request);
 }
 
