@@ -44,20 +44,36 @@ inline int32_t sample(const uint8_t *data, uint64_t frame, int channel, int chan
     return (int32_t(data[frame * channels + channel]) - 128) * 256;
 }
 
+// The value between two source frames at a 16-bit fraction of the way from a to b.
+inline int32_t between(int32_t a, int32_t b, uint32_t fraction)
+{
+    return a + int32_t((int64_t(b - a) * fraction) >> 16);
+}
+
 // One buffer into the accumulator, moving its cursor; a one-shot buffer stops as its cursor reaches
-// the end, a looping one wraps.
+// the end, a looping one wraps. An 11,025 Hz buffer is read between its frames (linear interpolation)
+// rather than each frame held twice, which would mirror every tone below 11,025 Hz into the top
+// octave; the cursor moves exactly as before. A one-shot buffer's last frame is held, a looping
+// buffer's leads back to its first.
 template <int CHANNELS, int BITS>
 void mix_buffer(PLAT_SoundBuffer *b, int64_t *acc, uint32_t frames)
 {
     const uint8_t *data = b->data.data();
-    const uint64_t end = frames_of(b) << 16;
+    const uint64_t count = frames_of(b);
+    const uint64_t end = count << 16;
     const int64_t gl = b->gain_left;
     const int64_t gr = b->gain_right;
     uint64_t pos = b->pos;
     for (uint32_t i = 0; i < frames; i++) {
         uint64_t f = pos >> 16;
+        uint32_t fraction = uint32_t(pos & 0xFFFF);
         int32_t l = sample(data, f, 0, CHANNELS, BITS);
         int32_t r = CHANNELS == 2 ? sample(data, f, 1, CHANNELS, BITS) : l;
+        if (fraction != 0) {
+            uint64_t next = f + 1 < count ? f + 1 : (b->looping ? 0 : f);
+            l = between(l, sample(data, next, 0, CHANNELS, BITS), fraction);
+            r = CHANNELS == 2 ? between(r, sample(data, next, 1, CHANNELS, BITS), fraction) : l;
+        }
         acc[2 * i] += (int64_t(l) * gl + 0x8000) >> 16;
         acc[2 * i + 1] += (int64_t(r) * gr + 0x8000) >> 16;
         pos += b->step;
