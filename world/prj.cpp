@@ -182,7 +182,9 @@ void PRJ_LoadDatabase()
     }
     FILE_ClosePlain(handle);
     // A shorter file than the last one read must not leave the old bytes behind.
-    std::memset(PRJ_Database + bytesRead, 0, size_t(PRJ_DATABASE_SIZE - bytesRead));
+    if (bytesRead < PRJ_DATABASE_SIZE) {
+        std::memset(PRJ_Database + bytesRead, 0, size_t(PRJ_DATABASE_SIZE - bytesRead));
+    }
     if (!database_valid(bytesRead)) {
         SYS_FatalError(kDataMissing, 999, 1);
     }

@@ -31,7 +31,8 @@ std::string Name(const ActorRecord *a)
         return std::to_string(a - ACTOR_Slots);
     }
     if (a >= ACTOR_Projectiles && a < ACTOR_Projectiles + ACTOR_PROJECTILE_COUNT) {
-        return "p" + std::to_string(a - ACTOR_Projectiles);
+        std::string name = "p";
+        return name += std::to_string(a - ACTOR_Projectiles);
     }
     return "?";
 }
@@ -58,7 +59,10 @@ std::string AiTrace::Tick(int32_t frame)
         std::string acts;
         for (const Seen &s : Actions) {
             if (s.member == m) {
-                acts += (acts.empty() ? "" : ",") + std::to_string(s.action);
+                if (!acts.empty()) {
+                    acts += ',';
+                }
+                acts += std::to_string(s.action);
             }
         }
         const std::string squad = m->group_parent != nullptr ? std::to_string(m->group_parent->ai_state) : "-";

@@ -21,7 +21,13 @@ void put16(std::vector<uint8_t> &out, uint16_t v)
     out.push_back(uint8_t(v >> 8));
 }
 
-void put_text(std::vector<uint8_t> &out, const char *text) { out.insert(out.end(), text, text + 4); }
+// A four-letter chunk name.
+void put_text(std::vector<uint8_t> &out, const char *text)
+{
+    for (int i = 0; i < 4; i++) {
+        out.push_back(uint8_t(text[i]));
+    }
+}
 
 } // namespace
 
