@@ -144,6 +144,7 @@
 #include "plat/files.h"
 #include "plat/test.h"
 #include "tools/kdev/kdev_film.h"
+#include "tools/kdev/kdev_files.h"
 #include "tools/kdev/kdev_scene.h"
 #include "tests/support/actor_pictures.h"
 #include "tests/support/camera_pictures.h"
@@ -300,8 +301,19 @@ static int mkpack(int argc, char **argv)
     return 0;
 }
 
+// The other place the pack layer looks for a pack, on drive Z, when Z is mapped.
+static const char *pack_alternative(const char *path)
+{
+    static std::string prefixed;
+    prefixed = std::string("Z:\\") + path;
+    return PLAT_DriveHost('Z').empty() ? nullptr : prefixed.c_str();
+}
+
 static int pack(const char *path)
 {
+    if (!KdevFileFound(path, pack_alternative(path))) {
+        return 1;
+    }
     PACK_Open(path);
     // Each entry by its place in the table, read through the entry itself: a stored name that is not
     // upper case can never be found by name, yet its bytes are there.
@@ -330,6 +342,9 @@ static int pack(const char *path)
 // play are those the sound module copies: min(RIFF size - 44, size - 44).
 static int fsb(const char *path)
 {
+    if (!KdevFileFound(path)) {
+        return 1;
+    }
     FSB_Load(path);
     std::printf("%5s %8s %8s %3s %6s %4s %8s %8s\n", "index", "size", "riff", "ch", "rate", "bits", "plays", "ms");
     for (uint32_t i = 0; i < FSB_Count; i++) {
@@ -362,6 +377,9 @@ static int prj(const char *folder)
 {
     // Mapped directly, not through a drive-map text, so that any folder name works.
     std::error_code error;
+    if (!KdevHostFound(folder, folder)) {
+        return 1;
+    }
     if (!std::filesystem::is_directory(folder, error)) {
         std::fprintf(stderr, "kdev: %s is not a folder\n", folder);
         return 1;
@@ -370,6 +388,9 @@ static int prj(const char *folder)
     test::MapDrive('D', std::filesystem::absolute(folder, error).string());
     if (PLAT_SetDrive('D') != 0) {
         std::fprintf(stderr, "kdev: %s is not a folder\n", folder);
+        return 1;
+    }
+    if (!KdevFileFound("kalder.dat")) {
         return 1;
     }
     PRJ_LoadDatabase();
@@ -458,6 +479,9 @@ static void print_tree(OBJ_Handle h, int depth)
 // own folder; -1 (with a line saying so) when it does not load.
 static OBJ_Handle load_3d(const char *path)
 {
+    if (!KdevFileFound(path)) {
+        return -1;
+    }
     static std::vector<uint8_t> area(7850000);
     Init_3D(area.data(), area.size());
     Set_File_Source(file_source);
@@ -470,7 +494,7 @@ static OBJ_Handle load_3d(const char *path)
     std::snprintf(Material_Dir, sizeof Material_Dir, "%.*s", int(folder), path);
     OBJ_Handle h = Load_Obj(path);
     if (h == -1) {
-        std::printf("%s: not loaded (missing or damaged)\n", path);
+        std::printf("%s: not loaded (damaged, or its materials are missing)\n", path);
     }
     return h;
 }
@@ -787,6 +811,9 @@ static int render_pictures(const char *folder)
 // library and samples the corners and the centre back into the world.
 static int hmap(const char *path, const char *out, bool camera)
 {
+    if (!KdevFileFound(path)) {
+        return 1;
+    }
     uint32_t length = 0;
     uint8_t *file = Hmap_Load_File(path, &length);
     if (file == nullptr) {
@@ -1111,6 +1138,9 @@ static int spr(const char *path, const char *out)
     if (std::strchr(path, ':') == nullptr) {
         DSK_Locate();
     }
+    if (!KdevFileFound(path)) {
+        return 1;
+    }
     SPR_ClearAll();
     SPR_LoadSet(path, 0);
     std::string upper = path;
@@ -1159,6 +1189,9 @@ static int inv(const char *file, const char *offset_text)
     const long long offset = offset_text == nullptr ? 0 : std::strtoll(offset_text, &end, 10);
     if (offset_text != nullptr && (end == offset_text || *end != 0 || offset < 0)) {
         return usage();
+    }
+    if (!KdevHostFound(file, file)) {
+        return 1;
     }
     // A file that cannot be read holds no inventory either.
     std::ifstream in(file, std::ios::binary);
@@ -1244,6 +1277,9 @@ static int icons(const char *pack, const char *folder)
     }
     if (std::strchr(pack, ':') == nullptr) {
         DSK_Locate();
+    }
+    if (!KdevFileFound(pack, pack_alternative(pack))) {
+        return 1;
     }
     PACK_Open(pack);
     ICO_LoadSets();

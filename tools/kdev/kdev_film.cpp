@@ -2,6 +2,7 @@
 // also each hi-colour picture as the decoder made it), or for a 256-colour film every picture of the
 // texture it feeds.
 #include "tools/kdev/kdev_film.h"
+#include "tools/kdev/kdev_files.h"
 
 #include <cstdio>
 #include <cstring>
@@ -167,6 +168,9 @@ int KdevFilm(int argc, char **argv, int (*usage)())
     // Texture films lie in the installation folder: a relative path the disc does not hold is
     // looked for there.
     const std::string installed = std::string(DSK_InstallPath()) + path;
+    if (!KdevFileFound(path, std::strchr(path, ':') == nullptr ? installed.c_str() : nullptr)) {
+        return 1;
+    }
     if (HNM_Open(path) == 0 && (std::strchr(path, ':') != nullptr || HNM_Open(installed.c_str()) == 0)) {
         std::fprintf(stderr, "kdev: cannot open film %s\n", path);
         return 1;

@@ -1,6 +1,7 @@
 // kdev level and zones: a project loaded as the game tick loads it, its object slots, the picture and its
 // zones.
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_files.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +26,9 @@ bool KdevMapDrives(const char *folder)
 {
     std::error_code error;
     const std::string base = std::filesystem::absolute(folder, error).string();
+    if (!KdevHostFound(folder, base)) {
+        return false;
+    }
     if (!std::filesystem::is_directory(base + "/drives", error) || PLAT_LoadDriveMap(nullptr, base.c_str()) == 0) {
         std::fprintf(stderr, "kdev: %s holds no drives folder\n", folder);
         return false;

@@ -1,6 +1,7 @@
 // kdev's scene stream and container commands: their tables and blocks, the maps' progressive decoding
 // as pictures, and a sample stream and container from the fixture writers.
 #include "tools/kdev/kdev_scene.h"
+#include "tools/kdev/kdev_files.h"
 
 #include <fcntl.h>
 
@@ -132,6 +133,9 @@ int Stream_Pictures(const char *path, const std::string &folder)
 int KdevDsn(const char *path, const char *pngFolder)
 {
     Core();
+    if (!KdevFileFound(path)) {
+        return 1;
+    }
     const std::vector<uint8_t> file = Read_File(path);
     if (!DSN_Open(path)) {
         std::fprintf(stderr, "kdev: %s: not a scene stream\n", path);
@@ -154,6 +158,9 @@ int KdevDsn(const char *path, const char *pngFolder)
 int KdevDan(const char *path)
 {
     Core();
+    if (!KdevFileFound(path)) {
+        return 1;
+    }
     if (!DAN_Load3DC(path)) {
         std::fprintf(stderr, "kdev: %s: not a container\n", path);
         return 1;

@@ -56,6 +56,7 @@
 #include "tests/support/testcard.h"
 #include "world/ctrl.h"
 #include "tests/support/wav_writer.h"
+#include "tools/kdev/kdev_files.h"
 
 static MGM_Queue *echo_queue;
 
@@ -209,6 +210,9 @@ static int sound()
     std::printf("drive map loaded\n");
     DSK_Locate();
     std::printf("disc found\n");
+    if (!KdevFileFound("data\\sound\\fsb.dat")) {
+        return 1;
+    }
     if (!MGM_Create(50, 50)) {
         std::fprintf(stderr, "kshow: no message manager\n");
         return 1;
@@ -428,6 +432,7 @@ static int prof()
 
 int main(int argc, char **argv)
 {
+    KdevProgramName = "kshow";
     if (argc >= 2 && std::strcmp(argv[1], "echo") == 0) {
         return echo();
     }
