@@ -1,6 +1,8 @@
 # make run    build the programs, write the demo installation and start kalder on it
-# make test   build everything with the sanitizers and run every test
+# make test   build everything with the sanitizers and run every test, build the release under -Werror,
+#             run each fuzzer briefly
 # make bench  build optimised and run the benchmarks, then gather the headline figures (tools/bench-goals.sh)
+# make bench-build  only build the benchmarks, into build/release/bench
 # make demo-sound  play kshow's sound script into build/demo/sound.wav (no sound card needed) and check it
 # make demo-cd     play the demo disc's music track into build/demo/cd.wav (no sound card needed) and check it
 # make demo-film   run kalder's start-up with the demo's opening film into build/demo/film.wav and check it
@@ -10,15 +12,22 @@ RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
 
-.PHONY: all deps release run rundx test bench clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd demo-film demo-film-picture demo-title demo-moves
+.PHONY: all deps release release-werror run rundx test bench bench-build clean demo-input fuzz demo-display demo-frame demo-controls demo-sound demo-prof demo-cd demo-film demo-film-picture demo-title demo-moves
 
 all: release
 
 deps:
 	@tools/install-deps.sh
 
+# The programs, mkdemo and the developers' tools; no test and no benchmark.
 release: deps
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKALDER_TESTS=OFF
+	cmake --build $(RELEASE) -j $(JOBS)
+
+# The release build with warnings as errors (make test runs it, so that the optimiser's warnings are
+# caught as the sanitizer build's are); the setting stays in build/release's cache.
+release-werror: deps
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKALDER_TESTS=OFF -DKALDER_WERROR=ON
 	cmake --build $(RELEASE) -j $(JOBS)
 
 $(DEMO): release
@@ -32,11 +41,14 @@ rundx: release
 	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
 	cd $(DEMO) && ../release/programs/kalderdx
 
+# The sanitizer build and every test, the release build under -Werror, then each fuzzer for a few
+# seconds over its seeds and regressions.
 test: deps
 	cmake -S . -B $(TESTS) -DCMAKE_BUILD_TYPE=Debug -DKALDER_SANITIZE=ON -DKALDER_WERROR=ON -DKALDER_BENCH=OFF
 	cmake --build $(TESTS) -j $(JOBS)
 	cd $(TESTS) && ctest --output-on-failure -j $(JOBS)
-	$(MAKE) fuzz FUZZ_TIME=20
+	$(MAKE) release-werror
+	$(MAKE) fuzz FUZZ_TIME=5
 
 # The fuzz harnesses under clang's libFuzzer: a short run of each (make fuzz FUZZ_TIME=600 for longer,
 # make fuzz FUZZ_RUNS=1000000 for a count of executions, with no time limit unless FUZZ_TIME is given).
@@ -49,10 +61,12 @@ fuzz: deps
 	cmake --build $(FUZZ) -j $(JOBS)
 	cd $(FUZZ) && ctest -L fuzz --output-on-failure -j $(JOBS) --timeout $(FUZZ_TIMEOUT)
 
-bench: release
+bench-build: release
 	-@tools/install-deps.sh bench
 	cmake -S . -B $(RELEASE) -DKALDER_BENCH=ON
-	cmake --build $(RELEASE) -j $(JOBS)
+	cmake --build $(RELEASE) -j $(JOBS) --target benchmarks
+
+bench: bench-build
 	mkdir -p $(RELEASE)/bench-out
 	for b in $(RELEASE)/bench/*_bench; do $$b --benchmark_repetitions=5 | tee $(RELEASE)/bench-out/$$(basename $$b).txt; done
 	tools/bench-goals.sh $(RELEASE)/bench-out
