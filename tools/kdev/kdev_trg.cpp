@@ -45,16 +45,22 @@ constexpr BitName Actions[] = {
 template <size_t N> std::string Bit_Names(uint32_t bits, const BitName (&names)[N])
 {
     std::string out;
+    auto add = [&out](const char *name) {
+        if (!out.empty()) {
+            out += ',';
+        }
+        out += name;
+    };
     for (const BitName &b : names) {
         if ((bits & b.bit) != 0) {
-            out += (out.empty() ? "" : ",") + std::string(b.name);
+            add(b.name);
             bits &= ~b.bit;
         }
     }
     if (bits != 0) {
         char rest[16];
         std::snprintf(rest, sizeof rest, "0x%X", unsigned(bits));
-        out += (out.empty() ? "" : ",") + std::string(rest);
+        add(rest);
     }
     return out.empty() ? "-" : out;
 }
