@@ -30,11 +30,10 @@ while IFS='|' read -r status expected args; do
     IFS=$old_ifs
     err=$("$kdev" "$@" 2>&1 >/dev/null)
     got=$?
-    first=$(echo "$err" | head -n 1)
+    first=$(printf '%s\n' "$err" | head -n 1)
     if [ "$got" != "$status" ] || [ "$first" != "$expected" ]; then
-        echo "FAIL: kdev $*: status $got, expected $status"
-        echo "      got      $first"
-        echo "      expected $expected"
+        printf 'FAIL: kdev %s: status %s, expected %s\n      got      %s\n      expected %s\n' "$*" "$got" "$status" \
+            "$first" "$expected"
         fails=$((fails + 1))
     fi
 done <<ROWS
@@ -61,7 +60,7 @@ done <<ROWS
 1|kdev: D:\\DATA\\junk.bin: not a scene stream|dsn|D:\\DATA\\junk.bin
 1|kdev: D:\\DATA\\junk.bin: not a container|dan|D:\\DATA\\junk.bin
 1|kdev: cannot open film D:\\DATA\\junk.bin|film|D:\\DATA\\junk.bin|$dir/film
-1|Kalder Internal Error : D:\\DATA\\junk.bin is not a valid file|pack|D:\\DATA\\junk.bin
+231|[Error] D:\\DATA\\junk.bin is not a valid file|pack|D:\\DATA\\junk.bin
 ROWS
 
 # Without any drive map the answer says so.
