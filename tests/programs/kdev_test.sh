@@ -47,7 +47,7 @@ echo "$out" | tail -n 1 | grep -q '^30 frames$' || fail "kdev film did not count
 [ "$(ls "$dir/demo/frames/iv" | grep -c '^frame-00[0-3][0-9]\.png$')" = 30 ] || fail "kdev film did not write 30 frames"
 [ "$(ls "$dir/demo/frames/iv" | grep -c '^picture-00[0-3][0-9]\.png$')" = 30 ] || fail "kdev film did not write 30 pictures"
 out=$(cd "$dir/demo" && "$kdev" film 'data\hnm\none.hnm' 2>&1)
-[ "$?" = 1 ] && echo "$out" | grep -q '^kdev: data\\hnm\\none.hnm: not found (tried ' || fail "kdev film on a missing film: $out"
+[ "$?" = 1 ] && printf '%s\n' "$out" | grep -q '^kdev: data\\hnm\\none.hnm: not found (tried ' || fail "kdev film on a missing film: $out"
 out=$(KALDER_DRIVES="C=$dir/demo/drives/C;D=$dir/demo/drives/D" "$kdev" icons 'data\icone\icones.bf' "$dir/icons/sheets" 2>&1) ||
     fail "kdev icons ended with $?: $out"
 [ "$(ls "$dir/icons/sheets" | grep -c '^icons-.*\.png$')" = 5 ] || fail "kdev icons wrote $(ls "$dir/icons/sheets")"
