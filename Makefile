@@ -104,7 +104,7 @@ demo-title: release
 	@tools/install-deps.sh demo
 	tools/xvfb-demo.sh title
 
-# The hero played by real keys under Xvfb: walked, turned and jumped; screenshots checked,
+# The hero played by real keys under Xvfb: jumped, walked and turned; screenshots checked,
 # build/demo/moves-*.png.
 demo-moves: release
 	@tools/install-deps.sh demo

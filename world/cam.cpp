@@ -96,21 +96,24 @@ void place(bool snap, bool pitched)
         } else if (held(CTRL_RIGHT) && CAM_TurnOffset < kQuarter) {
             CAM_TurnOffset += step;
         }
+        // Looking down raises the camera on its arc and lowers the point it looks at; looking up the
+        // other way round. Each key moves the subject height only while it is held.
         if (held(CTRL_DOWN)) {
             CAM_LookOffset -= step;
             if (CAM_LookOffset < kLookDownLimit) {
                 CAM_LookOffset = float(kLookDownLimit);
+            }
+            if (CAM_LookOffset < 0) {
+                pos[1] += round_i32(CAM_LookDownScale * double(CAM_LookOffset) / kLookDownLimit);
             }
         } else if (held(CTRL_UP)) {
             CAM_LookOffset += step;
             if (CAM_LookOffset > kQuarter) {
                 CAM_LookOffset = float(kQuarter);
             }
-        }
-        if (CAM_LookOffset < 0) {
-            pos[1] += round_i32(CAM_LookDownScale * double(CAM_LookOffset) / -kLookDownLimit);
-        } else if (CAM_LookOffset > 0) {
-            pos[1] -= round_i32(CAM_LookDownScale * 3.0 * double(CAM_LookOffset) / kQuarter);
+            if (CAM_LookOffset > 0) {
+                pos[1] -= round_i32(CAM_LookDownScale * 3.0 * double(CAM_LookOffset) / kQuarter);
+            }
         }
     } else {
         CAM_TurnOffset = 0;
@@ -118,7 +121,8 @@ void place(bool snap, bool pitched)
     }
     h -= CAM_TurnOffset;
     h2 -= CAM_TurnOffset;
-    pos[1] -= CAM_F;
+    // The heights E and F are negative, and negative y is up: the camera rides |F| above the subject.
+    pos[1] += CAM_F;
 
     double elevation = CAM_LookOffset;
     double aim_distance = f.aim_distance;
@@ -139,11 +143,11 @@ void place(bool snap, bool pitched)
         elevation = e;
     }
 
-    // The camera point, on the side the heading points to.
+    // The subject faces (cos h, sin h): the camera stands behind it, on the h2 side.
     const int32_t previous_camera[3] = {f.camera[0], f.camera[1], f.camera[2]};
     double r = std::fabs(std::cos(elevation)) * f.camera_distance;
-    const int32_t offset[3] = {round_i32(std::cos(h) * r), round_i32(std::sin(elevation) * f.camera_distance),
-                               round_i32(std::sin(h) * r)};
+    const int32_t offset[3] = {round_i32(std::cos(h2) * r), round_i32(std::sin(elevation) * f.camera_distance),
+                               round_i32(std::sin(h2) * r)};
     for (int i = 0; i < 3; i++) {
         int64_t target = int64_t(pos[i]) + offset[i];
         f.camera[i] = snap ? narrow(target) : narrow(f.camera[i] + (target - f.camera[i]) / divisor(CAM_CameraDivisor));
@@ -153,15 +157,16 @@ void place(bool snap, bool pitched)
         f.camera[1] = previous_camera[1];
     }
 
-    // The aim point, through the subject on the other side.
+    // The aim point, ahead of the subject.
     const int32_t previous_aim[3] = {f.aim[0], f.aim[1], f.aim[2]};
-    const int32_t aim_offset[3] = {round_i32(std::cos(h2) * aim_distance), 0, round_i32(std::sin(h2) * aim_distance)};
+    const int32_t aim_offset[3] = {round_i32(std::cos(h) * aim_distance), 0, round_i32(std::sin(h) * aim_distance)};
     if (snap) {
         for (int i = 0; i < 3; i++) {
             f.aim[i] = narrow(int64_t(pos[i]) + aim_offset[i]);
         }
     } else {
-        f.aim[1] = narrow(int64_t(f.aim[1]) - CAM_F);
+        // The height is smoothed relative to the raised subject height, so it settles on the subject's own.
+        f.aim[1] = narrow(int64_t(f.aim[1]) + CAM_F);
         int32_t target[3];
         for (int i = 0; i < 3; i++) {
             target[i] = narrow(int64_t(pos[i]) + aim_offset[i]);
@@ -175,17 +180,18 @@ void place(bool snap, bool pitched)
         }
     }
 
-    // The aim height: held near the reference height, else led by the speed and kept within bounds.
+    // The aim height: held near the reference height, else led upward by the speed and kept between
+    // |E| and |F| below the camera (E is the upper bound, the one nearer the camera's height).
     if (keep_height && int64_t(f.aim[1]) - 300 <= s->reference_height) {
         f.aim[1] = previous_aim[1];
     } else {
-        f.aim[1] = narrow(int64_t(f.aim[1]) + CAM_F);
-        f.aim[1] += trunc_i32(double(CAM_E - CAM_F) / 150.0 * f.speed / double(divisor(CAM_HeightDivisor)));
+        f.aim[1] = narrow(int64_t(f.aim[1]) - CAM_F);
+        f.aim[1] -= trunc_i32(double(CAM_E - CAM_F) / 150.0 * f.speed / double(divisor(CAM_HeightDivisor)));
         if (!look) {
-            int64_t upper = int64_t(f.camera[1]) + CAM_E, lower = int64_t(f.camera[1]) + CAM_F;
-            if (f.aim[1] > upper) {
+            int64_t upper = int64_t(f.camera[1]) - CAM_E, lower = int64_t(f.camera[1]) - CAM_F;
+            if (f.aim[1] < upper) {
                 f.aim[1] = narrow(upper);
-            } else if (f.aim[1] < lower) {
+            } else if (f.aim[1] > lower) {
                 f.aim[1] = narrow(lower);
             }
         }
@@ -212,6 +218,8 @@ void place(bool snap, bool pitched)
             }
         }
     }
+    // Look control lasts the placement it was asked for; close quarters may follow it.
+    CAM_ManualLook = 0;
 }
 
 void script_frame(CAM_ScriptState &state)
@@ -458,8 +466,6 @@ void CAM_UpdateFollow()
     CAM_NearAdjust();
     put_root(CAM_Follow.camera);
     CAM_SwayFollow(CAM_Follow.camera, CAM_Follow.aim);
-    // Look control lasts the frame it was asked for, close quarters included.
-    CAM_ManualLook = 0;
 }
 
 void CAM_FollowSelect(bool snap)
@@ -493,14 +499,16 @@ void CAM_FollowSelect(bool snap)
                 CAM_AimDivisor = 4;
             }
             boost(150);
+            // The placement takes the pitch turned by -128: the camera rises above the subject and looks
+            // down over its shoulder.
             int32_t pitch = s->pitch;
-            s->pitch = (pitch + 128) & 0xFFF;
+            s->pitch = (pitch - 128) & 0xFFF;
             if (CAM_Close == 0) {
                 CAM_AimDivisor = preset_g;
             }
             CAM_PlacePitched(snap);
             s->pitch = pitch;
-            f.aim[1] -= 40;
+            f.aim[1] += 40;
             CAM_Return = 1;
         } else if (s->current_anim == 46 || climbing) {
             if (CAM_Close == 0) {
@@ -508,7 +516,7 @@ void CAM_FollowSelect(bool snap)
             }
             boost(300);
             CAM_PlacePitched(snap);
-            f.aim[1] -= 50;
+            f.aim[1] += 50;
         } else {
             if (CAM_Close == 0) {
                 CAM_AimDivisor = preset_g;
@@ -524,7 +532,7 @@ void CAM_FollowSelect(bool snap)
     case 3:
         boost(100);
         CAM_PlacePitched(snap);
-        f.aim[1] -= 30;
+        f.aim[1] += 30;
         break;
     default: break;
     }
@@ -557,15 +565,21 @@ void CAM_NearAdjust()
         if (d < 0.2 * CAM_C) {
             d = 0.2 * CAM_C;
         }
-        f.aim[1] = round_i32(CAM_E + double(pos[1]) - (CAM_C - d) * 1.2);
+        // Pulled in close, the camera looks down more steeply: the aim sinks below the subject.
+        f.aim[1] = round_i32(double(pos[1]) - CAM_E + (CAM_C - d) * 1.2);
         if ((s->flags[4] & ACTOR_F4_PITCH_STEERING) != 0) {
-            f.aim[1] -= 80;
+            f.aim[1] += 80;
         }
     }
 }
 
 void CAM_SwayFollow(const int32_t *camera, int32_t *aim)
 {
+    // The view looks along the direction the points had before the bob below moved the aim.
+    int32_t direction[3], unit[3];
+    for (int i = 0; i < 3; i++) {
+        direction[i] = narrow(int64_t(aim[i]) - camera[i]);
+    }
     const ActorRecord *s = CAM_Follow.subject;
     bool pitch_steering = s != nullptr && (s->flags[4] & ACTOR_F4_PITCH_STEERING) != 0;
     bool sways = CAM_Mode == CAM_FOLLOW && CAM_SwayEnabled != 0 && s != nullptr &&
@@ -598,10 +612,6 @@ void CAM_SwayFollow(const int32_t *camera, int32_t *aim)
         // The roll is eased as a signed angle, so that a roll to the left settles as one to the right does.
         int32_t roll = signed_angle(CAM_Roll);
         CAM_Roll = (roll + ((target * k / 280 - roll) >> 2)) & 0xFFF;
-    }
-    int32_t direction[3], unit[3];
-    for (int i = 0; i < 3; i++) {
-        direction[i] = narrow(int64_t(aim[i]) - camera[i]);
     }
     Vec_Normalise(direction, unit);
     int32_t m[9];
@@ -668,8 +678,9 @@ void CAM_UpdateFreeFly()
     } else if ((INP_KeyTable[0x23] & 0x01) != 0) { // End
         scale = 4.0;
     }
-    CAM_FreeFly.yaw = (CAM_FreeFly.yaw + trunc_i32(GAME_RawInput.pointer_x * scale)) & 0xFFF;
-    CAM_FreeFly.pitch = (CAM_FreeFly.pitch + trunc_i32(GAME_RawInput.pointer_y * scale)) & 0xFFF;
+    // The pointer's movement since the last frame turns the view, not where the pointer stands.
+    CAM_FreeFly.yaw = (CAM_FreeFly.yaw + trunc_i32(GAME_RawInput.axis_x * scale)) & 0xFFF;
+    CAM_FreeFly.pitch = (CAM_FreeFly.pitch + trunc_i32(GAME_RawInput.axis_y * scale)) & 0xFFF;
     double speed = GAME_TimeFactor * scale;
     int32_t cp = Get_Cos(CAM_FreeFly.pitch);
     const int32_t axis[3] = {narrow((int64_t(cp) * Get_Sin(CAM_FreeFly.yaw)) >> 15), Get_Sin(CAM_FreeFly.pitch),

@@ -114,7 +114,8 @@ void ActorStage::Place()
 void ActorStage::Opponent(ActorRecord *opponent, double degrees, double distance)
 {
     ACTOR_InitRecord(opponent);
-    const double angle = (degrees - double(actor.heading) * 360.0 / 4096.0) * Pi / 180.0;
+    // Bearings are taken from the facing, (cos, -sin) of the heading in x and z.
+    const double angle = (degrees + double(actor.heading) * 360.0 / 4096.0) * Pi / 180.0;
     opponent->position[0] = actor.position[0] + distance * std::cos(angle);
     opponent->position[1] = actor.position[1];
     opponent->position[2] = actor.position[2] - distance * std::sin(angle);
@@ -164,6 +165,8 @@ std::vector<NamedPicture> ActorDemoPictures(int32_t kind)
         ActorRecord opponent;
         for (int32_t degrees = -70; degrees <= 70; degrees += 10) {
             stage.Opponent(&opponent, degrees, 1500.0);
+            // Each picture turns from straight ahead, so that the turns of its neighbour do not linger.
+            stage.actor.head_yaw = stage.actor.head_pitch = stage.actor.torso_turn = 0;
             // Enough frames for the turns to settle.
             for (int k = 0; k < 12; k++) {
                 stage.Playing(0, 5.0f);

@@ -26,10 +26,10 @@ inline constexpr int32_t kBox1Start[3] = {-1400, 172, 400};
 inline constexpr int32_t kBox2Start[3] = {-200, 172, 900};
 inline constexpr int32_t kBloc1At[3] = {-1800, 172, 1500};
 inline constexpr int32_t kBloc2At[3] = {-800, 172, 2600};
-// The animated textures' quads, as the hero's camera sees them looking along -x (+z to its right):
-// the film's standing screen behind the boxes (512 x 512, facing the camera), the water strip across
-// the floor ahead of the hero, the arrow band along the left (at -z).
-inline constexpr int32_t kScreenX = -2200, kScreenZ0 = -640;
+// The animated textures' quads, as the camera behind the hero at its start sees them looking along +x
+// (-z to its right): the film's standing screen far ahead on the right (512 x 512, facing the camera),
+// the water strip across the floor just ahead of the hero, the arrow band along the right (at -z).
+inline constexpr int32_t kScreenX = 700, kScreenZ0 = -640;
 inline constexpr int32_t kWaterX0 = -420, kWaterX1 = -120, kWaterZ0 = -1000, kWaterZ1 = 1000;
 inline constexpr int32_t kArrowZ = -700, kArrowX0 = -2600, kArrowX1 = 600;
 inline constexpr int32_t kCrystalStart[3] = {-300, 260, 300}; // element 4, an object to pick up

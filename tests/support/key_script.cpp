@@ -20,7 +20,8 @@ struct KeyName {
 // In the order the held keys are listed.
 constexpr KeyName kKeys[] = {
     {"Up", 0x26},     {"Down", 0x28}, {"Left", 0x25}, {"Right", 0x27}, {"Space", 0x20}, {"Escape", 0x1B},
-    {"Alt", 0x12},    {"Ctrl", 0x11}, {"1", 0x31},    {"2", 0x32},     {"3", 0x33},
+    {"Alt", 0x12},    {"Ctrl", 0x11}, {"1", 0x31},    {"2", 0x32},     {"3", 0x33},     {"8", 0x38},
+    {"9", 0x39},      {"0", 0x30},
 };
 
 int key_code(const std::string &name)

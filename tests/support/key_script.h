@@ -1,6 +1,6 @@
 // Key scripts: a developer's list of key presses and releases by frame, replayed on the headless
 // keyboard. One event a line, "<frame> down|up <key>", frames ascending, "#" starts a comment; keys
-// Up Down Left Right Space Escape Alt Ctrl 1 2 3.
+// Up Down Left Right Space Escape Alt Ctrl 1 2 3 8 9 0 (with Alt, 8 9 0 choose camera presets).
 #pragma once
 #include <string>
 #include <vector>

@@ -66,6 +66,27 @@ struct Camera : Figure {
         Get_Obj_Matrix(0, m);
         return {m[2], m[5], m[8]};
     }
+    // Where the root camera shows a world point on a 640 x 480 screen; false when it lies behind.
+    static bool Screen(const double *point, int32_t *x, int32_t *y)
+    {
+        OBJ_View.focal_x = 320;
+        OBJ_View.focal_y = 320;
+        OBJ_View.centre_x = 320;
+        OBJ_View.centre_y = 240;
+        int32_t m[9];
+        Get_Obj_Matrix(0, m);
+        const std::vector<int32_t> c = Root();
+        const double d[3] = {point[0] - c[0], point[1] - c[1], point[2] - c[2]};
+        int32_t view[3];
+        for (int col = 0; col < 3; col++) {
+            view[col] = int32_t(std::lround((m[col] * d[0] + m[3 + col] * d[1] + m[6 + col] * d[2]) / 32768.0));
+        }
+        if (view[2] <= 0) {
+            return false;
+        }
+        Project_Point(view, x, y);
+        return true;
+    }
     static std::vector<int32_t> Unit(const int32_t *from, const int32_t *to)
     {
         int32_t d[3] = {to[0] - from[0], to[1] - from[1], to[2] - from[2]}, u[3];
@@ -261,52 +282,115 @@ TEST_F(Camera, PresetsAndProjectOverrides)
     EXPECT_EQ(CAM_AimDivisor, 4) << "only preset 0 takes the project's values";
 }
 
-TEST_F(Camera, SnapPlacesBehindTheSubjectByHeading)
+// The subject faces (cos h, sin h) with h = (4096 - heading) in 12-bit units, as its bearings and its
+// launches take it: the camera stands |F| above its node and behind it, the aim point ahead of it.
+TEST_F(Camera, SnapPlacesAboveAndBehindTheSubjectByHeading)
 {
     const struct {
         int32_t heading;
         int32_t camera[2];
         int32_t aim[2];
     } cases[] = {
-        {0, {1024, 0}, {-528, 0}},
-        {1024, {0, -1024}, {0, 528}},
-        {2048, {-1024, 0}, {528, 0}},
-        {3072, {0, 1024}, {0, -528}},
+        {0, {-1024, 0}, {528, 0}},
+        {1024, {0, 1024}, {0, -528}},
+        {2048, {1024, 0}, {-528, 0}},
+        {3072, {0, -1024}, {0, 528}},
+        {300, {-917, 455}, {473, -234}},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.heading);
-        Follow(c.heading);
-        EXPECT_EQ(CAM_Follow.camera[0] - at[0], c.camera[0]);
-        EXPECT_EQ(CAM_Follow.camera[2] - at[2], c.camera[1]);
-        EXPECT_EQ(CAM_Follow.aim[0] - at[0], c.aim[0]);
-        EXPECT_EQ(CAM_Follow.aim[2] - at[2], c.aim[1]);
-        EXPECT_EQ(Root(), (std::vector<int32_t>(CAM_Follow.camera, CAM_Follow.camera + 3)));
+    for (int32_t preset : {0, 3, 4}) {
+        OPT_CameraPreset = preset;
+        CAM_LoadPreset();
+        const double scale_camera = CAM_A / 1024.0, scale_aim = CAM_C / 528.0;
+        for (const auto &c : cases) {
+            SCOPED_TRACE(testing::Message() << "preset " << preset << ", heading " << c.heading);
+            Follow(c.heading);
+            EXPECT_EQ(CAM_Follow.camera[1] - at[1], CAM_F) << "|F| above the node";
+            EXPECT_EQ(CAM_Follow.aim[1], at[1]) << "the aim at the node's height";
+            EXPECT_NEAR(CAM_Follow.camera[0] - at[0], c.camera[0] * scale_camera, 2.0);
+            EXPECT_NEAR(CAM_Follow.camera[2] - at[2], c.camera[1] * scale_camera, 2.0);
+            EXPECT_NEAR(CAM_Follow.aim[0] - at[0], c.aim[0] * scale_aim, 2.0);
+            EXPECT_NEAR(CAM_Follow.aim[2] - at[2], c.aim[1] * scale_aim, 2.0);
+            const double h = (4096 - c.heading) * kAngle, facing[2] = {std::cos(h), std::sin(h)};
+            const double behind = (CAM_Follow.camera[0] - at[0]) * facing[0] + (CAM_Follow.camera[2] - at[2]) * facing[1];
+            const double ahead = (CAM_Follow.aim[0] - at[0]) * facing[0] + (CAM_Follow.aim[2] - at[2]) * facing[1];
+            EXPECT_LT(behind, 0.0) << "the camera behind the subject";
+            EXPECT_GT(ahead, 0.0) << "the aim ahead of it";
+            EXPECT_EQ(Root(), (std::vector<int32_t>(CAM_Follow.camera, CAM_Follow.camera + 3)));
+        }
     }
+    OPT_CameraPreset = 0;
 }
 
 TEST_F(Camera, SubjectLiesOnTheCentreColumn)
 {
-    OBJ_View.focal_x = 320;
-    OBJ_View.focal_y = 320;
-    OBJ_View.centre_x = 320;
-    OBJ_View.centre_y = 240;
     for (int32_t heading : {0, 1024, 2048, 3072, 300}) {
         SCOPED_TRACE(heading);
         Follow(heading);
         CAM_CompCameraPos();
-        int32_t m[9];
-        Get_Obj_Matrix(0, m);
-        const std::vector<int32_t> c = Root();
-        double d[3] = {double(at[0]) - c[0], double(at[1]) - c[1], double(at[2]) - c[2]};
-        int32_t view[3];
-        for (int col = 0; col < 3; col++) {
-            view[col] = int32_t(std::lround((m[col] * d[0] + m[3 + col] * d[1] + m[6 + col] * d[2]) / 32768.0));
-        }
-        ASSERT_GT(view[2], 0) << "in front of the camera";
+        const double node[3] = {double(at[0]), double(at[1]), double(at[2])};
         int32_t x, y;
-        Project_Point(view, &x, &y);
+        ASSERT_TRUE(Screen(node, &x, &y)) << "in front of the camera";
         EXPECT_NEAR(x, 320, 1);
     }
+}
+
+// On a flat floor 160 below the subject's node (the demo hero's pelvis over its floor), every preset
+// and every stance keeps the camera above the floor, and shows the floor under the subject's feet and
+// before it in the lower part of the screen.
+TEST_F(Camera, EveryPresetAndStanceFilmsTheFloorFromAbove)
+{
+    const double floor = at[1] + 160.0;
+    const struct {
+        const char *what;
+        int32_t anim;
+        uint8_t flags4, coll0;
+    } stances[] = {
+        {"walking", 4, 0, 0},
+        {"fight stance (pitch steering)", 0, ACTOR_F4_PITCH_STEERING, 0},
+        {"animation 46", 46, 0, 0},
+        {"animation 25 with contact A", 25, 0, ACTOR_C0_CONTACT_A},
+        {"animation 41 with contact A", 41, 0, ACTOR_C0_CONTACT_A},
+        {"animation 42 with contact A", 42, 0, ACTOR_C0_CONTACT_A},
+    };
+    for (int32_t preset = 0; preset < CAM_PRESET_COUNT; preset++) {
+        for (const auto &stance : stances) {
+            SCOPED_TRACE(testing::Message() << "preset " << preset << ", " << stance.what);
+            OPT_CameraPreset = preset;
+            CAM_LoadPreset();
+            actor.physics_mode = 1;
+            actor.current_anim = stance.anim;
+            actor.flags[4] = stance.flags4;
+            actor.coll_flags[0] = stance.coll0;
+            actor.pitch = 0;
+            Follow(300);
+            for (int frame = 0; frame < 30; frame++) {
+                CAM_CompCameraPos();
+            }
+            EXPECT_LT(Root()[1], at[1]) << "above the subject's node";
+            // The floor a little ahead of the subject lies in the lower half of the screen.
+            const double h = (4096 - 300) * kAngle;
+            const double spot[3] = {at[0] + std::cos(h) * 300, floor, at[2] + std::sin(h) * 300};
+            int32_t x, y;
+            ASSERT_TRUE(Screen(spot, &x, &y)) << "the floor ahead lies before the camera";
+            EXPECT_GT(y, 240);
+            EXPECT_LT(y, 480);
+            EXPECT_GE(x, 0);
+            EXPECT_LT(x, 640);
+            // The middle of the bottom row looks down onto the floor near the subject.
+            int32_t m[9];
+            Get_Obj_Matrix(0, m);
+            const double ray[3] = {0.0, 239.0 / 320.0, 1.0};
+            double world[3];
+            for (int row = 0; row < 3; row++) {
+                world[row] = m[row * 3] * ray[0] + m[row * 3 + 1] * ray[1] + m[row * 3 + 2] * ray[2];
+            }
+            ASSERT_GT(world[1], 0.0) << "the bottom row looks downward";
+            const std::vector<int32_t> c = Root();
+            const double t = (floor - c[1]) / world[1];
+            EXPECT_LT(std::hypot(c[0] + t * world[0] - at[0], c[2] + t * world[2] - at[2]), 2000.0);
+        }
+    }
+    OPT_CameraPreset = 0;
 }
 
 TEST_F(Camera, CameraHalvesItsWayAndHoldsStillAgainstJitter)
@@ -330,10 +414,10 @@ TEST_F(Camera, CloseQuartersPullsIn)
         int32_t a, b, g;
         int32_t height;
     } cases[] = {
-        {"d 400: A and B scale", 400, 776, 588, 4, -80 - 154},
-        {"d 300: divisor 2", 300, 582, 331, 2, round_i32(-80 - 228 * 1.2)},
-        {"d 200: divisor 1", 200, 388, 147, 1, round_i32(-80 - 328 * 1.2)},
-        {"d 100: taken as 105.6 for the height", 100, 194, 37, 1, round_i32(-80 - (528 - 105.6) * 1.2)},
+        {"d 400: A and B scale", 400, 776, 588, 4, 80 + 154},
+        {"d 300: divisor 2", 300, 582, 331, 2, round_i32(80 + 228 * 1.2)},
+        {"d 200: divisor 1", 200, 388, 147, 1, round_i32(80 + 328 * 1.2)},
+        {"d 100: taken as 105.6 for the height", 100, 194, 37, 1, round_i32(80 + (528 - 105.6) * 1.2)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -345,10 +429,10 @@ TEST_F(Camera, CloseQuartersPullsIn)
         EXPECT_EQ(CAM_A, c.a);
         EXPECT_EQ(CAM_B, c.b);
         EXPECT_EQ(CAM_AimDivisor, c.g);
-        EXPECT_EQ(CAM_Follow.aim[1], at[1] + c.height);
+        EXPECT_EQ(CAM_Follow.aim[1], at[1] + c.height) << "the nearer, the lower the aim below the node";
         actor.flags[4] |= ACTOR_F4_PITCH_STEERING;
         CAM_NearAdjust();
-        EXPECT_EQ(CAM_Follow.aim[1], at[1] + c.height - 80) << "a pitch-steering subject: 80 higher";
+        EXPECT_EQ(CAM_Follow.aim[1], at[1] + c.height + 80) << "a pitch-steering subject: 80 lower still";
         actor.flags[4] = 0;
     }
 
@@ -374,6 +458,15 @@ TEST_F(Camera, CloseQuartersPullsIn)
         actor.physics_mode = 1;
         actor.current_anim = 0;
     }
+
+    // Look control ends with the placement, so close quarters apply while the player looks around.
+    Follow();
+    CAM_Follow.aim[0] = at[0] + 200;
+    CAM_Follow.aim[2] = at[2];
+    CAM_EnableLook();
+    CAM_CompCameraPos();
+    EXPECT_EQ(CAM_ManualLook, 0);
+    EXPECT_EQ(CAM_Close, 1) << "close quarters while looking around";
 }
 
 TEST_F(Camera, AimHeightLeadsBySpeedWithinBounds)
@@ -388,11 +481,11 @@ TEST_F(Camera, AimHeightLeadsBySpeedWithinBounds)
         {"E = F, still", -80, -80, 0, false, 0},
         {"E = F, fast", -80, -80, 30, false, 0},
         {"E = F, fast, look on", -80, -80, 30, true, 0},
-        {"speed leads the aim, look on", -80, -200, 30, true, 3},
+        {"speed raises the aim, look on", -80, -200, 30, true, -3},
         {"the same, still", -80, -200, 0, true, 0},
-        {"look off, within the bounds", -80, -200, 30, false, 3},
-        {"look off: held at the bound", -80, -200, 2000, false, 120},
-        {"look on: not held", -80, -200, 2000, true, 200},
+        {"look off, within the bounds", -80, -200, 30, false, -3},
+        {"look off: held at the bound", -80, -200, 2000, false, -120},
+        {"look on: not held", -80, -200, 2000, true, -200},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -406,9 +499,10 @@ TEST_F(Camera, AimHeightLeadsBySpeedWithinBounds)
         CAM_FollowSelect(true);
         EXPECT_EQ(CAM_Follow.speed, c.speed);
         EXPECT_EQ(CAM_Follow.aim[1], c.aim);
+        EXPECT_EQ(CAM_Follow.camera[1], c.f) << "|F| above the node";
         if (!c.look) {
-            EXPECT_LE(CAM_Follow.aim[1], CAM_Follow.camera[1] + c.e);
-            EXPECT_GE(CAM_Follow.aim[1], CAM_Follow.camera[1] + c.f);
+            EXPECT_GE(CAM_Follow.aim[1], CAM_Follow.camera[1] - c.e) << "at most |E| below the camera";
+            EXPECT_LE(CAM_Follow.aim[1], CAM_Follow.camera[1] - c.f) << "at least |F| below it";
         }
     }
 }
@@ -476,6 +570,33 @@ TEST_F(Camera, LookControlTurnsWithinItsStops)
     EXPECT_EQ(CAM_LookOffset, 0.0f) << "the editor keeps them 0";
 }
 
+// Down raises the camera on its arc and lowers the point it looks at by the look-down scale, for as long
+// as it is held; the offset itself stays where the key left it.
+TEST_F(Camera, LookingDownLowersTheViewWhileTheKeyIsHeld)
+{
+    Follow();
+    CTRL_Controls[CTRL_DOWN] = CTRL_HELD;
+    for (int frame = 1; frame <= 30; frame++) {
+        CAM_EnableLook();
+        CAM_CompCameraPos();
+    }
+    ASSERT_NEAR(CAM_LookOffset, -1.5446163, 1e-6);
+    const int32_t lowered = 145; // the look-down scale at the stop
+    EXPECT_NEAR(CAM_Follow.camera[1], at[1] - 80 + lowered + round_i32(std::sin(-1.5446163) * 1024), 5);
+    EXPECT_LT(CAM_Follow.camera[1], at[1] - 900) << "the camera high above the subject";
+    EXPECT_GT(CAM_Follow.aim[1], at[1] + lowered / 2) << "the aim on its way below the node";
+
+    CTRL_Controls[CTRL_DOWN] = 0;
+    for (int frame = 1; frame <= 60; frame++) {
+        CAM_EnableLook();
+        CAM_CompCameraPos();
+    }
+    EXPECT_NEAR(CAM_LookOffset, -1.5446163, 1e-6) << "released, the offset stays";
+    EXPECT_NEAR(CAM_Follow.camera[1], at[1] - 80 + round_i32(std::sin(-1.5446163) * 1024), 5);
+    // The aim's height eases by an eighth a frame and stops once a step is within the stillness threshold.
+    EXPECT_NEAR(CAM_Follow.aim[1], at[1], 36) << "released, the aim goes back to the node's height";
+}
+
 TEST_F(Camera, PhysicsModesWidenTheShot)
 {
     const struct {
@@ -486,12 +607,12 @@ TEST_F(Camera, PhysicsModesWidenTheShot)
         int32_t aim_height; // y grows downward: less is higher
     } cases[] = {
         {"ground", 1, 0, 0, 0, 0, 1024, 528, 0},
-        {"pitch steering", 1, 0, ACTOR_F4_PITCH_STEERING, 0, 0, 1174, 678, -40},
-        {"animation 46", 1, 46, 0, 0, 0, 1324, 828, -50},
-        {"swimming", 2, 0, 0, 0, 0, 1124, 628, -30},
-        {"airborne", 3, 0, 0, 0, 0, 1124, 628, -30},
-        {"hanging: contact A and B in animation 25", 1, 25, 0, ACTOR_C0_CONTACT_A, ACTOR_C1_CONTACT_B, 0, 528, -50},
-        {"climbing: contact A in animation 41", 1, 41, 0, ACTOR_C0_CONTACT_A, 0, 1324, 828, -50},
+        {"pitch steering", 1, 0, ACTOR_F4_PITCH_STEERING, 0, 0, 1174, 678, 40},
+        {"animation 46", 1, 46, 0, 0, 0, 1324, 828, 50},
+        {"swimming", 2, 0, 0, 0, 0, 1124, 628, 30},
+        {"airborne", 3, 0, 0, 0, 0, 1124, 628, 30},
+        {"hanging: contact A and B in animation 25", 1, 25, 0, ACTOR_C0_CONTACT_A, ACTOR_C1_CONTACT_B, 0, 528, 50},
+        {"climbing: contact A in animation 41", 1, 41, 0, ACTOR_C0_CONTACT_A, 0, 1324, 828, 50},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -511,14 +632,15 @@ TEST_F(Camera, PhysicsModesWidenTheShot)
         EXPECT_EQ(actor.pitch, 100) << "the pitch is restored";
     }
 
-    // Pitch steering places from the pitch turned by 128.
+    // Pitch steering places from the pitch turned by -128: above the subject.
     actor.physics_mode = 1;
     actor.current_anim = 0;
     actor.flags[4] = ACTOR_F4_PITCH_STEERING;
     actor.coll_flags[0] = actor.coll_flags[1] = 0;
     actor.pitch = 0;
     CAM_FollowSelect(true);
-    EXPECT_EQ(CAM_Follow.camera[1] - (at[1] + 80), round_i32(std::sin(128 * kAngle) * 1174));
+    EXPECT_EQ(CAM_Follow.camera[1] - (at[1] - 80), round_i32(std::sin((4096 - 128) * kAngle) * 1174));
+    EXPECT_LT(CAM_Follow.camera[1], at[1] - 80 - 200);
     EXPECT_EQ(actor.pitch, 0);
 }
 
@@ -538,8 +660,8 @@ TEST_F(Camera, PitchedPlacementLeavesTheVertical)
         CAM_Mode = CAM_FOLLOW;
         CAM_Follow.subject = &actor;
         CAM_FollowSelect(true);
-        EXPECT_EQ(CAM_Follow.camera[1] - (at[1] + 80), round_i32(std::sin(c.elevation) * 1124));
-        EXPECT_EQ(CAM_Follow.camera[0] - at[0], round_i32(std::fabs(std::cos(c.elevation)) * 1124));
+        EXPECT_EQ(CAM_Follow.camera[1] - (at[1] - 80), round_i32(std::sin(c.elevation) * 1124));
+        EXPECT_EQ(CAM_Follow.camera[0] - at[0], -round_i32(std::fabs(std::cos(c.elevation)) * 1124)) << "behind";
     }
 }
 
@@ -593,6 +715,18 @@ TEST_F(Camera, SwayRollsWithTheSubject)
     CAM_CompCameraPos();
     EXPECT_NEAR(CAM_SwayPhase[0], 0.02, 1e-6);
     EXPECT_NEAR(CAM_SwayPhase[1], 3.17 - 6.2831853071794, 1e-5) << "wraps past pi";
+
+    // Swimming bobs the aim point; the view takes its direction from before the bob.
+    CAM_SwayPhase[0] = 0;
+    CAM_SwayPhase[1] = 1.0f;
+    const int32_t camera[3] = {0, 0, 0};
+    int32_t aim[3] = {0, 0, 1000};
+    CAM_SwayFollow(camera, aim);
+    const int32_t bob = round_i32(std::sin(1.05f) * 16);
+    ASSERT_NE(bob, 0);
+    EXPECT_EQ(std::vector<int32_t>(aim, aim + 3), (std::vector<int32_t>{bob, bob, 1000 + bob}));
+    const int32_t before[3] = {0, 0, 1000};
+    EXPECT_EQ(Looking(), Unit(camera, before));
 }
 
 TEST_F(Camera, ScriptedShotsAndTheirReturn)
@@ -665,11 +799,12 @@ TEST_F(Camera, FreeFlyTurnsAndMovesHalfAsFastWithPageUp)
         INP_KeyTable[0x21] = page_up ? 0x01 : 0;
         CAM_FreeFly.yaw = 0;
         CAM_FreeFly.pitch = 0;
-        GAME_RawInput.pointer_x = 40;
+        GAME_RawInput.axis_x = 40;
+        GAME_RawInput.pointer_x = 300; // where the pointer stands does not turn the view
         GAME_RawInput.buttons = 0;
         CAM_CompCameraPos();
         EXPECT_EQ(CAM_FreeFly.yaw, page_up ? 20 : 40);
-        GAME_RawInput.pointer_x = 0;
+        GAME_RawInput.axis_x = 0;
         CAM_FreeFly.yaw = 0;
         const int32_t z = CAM_FreeFly.position[2];
         GAME_RawInput.buttons = GAME_BUTTON_1;
@@ -700,9 +835,9 @@ TEST_F(Camera, PauseTurnsAroundTheSubject)
         CAM_LoadPreset(); // the distance the close quarters may have shortened
         CAM_Close = 0;
         CAM_FollowSelect(true);
-        const double h = (4096 - GAME_PauseHeading) * kAngle;
-        EXPECT_EQ(CAM_Follow.camera[0] - at[0], round_i32(std::cos(h) * 1024));
-        EXPECT_EQ(CAM_Follow.camera[2] - at[2], round_i32(std::sin(h) * 1024));
+        const double h2 = (4096 - GAME_PauseHeading) * kAngle + 6.2831853071794 / 2;
+        EXPECT_EQ(CAM_Follow.camera[0] - at[0], round_i32(std::cos(h2) * 1024));
+        EXPECT_EQ(CAM_Follow.camera[2] - at[2], round_i32(std::sin(h2) * 1024));
         GAME_Paused = 0;
     }
     GAME_TimeFactor = 1.0;

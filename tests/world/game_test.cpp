@@ -21,6 +21,7 @@
 #include "world/anim.h"
 #include "world/dsn.h"
 #include "world/inv.h"
+#include "world/trg.h"
 #include "tests/world/tick_fixture.h"
 
 namespace {
@@ -355,8 +356,10 @@ TEST_F(DeathTest, ACompletedDeathRestoresTheHeroAndSwitchesToTheFirstProject)
         GAME_HeroDied = 0;
         GAME_FadeTimer = 0.0f;
         PRJ_Next = nullptr;
+        TRG_LastFired = 77; // the triggers' step clears it first thing
         GAME_Tick(0);
         EXPECT_EQ(GAME_HeroDied, 1);
+        EXPECT_EQ(TRG_LastFired, 77u) << "the triggers did not run";
         EXPECT_EQ(frame[0], 0x1234);
         EXPECT_EQ(frame[frame.size() / 2], 0x1234);
 
@@ -660,6 +663,33 @@ TEST_F(DemoTickTest, TheHeroStandsOnTheFloorAndWalksAlongIt)
         }
     }
     EXPECT_GT(walked, 20);
+}
+
+// The camera places itself from where the world left the subject on the tick before: it runs before
+// the animation moves the hero.
+TEST_F(DemoTickTest, TheCameraFilmsTheHeroBeforeTheTicksAnimationMovesIt)
+{
+    TickUntilLoaded();
+    ActorRecord *hero = Hero();
+    for (int i = 0; i < 20; i++) {
+        ANIM_DoAction(hero, 4);
+        GAME_Tick(0);
+    }
+    // The overhead view stands at a fixed offset from its subject's node, without smoothing.
+    CAM_Mode = CAM_OVERHEAD;
+    CAM_Overhead.subject = hero;
+    for (int i = 0; i < 5; i++) {
+        int32_t before[3], after[3], camera[3];
+        Get_Obj_Pos(hero->node, before);
+        ANIM_DoAction(hero, 4);
+        GAME_Tick(0);
+        Get_Obj_Pos(hero->node, after);
+        Get_Obj_Pos(0, camera);
+        ASSERT_NE(std::vector<int32_t>(before, before + 3), std::vector<int32_t>(after, after + 3)) << "walking";
+        EXPECT_EQ(camera[0], before[0] + 10) << i;
+        EXPECT_EQ(camera[1], before[1] - 1500) << i;
+        EXPECT_EQ(camera[2], before[2] + 10) << i;
+    }
 }
 
 TEST_F(DemoTickTest, TheHeldWorldStandsButTheSceneStreamGoesOn)
