@@ -22,14 +22,14 @@ release: deps
 	cmake --build $(RELEASE) -j $(JOBS)
 
 $(DEMO): release
-	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
+	$(RELEASE)/tools/mkdemo/mkdemo --sage $(DEMO)
 
 run: release
-	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
+	$(RELEASE)/tools/mkdemo/mkdemo --sage $(DEMO)
 	cd $(DEMO) && ../release/programs/kalder
 
 rundx: release
-	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
+	$(RELEASE)/tools/mkdemo/mkdemo --sage $(DEMO)
 	cd $(DEMO) && ../release/programs/kalderdx
 
 test: deps

@@ -392,7 +392,7 @@ static bool write_sym_seeds(const fs::path &dir)
     using kalder_test::SymbolFileBuilder;
     using namespace kalder_test::sym_word;
     fs::create_directories(dir);
-    const uint8_t none = 0, down = 0x01 << 2, up = 0x01, sel = 0x02 << 4, fast = 0xC0;
+    const uint8_t down = 0x01 << 2, up = 0x01, sel = 0x02 << 4, fast = 0xC0;
     const auto symbols = [&](const std::vector<uint8_t> &script, const std::vector<uint8_t> &bytes) {
         std::vector<uint8_t> out = {0, uint8_t(script.size())};
         out.insert(out.end(), script.begin(), script.end());

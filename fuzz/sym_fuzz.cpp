@@ -14,6 +14,7 @@
 #include "core/mem.h"
 #include "engine3d/image.h"
 #include "engine3d/matcache.h"
+#include "engine3d/view.h"
 #include "engine3d/workarea.h"
 #include "fuzz/area_poison.h"
 #include "interface/sym.h"

@@ -471,8 +471,13 @@ static LevelRecordBuilder &AddCreatureAndZones(LevelRecordBuilder &b)
     b.ZoneBox(3, {kCameraBoxMin[0], kCameraBoxMin[1], kCameraBoxMin[2]}, {kCameraBoxMax[0], kCameraBoxMax[1], kCameraBoxMax[2]});
     b.Zone(4, "DRAIN", 9, {}).ZoneRate(4, 100);
     b.ZoneBox(4, {kDrainBoxMin[0], kDrainBoxMin[1], kDrainBoxMin[2]}, {kDrainBoxMax[0], kDrainBoxMax[1], kDrainBoxMax[2]});
-    b.Zone(5, "ARRIVAL", 5, {kArrivalPoint[0], kArrivalPoint[1], kArrivalPoint[2]});
-    // The sage: the creature's figure, the hero's ally, with something to say.
+    return b.Zone(5, "ARRIVAL", 5, {kArrivalPoint[0], kArrivalPoint[1], kArrivalPoint[2]});
+}
+
+// Project0's sage: the creature's figure, the hero's ally, with something to say.
+static LevelRecordBuilder &AddSage(LevelRecordBuilder &b)
+{
+    using namespace demo;
     const size_t sage = level::Element(kSageElement);
     b.Element(kSageElement, "SAGE", "cr1.3dc").U8(sage + level::kElementFlagsA, 0x03);
     b.Text(sage + level::kElementSymbol, 16, "sage.sym");
@@ -527,6 +532,10 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
                         .Zone(0, "PATROL", 0, {800, 140, 2600, 800, 140, 400})
                         .Bytes();
     db.records[0] = AddTriggers(LevelRecordBuilder(db.records[0])).Bytes();
+    if (options.sage) {
+        LevelRecordBuilder with_sage(db.records[0]);
+        db.records[0] = AddSage(with_sage).Bytes();
+    }
     db.records[1] = DemoProject(blank, "Project1")
                         .Text(level::kFilm, level::kTextSize, options.way_film ? kDemoIvFilmName : "")
                         .Exit(0, "EXIT1", "Project0", 0x01, {1200, -1000, -300}, {1600, 1000, 300})

@@ -95,6 +95,9 @@ struct DemoOptions {
     // its stream is done; a way film opened before that takes the stream, so the scene start then
     // comes at the fade's end and its texture film cuts the way film short.
     bool anim_textures = true;
+    // Project0 has the sage (element 10), a talking ally. The runs whose traces and pictures were
+    // taken without it leave it out: an AI member more changes the draws of the creature's.
+    bool sage = false;
 };
 
 // The project database: Project0 and Project1 (the scene, two boxes, the crystal, exits between them

@@ -15,6 +15,7 @@
 #include "tests/support/demo_level.h"
 #include "tests/support/golden.h"
 #include "tests/support/play_run.h"
+#include "tests/support/play_trace.h"
 #include "tests/support/temp_drives.h"
 #include "world/actor.h"
 
@@ -37,7 +38,7 @@ ActorRecord *sage()
 struct Taps {
     std::vector<int> keys;
     int from = -1;
-    // Called once a frame: presses or releases the next key; true once every key went up.
+    // Called once a frame: presses or releases the next key; true once the game has seen every key go up.
     bool Run(int frame)
     {
         const int k = frame - from - 1;
@@ -45,8 +46,9 @@ struct Taps {
             return false;
         }
         const size_t index = size_t(k / 2);
+        // The game sees a key one frame after it changed: the last release is seen a frame later.
         if (index >= keys.size()) {
-            return true;
+            return k > int(2 * keys.size());
         }
         if (k % 2 == 0) {
             test::KeyDown(keys[index]);
@@ -61,10 +63,16 @@ TEST(SymDemoTest, TheSageTalksWithTheHero)
 {
     kalder_test::ResetCore();
     auto drives = std::make_unique<kalder_test::TempDrives>("CD");
-    ASSERT_TRUE(kalder_test::WriteDemoInstallation(*drives));
+    kalder_test::DemoOptions demo;
+    demo.sage = true;
+    ASSERT_TRUE(kalder_test::WriteDemoInstallation(*drives, demo));
     kalder_test::PlayOptions options;
-    options.frames = 900;
-    options.at_first_frame = [] {
+    // The scripted run's start: the draws seeded and the manual fight option set at frame 0, so that
+    // the pictures do not depend on what ran before.
+    std::string trace;
+    kalder_test::ScriptedRun(options, {}, 400, &trace);
+    options.at_first_frame = [scripted_start = options.at_first_frame] {
+        scripted_start();
         // Nothing in the game makes the hero a conversation partner: the test does. It stands 300
         // units before the sage.
         ActorRecord &hero = ACTOR_Slots[ACTOR_HERO];
@@ -83,7 +91,8 @@ TEST(SymDemoTest, TheSageTalksWithTheHero)
         std::vector<uint16_t> sentence, choosing;
     } seen;
     Taps word{{kVkDown, kVkDown, kVkControl}}, end{{kVkDown, kVkDown, kVkDown, kVkControl}};
-    options.after_frame = [&](int frame, const std::string &) {
+    options.after_frame = [&, previous = options.after_frame](int frame, const std::string &held) {
+        previous(frame, held);
         ActorRecord *s = sage();
         ActorRecord &hero = ACTOR_Slots[ACTOR_HERO];
         const SYM_Menu &menu = SYM_Menus[0];

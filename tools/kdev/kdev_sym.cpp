@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 
 #include "interface/sym.h"
 #include "plat/files.h"
