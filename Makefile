@@ -31,14 +31,14 @@ release-werror: deps
 	cmake --build $(RELEASE) -j $(JOBS)
 
 $(DEMO): release
-	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
+	$(RELEASE)/tools/mkdemo/mkdemo --sage $(DEMO)
 
 run: release
-	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
+	$(RELEASE)/tools/mkdemo/mkdemo --sage $(DEMO)
 	cd $(DEMO) && ../release/programs/kalder
 
 rundx: release
-	$(RELEASE)/tools/mkdemo/mkdemo $(DEMO)
+	$(RELEASE)/tools/mkdemo/mkdemo --sage $(DEMO)
 	cd $(DEMO) && ../release/programs/kalderdx
 
 # The sanitizer build and every test, the release build under -Werror, then each fuzzer for a few

@@ -17,6 +17,7 @@
 #include "tests/support/level_writer.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/sprite_set_writer.h"
+#include "tests/support/symbol_writer.h"
 #include "tests/support/wav_writer.h"
 #include "tests/support/weapon_models.h"
 
@@ -383,6 +384,60 @@ static bool write_hmap_seeds(const fs::path &dir)
     return true;
 }
 
+// The symbol lists' seeds: the demo's sage with a script that talks it through, and each damaged
+// step of the list's tests; the record reader's: a record in each register and each refused file.
+static bool write_sym_seeds(const fs::path &dir)
+{
+    using kalder_test::RecordFileBuilder;
+    using kalder_test::SymbolFileBuilder;
+    using namespace kalder_test::sym_word;
+    fs::create_directories(dir);
+    const uint8_t down = 0x01 << 2, up = 0x01, sel = 0x02 << 4, fast = 0xC0;
+    const auto symbols = [&](const std::vector<uint8_t> &script, const std::vector<uint8_t> &bytes) {
+        std::vector<uint8_t> out = {0, uint8_t(script.size())};
+        out.insert(out.end(), script.begin(), script.end());
+        out.insert(out.end(), bytes.begin(), bytes.end());
+        return out;
+    };
+    // Cut the sentence short, choose "Where", come back, go down to "End".
+    std::vector<uint8_t> talk = {sel, fast, fast, down, sel, up, sel, fast, fast, fast, sel, fast, down, sel};
+    talk.resize(60, fast);
+    talk.insert(talk.end(), {down, down, down, sel});
+    const std::vector<uint8_t> twenty(20, kWho);
+    bool ok = write(dir, "sage", symbols(talk, kalder_test::DemoSageSymbols())) &&
+              write(dir, "sage-quiet", symbols({}, kalder_test::DemoSageSymbols())) &&
+              write(dir, "zero-length", symbols(talk, SymbolFileBuilder().Step(1, {kWho}, "A").RawStep({0, 0, 1, kWho, 0}).Bytes())) &&
+              write(dir, "ids-past-end", symbols(talk, SymbolFileBuilder().RawStep({30, 1, 20, kWho, kWhere}).Bytes())) &&
+              write(dir, "text-past-end", symbols(talk, SymbolFileBuilder().RawStep({9, 1, 1, kWho, 50, 'a'}).Bytes())) &&
+              write(dir, "twenty-ids", symbols(talk, SymbolFileBuilder().Step(1, twenty, "C").Step(0, {kEnd}, "").Bytes())) &&
+              write(dir, "id-77", symbols(talk, SymbolFileBuilder().Step(1, {77, 0x80 | kWho}, "D").Step(0, {77}, "").Bytes())) &&
+              write(dir, "no-end", symbols(talk, SymbolFileBuilder().Step(1, {kWho, kHelp}, "F").Step(0, {kWho}, "").Bytes()));
+    // Seventeen matches in a row: "Who" again and again.
+    std::vector<uint8_t> again;
+    for (int i = 0; i < 17; i++) {
+        again.insert(again.end(), {sel, fast, fast, fast, fast, sel});
+    }
+    ok = ok && write(dir, "deep", symbols(again, SymbolFileBuilder().Step(1, {kWho}, "0").Step(0, {kWho}, "").Step(1, {kWho}, "2").Bytes()));
+    // The mode byte's bit 1 is the descriptor's: registered in the first table only.
+    struct Record {
+        const char *name;
+        uint8_t mode;
+        std::vector<uint8_t> bytes;
+    };
+    for (const Record &r : {Record{"record-both", 1, RecordFileBuilder(0).Offset(1, 256).Offset(2, 0x7FFFFFFF).Bytes()},
+                            Record{"record-first", 3, RecordFileBuilder(2, 8).Offset(1, 257).Bytes()},
+                            Record{"record-short", 1, RecordFileBuilder(0).Truncate(1023).Bytes()},
+                            Record{"record-256", 1, RecordFileBuilder(64).Bytes()},
+                            Record{"record-minus-1", 1, RecordFileBuilder(-1).Bytes()}}) {
+        const std::vector<uint8_t> &bytes = r.bytes;
+        const std::string name = r.name;
+        std::vector<uint8_t> out = {r.mode};
+        out.insert(out.end(), bytes.begin(), bytes.end());
+        ok = ok && write(dir, name, out);
+    }
+    return ok;
+}
+
 // The sound bank's seeds: valid banks (effects, a voice, surplus bytes, uneven sizes) and every
 // damaged bank of the bank's tests.
 static bool write_fsb_seeds(const fs::path &dir)
@@ -545,6 +600,7 @@ int main(int argc, char **argv)
     ok = ok && write_inv_image_seeds(fs::path(argv[1]) / "inv_image");
     ok = ok && write_hmap_seeds(fs::path(argv[1]) / "hmap");
     ok = ok && write_fsb_seeds(fs::path(argv[1]) / "fsb");
+    ok = ok && write_sym_seeds(fs::path(argv[1]) / "sym");
     ok = ok && WriteSceneSeeds(argv[1]);
     ok = ok && WriteLevelSeeds(argv[1]);
     ok = ok && WriteAiSeeds(argv[1]);

@@ -34,6 +34,7 @@ void ACTOR_InitRecord(ActorRecord *actor)
     actor->mass = 80.0;
     // Shadow slot 0 is a real shadow: a new actor owns none until the shadows give it one.
     actor->shadow_slot = ACTOR_NO_SHADOW;
+    actor->symbol_menu = -1;
 }
 
 void ACTOR_BuildActiveLists()

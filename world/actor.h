@@ -126,6 +126,9 @@ struct ActorRecord {
     int32_t push_impact;         // how hard the last actor pushed against this one, 0..127
     ActorRecord *last_collider;  // the actor it was last pushed apart from
     int32_t saved_prim_type;     // invisibility projectiles: the face type the shooter is given back
+    const uint8_t *symbol_data;  // its symbol file in the symbol area; null: none
+    uint32_t symbol_size;        // that file's length, so that every walk of it stays inside
+    int32_t symbol_menu;         // the symbol list it takes part in; -1: none
 };
 
 inline constexpr int32_t ACTOR_SLOT_COUNT = 32;

@@ -573,17 +573,17 @@ void AI_SenseMember(ActorRecord *member)
     if ((member->ai_state & AI_STATE_FIGHT) != 0 && member->target != nullptr && member->target->life <= 0.0f) {
         member->ai_flags |= AI_FLAG_TARGET_DEAD;
     }
-    if ((member->ai_state & AI_STATE_MEET) != 0) {
-        if (AI_ReachedTarget(member) == 0 && SYM_MenuIsOpen(member) != 0) {
-            SYM_MenuClose(member);
-            member->ai_flags |= AI_FLAG_TALK_ENDED;
-            member->target = nullptr;
-        }
-        if (SYM_MenuIsOpen(member) != 0 && SYM_HasMenu(member) == 0) {
-            SYM_MenuClose(member);
-            member->ai_flags |= AI_FLAG_TALK_ENDED;
-            member->target = nullptr;
-        }
+    if ((member->ai_state & AI_STATE_MEET) != 0 && AI_ReachedTarget(member) == 0 && SYM_MenuIsOpen(member) != 0) {
+        SYM_MenuClose(member);
+        member->ai_flags |= AI_FLAG_TALK_ENDED;
+        member->target = nullptr;
+    }
+    // A list whose owner said "End" is closed whatever the member is doing now: once the list is open
+    // its squad leaves the meeting for a patrol, and an open list holds the partner's controls.
+    if (SYM_MenuIsOpen(member) != 0 && SYM_HasMenu(member) == 0) {
+        SYM_MenuClose(member);
+        member->ai_flags |= AI_FLAG_TALK_ENDED;
+        member->target = nullptr;
     }
     if (member->enemy_count > 0) {
         member->ai_flags |= AI_FLAG_ENEMIES;

@@ -102,6 +102,7 @@ void __real__Z19GFX_DrawGaugeSpritePK15GFX_GaugeRecordiiiij(const GFX_GaugeRecor
                                                             int32_t, uint32_t);
 void __real__Z13DLG_RunWindowv();
 int32_t __real__Z15PRJ_FindVisitedPKc(const char *);
+void __real__Z14TXT_DrawStringPKciiii(const char *, int32_t, int32_t, int32_t, int32_t);
 
 void __wrap__Z8ICO_Drawiiiii(int32_t set, int32_t sprite, int32_t frame, int32_t x, int32_t y)
 {
@@ -153,6 +154,12 @@ void __wrap__Z15TXT_PrintShadediiihPKcz(int32_t x, int32_t y, int32_t font, uint
     va_end(args);
     hud_recorder::Drawings().push_back({Kind::Shaded, -1, -1, dim, x, y, font, text});
     __real__Z15TXT_PrintShadediiihPKcz(x, y, font, dim, "%s", text);
+}
+
+void __wrap__Z14TXT_DrawStringPKciiii(const char *text, int32_t x, int32_t y, int32_t unused, int32_t style)
+{
+    hud_recorder::Drawings().push_back({Kind::String, -1, -1, 0, x, y, style, text});
+    __real__Z14TXT_DrawStringPKciiii(text, x, y, unused, style);
 }
 
 SND_Handle __wrap__Z14SND_PlayEffectPK11SND_Request(const SND_Request *request)

@@ -1,5 +1,5 @@
 // What MENJ and the title hand to their neighbours, recorded in the interface tests: the icons and
-// texts they draw, the sounds they ask for, the gauges MENJ passes, and the dialogue and visited-level answers it gets (scripted). The test
+// texts they draw (the symbol lists' too), the sounds they ask for, the gauges MENJ passes, and the dialogue and visited-level answers it gets (scripted). The test
 // program's link wraps those routines; each wrapper records, then calls the real routine unless the
 // answer is scripted.
 #pragma once
@@ -11,11 +11,12 @@
 
 namespace hud_recorder {
 
-enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text, Shaded };
+enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text, Shaded, String };
 
 struct Drawn {
     Kind kind;
-    int32_t set, sprite, frame, x, y, fade; // fade: the faded routine's; text: the font; shaded: frame the dim
+    int32_t set, sprite, frame, x, y, fade; // fade: the faded routine's; text: the font; shaded: frame the dim;
+                                            // string: the style
     std::string text;                       // the printed text
     bool operator==(const Drawn &) const = default;
 };

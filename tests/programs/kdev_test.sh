@@ -55,6 +55,15 @@ echo "$out" | grep -q '^0 pyrambo 64x84' || fail "kdev icons did not name the ga
 "$kdev" hud "$dir/hud/new" >/dev/null 2>&1 || fail "kdev hud into a missing folder"
 [ "$(ls "$dir/hud/new" | grep -c '^hud-.*\.png$')" = 11 ] || fail "kdev hud wrote $(ls "$dir/hud/new")"
 [ "$(ls "$dir/hud/new" | grep -c '^ico-.*\.png$')" = 3 ] || fail "kdev hud wrote $(ls "$dir/hud/new")"
+# The sage's symbol file: its ten steps, the first said with three words, the last a key with the end
+# id; a file that is not there is named and ends with 1.
+out=$(cd "$dir/demo" && "$kdev" sym 'D:\data\sym\sage.sym' 2>&1) || fail "kdev sym ended with $?: $out"
+echo "$out" | grep -q '^    0      0     46 said  4:Who 5:Where 7:Help$' || fail "kdev sym did not print step 0: $out"
+echo "$out" | grep -qF '"Greetings, traveller. What do you seek?"' || fail "kdev sym did not print the greeting: $out"
+echo "$out" | grep -q '^    9 .* key  1:End$' || fail "kdev sym did not print the last key: $out"
+echo "$out" | tail -n 1 | grep -q 'the walk stops after 10 steps$' || fail "kdev sym did not end after 10 steps: $out"
+out=$(cd "$dir/demo" && "$kdev" sym nothere.sym 2>&1)
+[ "$?" = 1 ] && [ "$out" = 'cannot read nothere.sym' ] || fail "kdev sym on a missing file: $out"
 mv "$dir/demo/drives/D" "$dir/semi;colon"
 out=$("$kdev" prj "$dir/semi;colon" 2>&1) || fail "kdev prj ended with $?"
 echo "$out" | grep -q 'Project0' || fail "kdev prj did not list Project0: $out"

@@ -16,6 +16,7 @@
 #include "tests/support/iv_film.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/scene_builder.h"
+#include "tests/support/symbol_writer.h"
 #include "tests/support/wav_writer.h"
 #include "tests/support/weapon_models.h"
 
@@ -430,6 +431,18 @@ std::vector<uint8_t> DemoKeyModel()
     return Image({o}, {{"KEY", "", Rgb565(235, 190, 60)}});
 }
 
+std::vector<uint8_t> DemoWordModel()
+{
+    // A flat lozenge in the x-y plane, seen from both sides: with the root's matrix it faces the camera.
+    Mesh lozenge;
+    lozenge.vertices = {{0, -22, 0}, {16, 0, 0}, {0, 22, 0}, {-16, 0, 0}};
+    lozenge.faces = {{0, 1, 2}, {0, 2, 3}};
+    lozenge.uvs = {FaceUV{}, FaceUV{}};
+    ObjectSpec o = MeshObject("SYMWORD", -1, {0, 0, 0}, BothSides(lozenge), 1, "WORD");
+    o.shade = uint32_t(demo::kShade);
+    return Image({o}, {{"WORD", "", Rgb565(240, 200, 40)}});
+}
+
 CharacterOptions DemoCreature()
 {
     CharacterOptions c;
@@ -459,6 +472,17 @@ static LevelRecordBuilder &AddCreatureAndZones(LevelRecordBuilder &b)
     b.Zone(4, "DRAIN", 9, {}).ZoneRate(4, 100);
     b.ZoneBox(4, {kDrainBoxMin[0], kDrainBoxMin[1], kDrainBoxMin[2]}, {kDrainBoxMax[0], kDrainBoxMax[1], kDrainBoxMax[2]});
     return b.Zone(5, "ARRIVAL", 5, {kArrivalPoint[0], kArrivalPoint[1], kArrivalPoint[2]});
+}
+
+// Project0's sage: the creature's figure, the hero's ally, with something to say.
+static LevelRecordBuilder &AddSage(LevelRecordBuilder &b)
+{
+    using namespace demo;
+    const size_t sage = level::Element(kSageElement);
+    b.Element(kSageElement, "SAGE", "cr1.3dc").U8(sage + level::kElementFlagsA, 0x03);
+    b.Text(sage + level::kElementSymbol, 16, "sage.sym");
+    b.I32s(sage + level::kElementStart, {kSageStart[0], kSageStart[1], kSageStart[2]});
+    return b.I32(sage + level::kElementHeading, 0).I32(sage + level::kElementLife, 100);
 }
 
 // Project0's triggers: the crate appears after 3 s, coming near the scroll gives its spell, coming near
@@ -508,6 +532,10 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
                         .Zone(0, "PATROL", 0, {800, 140, 2600, 800, 140, 400})
                         .Bytes();
     db.records[0] = AddTriggers(LevelRecordBuilder(db.records[0])).Bytes();
+    if (options.sage) {
+        LevelRecordBuilder with_sage(db.records[0]);
+        db.records[0] = AddSage(with_sage).Bytes();
+    }
     db.records[1] = DemoProject(blank, "Project1")
                         .Text(level::kFilm, level::kTextSize, options.way_film ? kDemoIvFilmName : "")
                         .Exit(0, "EXIT1", "Project0", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
@@ -550,6 +578,7 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "temps.3dc").string(), DemoScrollModel()) &&
            WriteHostFile((models / "feu.3dc").string(), DemoGemModel()) &&
            WriteHostFile((models / "object01.3dc").string(), DemoKeyModel()) &&
+           WriteHostFile((models / "symword.3dc").string(), DemoWordModel()) &&
            WriteCharacter(models.string(), DemoCreature()) &&
            std::all_of(weapons.begin(), weapons.end(), [&models](const NamedFile &f) {
                return WriteHostFile((models / f.name).string(), f.bytes);
@@ -562,6 +591,7 @@ bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, cons
     return WriteMinimalInstallation(drive_c, drive_d) &&
            WriteHostFile((disc / "kalder.dat").string(), DemoDatabase(options).Image()) &&
            WriteDemoModels((disc / "DATA" / "3DC").string()) &&
+           WriteSymbolFile((disc / "DATA" / "SYM").string(), "sage.sym", DemoSageSymbols()) &&
            // Project0's texture film, in the installation folder.
            WriteDemoAnimFilm(InstallHost(drive_c));
 }

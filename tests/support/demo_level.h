@@ -50,6 +50,9 @@ inline constexpr int32_t kArrivalPoint[3] = {800, 140, 0};
 // near, and the scroll that gives its spell.
 inline constexpr int32_t kCrate3Start[3] = {-1200, 172, -350}; // element 7, ahead of the hero, to its left
 inline constexpr int32_t kScrollStart[3] = {1000, 250, -700}; // element 8
+// Project0's sage, an ally with a symbol file ("sage.sym") that talks to the hero.
+inline constexpr int32_t kSageElement = 10;
+inline constexpr int32_t kSageStart[3] = {-200, 140, 1800};
 } // namespace demo
 
 // The demo level's model files (image files with their 8-byte prefix) and containers.
@@ -64,6 +67,7 @@ std::vector<uint8_t> DemoCrystalModel();    // lif1.3dc: "LIF1", a crystal of fl
 std::vector<uint8_t> DemoScrollModel();     // temps.3dc: "TEMPS", a blue scroll, the spell item
 std::vector<uint8_t> DemoGemModel();        // feu.3dc: "FEU", a red gem of few facets
 std::vector<uint8_t> DemoKeyModel();        // object01.3dc: "OBJECT01", a golden key of boxes
+std::vector<uint8_t> DemoWordModel();       // symword.3dc: "SYMWORD", the symbol lists' gold lozenge
 // The creature: the test figure recoloured, as "cr1.3dc" with the animations the creature AI asks for.
 CharacterOptions DemoCreature();
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.
@@ -91,6 +95,9 @@ struct DemoOptions {
     // its stream is done; a way film opened before that takes the stream, so the scene start then
     // comes at the fade's end and its texture film cuts the way film short.
     bool anim_textures = true;
+    // Project0 has the sage (element 10), a talking ally. The runs whose traces and pictures were
+    // taken without it leave it out: an AI member more changes the draws of the creature's.
+    bool sage = false;
 };
 
 // The project database: Project0 and Project1 (the scene, two boxes, the crystal, exits between them

@@ -66,7 +66,6 @@ struct Moves : anim_test::Figure {
         FGT_Danger = 0;
         FGT_LandingSpeed = 0.0f;
         FGT_TakeOffTimer = 0;
-        SYM_MenuInputAnswer = 0;
         FX_EffectCount = FX_HitParticleCount = 0;
         for (int32_t &control : CTRL_Controls) {
             control = Up;
@@ -192,7 +191,13 @@ TEST_F(Moves, GroundEarlyExitsInOrder)
         SetUp();
         hero->contact_measure = c.measure;
         hero->flags[5] |= c.strong ? ACTOR_F5_STRONG_TURN : 0;
-        SYM_MenuInputAnswer = c.menu_answer;
+        // An open symbol list with the hero as its partner takes the controls.
+        ActorRecord speaker;
+        ACTOR_InitRecord(&speaker);
+        speaker.flags[1] |= ACTOR_F1_SYMBOLS;
+        if (c.menu_answer != 0) {
+            ASSERT_EQ(SYM_MenuOpen(&speaker, hero), 1);
+        }
         FGT_LandingSpeed = 0.0f; // a soft landing
         CTRL_Controls[CTRL_UP] = Held;
         const int32_t action = Run(Ground);
@@ -202,8 +207,8 @@ TEST_F(Moves, GroundEarlyExitsInOrder)
         // 'B' or 'C' is posted once the measure let the step go on.
         const std::vector<MGM_Event> events = Events();
         EXPECT_EQ(events.size(), c.measure > 64 && c.measure != 127 ? 0u : 1u);
+        SYM_MenuClose(&speaker);
     }
-    SYM_MenuInputAnswer = 0;
 }
 
 TEST_F(Moves, EscapeOpensTheMenuEndsACouplingOrDoesNothing)

@@ -162,6 +162,7 @@
 #include "tests/support/text_pictures.h"
 #include "tools/kdev/kdev_fight.h"
 #include "tools/kdev/kdev_level.h"
+#include "tools/kdev/kdev_sym.h"
 #include "tools/kdev/kdev_trg.h"
 #include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_phys.h"
@@ -212,7 +213,7 @@ static int usage()
                  "       kdev phys [scenario]\n"
                  "       kdev powers [type]\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png] [--triggers]\n"
-                 "                 [--keys SCRIPT] [--trace OUT]\n"
+                 "                 [--keys SCRIPT] [--trace OUT] [--partner]\n"
                  "       kdev ai <folder> [--project NAME] [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
@@ -230,6 +231,7 @@ static int usage()
                  "       kdev fsb <game path of a bank>\n"
                  "       kdev dsn <game path> [--png OUTDIR]\n"
                  "       kdev dan <game path>\n"
+                 "       kdev sym <game path of a symbol file>\n"
                  "       kdev mkscene <folder>\n"
                  "       kdev prof <out.png>\n"
                  "       kdev spr <game path> <out.png>\n"
@@ -1415,6 +1417,9 @@ int main(int argc, char **argv)
     }
     if (command == "dsn" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--png") == 0))) {
         return KdevDsn(argv[2], argc == 5 ? argv[4] : nullptr);
+    }
+    if (command == "sym" && argc == 3) {
+        return KdevSym(argv[2]);
     }
     if (command == "dan" && argc == 3) {
         return KdevDan(argv[2]);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "tests/support/key_script.h"
 #include "tests/support/play_trace.h"
 #include "tests/support/png16.h"
+#include "world/actor.h"
 #include "world/trg.h"
 
 namespace {
@@ -40,8 +42,9 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png]\n"
-                 "                 [--triggers] [--keys SCRIPT] [--trace OUT]\n"
-                 "  with --keys or --trace, frames count from the end of the first level load\n");
+                 "                 [--triggers] [--keys SCRIPT] [--trace OUT] [--partner]\n"
+                 "  with --keys or --trace, frames count from the end of the first level load\n"
+                 "  --partner: the hero is a conversation partner, so that a character with symbol data talks to it\n");
     return 2;
 }
 
@@ -57,6 +60,10 @@ bool KdevReadPlayArgs(int argc, char **argv, int takes, KdevPlayArgs &args)
         const char *option = argv[i];
         if (std::strcmp(option, "--triggers") == 0 && (takes & KDEV_TAKES_TRIGGERS) != 0) {
             args.triggers = true;
+            continue;
+        }
+        if (std::strcmp(option, "--partner") == 0 && (takes & KDEV_TAKES_PARTNER) != 0) {
+            args.partner = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -120,7 +127,8 @@ int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result)
 int KdevPlay(int argc, char **argv)
 {
     KdevPlayArgs args;
-    if (!KdevReadPlayArgs(argc, argv, KDEV_TAKES_PNG | KDEV_TAKES_TRIGGERS | KDEV_TAKES_SCRIPT, args)) {
+    if (!KdevReadPlayArgs(argc, argv, KDEV_TAKES_PNG | KDEV_TAKES_TRIGGERS | KDEV_TAKES_SCRIPT | KDEV_TAKES_PARTNER,
+                          args)) {
         return usage();
     }
     // A script or a trace: --frames counts the frames from the end of the first level load.
@@ -137,6 +145,16 @@ int KdevPlay(int argc, char **argv)
         kalder_test::ScriptedRun(args.options, std::move(events), args.options.rounds, &trace_text);
     }
     args.options.print = [](const std::string &line) { std::printf("%s\n", line.c_str()); };
+    if (args.partner) {
+        // Nothing in the game makes the hero a conversation partner; the creature AI needs one to talk to.
+        const std::function<void()> earlier = args.options.at_first_frame;
+        args.options.at_first_frame = [earlier] {
+            if (earlier) {
+                earlier();
+            }
+            ACTOR_Slots[ACTOR_HERO].flags[1] |= ACTOR_F1_CONVERSATION;
+        };
+    }
     if (args.triggers) {
         args.options.between_rounds = [](int round) {
             for (int32_t i = 0; i < TRG_COUNT; i++) {

@@ -13,12 +13,14 @@ struct KdevPlayArgs {
     const char *keys = nullptr;  // --keys: the key script replayed (kdev play)
     const char *trace = nullptr; // --trace: the per-frame hero trace written (kdev play)
     bool triggers = false;     // --triggers: print the scene triggers that fired each tick (kdev play)
+    bool partner = false;      // --partner: the hero is a conversation partner from the first frame (kdev play)
 };
 
 inline constexpr int KDEV_TAKES_PNG = 0x01;
 inline constexpr int KDEV_TAKES_SEED = 0x02;
 inline constexpr int KDEV_TAKES_TRIGGERS = 0x04;
 inline constexpr int KDEV_TAKES_SCRIPT = 0x08;
+inline constexpr int KDEV_TAKES_PARTNER = 0x10;
 
 // Reads "<folder> [--frames N] [--place X,Y,Z@K]... [--project NAME]" and the options `takes` allows
 // (KDEV_TAKES_*). False on anything else: the caller prints its usage.

@@ -15,7 +15,8 @@
 // and loops DATA\HNM\GENERIC.HNM under its menu (grey and violet stripes turning). Run the game
 // from that folder, or point KALDER_DRIVES at the two drives. With --quick-end, Project0's first exit
 // has no box and leads to Project2, whose end scene ends the game: the program stops by itself a second
-// after "NEW GAME".
+// after "NEW GAME". With --sage, Project0 also has the sage (element 10), a talking ally of the hero:
+// `make run` writes it so; the tests' runs leave it out, as their traces were taken without it.
 #include <cstdio>
 #include <cstring>
 
@@ -24,10 +25,18 @@
 int main(int argc, char **argv)
 {
     kalder_test::DemoOptions options;
-    if (argc == 3 && std::strcmp(argv[1], "--quick-end") == 0) {
-        options.quick_end = true;
-    } else if (argc != 2) {
-        std::fprintf(stderr, "usage: mkdemo [--quick-end] <folder>\n");
+    int i = 1;
+    for (; i < argc - 1; i++) {
+        if (std::strcmp(argv[i], "--quick-end") == 0) {
+            options.quick_end = true;
+        } else if (std::strcmp(argv[i], "--sage") == 0) {
+            options.sage = true;
+        } else {
+            break;
+        }
+    }
+    if (argc < 2 || i != argc - 1 || argv[i][0] == '-') {
+        std::fprintf(stderr, "usage: mkdemo [--quick-end] [--sage] <folder>\n");
         return 2;
     }
     const char *folder = argv[argc - 1];
