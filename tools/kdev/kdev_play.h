@@ -1,6 +1,8 @@
 // kdev play and kdev ai: the program played headless on an installation folder, round by round.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "tests/support/play_run.h"
 
@@ -13,12 +15,20 @@ struct KdevPlayArgs {
     const char *keys = nullptr;  // --keys: the key script replayed (kdev play)
     const char *trace = nullptr; // --trace: the per-frame hero trace written (kdev play)
     bool triggers = false;     // --triggers: print the scene triggers that fired each tick (kdev play)
+    // --save NAME@K and --load NAME@K: before round K the game is saved under NAME, or loaded from it.
+    struct SaveStep {
+        std::string name;
+        int round;
+        bool load;
+    };
+    std::vector<SaveStep> saves;
 };
 
 inline constexpr int KDEV_TAKES_PNG = 0x01;
 inline constexpr int KDEV_TAKES_SEED = 0x02;
 inline constexpr int KDEV_TAKES_TRIGGERS = 0x04;
 inline constexpr int KDEV_TAKES_SCRIPT = 0x08;
+inline constexpr int KDEV_TAKES_SAVES = 0x10;
 
 // Reads "<folder> [--frames N] [--place X,Y,Z@K]... [--project NAME]" and the options `takes` allows
 // (KDEV_TAKES_*). False on anything else: the caller prints its usage.
