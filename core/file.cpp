@@ -1,4 +1,5 @@
-// File layer: plain files and pack entries behind one handle type; every failure is fatal.
+// File layer: plain files and pack entries behind one handle type, where every failure is fatal, and
+// the saves' plain set, whose failures come back to the caller.
 #include "core/file.h"
 
 #include <cstdarg>
@@ -212,3 +213,21 @@ int32_t FILE_ClosePlain(int32_t handle)
     }
     return result;
 }
+
+int32_t FILE_TryOpen(const char *path, int mode)
+{
+    int fd = PLAT_Open(path, mode);
+    return fd >= 0 ? fd : -1;
+}
+
+int32_t FILE_TryRead(int32_t handle, void *buffer, uint32_t count) { return PLAT_Read(handle, buffer, count); }
+
+int32_t FILE_TryWrite(int32_t handle, const void *buffer, uint32_t count) { return PLAT_Write(handle, buffer, count); }
+
+int32_t FILE_TryClose(int32_t handle) { return PLAT_Close(handle) == 0 ? 0 : -1; }
+
+int32_t FILE_TryRemove(const char *path) { return PLAT_Remove(path); }
+
+int32_t FILE_SyncPlain(int32_t handle) { return PLAT_Sync(handle); }
+
+int32_t FILE_RenamePlain(const char *from, const char *to) { return PLAT_Rename(from, to); }

@@ -52,6 +52,18 @@ enum : uint8_t {
 
 static bool held(uint8_t key) { return (INP_KeyTable[key] & INP_KEY_HELD) != 0; }
 
+void OPT_SetView(int32_t width, int32_t height)
+{
+    Set_Screen_Size(width, height);
+    if (OPT_Cinemascope == 0) {
+        Set_Viewport_Fov(width, height, 0, 0, 76.36f);
+    } else {
+        Set_Viewport_Fov(width, height * 3 / 4, 0, height / 8, 76.36f);
+    }
+    Set_Far_Clip(GAME_FarClip);
+    Set_Near_Clip(140);
+}
+
 void OPT_SetResolution(int32_t index)
 {
     if (GAME_FilmHold == 1) {
@@ -80,14 +92,7 @@ void OPT_SetResolution(int32_t index)
     SCR_Width = uint32_t(width);
     SCR_Height = uint32_t(height);
 
-    Set_Screen_Size(width, height);
-    if (OPT_Cinemascope == 0) {
-        Set_Viewport_Fov(width, height, 0, 0, 76.36f);
-    } else {
-        Set_Viewport_Fov(width, height * 3 / 4, 0, height / 8, 76.36f);
-    }
-    Set_Far_Clip(GAME_FarClip);
-    Set_Near_Clip(140);
+    OPT_SetView(width, height);
 
     GAME_SampleTime = 0;
     EDT_Active = 0;

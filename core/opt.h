@@ -23,6 +23,9 @@ extern int32_t OPT_AllPowersCount;
 
 void OPT_HandleHotkeys();
 void OPT_SetResolution(int32_t index);
+// The 3D view of a screen of that size under the letterbox in force, with the project's far clip:
+// set by a resolution change, and given back after the save thumbnail's render.
+void OPT_SetView(int32_t width, int32_t height);
 void OPT_DrawControlHelp();
 void OPT_DrawDebugPanel();
 // Formats a value printf-style and draws it in font 1 at (x, y): the debug overlays' one printer.

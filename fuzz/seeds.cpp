@@ -173,6 +173,7 @@ bool WriteSceneSeeds(const char *folder); // scene_seeds.cpp
 bool WriteLevelSeeds(const char *folder); // level_seeds.cpp
 bool WriteAiSeeds(const char *folder);    // ai_seeds.cpp
 bool WriteTickSeeds(const char *folder);  // tick_seeds.cpp
+bool WriteSaveSeeds(const char *folder);  // save_seeds.cpp
 bool WriteZoneSeeds(const char *folder);  // zon_seeds.cpp
 bool WriteTriggerSeeds(const char *folder); // trg_seeds.cpp
 bool WriteFilmSeeds(const char *folder);  // film_seeds.cpp
@@ -611,6 +612,7 @@ int main(int argc, char **argv)
     ok = ok && WriteIxSeeds(argv[1]);
     ok = ok && WriteIvSeeds(argv[1]);
     ok = ok && WriteHnm4Seeds(argv[1]);
+    ok = ok && WriteSaveSeeds(argv[1]);
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

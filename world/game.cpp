@@ -274,6 +274,7 @@ void handle_death(ActorRecord *hero)
     PRJ_SkipNextVisited = 1;
     for (MENJ_HandSlot &hand : MENJ_Hands) {
         hand.set = -1;
+        hand.sprite = -1;
     }
     GAME_OpeningFilmFlag = 1;
     MENU_OpenSystem();

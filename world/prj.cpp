@@ -287,19 +287,24 @@ void PRJ_ClearEditorTable()
     }
 }
 
+int32_t PRJ_FindProject(const char *name, size_t nameSize)
+{
+    size_t length = strnlen(name, nameSize);
+    if (length == 5 && std::memcmp(name, "EMPTY", 5) == 0) {
+        return -1;
+    }
+    return find_record(name, length);
+}
+
 LevelRecord *PRJ_SwitchTo(char *name, size_t nameSize)
 {
     PRJ_ReturnedToPrevious = 0;
-    size_t length = strnlen(name, nameSize);
-    bool empty = length == 5 && std::memcmp(name, "EMPTY", 5) == 0;
-    if (!empty) {
-        int32_t i = find_record(name, length);
-        if (i >= 0) {
-            size_t current = strnlen(PRJ_Current->name, sizeof PRJ_Current->name);
-            std::memcpy(PRJ_PreviousName, PRJ_Current->name, current);
-            PRJ_PreviousName[current] = '\0';
-            return unpack_into_switch_buffer(i);
-        }
+    const int32_t found = PRJ_FindProject(name, nameSize);
+    if (found >= 0) {
+        size_t current = strnlen(PRJ_Current->name, sizeof PRJ_Current->name);
+        std::memcpy(PRJ_PreviousName, PRJ_Current->name, current);
+        PRJ_PreviousName[current] = '\0';
+        return unpack_into_switch_buffer(found);
     }
     if (EDT_Active != 0) {
         return nullptr;

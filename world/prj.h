@@ -51,6 +51,9 @@ void PRJ_ClearEditorTable();
 // which is also written into the caller's buffer (at most nameSize - 1 characters and a NUL). Null
 // when the fall-back fails too, or at once in the editor.
 LevelRecord *PRJ_SwitchTo(char *name, size_t nameSize);
+// The index of the project called name (at most nameSize bytes, NUL-terminated or not), or -1 when
+// none has it or it is "EMPTY". Touches nothing: a loaded game checks its project with it.
+int32_t PRJ_FindProject(const char *name, size_t nameSize);
 // Copies the record into PRJ_CurrentRecord; null and PRJ_CurrentRecord itself change nothing.
 void PRJ_MakeCurrent(const LevelRecord *record);
 int32_t PRJ_GetDataPart();

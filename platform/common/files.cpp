@@ -17,6 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "files_internal.h"
 
 std::vector<FILES_Fault> FILES_Faults;
@@ -540,6 +542,39 @@ int PLAT_Remove(const char *path)
         return -1;
     }
     return unlink(host.c_str()) == 0 ? 0 : -1;
+}
+
+int PLAT_Sync(int fd)
+{
+    ensure_started();
+    if (fault_for(FILES_OP_SYNC, fd_host(fd)) != -2) {
+        errno = EIO;
+        return -1;
+    }
+    return fsync(fd) == 0 ? 0 : -1;
+}
+
+int PLAT_Rename(const char *from, const char *to)
+{
+    ensure_started();
+    int drive;
+    std::vector<std::string> found;
+    std::string from_host;
+    std::string to_host;
+    if (!resolve(from, PLAT_RESOLVE_EXISTING, &drive, &found, &from_host) || is_directory(from_host)) {
+        errno = ENOENT;
+        return -1;
+    }
+    found.clear();
+    if (!resolve(to, PLAT_RESOLVE_CREATE, &drive, &found, &to_host) || is_directory(to_host)) {
+        errno = ENOENT;
+        return -1;
+    }
+    if (fault_for(FILES_OP_RENAME, to_host) != -2) {
+        errno = EIO;
+        return -1;
+    }
+    return rename(from_host.c_str(), to_host.c_str()) == 0 ? 0 : -1;
 }
 
 std::vector<PLAT_FindEntry> PLAT_FindFiles(const char *pattern)

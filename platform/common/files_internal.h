@@ -9,7 +9,8 @@
 // the environment here; the headless back-end starts with an empty map.
 void FILES_BackEndStart();
 
-enum FILES_Op { FILES_OP_OPEN, FILES_OP_CREATE, FILES_OP_READ, FILES_OP_WRITE, FILES_OP_SEEK, FILES_OP_CLOSE };
+enum FILES_Op { FILES_OP_OPEN, FILES_OP_CREATE, FILES_OP_READ, FILES_OP_WRITE, FILES_OP_SEEK, FILES_OP_CLOSE,
+               FILES_OP_SYNC, FILES_OP_RENAME };
 
 struct FILES_Fault {
     int op;

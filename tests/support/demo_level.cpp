@@ -1,5 +1,6 @@
 // The demo installation and its level, written from the formats by our own writers.
 #include "tests/support/demo_level.h"
+#include "tests/support/save_writer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -618,6 +619,8 @@ bool WriteDemoInstallation(const std::string &drive_c, const std::string &drive_
     ok = ok && WriteDemoIvFilm(disc.string());
     // The title's intro and the menu's background.
     ok = ok && WriteTitleFilms(disc.string());
+    // The demo's own save slot, unless the installation already holds saves of its own.
+    ok = ok && WriteDemoSave(InstallHost(drive_c));
     return ok;
 }
 

@@ -188,6 +188,9 @@ PlayResult PlayRun(const PlayOptions &options)
                 hero.position[2] = place.z;
             }
         }
+        if (options.before_round) {
+            options.before_round(round);
+        }
         const bool last = options.frames > 0 ? frame == options.frames : round == options.rounds;
         if (last && !quit_posted) {
             quit_posted = true;

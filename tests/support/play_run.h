@@ -38,6 +38,9 @@ struct PlayOptions {
     // Called at each present, after the line of that round was written: what a test checks between
     // frames. round counts from 1.
     std::function<void(int round)> between_rounds;
+    // Called before round `round` runs its tick, after the hero was placed: what kdev play's saves and
+    // loads do between frames.
+    std::function<void(int round)> before_round;
     // Frames are numbered from 0, the first frame after the first level load has finished. The keys of
     // a frame go down and up before its tick; after its tick `after_frame` sees it, with the keys the
     // script holds. With `frames` above 0 the quit is posted once that many numbered frames ran (and

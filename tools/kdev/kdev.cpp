@@ -152,6 +152,7 @@
 #include "tests/support/hud_pictures.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/png16.h"
+#include "tools/kdev/kdev_saves.h"
 #include "tests/support/prof_picture.h"
 #include "tests/support/scenes.h"
 #include "tests/support/screen_target.h"
@@ -213,7 +214,7 @@ static int usage()
                  "       kdev phys [scenario]\n"
                  "       kdev powers [type]\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png] [--triggers]\n"
-                 "                 [--keys SCRIPT] [--trace OUT] [--partner]\n"
+                 "                 [--keys SCRIPT] [--trace OUT] [--partner] [--save NAME@K]... [--load NAME@K]...\n"
                  "       kdev ai <folder> [--project NAME] [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
                  "       kdev obj <game path of a 3D file>\n"
                  "       kdev render <folder>\n"
@@ -239,7 +240,8 @@ static int usage()
                  "       kdev film <game path> [<folder>] [--size WxH] [--555] [--picture]\n"
                  "       kdev hud <folder>\n"
                  "       kdev inv <file> [offset]\n"
-                 "       kdev icons <game path of a .bf> <folder>\n");
+                 "       kdev icons <game path of a .bf> <folder>\n"
+                 "       kdev saves <folder> [--png OUTDIR]\n");
     return 2;
 }
 
@@ -1444,6 +1446,9 @@ int main(int argc, char **argv)
     }
     if (command == "inv" && (argc == 3 || argc == 4)) {
         return inv(argv[2], argc == 4 ? argv[3] : nullptr);
+    }
+    if (command == "saves" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--png") == 0))) {
+        return KdevSaves(argv[2], argc == 5 ? argv[4] : nullptr);
     }
     if (command == "icons" && argc == 4) {
         return icons(argv[2], argv[3]);

@@ -18,6 +18,7 @@
 #include "tests/support/play_trace.h"
 #include "tests/support/png16.h"
 #include "world/actor.h"
+#include "world/save.h"
 #include "world/trg.h"
 
 namespace {
@@ -28,6 +29,53 @@ bool parse_place(const char *text, kalder_test::PlayPlacement &place)
     char tail = 0;
     return std::sscanf(text, "%lf,%lf,%lf@%d%c", &place.x, &place.y, &place.z, &place.round, &tail) == 4 &&
            place.round > 0;
+}
+
+// "NAME@K": a slot name of at most 21 characters and a round from 1.
+bool parse_save(const char *text, bool load, KdevPlayArgs::SaveStep &step)
+{
+    const char *at = std::strrchr(text, '@');
+    long round = 0;
+    char *end = nullptr;
+    if (at == nullptr || at == text || at - text > 21) {
+        return false;
+    }
+    round = std::strtol(at + 1, &end, 10);
+    if (end == at + 1 || *end != '\0' || round < 1 || round > 1000000) {
+        return false;
+    }
+    step = {std::string(text, size_t(at - text)), int(round), load};
+    return true;
+}
+
+// Saves the running game under the name as the automatic save does: the slot of that name or the first
+// free one, a stamp above every other, then the game, the table and the thumbnail.
+void save_game(const std::string &name, int round)
+{
+    SAVE_Slot *slot = nullptr;
+    int32_t stamp = 0;
+    for (SAVE_Slot &s : SAVE_Slots) {
+        stamp = s.stamp > stamp ? s.stamp : stamp;
+        if (slot == nullptr && std::strncmp(s.name, name.c_str(), sizeof s.name) == 0) {
+            slot = &s;
+        }
+    }
+    for (SAVE_Slot &s : SAVE_Slots) {
+        if (slot == nullptr && s.name[0] == '\0') {
+            slot = &s;
+        }
+    }
+    if (slot == nullptr) {
+        std::printf("round %d: save \"%s\": no free slot\n", round, name.c_str());
+        return;
+    }
+    std::snprintf(slot->name, sizeof slot->name, "%s", name.c_str());
+    slot->stamp = stamp + 1;
+    const int32_t game = SAVE_WriteGame(name.c_str());
+    const int32_t table = SAVE_WriteSlots();
+    const int32_t thumbnail = SAVE_WriteThumbnail(name.c_str());
+    std::printf("round %d: save \"%s\": game %d, table %d, thumbnail %d\n", round, name.c_str(), int(game), int(table),
+                int(thumbnail));
 }
 
 // A whole decimal number, nothing after it.
@@ -42,9 +90,10 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png]\n"
-                 "                 [--triggers] [--keys SCRIPT] [--trace OUT] [--partner]\n"
+                 "                 [--triggers] [--keys SCRIPT] [--trace OUT] [--partner] [--save NAME@K]... [--load NAME@K]...\n"
                  "  with --keys or --trace, frames count from the end of the first level load\n"
-                 "  --partner: the hero is a conversation partner, so that a character with symbol data talks to it\n");
+                 "  --partner: the hero is a conversation partner, so that a character with symbol data talks to it\n"
+                 "  --save and --load save the game under NAME, or load it, before round K\n");
     return 2;
 }
 
@@ -90,6 +139,13 @@ bool KdevReadPlayArgs(int argc, char **argv, int takes, KdevPlayArgs &args)
             args.keys = value;
         } else if (std::strcmp(option, "--trace") == 0 && (takes & KDEV_TAKES_SCRIPT) != 0) {
             args.trace = value;
+        } else if ((std::strcmp(option, "--save") == 0 || std::strcmp(option, "--load") == 0) &&
+                   (takes & KDEV_TAKES_SAVES) != 0) {
+            KdevPlayArgs::SaveStep step;
+            if (!parse_save(value, option[2] == 'l', step)) {
+                return false;
+            }
+            args.saves.push_back(step);
         } else if (std::strcmp(option, "--seed") == 0 && (takes & KDEV_TAKES_SEED) != 0) {
             if (!parse_number(value, number) || number < 0 || number > 0xFFFFFFFFL) {
                 return false;
@@ -127,7 +183,8 @@ int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result)
 int KdevPlay(int argc, char **argv)
 {
     KdevPlayArgs args;
-    if (!KdevReadPlayArgs(argc, argv, KDEV_TAKES_PNG | KDEV_TAKES_TRIGGERS | KDEV_TAKES_SCRIPT | KDEV_TAKES_PARTNER,
+    if (!KdevReadPlayArgs(argc, argv,
+                          KDEV_TAKES_PNG | KDEV_TAKES_TRIGGERS | KDEV_TAKES_SCRIPT | KDEV_TAKES_PARTNER | KDEV_TAKES_SAVES,
                           args)) {
         return usage();
     }
@@ -164,6 +221,20 @@ int KdevPlay(int argc, char **argv)
             }
             // A round without a game tick (a film holding the game) reports nothing again.
             TRG_LastFired = 0;
+        };
+    }
+    if (!args.saves.empty()) {
+        args.options.before_round = [saves = args.saves](int round) {
+            for (const KdevPlayArgs::SaveStep &step : saves) {
+                if (step.round != round) {
+                    continue;
+                }
+                if (step.load) {
+                    std::printf("round %d: load \"%s\": %d\n", round, step.name.c_str(), int(SAVE_ReadGame(step.name.c_str())));
+                } else {
+                    save_game(step.name, round);
+                }
+            }
         };
     }
     kalder_test::PlayResult result;

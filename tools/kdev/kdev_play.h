@@ -1,6 +1,8 @@
 // kdev play and kdev ai: the program played headless on an installation folder, round by round.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "tests/support/play_run.h"
 
@@ -14,6 +16,13 @@ struct KdevPlayArgs {
     const char *trace = nullptr; // --trace: the per-frame hero trace written (kdev play)
     bool triggers = false;     // --triggers: print the scene triggers that fired each tick (kdev play)
     bool partner = false;      // --partner: the hero is a conversation partner from the first frame (kdev play)
+    // --save NAME@K and --load NAME@K: before round K the game is saved under NAME, or loaded from it.
+    struct SaveStep {
+        std::string name;
+        int round;
+        bool load;
+    };
+    std::vector<SaveStep> saves;
 };
 
 inline constexpr int KDEV_TAKES_PNG = 0x01;
@@ -21,6 +30,7 @@ inline constexpr int KDEV_TAKES_SEED = 0x02;
 inline constexpr int KDEV_TAKES_TRIGGERS = 0x04;
 inline constexpr int KDEV_TAKES_SCRIPT = 0x08;
 inline constexpr int KDEV_TAKES_PARTNER = 0x10;
+inline constexpr int KDEV_TAKES_SAVES = 0x20;
 
 // Reads "<folder> [--frames N] [--place X,Y,Z@K]... [--project NAME]" and the options `takes` allows
 // (KDEV_TAKES_*). False on anything else: the caller prints its usage.

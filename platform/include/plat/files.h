@@ -32,6 +32,11 @@ std::FILE *PLAT_FOpen(const char *path, const char *mode);
 int PLAT_FClose(std::FILE *stream);
 // 0 on success, -1 when the file is missing or cannot be removed.
 int PLAT_Remove(const char *path);
+// Renames the existing file from over to (resolved in create mode), replacing a file of that name in
+// one step. 0, or -1.
+int PLAT_Rename(const char *from, const char *to);
+// Writes the descriptor's data through to the disk. 0, or -1.
+int PLAT_Sync(int fd);
 
 // Directory search: '*' and '?' in the last component only, matched without regard to case; "*.*"
 // matches every name. "." and ".." are never listed. Sorted by upper-cased name.

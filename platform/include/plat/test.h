@@ -197,8 +197,18 @@ void ResetCurrentDirectories();
 
 // Scripted failures of the file service. name is the last component of the host path, compared
 // without regard to case ("" matches every file); nth is the 1-based matching call that fails, 0 every
-// one; effect is -1, or for read and write a short transfer of that many bytes.
-enum FileOp { FILE_OP_OPEN, FILE_OP_CREATE, FILE_OP_READ, FILE_OP_WRITE, FILE_OP_SEEK, FILE_OP_CLOSE };
+// one; effect is -1, or for read and write a short transfer of that many bytes. A rename is matched
+// by the name it renames to.
+enum FileOp {
+    FILE_OP_OPEN,
+    FILE_OP_CREATE,
+    FILE_OP_READ,
+    FILE_OP_WRITE,
+    FILE_OP_SEEK,
+    FILE_OP_CLOSE,
+    FILE_OP_SYNC,
+    FILE_OP_RENAME,
+};
 struct FileFault {
     FileOp op;
     std::string name;
