@@ -629,6 +629,8 @@ void Add_Base(Addr at, Addr base) { W_SetAddr(at, W_GetAddr(at) + base); }
 // the stored type in the node's unused word, and every later move of the records steps by it.
 constexpr Addr Node_Stored_Type = 40;
 
+int32_t Face_Node_Stored_Type(Addr node) { return W_Get32(node + Node_Stored_Type); }
+
 void Relocate_Prims(Addr list, Addr base, bool at_load)
 {
     for (Addr node = list; node != 0; node = W_GetAddr(node)) {
@@ -667,7 +669,7 @@ void Relocate_Prims(Addr list, Addr base, bool at_load)
 }
 
 // The stored type of a list-B node is its face node's (list A, already moved, names it).
-static int32_t Edge_Node_Stored_Type(Addr node, Addr list_a)
+int32_t Edge_Node_Stored_Type(Addr node, Addr list_a)
 {
     for (Addr a = list_a; a != 0; a = W_GetAddr(a)) {
         if (W_GetAddr(a + 48) == node) {

@@ -35,6 +35,10 @@ void Relocate_Kind5(Addr block, OBJ_Handle h);
 void Relocate_Tree(Addr root, Addr base, bool at_load);
 void Relocate_Obj(Addr record, Addr base, bool at_load);
 void Relocate_Prims(Addr list, Addr base, bool at_load);
+// The type whose records a node holds, noted at load: a face node's own, an edge node's that of the
+// face node of list A that names it (its current type when none does).
+int32_t Face_Node_Stored_Type(Addr node);
+int32_t Edge_Node_Stored_Type(Addr node, Addr list_a);
 void Relocate_Prims_B(Addr list, Addr base, Addr list_a, bool at_load);
 
 // 1 when a stored image of that many written bytes may be relocated: every offset and count checked.

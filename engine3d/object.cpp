@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/fconv.h"
+#include "engine3d/image.h"
 #include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/workarea.h"
@@ -119,8 +120,9 @@ template <typename Visit> void For_Each_Record(OBJ_Handle h, Visit visit)
 }
 
 // A node takes a new type when the render reads no more of its faces and edges under it than the
-// node holds (so no texture where it has a colour). The node holds what its type stored at load; a
-// type no file stores (24, to which the render turns 22 and 25) holds at least what the render reads.
+// node holds (so no texture where it has a colour). The node holds what its type stored at load, so a
+// node retyped to a smaller type can be turned back; a type no file stores (24, to which the render
+// turns 22 and 25) holds at least what the render reads.
 bool Type_Fits(int32_t old_type, int32_t new_type)
 {
     if (new_type < -15 || new_type > 30) {
@@ -135,11 +137,22 @@ bool Type_Fits(int32_t old_type, int32_t new_type)
     return need_face <= face && need_edge <= edge;
 }
 
-void Retype(Addr node, int32_t old_type, int32_t new_type, bool any)
+void Retype(Addr node, int32_t stored, int32_t old_type, int32_t new_type, bool any)
 {
     int32_t type = W_Get32(node + 4);
-    if ((any || type == old_type) && Type_Fits(type, new_type)) {
+    if ((any || type == old_type) && Type_Fits(stored, new_type)) {
         W_Set32(node + 4, new_type);
+    }
+}
+
+// Retypes the face nodes of a record and their edge nodes.
+void Retype_Record(Addr record, int32_t old_type, int32_t new_type, bool any, bool edges)
+{
+    const Addr list_a = W_GetAddr(record + F_Prims_A);
+    Walk_Nodes(list_a, [=](Addr node) { Retype(node, Face_Node_Stored_Type(node), old_type, new_type, any); });
+    if (edges) {
+        Walk_Nodes(W_GetAddr(record + F_Prims_B),
+                   [=](Addr node) { Retype(node, Edge_Node_Stored_Type(node, list_a), old_type, new_type, any); });
     }
 }
 
@@ -301,10 +314,7 @@ int32_t Set_Tree_Prim_Type(OBJ_Handle h, int32_t type)
     if (r == 0) {
         return -1;
     }
-    Walk_Subtree(r, [type](Addr record) {
-        Walk_Nodes(W_GetAddr(record + F_Prims_A), [type](Addr node) { Retype(node, 0, type, true); });
-        Walk_Nodes(W_GetAddr(record + F_Prims_B), [type](Addr node) { Retype(node, 0, type, true); });
-    });
+    Walk_Subtree(r, [type](Addr record) { Retype_Record(record, 0, type, true, true); });
     return 0;
 }
 
@@ -314,10 +324,10 @@ int32_t Replace_Tree_Prim_Type(OBJ_Handle h, int32_t old_type, int32_t new_type)
     if (r == 0) {
         return -1;
     }
-    Walk_Subtree(r, [=](Addr record) {
-        Walk_Nodes(W_GetAddr(record + F_Prims_A), [=](Addr node) { Retype(node, old_type, new_type, false); });
-    });
-    Walk_Nodes(W_GetAddr(r + F_Prims_B), [=](Addr node) { Retype(node, old_type, new_type, false); });
+    Walk_Subtree(r, [=](Addr record) { Retype_Record(record, old_type, new_type, false, false); });
+    const Addr list_a = W_GetAddr(r + F_Prims_A);
+    Walk_Nodes(W_GetAddr(r + F_Prims_B),
+               [=](Addr node) { Retype(node, Edge_Node_Stored_Type(node, list_a), old_type, new_type, false); });
     return 0;
 }
 
@@ -326,10 +336,7 @@ int32_t Replace_Prim_Type(OBJ_Handle h, int32_t old_type, int32_t new_type)
     if (Obj(h) == 0) {
         return -1;
     }
-    For_Each_Record(h, [=](Addr record) {
-        Walk_Nodes(W_GetAddr(record + F_Prims_A), [=](Addr node) { Retype(node, old_type, new_type, false); });
-        Walk_Nodes(W_GetAddr(record + F_Prims_B), [=](Addr node) { Retype(node, old_type, new_type, false); });
-    });
+    For_Each_Record(h, [=](Addr record) { Retype_Record(record, old_type, new_type, false, true); });
     return 0;
 }
 

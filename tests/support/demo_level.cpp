@@ -384,6 +384,75 @@ std::vector<uint8_t> DemoBoxModel()
 
 std::vector<uint8_t> DemoBoxMaterial() { return Material(BoxPalette(), BoxPicture()); }
 
+// The shadows' pictures: index 0 is transparent to their keyed type and entry 1 is a dark grey, which
+// that type mixes half and half with what lies under it.
+static std::vector<uint16_t> ShadowPalette()
+{
+    std::vector<uint16_t> p(256, Rgb565(12, 12, 16));
+    p[0] = 0;
+    return p;
+}
+
+// A flat mesh laid out as on the ground (x, z, facing up) turned into the shadow models' frame, whose
+// z axis the shadow code turns to the ground's normal: (x, y, z) -> (x, z, -y).
+static Mesh GroundFrame(Mesh m)
+{
+    for (Vec3 &v : m.vertices) {
+        v = {v[0], v[2], -v[1]};
+    }
+    return m;
+}
+
+std::vector<uint8_t> DemoShadowModel()
+{
+    // Eight triangles round the centre, counter-clockwise from +x toward +z, so that they face up.
+    constexpr double pi = 3.14159265358979323846;
+    constexpr int32_t r = 90;
+    auto uv = [](int32_t c) { return int32_t((int64_t(c) + r) * (255 << 16) / (2 * r)); };
+    Mesh blob;
+    blob.vertices.push_back({0, 0, 0});
+    for (int k = 0; k < 8; k++) {
+        blob.vertices.push_back({int32_t(std::lround(r * std::cos(2 * pi * k / 8))), 0,
+                                 int32_t(std::lround(r * std::sin(2 * pi * k / 8)))});
+    }
+    for (int32_t k = 0; k < 8; k++) {
+        const int32_t a = 1 + k, b = 1 + (k + 1) % 8;
+        blob.faces.push_back({0, a, b});
+        const Vec3 &va = blob.vertices[size_t(a)], &vb = blob.vertices[size_t(b)];
+        blob.uvs.push_back({uv(0), uv(0), uv(va[0]), uv(va[2]), uv(vb[0]), uv(vb[2])});
+    }
+    return Image({Node("OMBRE", -1, {0, 0, 0}, GroundFrame(blob), -14, "OMBRE")}, {{"OMBRE", "OMBRE", 0}});
+}
+
+std::vector<uint8_t> DemoShadowMaterial()
+{
+    // A dark disc whose rim is dithered, so that the blob's edge reads soft.
+    std::vector<uint8_t> t(65536);
+    for (int y = 0; y < 256; y++) {
+        for (int x = 0; x < 256; x++) {
+            const int d2 = (x - 128) * (x - 128) + (y - 128) * (y - 128);
+            t[size_t(y * 256 + x)] = uint8_t(d2 < 110 * 110 || (d2 < 126 * 126 && ((x ^ y) & 1)) ? 1 : 0);
+        }
+    }
+    return Material(ShadowPalette(), t);
+}
+
+std::vector<uint8_t> DemoRealShadowModel()
+{
+    // The root has no faces, so that the shadow code may mark it not drawn and leave the plane drawn.
+    // The plane is 256 x 512 units: two units a texel across and down, one rendered pixel two texels
+    // across. The picture's top row lies toward +z, away from the camera that rendered it.
+    Mesh plane;
+    plane.vertices = {{-128, 0, -256}, {128, 0, -256}, {-128, 0, 256}, {128, 0, 256}};
+    plane.faces = {{0, 1, 2}, {1, 3, 2}};
+    constexpr int32_t one = 255 << 16;
+    plane.uvs = {{0, one, one, one, 0, 0}, {one, one, one, 0, 0, 0}};
+    ObjectSpec root = Node("OMBRE2", -1, {0, 0, 0}, Mesh{}, -14, "OMBRE2");
+    return Image({root, Node("PLAN", 0, {0, 0, 0}, GroundFrame(plane), -14, "OMBRE2")}, {{"OMBRE2", "OMBRE2", 0}});
+}
+
+std::vector<uint8_t> DemoRealShadowMaterial() { return Material(ShadowPalette(), std::vector<uint8_t>(65536)); }
+
 std::vector<uint8_t> DemoCrystalModel()
 {
     // A cube stood on a corner reads as a gem from every side.
@@ -580,6 +649,10 @@ bool WriteDemoModels(const std::string &folder)
            WriteHostFile((models / "feu.3dc").string(), DemoGemModel()) &&
            WriteHostFile((models / "object01.3dc").string(), DemoKeyModel()) &&
            WriteHostFile((models / "symword.3dc").string(), DemoWordModel()) &&
+           WriteHostFile((models / "ombre.3dc").string(), DemoShadowModel()) &&
+           WriteHostFile((models / "ombre.3dm").string(), DemoShadowMaterial()) &&
+           WriteHostFile((models / "ombre2.3dc").string(), DemoRealShadowModel()) &&
+           WriteHostFile((models / "ombre2.3dm").string(), DemoRealShadowMaterial()) &&
            WriteCharacter(models.string(), DemoCreature()) &&
            std::all_of(weapons.begin(), weapons.end(), [&models](const NamedFile &f) {
                return WriteHostFile((models / f.name).string(), f.bytes);

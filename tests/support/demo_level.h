@@ -68,6 +68,13 @@ std::vector<uint8_t> DemoScrollModel();     // temps.3dc: "TEMPS", a blue scroll
 std::vector<uint8_t> DemoGemModel();        // feu.3dc: "FEU", a red gem of few facets
 std::vector<uint8_t> DemoKeyModel();        // object01.3dc: "OBJECT01", a golden key of boxes
 std::vector<uint8_t> DemoWordModel();       // symword.3dc: "SYMWORD", the symbol lists' gold lozenge
+// The shadows' models: "OMBRE", a blob of eight triangles (radius 90) with material "OMBRE"; "OMBRE2",
+// a root without faces and its child "PLAN", a 256 x 512 plane textured with "OMBRE2". Both lie in
+// their x-y plane, facing +z, which the shadow code turns to the ground's normal.
+std::vector<uint8_t> DemoShadowModel();         // ombre.3dc
+std::vector<uint8_t> DemoShadowMaterial();      // ombre.3dm: a dark disc
+std::vector<uint8_t> DemoRealShadowModel();     // ombre2.3dc
+std::vector<uint8_t> DemoRealShadowMaterial();  // ombre2.3dm: the silhouette's texels, cleared
 // The creature: the test figure recoloured, as "cr1.3dc" with the animations the creature AI asks for.
 CharacterOptions DemoCreature();
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.

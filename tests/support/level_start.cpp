@@ -52,11 +52,11 @@ void StopLevelCore()
     MEM_Arena = nullptr;
 }
 
-void StartDemoLevel(int ticks)
+void StartDemoLevel(int ticks, bool letterbox)
 {
     StartLevelCore();
     MENJ_Init();
-    OPT_Cinemascope = 1;
+    OPT_Cinemascope = letterbox ? 1 : 0;
     GAME_OpeningFilmFlag = 0;
     for (int i = 0; i < ticks; i++) {
         GAME_Tick(0);

@@ -14,8 +14,8 @@ void StartLevelCore();
 // Closes the stream and the container and gives back the 3D heap, the arena and the streaming buffer.
 void StopLevelCore();
 // The benchmarks' demo level, on the demo installation's drives already mapped: the level core
-// started, the menus' queue made, the letterbox on, the opening film skipped, and `ticks` ticks run,
-// which load Project0 and read its scene stream to the end.
-void StartDemoLevel(int ticks = 40);
+// started, the menus' queue made, the letterbox on (or off), the opening film skipped, and `ticks`
+// ticks run, which load Project0 and read its scene stream to the end.
+void StartDemoLevel(int ticks = 40, bool letterbox = true);
 
 } // namespace kalder_test

@@ -10,11 +10,13 @@
 #include "engine3d/image.h"
 #include "engine3d/object.h"
 #include "tests/support/character_writer.h"
+#include "tests/support/demo_level.h"
 #include "tests/support/mem_file_source.h"
 #include "world/col.h"
 #include "world/mdl.h"
 #include "world/phy.h"
 #include "world/plt.h"
+#include "world/shadow.h"
 
 namespace kalder_test {
 
@@ -54,6 +56,12 @@ PhysicsScene::PhysicsScene(const CollMeshSpec &mesh, int32_t actors, int32_t obj
     gravity.kind = PHY_FIELD_UNIFORM;
     gravity.vector[1] = PHY_GRAVITY;
     PHY_AddField(&gravity);
+    // The moving actors get their shadows as a level's do.
+    MemFiles_Add("ombre.3dc", DemoShadowModel());
+    MemFiles_Add("ombre.3dm", DemoShadowMaterial());
+    MemFiles_Add("ombre2.3dc", DemoRealShadowModel());
+    MemFiles_Add("ombre2.3dm", DemoRealShadowMaterial());
+    SHADOW_Start();
 
     const std::vector<ObjectSpec> figure = CharacterObjects();
     for (int32_t i = 0; i < count_; i++) {

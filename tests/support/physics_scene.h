@@ -1,5 +1,6 @@
-// The physics scene: a started library with one collision mesh in the space, the gravity field, and
-// test figures standing as moving actors in the object slots; one Step() is one frame the game's way.
+// The physics scene: a started library with one collision mesh in the space, the gravity field, the
+// shadows started on the demo's shadow models, and test figures standing as moving actors in the
+// object slots; one Step() is one frame the game's way.
 // The physics tests, kdev phys and the physics benchmark use it.
 #pragma once
 #include <cstdint>

@@ -65,6 +65,10 @@
 //                                          scene stream N more frames (31 by default), prints the object
 //                                          slots (node name, flag bytes, position, heading, node, element)
 //                                          and the sky node; with --png the root camera's view
+//   kdev shadows <folder> [--real] [--ticks N] [--png OUT.png] [--texture OUT2.png]
+//                                          plays Project0 N ticks (40) with flat or true shadows, prints
+//                                          the 16 shadow slots and the attached count; the frame, and the
+//                                          silhouette's 256 x 256 texels as a grey picture
 //   kdev zones <folder> [--project NAME]   loads the project (the pending one or NAME) as kdev level does;
 //                                          prints its zones in use (index, name, type, box, count, rate,
 //                                          field handle, points), the physics fields after the load, and
@@ -164,6 +168,7 @@
 #include "tools/kdev/kdev_fight.h"
 #include "tools/kdev/kdev_level.h"
 #include "tools/kdev/kdev_sym.h"
+#include "tools/kdev/kdev_shadow.h"
 #include "tools/kdev/kdev_trg.h"
 #include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_phys.h"
@@ -206,6 +211,7 @@ static int usage()
                  "       kdev pack <game path of a .bf>\n"
                  "       kdev prj <folder>\n"
                  "       kdev level <folder> [--ticks N] [--png OUT.png]\n"
+                 "       kdev shadows <folder> [--real] [--ticks N] [--png OUT.png] [--texture OUT2.png]\n"
                  "       kdev zones <folder> [--project NAME]\n"
                  "       kdev trg <folder> [project]\n"
                  "       kdev anim <folder>\n"
@@ -1333,6 +1339,10 @@ int main(int argc, char **argv)
             return usage();
         }
         return KdevLevel(argv[2], ticks, png);
+    }
+    if (command == "shadows" && argc >= 3) {
+        const int status = KdevShadows(argc - 2, argv + 2);
+        return status == 2 ? usage() : status;
     }
     if (command == "zones" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--project") == 0))) {
         return KdevZones(argv[2], argc == 5 ? argv[4] : nullptr);
