@@ -176,6 +176,7 @@ bool WriteTickSeeds(const char *folder);  // tick_seeds.cpp
 bool WriteSaveSeeds(const char *folder);  // save_seeds.cpp
 bool WriteZoneSeeds(const char *folder);  // zon_seeds.cpp
 bool WriteTriggerSeeds(const char *folder); // trg_seeds.cpp
+bool WriteFxSeeds(const char *folder);      // fx_seeds.cpp
 bool WriteFilmSeeds(const char *folder);  // film_seeds.cpp
 bool WriteIxSeeds(const char *folder); // ix_seeds.cpp
 bool WriteIvSeeds(const char *folder); // iv_seeds.cpp
@@ -608,6 +609,7 @@ int main(int argc, char **argv)
     ok = ok && WriteTickSeeds(argv[1]);
     ok = ok && WriteZoneSeeds(argv[1]);
     ok = ok && WriteTriggerSeeds(argv[1]);
+    ok = ok && WriteFxSeeds(argv[1]);
     ok = ok && WriteFilmSeeds(argv[1]);
     ok = ok && WriteIxSeeds(argv[1]);
     ok = ok && WriteIvSeeds(argv[1]);

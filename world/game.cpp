@@ -227,7 +227,6 @@ void world_step()
     if (GAME_Paused == 0) {
         FX_UpdateParticles();
         FX_UpdateSparks();
-        FX_UpdateThrown();
         FX_UpdateGroundElements(hero);
         MDL_RotateSky();
         PART_SetAttractor(hero, 0, 4);

@@ -4,6 +4,9 @@
 
 #include "engine3d/gfx_tint.h"
 
+int32_t PART_EmissionA[3];
+int32_t PART_EmissionB[3];
+
 void PTC_LoadSprites() { GFX_BuildSaturateTable(); }
 int32_t PART_Create(int32_t, int32_t, int32_t) { return 1; }
 void PART_Init() {}

@@ -4,6 +4,10 @@
 
 struct ActorRecord;
 
+// The box the particle field emits from, corner a and point b in 24.8 fixed point; the vents move it.
+extern int32_t PART_EmissionA[3];
+extern int32_t PART_EmissionB[3];
+
 void PTC_LoadSprites();
 int32_t PART_Create(int32_t count, int32_t mode, int32_t spawn_shift);
 // The level load starts the particle system of the current project.

@@ -513,6 +513,81 @@ std::vector<uint8_t> DemoWordModel()
     return Image({o}, {{"WORD", "", Rgb565(240, 200, 40)}});
 }
 
+// A convex solid from its corners and faces, each face turned to face outward (away from the centre),
+// counter-clockwise as the mesh writer's cube.
+static Mesh Solid(const std::vector<Vec3> &corners, const std::vector<Vec3> &faces)
+{
+    auto facing = [](const std::vector<Vec3> &v, const Vec3 &f) {
+        double c[3] = {0, 0, 0};
+        for (const Vec3 &p : v) {
+            for (int i = 0; i < 3; i++) {
+                c[i] += double(p[size_t(i)]) / double(v.size());
+            }
+        }
+        const Vec3 &a = v[size_t(f[0])], &b = v[size_t(f[1])], &d = v[size_t(f[2])];
+        const double u[3] = {double(b[0] - a[0]), double(b[1] - a[1]), double(b[2] - a[2])};
+        const double w[3] = {double(d[0] - a[0]), double(d[1] - a[1]), double(d[2] - a[2])};
+        const double n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
+        return n[0] * (a[0] - c[0]) + n[1] * (a[1] - c[1]) + n[2] * (a[2] - c[2]) > 0.0;
+    };
+    const Mesh cube = CubeMesh(1);
+    const bool outward = facing(cube.vertices, cube.faces[0]);
+    Mesh m;
+    m.vertices = corners;
+    for (const Vec3 &f : faces) {
+        m.faces.push_back(facing(corners, f) == outward ? f : Vec3{f[0], f[2], f[1]});
+    }
+    return m;
+}
+
+static void Append(Mesh &to, const Mesh &part)
+{
+    const int32_t base = int32_t(to.vertices.size());
+    to.vertices.insert(to.vertices.end(), part.vertices.begin(), part.vertices.end());
+    for (const Vec3 &f : part.faces) {
+        to.faces.push_back({f[0] + base, f[1] + base, f[2] + base});
+    }
+}
+
+static NamedFile Effect(const std::string &file, const std::string &node, const Mesh &mesh, uint16_t colour)
+{
+    ObjectSpec o = MeshObject(node, -1, {0, 0, 0}, mesh, 1, node);
+    o.shade = uint32_t(demo::kShade);
+    return {file, Image({o}, {{node, "", colour}})};
+}
+
+static Mesh Tetrahedron(int32_t s)
+{
+    return Solid({{s, s, s}, {-s, -s, s}, {-s, s, -s}, {s, -s, -s}}, {{0, 1, 2}, {0, 1, 3}, {0, 2, 3}, {1, 2, 3}});
+}
+
+// A beetle of half-length 30: a wedge whose nose points along +x, low at the front, on six legs whose
+// feet are 50 below the origin, where the ground is when the beetle stands on a zone point.
+static Mesh Beetle()
+{
+    Mesh body = Solid({{-30, 22, -15}, {-30, 22, 15}, {-30, 42, -15}, {-30, 42, 15}, {30, 40, -4}, {30, 40, 4}},
+                      {{0, 1, 2}, {1, 3, 2}, {2, 3, 5}, {2, 5, 4}, {0, 1, 5}, {0, 5, 4}, {0, 2, 4}, {1, 3, 5}});
+    for (int32_t x : {-16, 0, 16}) {
+        for (int32_t z : {-18, 18}) {
+            const Mesh leg = BoxMesh({x, 45, z}, {3, 5, 3});
+            Append(body, Solid(leg.vertices, leg.faces));
+        }
+    }
+    return body;
+}
+
+std::vector<NamedFile> DemoEffectModels()
+{
+    const Mesh octahedron = Solid({{40, 0, 0}, {-40, 0, 0}, {0, -40, 0}, {0, 40, 0}, {0, 0, 40}, {0, 0, -40}},
+                                  {{2, 0, 4}, {2, 4, 1}, {2, 1, 5}, {2, 5, 0}, {3, 4, 0}, {3, 1, 4}, {3, 5, 1}, {3, 0, 5}});
+    return {Effect("gr02.3dc", "GR02", Tetrahedron(40), Rgb565(240, 240, 240)),
+            Effect("gr00.3dc", "GR00", octahedron, Rgb565(170, 210, 250)),
+            Effect("gr03.3dc", "GR03", Tetrahedron(40), Rgb565(250, 140, 30)),
+            Effect("mana.3dc", "MANA", SphereMesh(40, 6, 12), Rgb565(170, 60, 230)),
+            Effect("x01sol.3dc", "X01SOL", Beetle(), Rgb565(60, 170, 50)),
+            Effect("x01sol1.3dc", "X01SOL1", Beetle(), Rgb565(130, 80, 30))};
+}
+
 CharacterOptions DemoCreature()
 {
     CharacterOptions c;
@@ -610,6 +685,18 @@ KalderDatWriter DemoDatabase(const DemoOptions &options)
                         .Text(level::kFilm, level::kTextSize, options.way_film ? kDemoIvFilmName : "")
                         .Exit(0, "EXIT1", "Project0", 0x01, {1200, -1000, -300}, {1600, 1000, 300})
                         .Exit(1, "EXIT2", "Project2", 0x01, {-2600, -1000, -300}, {-2200, 1000, 300})
+                        // Along the way to the far exit, ahead of the hero as it starts: three mana
+                        // spheres, then beetles roaming a box to the left of the way, before the film's
+                        // screen; two vents.
+                        .Zone(6, "MANA", 2, {-1000, 140, 100, -1300, 140, -100, -1600, 140, 100})
+                        .ZoneRate(6, 20)
+                        .Zone(7, "BEETLES", 3,
+                              {-1900, 150, -600, -1700, 150, -500, -1500, 150, -400, -1300, 150, -300, -1100, 150,
+                               -200, -1500, 150, -600})
+                        .ZoneBox(7, {-2000, 200, -650}, {-1000, 260, -150})
+                        .ZoneRate(7, 60)
+                        .Zone(8, "VENTS", 6, {-1400, 200, 900, 200, 200, 900})
+                        .ZoneRate(8, 5)
                         .Bytes();
     db.records[2] = LevelRecordBuilder(blank).Name("Project2").InUse().Element(0, "EMPTY", "END.DSN").Bytes();
     if (options.quick_end) {
@@ -630,6 +717,9 @@ bool WriteDemoModels(const std::string &folder)
     }
     std::vector<NamedFile> weapons = WeaponModels();
     weapons.push_back(ThrownModel());
+    for (NamedFile &f : DemoEffectModels()) {
+        weapons.push_back(std::move(f));
+    }
     const TrackSpec spin{{{0, {0, 0, 0, 0x8000}}, {30, {0, 0x5A82, 0, 0x5A82}}}, {{0, {0, 0, 0}}, {30, {0, 512, 0}}}};
     return WriteHostFile((models / "cube.3dc").string(), HierarchyImage(CubeObjects(), CubeMaterials()).Finish().bytes) &&
            WriteHostFile((models / "cube.3dm").string(), MaterialImage(DarkenedPalette(palette)).Finish().bytes) &&

@@ -75,6 +75,12 @@ std::vector<uint8_t> DemoShadowModel();         // ombre.3dc
 std::vector<uint8_t> DemoShadowMaterial();      // ombre.3dm: a dark disc
 std::vector<uint8_t> DemoRealShadowModel();     // ombre2.3dc
 std::vector<uint8_t> DemoRealShadowMaterial();  // ombre2.3dm: the silhouette's texels, cleared
+// The effects' models, each a named file: "gr02.3dc" a white tetrahedron of half-size 40 (the ring's
+// particle), "gr00.3dc" a pale blue octahedron (the bubble under water), "gr03.3dc" an orange
+// tetrahedron, "mana.3dc" a violet twelve-sided ball of radius 40, "x01sol.3dc" and "x01sol1.3dc" a green
+// and a brown beetle (a flat wedge 60 long on six short legs, its nose along +x). The spark is the
+// projectiles' "gr01.3dc".
+std::vector<NamedFile> DemoEffectModels();
 // The creature: the test figure recoloured, as "cr1.3dc" with the animations the creature AI asks for.
 CharacterOptions DemoCreature();
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.
@@ -110,7 +116,8 @@ struct DemoOptions {
 // The project database: Project0 and Project1 (the scene, two boxes, the crystal, exits between them
 // and to Project2), Project2 whose scene ends the game; every other record blank. Project0 also has the
 // creature "CREA" and its zones: 1 "SPAWN" (spawn point), 2 "CURRENT" (a path), 3 "CAMERA", 4 "DRAIN"
-// and 5 "ARRIVAL"; zone 0 is left for a patrol path.
+// and 5 "ARRIVAL"; zone 0 is left for a patrol path. Project1 has the effects' zones: 6 "MANA" (three
+// mana spheres), 7 "BEETLES" (six ground elements in a box) and 8 "VENTS" (two vents).
 KalderDatWriter DemoDatabase(const DemoOptions &options = {});
 
 // Writes the demo level's model files into a host folder (the disc's DATA/3DC), with the hero's

@@ -5,6 +5,7 @@
 #include "tests/support/mem_file_source.h"
 #include "tests/support/weapon_models.h"
 #include "world/ai.h"
+#include "world/fx.h"
 #include "world/mis.h"
 #include "world/wpn.h"
 
@@ -24,6 +25,7 @@ void Clear_Projectiles()
 FightScene::FightScene(int32_t fighters) : scene_(GameFloor(-8000, -8000, 16000, 0), fighters)
 {
     Clear_Projectiles();
+    FX_Clear();
     const NamedFile thrown = ThrownModel();
     MemFiles_Add(thrown.name, thrown.bytes);
     WPN_LoadThrown();

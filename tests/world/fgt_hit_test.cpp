@@ -80,7 +80,7 @@ TEST_F(Hits, AMeleeHitSoundsParriesKillsAndAnswersWithThorns)
         }
         EXPECT_EQ(Playing(c.sound), 1);
         EXPECT_EQ(MenuEvents(), c.menu);
-        EXPECT_EQ(FX_SparkCount, 0) << "a blow's sparks come with its push";
+        EXPECT_EQ(fx_recorder::Seen().sparks, 0) << "a blow's sparks come with its push";
     }
 }
 
@@ -122,8 +122,8 @@ TEST_F(Hits, DamageSparksSoundsAndKillsAndTheSilentFormAlwaysFallsOnTheGround)
         EXPECT_EQ(victim->pursuit_range, c.sound ? 50000 : 10);
         EXPECT_EQ(victim->slow_time, c.request >= 0 ? 0.0f : 5.0f);
         EXPECT_EQ(Playing(8), c.sound ? 1 : 0);
-        EXPECT_EQ(FX_SparkCount, c.sparks);
-        EXPECT_EQ(FX_LastSparks, c.sparks > 0 ? victim : nullptr);
+        EXPECT_EQ(fx_recorder::Seen().sparks, c.sparks);
+        EXPECT_EQ(fx_recorder::Seen().last_sparks, c.sparks > 0 ? victim : nullptr);
     }
 }
 
@@ -183,8 +183,8 @@ TEST_F(Hits, TheKnockbackIsClampedCappedHalvedAndTurns)
         Forget();
         (c.light ? FGT_KnockbackLight : FGT_Knockback)(p, victim);
         // Eight bursts of sparks on a victim that can be struck.
-        EXPECT_EQ(FX_SparkCount, c.f7 != 0 ? 0 : 8);
-        EXPECT_EQ(FX_LastSparks, c.f7 != 0 ? nullptr : victim);
+        EXPECT_EQ(fx_recorder::Seen().sparks, c.f7 != 0 ? 0 : 8);
+        EXPECT_EQ(fx_recorder::Seen().last_sparks, c.f7 != 0 ? nullptr : victim);
         EXPECT_FLOAT_EQ(victim->knockback[0], c.kb_after);
         EXPECT_EQ(victim->knockback[1], c.f7 != 0 ? 7.0f : 0.0f);
         EXPECT_EQ(victim->heading, (1000 + c.turn) & 0xFFF);

@@ -25,6 +25,7 @@
 #include "world/fgt.h"
 #include "world/fgt_hit.h"
 #include "world/fgt_moves.h"
+#include "tests/world/fx_recorder.h"
 #include "world/fx.h"
 #include "world/inv.h"
 #include "world/mis.h"
@@ -66,7 +67,7 @@ struct Moves : anim_test::Figure {
         FGT_Danger = 0;
         FGT_LandingSpeed = 0.0f;
         FGT_TakeOffTimer = 0;
-        FX_EffectCount = FX_HitParticleCount = 0;
+        fx_recorder::Forget();
         for (int32_t &control : CTRL_Controls) {
             control = Up;
         }
@@ -751,7 +752,7 @@ TEST_F(Moves, AirborneLandingSpeedParticlesAndGauge)
     CTRL_Controls[CTRL_K3] = Held;
     Run(Air);
     EXPECT_EQ(FGT_LandingSpeed, 12.5f);
-    EXPECT_EQ(FX_HitParticleCount, 1) << "the levels have no wind";
+    EXPECT_EQ(fx_recorder::Seen().hit_particles, 1) << "the levels have no wind";
     EXPECT_NEAR(hero->second_gauge, 50.0f - 0.04f, 1e-5);
     hero->flags[5] |= ACTOR_F5_STRONG_TURN;
     GAME_TimeFactor = 2.0;

@@ -19,6 +19,7 @@
 #include "world/ctrl.h"
 #include "world/fgt.h"
 #include "world/fgt_hit.h"
+#include "tests/world/fx_recorder.h"
 #include "world/fx.h"
 #include "world/phy.h"
 #include "world/prj.h"
@@ -58,7 +59,7 @@ struct FightBench : anim_test::Figure {
         FGT_StanceHoldTime = 0.0f;
         FGT_FrameParity = 0;
         FGT_Underwater = 0;
-        FX_TrailCount = FX_HitParticleCount = 0;
+        fx_recorder::Forget();
         WPN_Sword = WPN_Bow = WPN_Gun = WPN_Model{-1, -1, {}, {}};
         for (int32_t &control : CTRL_Controls) {
             control = 0;
@@ -242,7 +243,7 @@ TEST_F(FightBench, WithoutAnEnemyWithCourageNothingIsInReachAndTheTargetStays)
     EXPECT_EQ(hero->target, old);
     EXPECT_EQ(FGT_LastInReach, 0);
     EXPECT_EQ(hero->flags[4] & FGT_F4_STANCE, 0);
-    EXPECT_EQ(FX_TrailCount, 1);
+    EXPECT_EQ(fx_recorder::Seen().trails, 1);
 }
 
 TEST_F(FightBench, TheWeaponStepFlipsTheParityAndHurtsBelowTheHeightLimit)
@@ -508,7 +509,7 @@ TEST_F(FightBench, DeepActorsBreatheOutOneFrameInFour)
     ASSERT_NE(first & 3, 0);
     SYS_SRand(1);
     FGT_WaterStep(hero);
-    EXPECT_EQ(FX_HitParticleCount, 0);
+    EXPECT_EQ(fx_recorder::Seen().hit_particles, 0);
     // Seed by seed until a draw breathes out.
     uint32_t seed = 2;
     for (; seed < 100; seed++) {
@@ -519,11 +520,11 @@ TEST_F(FightBench, DeepActorsBreatheOutOneFrameInFour)
     }
     SYS_SRand(seed);
     FGT_WaterStep(hero);
-    EXPECT_EQ(FX_HitParticleCount, 1);
+    EXPECT_EQ(fx_recorder::Seen().hit_particles, 1);
     hero->flags[5] |= ACTOR_F5_STRONG_TURN;
     SYS_SRand(seed);
     FGT_WaterStep(hero);
-    EXPECT_EQ(FX_HitParticleCount, 1) << "flag byte 5 0x20 holds its breath";
+    EXPECT_EQ(fx_recorder::Seen().hit_particles, 1) << "flag byte 5 0x20 holds its breath";
 }
 
 TEST_F(FightBench, AnUnstruckActorIsPutBackAtItsStartFirst)

@@ -18,6 +18,7 @@
 #include "tests/support/fight_scene.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/support/temp_drives.h"
+#include "tests/world/fx_recorder.h"
 #include "world/actor.h"
 #include "world/cam.h"
 #include "world/ctrl.h"
@@ -91,9 +92,9 @@ struct Bench : ::testing::Test {
     // Empties what the effect, light and special-object stand-ins saw and the two event queues.
     static void Forget()
     {
-        FX_BallCount = FX_SparkCount = 0;
+        FX_BallCount = 0;
         FX_LastBall = {};
-        FX_LastSparks = nullptr;
+        fx_recorder::Forget();
         FLICK_CreateCalls = FLICK_RemoveCalls = 0;
         FLICK_LastCreate = {};
         FLICK_LastRemoved = nullptr;

@@ -496,8 +496,8 @@ TEST_F(Projectiles, HeroBlowsDealTheirAnimationsDamageOnce)
             hits += "E0,0 ";
         }
         EXPECT_EQ(MenuEvents(), hits);
-        EXPECT_EQ(FX_SparkCount, 8 * c.pushes);
-        EXPECT_EQ(FX_LastSparks, victim);
+        EXPECT_EQ(fx_recorder::Seen().sparks, 8 * c.pushes);
+        EXPECT_EQ(fx_recorder::Seen().last_sparks, victim);
     }
 }
 
@@ -582,8 +582,8 @@ TEST_F(Projectiles, EveryPowerTakesItsEffect)
         Forget();
         MIS_ApplyHit(p, victim);
         // Sparks fly from a push (8), a flame (its push and 1) and damage (4); no power hangs a glow ball.
-        EXPECT_EQ(FX_SparkCount, c.sparks);
-        EXPECT_EQ(FX_LastSparks, c.sparks > 0 ? victim : nullptr);
+        EXPECT_EQ(fx_recorder::Seen().sparks, c.sparks);
+        EXPECT_EQ(fx_recorder::Seen().last_sparks, c.sparks > 0 ? victim : nullptr);
         EXPECT_EQ(FX_BallCount, 0);
         EXPECT_EQ(victim->life, c.life);
         EXPECT_EQ(victim->second_gauge, c.gauge);
@@ -784,7 +784,7 @@ TEST_F(Projectiles, ASpentProjectileGivesBackWhatItHeldAndDoesNothingElseThatFra
         EXPECT_EQ(victim->life, 100.0f);
         EXPECT_EQ(shooter->coupled, nullptr);
         EXPECT_EQ(FLICK_CreateCalls, 0);
-        EXPECT_EQ(FX_SparkCount, 0);
+        EXPECT_EQ(fx_recorder::Seen().sparks, 0);
         EXPECT_EQ(FX_BallCount, 0);
         EXPECT_EQ(Playing(8), 0);
         EXPECT_EQ(MenuEvents(), "");

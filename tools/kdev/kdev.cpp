@@ -172,6 +172,7 @@
 #include "tools/kdev/kdev_trg.h"
 #include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_phys.h"
+#include "tools/kdev/kdev_fx.h"
 #include "tools/kdev/kdev_powers.h"
 #include "tools/kdev/kdev_play.h"
 #include "world/inv.h"
@@ -219,6 +220,7 @@ static int usage()
                  "       kdev camera <folder>\n"
                  "       kdev phys [scenario]\n"
                  "       kdev powers [type]\n"
+                 "       kdev fx <folder> [--project NAME] [--ticks N] [--burst] [--png OUT.png]\n"
                  "       kdev play <folder> [--frames N] [--place X,Y,Z@K]... [--project NAME] [--png OUT.png] [--triggers]\n"
                  "                 [--keys SCRIPT] [--trace OUT] [--partner] [--save NAME@K]... [--load NAME@K]...\n"
                  "       kdev ai <folder> [--project NAME] [--frames N] [--seed S] [--place X,Y,Z@K]...\n"
@@ -1369,6 +1371,9 @@ int main(int argc, char **argv)
     }
     if (command == "camera" && argc == 3) {
         return camera(argv[2]);
+    }
+    if (command == "fx" && argc >= 3) {
+        return KdevFx(argc - 2, argv + 2);
     }
     if (command == "play" && argc >= 3) {
         return KdevPlay(argc - 2, argv + 2);
