@@ -101,6 +101,10 @@ TEST_F(FsbTest, SoundsStartWhereTheSizesPutThem)
     FSB_Load(BANK);
     EXPECT_EQ(FSB_GetSound(2), nullptr);
     EXPECT_NE(FSB_GetSound(1), nullptr);
+    options.sizes[2] = uint32_t(FSB_BlockSize - 30);
+    Write(FsbImage(sounds, options));
+    FSB_Load(BANK);
+    EXPECT_EQ(FSB_GetSound(2), FSB_Block + 30) << "sizes that fill the block exactly";
     FSB_Free();
     EXPECT_EQ(FSB_Table, nullptr);
     EXPECT_EQ(FSB_Block, nullptr);

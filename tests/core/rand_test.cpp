@@ -1,6 +1,7 @@
 // The game's random generator: its sequence from known seeds and its range.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "core/rand.h"
@@ -16,13 +17,22 @@ std::vector<int32_t> Draws(int n)
     return out;
 }
 
-// The first test of the program to draw sees the state the process started with.
-TEST(Rand, StartsAsSeededWithOneAndRepeatsAfterSeeding)
+const std::vector<int32_t> SeedOne = {41, 18467, 6334, 26500, 19169, 15724};
+
+TEST(Rand, SeedOneAndItsRepeat)
 {
-    const std::vector<int32_t> expected = {41, 18467, 6334, 26500, 19169, 15724};
-    EXPECT_EQ(Draws(6), expected);
     SYS_SRand(1);
-    EXPECT_EQ(Draws(6), expected);
+    EXPECT_EQ(Draws(6), SeedOne);
+    SYS_SRand(1);
+    EXPECT_EQ(Draws(6), SeedOne);
+}
+
+// A process starts as if seeded with 1. The check runs in a fresh copy of the program, so that no
+// other test has drawn before it, whatever the order.
+TEST(Rand, AProcessStartsAsSeededWithOne)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(Draws(6) == SeedOne ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 TEST(Rand, SeedsGiveTheirOwnSequence)

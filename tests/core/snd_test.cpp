@@ -396,6 +396,37 @@ TEST_F(SndTest, UpdateEndsEffectsAfterTheirData)
         SND_Update();
     }
     EXPECT_EQ(SND_GetStatus(w), 2) << "only a buffer-long loop really loops";
+
+    // The cursor on the data's end still plays; past it the effect stops.
+    SND_StopAll();
+    h = SND_PlayEffect(&once);
+    SND_Channel &c = SND_Channels[0];
+    ASSERT_EQ(c.length, 2000u);
+    PLAT_SoundSetPosition(c.buffer, 2000);
+    SND_Update();
+    EXPECT_EQ(SND_GetStatus(h), 2);
+    PLAT_SoundSetPosition(c.buffer, 2002);
+    SND_Update();
+    EXPECT_EQ(SND_GetStatus(h), 1);
+}
+
+// A copy whose lock runs past the buffer's end goes on at its start.
+TEST_F(SndTest, ACopyWrapsAroundTheBuffersEnd)
+{
+    Start({Counting(1008)});
+    SND_Channel &c = SND_Channels[4];
+    const uint32_t bytes = Info(c).bytes;
+    c.length = 0;
+    std::vector<uint8_t> data(300);
+    for (size_t i = 0; i < data.size(); i++) {
+        data[i] = uint8_t(i + 1);
+    }
+    ASSERT_NE(SND_CopyToBuffer(&c, data.data(), 300, bytes - 100), 0);
+    const uint8_t *buffer = Info(c).data;
+    EXPECT_EQ(std::vector<uint8_t>(buffer + bytes - 100, buffer + bytes), std::vector<uint8_t>(data.begin(), data.begin() + 100));
+    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 200), std::vector<uint8_t>(data.begin() + 100, data.end()));
+    EXPECT_EQ(buffer[200], 0);
+    EXPECT_EQ(c.length, 300u);
 }
 
 TEST_F(SndTest, CopiesIntoTheBuffers)

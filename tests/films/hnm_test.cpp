@@ -29,6 +29,8 @@
 #include "tests/support/demo_level.h"
 #include "tests/support/film_samples.h"
 #include "tests/support/film_writer.h"
+#include "tests/support/font_writer.h"
+#include "tests/support/icon_pack_writer.h"
 #include "tests/support/temp_drives.h"
 
 namespace {
@@ -836,12 +838,17 @@ TEST_F(FilmTest, WholeAndDamagedFilmsEndOnceAndCleanly)
 // while its 46 frames play, with sound or, without a device, by clock ticks, and goes on after it.
 TEST_F(FilmTest, StartUpPlaysTheOpeningFilmWithTheGameHeld)
 {
+    // What start-up reads of the demo installation, written once for both runs: the level, the sprite
+    // and icon files and the opening film (the title's and the way's films are left out).
+    kalder_test::TempDrives installation("CD");
+    ASSERT_TRUE(kalder_test::WriteDemoLevel(installation));
+    ASSERT_TRUE(kalder_test::WriteDemoSpriteFiles(installation.Host('D')));
+    ASSERT_TRUE(kalder_test::WriteDemoIconPack(installation.Host('D')));
+    ASSERT_TRUE(kalder_test::WriteDemoFilm(installation.Host('D')));
     for (const bool sound : {true, false}) {
         SCOPED_TRACE(sound ? "with a sound device" : "without a sound device");
         TearDown();
         SetUp();
-        kalder_test::TempDrives installation("CD");
-        ASSERT_TRUE(kalder_test::WriteDemoInstallation(installation));
         test::MapDrive('C', installation.Host('C'));
         test::MapDrive('D', installation.Host('D'));
         test::ResetCurrentDirectories();

@@ -69,6 +69,24 @@ out=$("$kdev" prj "$dir/semi;colon" 2>&1) || fail "kdev prj ended with $?"
 echo "$out" | grep -q 'Project0' || fail "kdev prj did not list Project0: $out"
 echo "$out" | grep -q 'ignoring' && fail "kdev prj read the folder as a drive map: $out"
 
+# A container's blocks, each listed with its own unpacked size, the two animations whose names share
+# their first 8 characters too; a model block over the buffer's size gives the game's line on standard
+# error.
+mkdir "$dir/scene"
+"$kdev" mkscene "$dir/scene" >/dev/null 2>&1 || fail "kdev mkscene"
+out=$(KALDER_DRIVES="D=$dir/scene" "$kdev" dan 'D:\CHAR.DAN' 2>&1) || fail "kdev dan ended with $?: $out"
+sizes=$(echo "$out" | sed -n 's/^block type 3 packed [0-9]* unpacked \([1-9][0-9]*\)$/\1/p' | sort -u | wc -l)
+[ "$sizes" = 2 ] || fail "kdev dan did not list the two animations' own sizes: $out"
+python3 - "$dir/scene/CHAR.DAN" "$dir/scene/BIG.DAN" <<'EOF'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+model = 9 + struct.unpack_from("<i", data, 10)[0]
+struct.pack_into("<i", data, model + 1, 5 + 614401)
+open(sys.argv[2], "wb").write(data)
+EOF
+err=$(KALDER_DRIVES="D=$dir/scene" "$kdev" dan 'D:\BIG.DAN' 2>&1 >/dev/null) || fail "kdev dan on an over-size model ended with $?"
+[ "$err" = "Debordement dans DAN_Load3DC" ] || fail "kdev dan on an over-size model wrote: $err"
+
 golden=$(dirname "$0")/../golden/demo-project0.png
 "$mkdemo" "$dir/level" >/dev/null || fail "mkdemo"
 out=$("$kdev" level "$dir/level" --png "$dir/level.png" 2>&1) || fail "kdev level ended with $?: $out"

@@ -16,6 +16,7 @@
 #include "core/mem.h"
 #include "core/sys.h"
 #include "plat/files.h"
+#include "plat/test.h"
 #include "tests/support/dan_writer.h"
 #include "tests/support/dsn_writer.h"
 #include "tests/support/image_builder.h"
@@ -161,6 +162,7 @@ int KdevDan(const char *path)
     if (!KdevFileFound(path)) {
         return 1;
     }
+    const size_t told = test::Stderr().size();
     if (!DAN_Load3DC(path)) {
         std::fprintf(stderr, "kdev: %s: not a container\n", path);
         return 1;
@@ -176,21 +178,27 @@ int KdevDan(const char *path)
     std::vector<uint8_t> out(Room);
     const int32_t model = DAN_ReadBlock("-", out.data(), int32_t(Room));
     std::printf("block type 1 unpacked %" PRId32 " kind %" PRId32 "\n", model, model >= 12 ? Word(out.data(), 2) : -1);
+    // Each block is unpacked from its own entry: loading by name would give every animation whose name
+    // repeats another's first 8 characters the first one's size.
+    const auto list = [&out](uint8_t type, const DAN_Entry &entry) {
+        const int32_t unpacked = LZ_UnpackChecked(entry.data, entry.size, out.data(), Room);
+        std::printf("block type %d packed %" PRIu32 " unpacked %" PRId32 "\n", type, entry.size,
+                    unpacked < 0 ? 0 : unpacked);
+    };
     const bool maps = DAN_ReadMapData();
     for (int32_t i = 0; maps && i < DAN_Container.maps; i++) {
-        const std::string name(DAN_Container.map_names[i], strnlen(DAN_Container.map_names[i], DAN_MapNameBytes));
-        std::printf("block type 2 packed %" PRIu32 " unpacked %" PRId32 "\n", DAN_Container.map_entries[i].size,
-                    DAN_Load3DM(name.c_str(), out.data(), int32_t(Room)));
+        list(2, DAN_Container.map_entries[i]);
     }
     const bool anims = maps && DAN_ReadAnimData();
     for (int32_t i = 0; anims && i < DAN_AnimCount(); i++) {
-        std::printf("block type 3 packed %" PRIu32 " unpacked %" PRId32 "\n", DAN_Container.anim_entries[i].size,
-                    DAN_Load3DA(DAN_AnimName(i), out.data(), int32_t(Room)));
+        list(3, DAN_Container.anim_entries[i]);
     }
     if (!maps || (DAN_AnimCount() > 0 && !anims)) {
         std::printf("the blocks stop short\n");
     }
     DAN_Release();
+    // What the container's reader told the game's standard error ("Debordement ...") is shown too.
+    std::fputs(test::Stderr().c_str() + told, stderr);
     return 0;
 }
 
@@ -223,7 +231,9 @@ int KdevMkScene(const std::string &folder)
     kalder_test::DanWriter character;
     character.model = scene.model;
     character.maps = {{"skin", material(3)}};
-    character.anims = {{"xh_an4.3da", scene.model}};
+    // Two animations whose names share their first 8 characters, of different sizes: the game finds
+    // only the first by name.
+    character.anims = {{"xh_an4.3da", scene.model}, {"xh_an4.3db", material(4)}};
     const std::string dsn = folder + "/SCENE.DSN", dan = folder + "/CHAR.DAN";
     if (!scene.WriteTo(dsn) || !character.WriteTo(dan)) {
         std::fprintf(stderr, "kdev: cannot write under %s\n", folder.c_str());
