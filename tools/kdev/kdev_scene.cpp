@@ -8,6 +8,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,8 @@ int Stream_Pictures(const char *path, const std::string &folder)
     if (!DSN_Open(path)) {
         return 1;
     }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
     std::vector<uint8_t> out(Room);
     DSN_Load3DC("scene", out.data(), int32_t(Room));
     DSN_Load3DI("scene", out.data(), int32_t(Room));
@@ -225,6 +228,8 @@ int KdevMkScene(const std::string &folder)
     character.maps = {{"skin", material(3)}};
     character.anims = {{"xh_an4.3da", scene.model}};
     const std::string dsn = folder + "/SCENE.DSN", dan = folder + "/CHAR.DAN";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
     if (!scene.WriteTo(dsn) || !character.WriteTo(dan)) {
         std::fprintf(stderr, "kdev: cannot write under %s\n", folder.c_str());
         return 1;
