@@ -1011,6 +1011,9 @@ static int tint(const char *folder)
 // render the pairs are swept and their contacts walked, as a game using them would.
 static int boxes(const char *png)
 {
+    if (png != nullptr && !make_folder(png)) {
+        return 1;
+    }
     kalder_test::SceneArea area;
     const OBJ_Handle scene = kalder_test::LoadScene(area, "boxes");
     if (scene < 0) {
@@ -1070,6 +1073,9 @@ static int boxes(const char *png)
 // The procedural texture, magnifier, screen-effect and debug-drawing pictures, as PNG files.
 static int gfx(const char *folder)
 {
+    if (!make_folder(folder)) {
+        return 1;
+    }
     std::vector<std::pair<std::string, kalder_test::Picture>> pictures;
     pictures.emplace_back("magnify", kalder_test::MagnifyPicture());
     pictures.emplace_back("fire-64", kalder_test::FirePicture(64));
@@ -1173,6 +1179,9 @@ static int spr(const char *path, const char *out)
 // The text pictures of the goldens, in the demo fonts on a scratch drive.
 static int text(const char *folder)
 {
+    if (!make_folder(folder)) {
+        return 1;
+    }
     const std::pair<const char *, std::function<kalder_test::Picture16()>> pictures[] = {
         {"text-fonts-640x480", [] { return kalder_test::TextFontsPicture(640, 480, false); }},
         {"text-fonts-320x200", [] { return kalder_test::TextFontsPicture(320, 200, false); }},

@@ -8,6 +8,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,8 @@ int Stream_Pictures(const char *path, const std::string &folder)
     if (!DSN_Open(path)) {
         return 1;
     }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
     std::vector<uint8_t> out(Room);
     DSN_Load3DC("scene", out.data(), int32_t(Room));
     DSN_Load3DI("scene", out.data(), int32_t(Room));
@@ -235,6 +238,8 @@ int KdevMkScene(const std::string &folder)
     // only the first by name.
     character.anims = {{"xh_an4.3da", scene.model}, {"xh_an4.3db", material(4)}};
     const std::string dsn = folder + "/SCENE.DSN", dan = folder + "/CHAR.DAN";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
     if (!scene.WriteTo(dsn) || !character.WriteTo(dan)) {
         std::fprintf(stderr, "kdev: cannot write under %s\n", folder.c_str());
         return 1;
