@@ -332,6 +332,9 @@ TEST_F(DeathTest, ACompletedDeathRestoresTheHeroAndSwitchesToTheFirstProject)
         hero->frame_count = 64;
         hero->frame_position = 60.0f;
         GAME_FilmFrozen = 1;
+        for (MENJ_HandSlot &hand : MENJ_Hands) {
+            hand = {0, 1, 0};
+        }
         // An exit that would fire: the death comes first and the exits are not tested.
         SetExit(0, "Project3", EXIT_ON, kNone, kNone);
 
@@ -345,9 +348,10 @@ TEST_F(DeathTest, ACompletedDeathRestoresTheHeroAndSwitchesToTheFirstProject)
         EXPECT_EQ(GAME_OpeningFilmFlag, 1);
         EXPECT_EQ(GAME_FilmFrozen, 0);
         EXPECT_EQ(PRJ_SkipNextVisited, 1);
-        EXPECT_EQ(MENJ_Hands[0].set, -1);
-        EXPECT_EQ(MENJ_Hands[1].set, -1);
-        EXPECT_EQ(MENJ_Hands[2].set, -1);
+        for (const MENJ_HandSlot &hand : MENJ_Hands) {
+            EXPECT_EQ(hand.set, -1) << "the hand slots are emptied";
+            EXPECT_EQ(hand.sprite, -1);
+        }
         EXPECT_TRUE(tick_test::SoundsPlaying().empty());
 
         // The tick of the death returns before the triggers and the frame.
