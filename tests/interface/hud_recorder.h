@@ -11,11 +11,11 @@
 
 namespace hud_recorder {
 
-enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text, Shaded };
+enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text, Shaded, Colour };
 
 struct Drawn {
     Kind kind;
-    int32_t set, sprite, frame, x, y, fade; // fade: the faded routine's; text: the font; shaded: frame the dim
+    int32_t set, sprite, frame, x, y, fade; // fade: the faded routine's; text: the font; shaded and colour: frame the dim or fade
     std::string text;                       // the printed text
     bool operator==(const Drawn &) const = default;
 };
@@ -44,7 +44,7 @@ std::vector<int32_t> &SoundFlags();
 std::vector<int32_t> &DialogueEntries();
 int32_t &WindowsRun();
 std::vector<std::string> &VisitedAsked();
-// The scripted answers: DLG_LoadEntry's, and PRJ_FindVisited's (-1: the real routine answers).
+// The scripted answers: DLG_LoadEntry's and PRJ_FindVisited's (-1: the real routine answers).
 int32_t &DialogueAnswer();
 int32_t &VisitedAnswer();
 
