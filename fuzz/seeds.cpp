@@ -181,6 +181,7 @@ bool WriteFilmSeeds(const char *folder);  // film_seeds.cpp
 bool WriteIxSeeds(const char *folder); // ix_seeds.cpp
 bool WriteIvSeeds(const char *folder); // iv_seeds.cpp
 bool WriteHnm4Seeds(const char *folder); // hnm4_seeds.cpp
+bool WriteDialogueSeeds(const char *folder); // drd_seeds.cpp
 
 // kalder.dat: a sound database with projects that lead to each other, and one of each damage.
 static bool write_prj_seeds(const fs::path &dir)
@@ -615,6 +616,7 @@ int main(int argc, char **argv)
     ok = ok && WriteIvSeeds(argv[1]);
     ok = ok && WriteHnm4Seeds(argv[1]);
     ok = ok && WriteSaveSeeds(argv[1]);
+    ok = ok && WriteDialogueSeeds(argv[1]);
     if (!ok) {
         std::fprintf(stderr, "fuzz_seeds: cannot write under %s\n", argv[1]);
         return 1;

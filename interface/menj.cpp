@@ -8,7 +8,7 @@
 #include "core/pack.h"
 #include "core/sys.h"
 #include "engine3d/proctex.h"
-#include "interface/drd.h"
+#include "interface/dlg.h"
 #include "interface/hud.h"
 #include "interface/ico.h"
 #include "interface/lang.h"

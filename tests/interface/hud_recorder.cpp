@@ -95,6 +95,7 @@ void __real__Z17ICO_DrawPlainDarkiiiii(int32_t, int32_t, int32_t, int32_t, int32
 void __real__Z13ICO_DrawFadediiiiih(int32_t, int32_t, int32_t, int32_t, int32_t, uint8_t);
 void __real__Z9TXT_PrintiiiPKcz(int32_t, int32_t, int32_t, const char *, ...);
 void __real__Z15TXT_PrintShadediiihPKcz(int32_t, int32_t, int32_t, uint8_t, const char *, ...);
+void __real__Z15TXT_PrintColouriiihPKcz(int32_t, int32_t, int32_t, uint8_t, const char *, ...);
 SND_Handle __real__Z14SND_PlayEffectPK11SND_Request(const SND_Request *);
 void __real__Z14HUD_DrawGaugesffffii(float, float, float, float, int32_t, int32_t);
 int32_t __real__Z13DLG_LoadEntryi(int32_t);
@@ -162,6 +163,17 @@ void __wrap__Z14TXT_DrawStringPKciiii(const char *text, int32_t x, int32_t y, in
     __real__Z14TXT_DrawStringPKciiii(text, x, y, unused, style);
 }
 
+void __wrap__Z15TXT_PrintColouriiihPKcz(int32_t x, int32_t y, int32_t font, uint8_t fade, const char *format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    hud_recorder::Drawings().push_back({Kind::Colour, -1, -1, fade, x, y, font, text});
+    __real__Z15TXT_PrintColouriiihPKcz(x, y, font, fade, "%s", text);
+}
+
 SND_Handle __wrap__Z14SND_PlayEffectPK11SND_Request(const SND_Request *request)
 {
     hud_recorder::Sounds().push_back(request->sound);
@@ -187,8 +199,8 @@ void __wrap__Z19GFX_DrawGaugeSpritePK15GFX_GaugeRecordiiiij(const GFX_GaugeRecor
 int32_t __wrap__Z13DLG_LoadEntryi(int32_t n)
 {
     hud_recorder::DialogueEntries().push_back(n);
-    __real__Z13DLG_LoadEntryi(n);
-    return hud_recorder::DialogueAnswer();
+    const int32_t real = __real__Z13DLG_LoadEntryi(n);
+    return hud_recorder::DialogueAnswer() < 0 ? real : hud_recorder::DialogueAnswer();
 }
 
 void __wrap__Z13DLG_RunWindowv()

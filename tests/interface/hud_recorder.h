@@ -11,12 +11,12 @@
 
 namespace hud_recorder {
 
-enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text, Shaded, String };
+enum class Kind { Draw, Dark, Plain, PlainDark, Faded, Text, Shaded, String, Colour };
 
 struct Drawn {
     Kind kind;
-    int32_t set, sprite, frame, x, y, fade; // fade: the faded routine's; text: the font; shaded: frame the dim;
-                                            // string: the style
+    int32_t set, sprite, frame, x, y, fade; // fade: the faded routine's; text: the font; shaded and colour: frame the dim
+                                            // or fade; string: the style
     std::string text;                       // the printed text
     bool operator==(const Drawn &) const = default;
 };
@@ -45,7 +45,7 @@ std::vector<int32_t> &SoundFlags();
 std::vector<int32_t> &DialogueEntries();
 int32_t &WindowsRun();
 std::vector<std::string> &VisitedAsked();
-// The scripted answers: DLG_LoadEntry's, and PRJ_FindVisited's (-1: the real routine answers).
+// The scripted answers: DLG_LoadEntry's and PRJ_FindVisited's (-1: the real routine answers).
 int32_t &DialogueAnswer();
 int32_t &VisitedAnswer();
 

@@ -149,6 +149,26 @@ for picture in hero-sword hero-bow hero-gun hero-sword-blink; do
     cmp -s "$dir/fight/$picture.png" "$(dirname "$0")/../golden/$picture.png" || fail "kdev fight's $picture is not the golden"
 done
 
+# The demo's dialogues: both entries listed, entry 0's voice written as a WAVE file, the window's
+# frames at ticks 0 and 20 the goldens; a damaged dialogue file is named and ends with 1.
+out=$("$kdev" drd "$dir/level" --wav 0 "$dir/voice.wav" 2>&1) || fail "kdev drd ended with $?: $out"
+for line in "2 entries" '  voice 1 channel(s), 11025 Hz, 8 bits, 66150 data bytes, 90 ticks' \
+    '  line 4 at 72 for 18: "Go gently. Press Space to hear me again."' "  picture 48 x 56" "entry 1: offset" \
+    '  line 0 at 0 for 22: "The boards creak."' "  picture none"; do
+    echo "$out" | grep -qF "$line" || fail "kdev drd did not print '$line': $out"
+done
+[ "$(head -c 4 "$dir/voice.wav")" = RIFF ] && [ "$(wc -c <"$dir/voice.wav")" -eq 66194 ] ||
+    fail "kdev drd --wav wrote $(wc -c <"$dir/voice.wav") bytes"
+out=$("$kdev" dialog "$dir/level" 0 "$dir/dialog" 2>&1) || fail "kdev dialog ended with $?: $out"
+[ "$(ls "$dir/dialog" | grep -c '^dialog-0-t[0-9]*\.png$')" = 5 ] || fail "kdev dialog wrote $(ls "$dir/dialog")"
+cmp -s "$dir/dialog/dialog-0-t0.png" "$(dirname "$0")/../golden/dlg-window-first-640x480.png" ||
+    fail "kdev dialog's first frame is not the golden"
+cmp -s "$dir/dialog/dialog-0-t20.png" "$(dirname "$0")/../golden/dlg-window-fading-640x480.png" ||
+    fail "kdev dialog's frame at tick 20 is not the golden"
+printf 'DRDX' >"$dir/level/drives/C/VORN/KALDER/DATA/3DC/DIALOG.DRD"
+out=$("$kdev" drd "$dir/level" 2>&1)
+[ $? -eq 1 ] && echo "$out" | grep -qF 'not a dialogue file' || fail "kdev drd on a damaged file: $out"
+
 # An inventory image inside a longer file, at its offset: one item, a name without NUL, the indices;
 # an image cut short is refused with status 2.
 python3 - "$dir/inv.dat" <<'EOF'

@@ -8,6 +8,7 @@
 
 #include "tests/support/character_writer.h"
 #include "tests/support/demo_film.h"
+#include "tests/support/drd_writer.h"
 #include "tests/support/title_films.h"
 #include "tests/support/font_writer.h"
 #include "tests/support/fsb_writer.h"
@@ -631,7 +632,7 @@ static LevelRecordBuilder &AddSage(LevelRecordBuilder &b)
 }
 
 // Project0's triggers: the crate appears after 3 s, coming near the scroll gives its spell, coming near
-// the crate plays the intro film once.
+// the crate plays the intro film once, coming near BOX2 opens the dialog window.
 static LevelRecordBuilder AddTriggers(LevelRecordBuilder b)
 {
     using namespace demo;
@@ -653,7 +654,43 @@ static LevelRecordBuilder AddTriggers(LevelRecordBuilder b)
     film.conditions = 0x0040;
     film.element_b = 7;
     film.film = "intro.hnm";
-    return b.Trigger(0, appear).Trigger(1, give).Trigger(2, film);
+    // Coming near the second box speaks dialogue entry 0 (the event carries the entry plus one).
+    TriggerSource speak;
+    speak.conditions = 0x0040;
+    speak.element_b = 2;
+    speak.event = 1;
+    return b.Trigger(0, appear).Trigger(1, give).Trigger(2, film).Trigger(3, speak);
+}
+
+const char *const kDemoDialogueLines[5] = {
+    "Traveller, you walk where few return.",
+    "The crates remember every hand that moved them.",
+    "Listen to the floor: it hums below the boards.",
+    "Beyond the far gate the air turns cold.",
+    "Go gently. Press Space to hear me again.",
+};
+
+DrdWriter DemoDialogue()
+{
+    DrdWriter w;
+    DrdEntry speech;
+    // 14 syllables over the five lines, the fourth line short so that over half a second of silence
+    // follows it.
+    speech.voice = DemoVoice(6.0, {{0.0, 3}, {1.2, 3}, {2.4, 3}, {3.6, 2}, {4.8, 3}});
+    for (int i = 0; i < 5; i++) {
+        speech.lines.push_back({uint32_t(120 * i), kDemoDialogueLines[i], true});
+    }
+    // The portrait with its hot spot at its top-left corner, so that the window's place for it is
+    // where the face starts.
+    SpriteSetWriter portrait = DemoPortrait();
+    portrait.entries[0].hot_x = 0;
+    portrait.entries[0].hot_y = 0;
+    speech.picture = portrait.Image();
+    DrdEntry creak;
+    creak.voice = DemoVoice(1.5);
+    creak.lines.push_back({0, "The boards creak.", true});
+    w.entries = {speech, creak};
+    return w;
 }
 
 KalderDatWriter DemoDatabase(const DemoOptions &options)
@@ -753,6 +790,7 @@ bool WriteDemoLevel(const std::string &drive_c, const std::string &drive_d, cons
 {
     const fs::path disc(drive_d);
     return WriteMinimalInstallation(drive_c, drive_d) &&
+           WriteDriveFile(InstallHost(drive_c), kDialoguePath, DemoDialogue().Bytes()) &&
            WriteHostFile((disc / "kalder.dat").string(), DemoDatabase(options).Image()) &&
            WriteDemoModels((disc / "DATA" / "3DC").string()) &&
            WriteSymbolFile((disc / "DATA" / "SYM").string(), "sage.sym", DemoSageSymbols()) &&

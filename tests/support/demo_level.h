@@ -9,6 +9,7 @@
 
 #include "tests/support/character_writer.h"
 #include "tests/support/dan_writer.h"
+#include "tests/support/drd_writer.h"
 #include "tests/support/dsn_writer.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/temp_drives.h"
@@ -54,6 +55,11 @@ inline constexpr int32_t kScrollStart[3] = {1000, 250, -700}; // element 8
 inline constexpr int32_t kSageElement = 10;
 inline constexpr int32_t kSageStart[3] = {-200, 140, 1800};
 } // namespace demo
+
+// The demo's dialogue file: entry 0 (a 6 s voice, the five lines below, the demo portrait) and entry 1
+// (one line, a 1.5 s voice, no picture). Project0's trigger 3 opens entry 0 near BOX2.
+DrdWriter DemoDialogue();
+extern const char *const kDemoDialogueLines[5];
 
 // The demo level's model files (image files with their 8-byte prefix) and containers.
 std::vector<uint8_t> DemoSceneModel();      // sc1.3dc: root "SC1" (the floor), children "BLOC1", "BLOC2"

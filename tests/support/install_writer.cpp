@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "tests/support/drd_writer.h"
 #include "tests/support/fsb_writer.h"
 #include "tests/support/pack_writer.h"
 
@@ -69,8 +70,10 @@ bool WriteInstall(const std::string &drive, const InstallOptions &options)
 bool WriteMinimalInstallation(const std::string &drive_c, const std::string &drive_d)
 {
     // A one-sound bank, so that sound can start where a test makes the device present.
+    // An empty dialogue file: the game does not start without one.
     return WriteInstall(drive_c) && WriteDisc(drive_d, 1) &&
-           WriteDriveFile(drive_d, "DATA/SOUND/FSB.DAT", FsbImage(DemoSounds(1)));
+           WriteDriveFile(drive_d, "DATA/SOUND/FSB.DAT", FsbImage(DemoSounds(1))) &&
+           WriteDriveFile(InstallHost(drive_c), kDialoguePath, DrdWriter{}.Bytes());
 }
 
 } // namespace kalder_test

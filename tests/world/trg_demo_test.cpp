@@ -1,5 +1,5 @@
 // The demo's triggers in the whole program, headless: the crate that appears after 3 s of game time,
-// the scroll that gives its spell, and the crate that plays the intro film once.
+// the scroll that gives its spell, the crate that plays the intro film once, and the box that speaks.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/snd.h"
 #include "core/sys.h"
+#include "interface/dlg.h"
 #include "plat/test.h"
 #include "tests/support/core_state.h"
 #include "tests/support/demo_level.h"
@@ -23,12 +25,12 @@
 namespace {
 
 struct TriggerDemoTest : demo_run_test::DemoRunTest {
-    std::vector<int> fired[3]; // the rounds each demo trigger fired in
+    std::vector<int> fired[4]; // the rounds each demo trigger fired in
 
     // Writes down which triggers fired this round.
     void Watch(int round)
     {
-        for (int i = 0; i < 3; i++) {
+        for (int i = 0; i < 4; i++) {
             if ((TRG_LastFired & (1u << i)) != 0) {
                 fired[i].push_back(round);
             }
@@ -129,6 +131,45 @@ TEST_F(TriggerDemoTest, TheCratePlaysTheIntroFilmOnceAndTheGameGoesOn)
     EXPECT_NE(played.find("round " + std::to_string(fired[2][0]) + ": film ends after 46 frames"), std::string::npos);
     EXPECT_TRUE(held.empty()) << "no round of the game is presented while the film holds it";
     EXPECT_EQ(GAME_FilmHold, 0);
+}
+
+TEST_F(TriggerDemoTest, TheSecondBoxSpeaksOnceAndTheGameGoesOn)
+{
+    test::SetSoundDevice(true);
+    DLG_Window = DLG_WindowState{};
+    kalder_test::PlayOptions options;
+    options.rounds = 80;
+    const int32_t *box = kalder_test::demo::kBox2Start;
+    options.placements = {{double(box[0]), 140.0, double(box[2]) - 300.0, 20}};
+    int window_round = -1;
+    int plays = 0;
+    DLG_WindowState window{};
+    options.between_rounds = [&](int round) {
+        Watch(round);
+        if (window_round < 0 && DLG_Window.done != 0) {
+            window_round = round;
+            window = DLG_Window;
+            const int voice = test::InspectSound(SND_Voice.buffer).id;
+            for (const test::SoundCall &call : test::SoundCalls()) {
+                plays += call.buffer == voice && call.op == test::SoundOp::Play ? 1 : 0;
+            }
+        }
+    };
+    const kalder_test::PlayResult result = kalder_test::PlayRun(options);
+    SCOPED_TRACE(Played(result));
+    ASSERT_EQ(result.exit_code, 0);
+    ASSERT_EQ(fired[3].size(), 1u) << "once";
+    // The event is read by the next MENJ dispatch of the same frame: the window has closed by its end.
+    EXPECT_EQ(window_round, fired[3][0]);
+    EXPECT_EQ(plays, 1);
+    // Closed by itself: the whole voice, then the offer's 51st tick.
+    EXPECT_EQ(window.finished, 1);
+    EXPECT_EQ(window.ticks, 51);
+    EXPECT_EQ(window.current, 5) << "past the last of the five lines";
+    EXPECT_EQ(DLG_State, 0);
+    EXPECT_EQ(result.rounds, 80) << "the game went on";
+    EXPECT_TRUE(fired[1].empty());
+    EXPECT_TRUE(fired[2].empty());
 }
 
 } // namespace

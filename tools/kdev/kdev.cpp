@@ -170,6 +170,7 @@
 #include "tools/kdev/kdev_sym.h"
 #include "tools/kdev/kdev_shadow.h"
 #include "tools/kdev/kdev_trg.h"
+#include "tools/kdev/kdev_dialog.h"
 #include "tools/kdev/kdev_ai.h"
 #include "tools/kdev/kdev_phys.h"
 #include "tools/kdev/kdev_fx.h"
@@ -215,6 +216,8 @@ static int usage()
                  "       kdev shadows <folder> [--real] [--ticks N] [--png OUT.png] [--texture OUT2.png]\n"
                  "       kdev zones <folder> [--project NAME]\n"
                  "       kdev trg <folder> [project]\n"
+                 "       kdev drd <folder> [--wav N OUT.wav]\n"
+                 "       kdev dialog <folder> <entry> <OUTDIR>\n"
                  "       kdev anim <folder>\n"
                  "       kdev fight <folder> [--ticks N] [--png OUTDIR]\n"
                  "       kdev camera <folder>\n"
@@ -1357,6 +1360,15 @@ int main(int argc, char **argv)
     }
     if (command == "zones" && (argc == 3 || (argc == 5 && std::strcmp(argv[3], "--project") == 0))) {
         return KdevZones(argv[2], argc == 5 ? argv[4] : nullptr);
+    }
+    if (command == "drd" && argc == 3) {
+        return KdevDrd(argv[2], -1, nullptr);
+    }
+    if (command == "drd" && argc == 6 && std::strcmp(argv[3], "--wav") == 0) {
+        return KdevDrd(argv[2], std::atoi(argv[4]), argv[5]);
+    }
+    if (command == "dialog" && argc == 5) {
+        return KdevDialog(argv[2], std::atoi(argv[3]), argv[4]);
     }
     if (command == "trg" && (argc == 3 || argc == 4)) {
         return KdevTrg(argv[2], argc == 4 ? argv[3] : nullptr);
