@@ -104,6 +104,14 @@ int32_t Point_Count(const ZoneRecord *z)
     return z->point_count < 0 ? 0 : z->point_count > 16 ? 16 : z->point_count;
 }
 
+// Effects stand 100 units below their zone's points.
+void Point_Position(const ZoneRecord *z, int32_t i, float *pos)
+{
+    pos[0] = float(z->points[i][0]);
+    pos[1] = float(int64_t(z->points[i][1]) + 100);
+    pos[2] = float(z->points[i][2]);
+}
+
 OBJ_Handle Load_Model(const char *name)
 {
     const OBJ_Handle model = Load_Obj(name);
@@ -402,9 +410,7 @@ void FX_InitEmitters()
     }
     for (int32_t i = 0; i < Point_Count(z); i++) {
         FX_Emitter &e = FX_Emitters[i];
-        e.pos[0] = float(z->points[i][0]);
-        e.pos[1] = float(z->points[i][1] + 100);
-        e.pos[2] = float(z->points[i][2]);
+        Point_Position(z, i, e.pos);
         e.rate = float(z->rate);
         e.in_use = 1;
     }
@@ -442,9 +448,7 @@ void FX_LoadManaSpheres()
     for (int32_t i = 0; i < Point_Count(z); i++) {
         FX_ManaSphere &s = FX_ManaSpheres[i];
         s.node = Instance(model, 1.0f);
-        s.pos[0] = float(z->points[i][0]);
-        s.pos[1] = float(z->points[i][1] + 100);
-        s.pos[2] = float(z->points[i][2]);
+        Point_Position(z, i, s.pos);
         s.value = float(z->rate);
         s.flags = FX_SPHERE_PRESENT;
         Place(s.node, s.pos);
@@ -467,7 +471,7 @@ void FX_UpdateManaSpheres(ActorRecord *actor)
 void FX_PlaceInZoneBox(FX_GroundElement *element)
 {
     for (int i = 0; i < 3; i++) {
-        const float span = float(Ground_Box_Max[i] - Ground_Box_Min[i]);
+        const float span = float(int64_t(Ground_Box_Max[i]) - Ground_Box_Min[i]);
         element->target[i] = float(Ground_Box_Min[i]) + span * float(SYS_Rand()) / 32767.0f;
     }
 }
@@ -505,9 +509,7 @@ void FX_LoadGroundElements()
     for (int32_t i = 0; i < Point_Count(z); i++) {
         FX_GroundElement &e = FX_GroundElements[i];
         e.node = Instance(model, float((i & 3) + 3) * 0.2f);
-        e.pos[0] = float(z->points[i][0]);
-        e.pos[1] = float(z->points[i][1] + 100);
-        e.pos[2] = float(z->points[i][2]);
+        Point_Position(z, i, e.pos);
         Place(e.node, e.pos);
         Show(e.node);
         e.flags = FX_GROUND_ACTIVE;
