@@ -218,8 +218,8 @@ TEST(ObjectTest, TypeChangesThatWouldOverrunTheRecordsAreRefused)
         EXPECT_EQ(W_Get32(Node_A(h) + 4), expected) << r.from << " -> " << r.to;
         EXPECT_EQ(W_Get32(Node_B(h) + 4), expected) << r.from << " -> " << r.to;
     }
-    // A node the render turned from 22 into 24 changes on as a node of affine records.
-    for (const Row &r : {Row{24, 2, true}, Row{24, 21, true}, Row{24, 24, true}, Row{24, 22, false}}) {
+    // A node the render turned from 22 into 24 still holds 22's records: it changes on by them.
+    for (const Row &r : {Row{24, 2, true}, Row{24, 21, true}, Row{24, 24, true}, Row{24, 22, true}}) {
         ImageArea area;
         std::vector<ObjectSpec> objects = CubeObjects();
         objects[0].type = 22;
@@ -229,6 +229,20 @@ TEST(ObjectTest, TypeChangesThatWouldOverrunTheRecordsAreRefused)
         ASSERT_EQ(Replace_Prim_Type(h, 22, 24), 0);
         ASSERT_EQ(Replace_Prim_Type(h, 24, r.to), 0);
         EXPECT_EQ(W_Get32(Node_A(h) + 4), r.changes ? r.to : 24) << "24 -> " << r.to;
+    }
+    // A smaller type given to a node can be taken back: the node keeps the records it was stored with.
+    for (const int32_t stored : {2, 3, 22}) {
+        ImageArea area;
+        std::vector<ObjectSpec> objects = CubeObjects();
+        objects[0].type = stored;
+        objects[1].type = 1;
+        MemFiles_Add("x.3dc", HierarchyImage(objects, {{"CUBE", "", 1}, {"FLAT", "", 2}}).Finish().bytes);
+        OBJ_Handle h = Load_Obj("x.3dc");
+        ASSERT_EQ(Replace_Prim_Type(h, stored, 27), 0);
+        ASSERT_EQ(W_Get32(Node_A(h) + 4), 27) << stored;
+        ASSERT_EQ(Replace_Prim_Type(h, 27, stored), 0);
+        EXPECT_EQ(W_Get32(Node_A(h) + 4), stored) << "27 -> " << stored;
+        EXPECT_EQ(W_Get32(Node_B(h) + 4), stored) << "27 -> " << stored;
     }
     ImageArea area;
     OBJ_Handle cube = Load_Cube();

@@ -27,6 +27,7 @@
 #include "tests/support/shadow_pictures.h"
 #include "tests/support/temp_drives.h"
 #include "world/actor.h"
+#include "world/mdl.h"
 #include "world/prj_load.h"
 #include "world/shadow.h"
 
@@ -311,7 +312,18 @@ struct DemoShadowTest : ::testing::Test {
         drives = std::make_unique<kalder_test::TempDrives>("CD");
         ASSERT_TRUE(kalder_test::WriteDemoInstallation(*drives));
     }
-    void TearDown() override { Stop(); kalder_test::ResetCore(); drives.reset(); }
+    void TearDown() override
+    {
+        Stop();
+        // The slots' collision bodies went with the level's space: no later test may step them.
+        for (ActorRecord &slot : ACTOR_Slots) {
+            std::memset(static_cast<void *>(&slot), 0, sizeof slot);
+        }
+        MDL_LoadingScene = MDL_SceneCollReady = MDL_SkyNode = 0;
+        MDL_SkyAngle = 0.0f;
+        kalder_test::ResetCore();
+        drives.reset();
+    }
     void Start(int width, int height, int ticks, bool real, bool letterbox)
     {
         screen = std::make_unique<kalder_test::ScreenTarget>(width, height);
