@@ -204,9 +204,9 @@ PlayResult PlayRun(const PlayOptions &options)
     // The game leaves its fonts and sprite sets to the end of the process; a run inside a longer one
     // gives them back.
     TXT_FreeAll();
-    // A film the run left open (a level's texture film) lost its buffers with the shutdown: the next
-    // run's first film must not close it again.
-    HNM_Kind = 0;
+    // A run that ended by a fatal stop never shut down: a film it left open (a level's texture film)
+    // still reads through live buffers and is closed here. After a quit the shutdown closed it.
+    HNM_Close();
     observe(round);
     result.ended_by_itself = !quit_posted && result.win_main_result == 0;
     if (quit_posted) {
