@@ -8,7 +8,9 @@
 #include "core/game_frame.h"
 #include "core/mgm.h"
 #include "core/opt.h"
+#include "core/rand.h"
 #include "core/sys.h"
+#include "engine3d/proctex.h"
 #include "films/hnm.h"
 #include "interface/txt.h"
 #include "plat/test.h"
@@ -46,6 +48,11 @@ std::string format(const char *pattern, double a, double b = 0.0, double c = 0.0
 
 PlayResult PlayRun(const PlayOptions &options)
 {
+    // A run starts from what a fresh process holds: the generator as if seeded with 1 and the HUD's
+    // fire cold, whatever runs came before it in this process.
+    SYS_SRand(1);
+    std::memset(GFX_FireMap, 0, sizeof GFX_FireMap);
+    GFX_FireSeed = GFX_FIRE_SEED_START;
     PlayResult result;
     Watch watch;
     int round = 0;
