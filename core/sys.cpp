@@ -129,6 +129,9 @@ void SYS_DestroyMessageManager()
 
 void SYS_Shutdown()
 {
+    // A film still open (a level's texture film, at a quit) reads through the streaming buffer
+    // destroyed below: it is closed first.
+    MGM_SendMessage(25, 0, 0);
     MGM_SendMessage(5, 0, 0);
     MGM_SendMessage(13, 0, 0);
     MENJ_Shutdown();

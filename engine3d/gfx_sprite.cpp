@@ -284,7 +284,8 @@ void DrawGauge(const Blit &b, const uint16_t *palette, const Fill fills[3], int3
                 const Fill &f = fills[0xFF - a];
                 if (a == 0xFD && mode != 0) {
                     if (blank != 1) {
-                        dst[c] = left - f.offset <= f.level ? 0x0BFD : 0xE862;
+                        const uint32_t bar = left - f.offset <= f.level ? 0x0BFD : 0xE862;
+                        dst[c] = uint16_t(Rgb555 ? ToRgb555(bar) : bar);
                     }
                     continue;
                 }

@@ -797,10 +797,10 @@ void AI_GroupOrders(ActorRecord *squad)
 int32_t AI_TurnAction(double bearing)
 {
     if (bearing > Pi_16) {
-        return ANIM_TURN_LEFT;
+        return ANIM_TURN_RIGHT;
     }
     if (bearing < -Pi_16) {
-        return ANIM_TURN_RIGHT;
+        return ANIM_TURN_LEFT;
     }
     return -1;
 }
@@ -919,12 +919,13 @@ void AI_EngageStep(ActorRecord *member)
     if ((anim == 9 || anim == 10 || anim == 11) && (member->flags[6] & ACTOR_F6_NO_SPEED_UP) == 0) {
         const double dx = target->position[0] - member->position[0], dz = target->position[2] - member->position[2];
         if (dx * dx + dz * dz < 360000.0) {
-            // A charging enemy close by: the member speeds up and strikes back at once.
+            // A charging enemy close by: the member speeds up, ready to strike back.
             member->slow_time = 90.0f;
             member->slow_factor = 4.0f;
-        } else {
-            v = 32767;
         }
+        // The blow is held while the target is in its leap; with the slow factor at 4.0 it falls
+        // on the first tick after the landing.
+        v = 32767;
     }
     if (v * 128 / 32767 < member->attack_chance) {
         const int32_t r = SYS_Rand();

@@ -364,11 +364,11 @@ void ANIM_DoAction(ActorRecord *actor, int32_t action)
 
     if ((actor->current_anim == 4 || actor->current_anim == 5) &&
         (action == ANIM_TURN_LEFT || action == ANIM_TURN_RIGHT)) {
-        const int32_t sign = action == ANIM_TURN_LEFT ? 1 : -1;
+        const int32_t sign = action == ANIM_TURN_RIGHT ? 1 : -1;
         actor->tilt = Ease(actor->tilt, round_i32(double(Wrap_Mul(s, sign * 60) / 32) * 3.0), 8);
     }
     if (action == ANIM_TURN_LEFT || action == ANIM_TURN_RIGHT) {
-        const int32_t sign = action == ANIM_TURN_LEFT ? 1 : -1;
+        const int32_t sign = action == ANIM_TURN_RIGHT ? 1 : -1;
         if (actor->flags[5] & ACTOR_F5_STRONG_TURN) {
             if (!(actor->coll_flags[0] & ACTOR_C0_CONTACT_A)) {
                 actor->velocity[1] = float(double(actor->velocity[1]) - 2.0);

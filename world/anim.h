@@ -21,8 +21,10 @@ inline constexpr int32_t ANIM_IDLE_OTHER = 1;          // in the physics modes o
 inline constexpr int32_t ANIM_PITCH_UP = 36;
 inline constexpr int32_t ANIM_PITCH_DOWN = 38;
 inline constexpr int32_t ANIM_DEATH = 50;
-inline constexpr int32_t ANIM_TURN_LEFT = 60;
-inline constexpr int32_t ANIM_TURN_RIGHT = 61;
+// 60 makes the heading grow, which turns a figure toward -z when it faces +x: its right in this
+// y-down world, and the right key gives it.
+inline constexpr int32_t ANIM_TURN_RIGHT = 60;
+inline constexpr int32_t ANIM_TURN_LEFT = 61;
 
 struct ANIM_Slot {
     int32_t handle;       // the loaded animation's key handle; -1: none

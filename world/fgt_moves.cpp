@@ -72,8 +72,6 @@ enum : int32_t {
     A_GUN_AIM = 57,
     A_BOW_AIM = 58,
     A_F92_DODGE = 35,
-    A_TURN_RIGHT = 60,
-    A_TURN_LEFT = 61,
 };
 
 bool held(int32_t control) { return (CTRL_Controls[control] & CTRL_HELD) != 0; }
@@ -245,10 +243,10 @@ void turns(ActorRecord *hero)
     const int32_t times = FGT_Danger != 0 ? 2 : 1;
     for (int32_t i = 0; i < times; i++) {
         if (held(CTRL_LEFT)) {
-            ANIM_DoAction(hero, A_TURN_LEFT);
+            ANIM_DoAction(hero, ANIM_TURN_LEFT);
         }
         if (held(CTRL_RIGHT)) {
-            ANIM_DoAction(hero, A_TURN_RIGHT);
+            ANIM_DoAction(hero, ANIM_TURN_RIGHT);
         }
     }
 }
@@ -528,10 +526,10 @@ void FGT_SwimMoves(ActorRecord *hero, int32_t)
         scale_motion(hero, PRJ_Current->fight_value_c);
     }
     if (held(CTRL_LEFT)) {
-        ANIM_DoAction(hero, A_TURN_LEFT);
+        ANIM_DoAction(hero, ANIM_TURN_LEFT);
     }
     if (held(CTRL_RIGHT)) {
-        ANIM_DoAction(hero, A_TURN_RIGHT);
+        ANIM_DoAction(hero, ANIM_TURN_RIGHT);
     }
     if (held(CTRL_UP)) {
         ANIM_DoAction(hero, A_PITCH_UP);
@@ -618,10 +616,10 @@ void FGT_AirMoves(ActorRecord *hero, int32_t)
         return;
     }
     if (held(CTRL_LEFT)) {
-        ANIM_DoAction(hero, A_TURN_LEFT);
+        ANIM_DoAction(hero, ANIM_TURN_LEFT);
     }
     if (held(CTRL_RIGHT)) {
-        ANIM_DoAction(hero, A_TURN_RIGHT);
+        ANIM_DoAction(hero, ANIM_TURN_RIGHT);
     }
     if (held(CTRL_UP) && FGT_TakeOffTimer <= 0) {
         ANIM_DoAction(hero, A_PITCH_UP);

@@ -345,11 +345,13 @@ ActorRecord *Blow_Target(ActorRecord *p, const ActorRecord *shooter, bool *ally)
         if (type != MIS_TYPE_BOLT && type != MIS_TYPE_BLOW) {
             bearing = 0.0;
         }
+        // A close opponent fills more of the view: its bearing shrinks, so that it is never harder to hit
+        // than one farther off.
         if (e->sort_distance < 140.0f) {
-            reach *= 0.8;
+            bearing *= 0.8;
         }
         if (e->sort_distance < 100.0f) {
-            reach *= 0.8;
+            bearing *= 0.8;
         }
         if (double(e->sort_distance) < double(e->radius) + reach && bearing > -Pi / 6.0 && bearing < Pi / 6.0) {
             return e;

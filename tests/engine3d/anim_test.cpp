@@ -447,6 +447,21 @@ TEST_F(AnimTest, ControlsEqualToTheirKeysGiveThePlainSlerp)
     }
 }
 
+// Keys at 0 and 80 degrees about z, both controls at 80: at a quarter of the segment the keys give 20,
+// the controls 80, and the quadrangle meets them by 2w(1 - w/256) = 96/256: 42.5 degrees.
+TEST_F(AnimTest, TheQuadrangleMeetsKeysAndControlsByItsOwnWeight)
+{
+    TrackSpec t{{{0, Identity}, {256, Turn(2, 80)}}, {}};
+    t.rotation_splines = {{0, 0, Turn(2, 80), Turn(2, 80)}, {0, 0, Turn(2, 80), Turn(2, 80)}};
+    OBJ_Handle anim = Tracks(6, {t});
+    OBJ_Handle obj = Object(1);
+    ASSERT_EQ(Anim_Apply_Ext(obj, anim + 64, anim + 64, 0, 0), 0);
+    const Mat got = Pose_Of(obj).m, want = Matrix(Turn(2, 42.5));
+    for (size_t i = 0; i < got.size(); i++) {
+        EXPECT_NEAR(got[i], want[i], 0x8000 / 100) << i; // within about half a degree
+    }
+}
+
 TEST_F(AnimTest, ATimeBeforeTheFirstKeyHoldsKeyZero)
 {
     TrackSpec t{{{10, Turn(2, 30)}, {20, Turn(2, 80)}}, {{10, {5, 6, 7}}, {20, {500, 600, 700}}}};

@@ -114,6 +114,26 @@ TEST_F(CollSpaceTest, TouchingIsNotOverlappingAndTheNextUnitIs)
     EXPECT_EQ(Walk3D(b), std::vector<Addr>{Tri(m, 1)});
 }
 
+// The same two floors listed the other way round: the flat floor's minimum sorts last on y, where the
+// upper cursor stands once the cube has met it. A cube that then only touches it lets it go.
+TEST_F(CollSpaceTest, ATopMostFlatTriangleLeavesFromTheLastEndpoint)
+{
+    CollMeshSpec floors = Two_Floors();
+    std::swap(floors.triangles[0], floors.triangles[1]);
+    OBJ_Handle m = Add(floors);
+    const OBJ_CollEndpoint *y = Coll_Axis_List(1);
+    ASSERT_EQ(y[3].tri, Tri(m, 1));
+    ASSERT_FALSE(y[3].is_max);
+    OBJ_CollBody *b = NewBody(7, {50, 59, 50}, 60);
+    Coll_Sweep_Body(b);
+    EXPECT_EQ(Walk3D(b), std::vector<Addr>{Tri(m, 1)});
+    EXPECT_EQ(b->cursor[3], 3);
+    MoveTo(b, {50, -60, 50}); // the upper bound on the flat floor
+    EXPECT_TRUE(Walk3D(b).empty());
+    MoveTo(b, {50, -59, 50});
+    EXPECT_EQ(Walk3D(b), std::vector<Addr>{Tri(m, 1)});
+}
+
 TEST_F(CollSpaceTest, BeyondEveryBoxTheCursorsStayAtTheLastEndpoint)
 {
     OBJ_Handle m = Add(FloorGrid(4, 1, 100, 0, 3));

@@ -337,18 +337,20 @@ TEST_F(GfxSpriteTest, GaugeFillsFromTheBottomByLevel)
         int rows;             // drawn rows
         int from[3];          // first drawn row that each column fills (rows rows = none)
         uint16_t bar_low, bar_high; // mode != 0: the third column's colours (0 = unchanged)
+        bool rgb555;
     };
     const Case cases[] = {
-        {"levels 0: the bottom 20, 20 and 5 rows", 0, 0, 0, 0, 0, 40, {20, 20, 35}, 0, 0},
-        {"levels 10, 25, 3", 10, 25, 3, 0, 0, 40, {10, 0, 32}, 0, 0},
-        {"levels below minus the offsets: nothing", -21, -21, -6, 0, 0, 40, {40, 40, 40}, 0, 0},
-        {"height halved: levels and offsets halved", 8, 0, 5, 0, GFX_GaugeOptions(0, 1, 0), 20, {6, 10, 16}, 0, 0},
-        {"bar mode, blank 0", 0, 0, 12, 1, 0, 40, {20, 20, 40}, 0x0BFD, 0xE862},
-        {"bar mode, blank 1", 0, 0, 12, 1, GFX_GaugeOptions(0, 0, 1), 40, {20, 20, 40}, 0, 0},
+        {"levels 0: the bottom 20, 20 and 5 rows", 0, 0, 0, 0, 0, 40, {20, 20, 35}, 0, 0, false},
+        {"levels 10, 25, 3", 10, 25, 3, 0, 0, 40, {10, 0, 32}, 0, 0, false},
+        {"levels below minus the offsets: nothing", -21, -21, -6, 0, 0, 40, {40, 40, 40}, 0, 0, false},
+        {"height halved: levels and offsets halved", 8, 0, 5, 0, GFX_GaugeOptions(0, 1, 0), 20, {6, 10, 16}, 0, 0, false},
+        {"bar mode, blank 0", 0, 0, 12, 1, 0, 40, {20, 20, 40}, 0x0BFD, 0xE862, false},
+        {"bar mode on a 15-bit display", 0, 0, 12, 1, 0, 40, {20, 20, 40}, 0x05FD, 0x7422, true},
+        {"bar mode, blank 1", 0, 0, 12, 1, GFX_GaugeOptions(0, 0, 1), 40, {20, 20, 40}, 0, 0, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        ScreenTarget screen(16, 48);
+        ScreenTarget screen(16, 48, c.rgb555);
         GFX_DrawGaugeSprite(&gauge, c.l1, c.l2, c.l3, c.mode, c.options);
         for (int row = 0; row < 48; row++) {
             for (int col = 0; col < 3; col++) {
@@ -361,7 +363,8 @@ TEST_F(GfxSpriteTest, GaugeFillsFromTheBottomByLevel)
                             want = c.rows - r - 5 <= c.l3 ? c.bar_low : c.bar_high;
                         }
                     } else if (r >= c.from[col]) {
-                        want = pal[2 + col];
+                        const uint16_t p = pal[2 + col];
+                        want = c.rgb555 ? uint16_t(((p & 0xFFC0) >> 1) | (p & 0x1F)) : p;
                     }
                 }
                 ASSERT_EQ(screen.at(5 + col, row), want) << "column " << col << ", row " << row;

@@ -121,6 +121,8 @@ const std::vector<FlatRow> &FlatRows()
         {"at the outer radius nothing", {{1, {0, 0, -400}, 0, 400, 31, {}}}, 0, -600},
         {"at half the outer radius half", {{1, {0, 0, -400}, 0, 800, 30, {}}}, 15, -600},
         {"linear falloff from an inner radius of 0", {{1, {0, 0, -300}, 0, 1000, 31, {}}}, 21, -700},
+        {"exactly on the inner radius: full strength", {{1, {0, 0, -300}, 300, 1000, 31, {}}}, 31, -700},
+        {"past an inner radius the falloff still counts from 0", {{1, {0, 0, -600}, 300, 1000, 31, {}}}, 12, -400},
         {"a slanted point light, truncated", {{1, {300, 400, -300}, 2000, 3000, 31, {}}}, 15, -700},
         {"a directed light straight at the face", {{2, {0, 0, -600}, 0, 1200, 20, {0, 0, 1}}}, 10, -32768},
         {"a slanted directed light, truncated", {{2, {0, 0, -600}, 5000, 6000, 20, {0, 3, 4}}}, 15, -26214},
@@ -329,6 +331,7 @@ TEST(Lighting, GlossFollowsTheMirroredRay)
     const Case cases[] = {
         {"mirrored ray at the eye keeps all", {0, 0, -32768}, {1, {0, 0, -400}, 5000, 6000, 31, {}}, 31, 31},
         {"mirrored ray across the view gives nothing", {0, -23170, -23170}, {1, {0, 0, -400}, 5000, 6000, 31, {}}, 22, 0},
+        {"mirrored ray 30 degrees off the eye keeps cos^4", {0, 0, -32768}, {1, {0, 200, -346}, 5000, 6000, 31, {}}, 26, 14},
         {"a light in the tangent plane keeps its level", {0, -23170, -23170}, {1, {0, 10, -10}, 5000, 6000, 31, {}}, 2, 2},
         {"a directed light has no gloss", {0, -23170, -23170}, {2, {0, 0, -400}, 5000, 6000, 31, {0, 0, 1}}, 21, 21},
     };

@@ -179,6 +179,14 @@ TEST_F(TxtTest, ScaledPrintingPlacesAndWraps)
                   TXT_Print(x, 139, 0, "BBB ");
                   TXT_Print(x, 158, 0, "CC");
               }));
+    // The break comes only when the pen stands strictly past width - 40 after the space.
+    const int32_t on_limit = 600 - TXT_MeasureWidth(0, "AAA ");
+    EXPECT_EQ(frame_of(640, 480, [&] { TXT_PrintScaled(on_limit, 100, 0, "AAA BBB"); }),
+              frame_of(640, 480, [&] { TXT_Print(on_limit, 120, 0, "AAA BBB"); }));
+    EXPECT_EQ(frame_of(640, 480, [&] { TXT_PrintScaled(on_limit + 1, 100, 0, "AAA BBB"); }), frame_of(640, 480, [&] {
+                  TXT_Print(on_limit + 1, 120, 0, "AAA ");
+                  TXT_Print(on_limit + 1, 139, 0, "BBB");
+              }));
     // One long word runs past the edge.
     const std::string word(80, 'W');
     EXPECT_EQ(frame_of(640, 480, [&] { TXT_PrintScaled(100, 100, 0, "%s", word.c_str()); }),

@@ -8,7 +8,9 @@
 #include "core/game_frame.h"
 #include "core/mgm.h"
 #include "core/opt.h"
+#include "core/rand.h"
 #include "core/sys.h"
+#include "engine3d/proctex.h"
 #include "films/hnm.h"
 #include "interface/txt.h"
 #include "plat/test.h"
@@ -46,6 +48,11 @@ std::string format(const char *pattern, double a, double b = 0.0, double c = 0.0
 
 PlayResult PlayRun(const PlayOptions &options)
 {
+    // A run starts from what a fresh process holds: the generator as if seeded with 1 and the HUD's
+    // fire cold, whatever runs came before it in this process.
+    SYS_SRand(1);
+    std::memset(GFX_FireMap, 0, sizeof GFX_FireMap);
+    GFX_FireSeed = GFX_FIRE_SEED_START;
     PlayResult result;
     Watch watch;
     int round = 0;
@@ -207,9 +214,9 @@ PlayResult PlayRun(const PlayOptions &options)
     // The game leaves its fonts and sprite sets to the end of the process; a run inside a longer one
     // gives them back.
     TXT_FreeAll();
-    // A film the run left open (a level's texture film) lost its buffers with the shutdown: the next
-    // run's first film must not close it again.
-    HNM_Kind = 0;
+    // A run that ended by a fatal stop never shut down: a film it left open (a level's texture film)
+    // still reads through live buffers and is closed here. After a quit the shutdown closed it.
+    HNM_Close();
     observe(round);
     result.ended_by_itself = !quit_posted && result.win_main_result == 0;
     if (quit_posted) {

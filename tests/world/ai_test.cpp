@@ -851,10 +851,10 @@ TEST_F(AiTest, WalkingTowardThePoint)
         {"walk just below twice the margin", 2 * margin - 0.01, 0.0, 0, true, {2}, 1},
         {"at the margin: still walking", margin, 0.0, 0, false, {2}, 1},
         {"inside the margin: arrived", margin - 0.01, 0.0, 0, false, {}, 0},
-        {"a slight turn left", 1000, 0.3, 0, false, {60, 2}, 1},
-        {"a slight turn right", 1000, -0.3, 0, false, {61, 2}, 1},
-        {"a sharp turn: no walk", 1000, 0.5, 0, false, {60}, 1},
-        {"a sharp turn right: no walk", 1000, -0.5, 0, false, {61}, 1},
+        {"a slight turn right", 1000, 0.3, 0, false, {60, 2}, 1},
+        {"a slight turn left", 1000, -0.3, 0, false, {61, 2}, 1},
+        {"a sharp turn right: no walk", 1000, 0.5, 0, false, {60}, 1},
+        {"a sharp turn left: no walk", 1000, -0.5, 0, false, {61}, 1},
         {"contact 64 walks", 1000, 0.0, 64, false, {2}, 1},
         {"contact 65 stands", 1000, 0.0, 65, false, {}, 1},
         {"beyond the pursuit range stands", 50000.5, 0.0, 0, false, {}, 1},
@@ -994,11 +994,15 @@ TEST_F(EngageTest, AChargingTargetSpeedsTheMemberUp)
 {
     Arrange(200);
     t->current_anim = 9;
-    // First tick: v is the draw 41 (attack), the action draw 18467 gives 18; the member speeds up.
-    // From then on v is 0: an attack every tick, each with one draw for the action.
-    EXPECT_EQ(Ticks(4), (std::vector<std::vector<int32_t>>{{18}, {16}, {22}, {18}}));
+    // While the target leaps the blow is held: the first tick draws v (41) and speeds the member up,
+    // but v is 32767 on every tick of the leap.
+    EXPECT_EQ(Ticks(3), (std::vector<std::vector<int32_t>>{{}, {}, {}}));
     EXPECT_EQ(m->slow_time, 90.0f);
     EXPECT_EQ(m->slow_factor, 4.0f);
+    // On the landing v is 0 (the slow factor is 4.0): an attack every tick, one draw each
+    // (18467, 6334, 26500 give 18, 16, 22).
+    t->current_anim = 0;
+    EXPECT_EQ(Ticks(3), (std::vector<std::vector<int32_t>>{{18}, {16}, {22}}));
 }
 
 TEST_F(EngageTest, AChargingTargetFarAwayHoldsTheAttack)
@@ -1163,6 +1167,19 @@ TEST_F(AiTest, TargetsAreSpreadOverTheEnemies)
     EXPECT_EQ(a->target, near);
     EXPECT_EQ(b->target, near);
     EXPECT_EQ(c->target, far) << "the second pass: near is taken twice";
+
+    // Exactly 1500 from b (900 across, 1200 along) is not within the first pass's limit; c, 1421
+    // away, takes it in the first pass.
+    far->position[0] = 900;
+    far->position[2] = 1300;
+    ACTOR_BuildActiveLists();
+    for (ActorRecord *m : {a, b, c}) {
+        AI_ScanNeighbours(m);
+    }
+    AI_AssignTargets(squad);
+    EXPECT_EQ(a->target, near);
+    EXPECT_EQ(b->target, near) << "1500 is beyond the limit";
+    EXPECT_EQ(c->target, far);
 }
 
 TEST_F(AiTest, TheEditorHoldsTheAi)

@@ -286,7 +286,7 @@ TEST_F(Figure, ActionSpeedFromOwnSpeedSteeringImmobileAndLock)
         actor.flags[9] = c.immobile ? ACTOR_F9_KNOCKBACK : 0;
         actor.current_anim = 0;
         actor.heading_speed = 0;
-        ANIM_DoAction(&actor, ANIM_TURN_LEFT);
+        ANIM_DoAction(&actor, ANIM_TURN_RIGHT);
         EXPECT_EQ(actor.heading_speed, c.heading_speed);
     }
 }

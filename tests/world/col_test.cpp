@@ -520,6 +520,30 @@ TEST(Collision, MarkerAndBasinNodesAreHidden)
     COL_FreeSpheres();
 }
 
+// A foot counts on a box from 200 above its top to 200 below it.
+TEST(Collision, APlatformReachesTwoHundredAboveAndBelowItsTop)
+{
+    PhysicsScene scene(GameFloor(-8000, -8000, 16000, 3000), 1);
+    ActorRecord *a = scene.Actor(0);
+    scene.AddPlatform({{0, 0, 0}}, {300, 50, 300}, {0, 0, 0}, {0, 0, 0});
+    PLT_Update();
+    ASSERT_EQ(PLT_Records[0].centre[1], -50);
+    const struct {
+        int32_t above; // the foot over the top
+        int32_t result;
+    } cases[] = {{0, 1}, {150, 2}, {200, 2}, {201, 0}, {-150, 2}, {-200, 2}, {-201, 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.above);
+        scene.Place(a, 0, -50 - 160 - c.above, 0);
+        int32_t out[3] = {7, 7, 7};
+        EXPECT_EQ(PLT_Contact(a, out), c.result);
+        EXPECT_EQ((a->coll_flags[0] & ACTOR_C0_ON_PLATFORM) != 0, c.result != 0);
+        if (c.result != 0) {
+            EXPECT_EQ(out[1], -c.above);
+        }
+    }
+}
+
 TEST(Collision, APlatformCarriesAFigure)
 {
     const kalder_test::Vec3 half{300, 50, 300};

@@ -346,7 +346,7 @@ struct HitCase {
 
 TEST_F(Projectiles, TheHitTestsReachHeightRadiiFactorsAndWindow)
 {
-    const double s = std::sin(0.6), co = std::cos(0.6);
+    const double s = std::sin(0.6), co = std::cos(0.6), s7 = std::sin(0.7), c7 = std::cos(0.7);
     const HitCase cases[] = {
         {"reach 30 plus the radius: inside", MIS_TYPE_BLOW, 135, 135, 164, 0, 0, false, false, true},
         {"reach 30 plus the radius: outside", MIS_TYPE_BLOW, 135, 135, 166, 0, 0, false, false, false},
@@ -356,15 +356,25 @@ TEST_F(Projectiles, TheHitTestsReachHeightRadiiFactorsAndWindow)
         {"the height adds at most 80: outside", MIS_TYPE_BLOW, 135, 135, 225, 100, 0, false, false, false},
         {"radii below 120 add reach", MIS_TYPE_BLOW, 100, 150, 199, 0, 0, false, false, true},
         {"radii below 120 add reach: outside", MIS_TYPE_BLOW, 100, 150, 201, 0, 0, false, false, false},
-        {"x 0.8 below 140", MIS_TYPE_BLOW, 135, 10, 121, 0, 0, false, false, true},
-        {"x 0.8 below 140: outside", MIS_TYPE_BLOW, 135, 10, 130, 0, 0, false, false, false},
-        {"x 0.64 below 100", MIS_TYPE_BLOW, 135, 10, 99.5, 0, 0, false, false, true},
-        {"x 0.64 below 100: outside", MIS_TYPE_BLOW, 135, 10, 99.7, 0, 0, false, false, false},
-        {"a blow off the window", MIS_TYPE_BLOW, 100, 100, 100 * co, 0, 100 * s, false, false, false},
-        {"off the other side", MIS_TYPE_BLOW, 100, 100, 100 * co, 0, -100 * s, false, false, false},
-        {"large radii narrow the bearing", MIS_TYPE_BLOW, 135, 135, 100 * co, 0, 100 * s, false, false, true},
-        {"the bolt uses the window too", 0x1, 100, 100, 100 * co, 0, 100 * s, false, false, false},
-        {"a push ignores the bearing", MIS_TYPE_PUSH, 100, 100, 100 * co, 0, 100 * s, false, false, true},
+        // A small enemy (reach 140, limit 150) is hit at every distance up to the limit.
+        {"a small enemy at 99", MIS_TYPE_BLOW, 135, 10, 99, 0, 0, false, false, true},
+        {"a small enemy at 110", MIS_TYPE_BLOW, 135, 10, 110, 0, 0, false, false, true},
+        {"a small enemy at 121", MIS_TYPE_BLOW, 135, 10, 121, 0, 0, false, false, true},
+        {"a small enemy at 130", MIS_TYPE_BLOW, 135, 10, 130, 0, 0, false, false, true},
+        {"a small enemy at 141", MIS_TYPE_BLOW, 135, 10, 141, 0, 0, false, false, true},
+        {"a small enemy at 149.5", MIS_TYPE_BLOW, 135, 10, 149.5, 0, 0, false, false, true},
+        {"a small enemy at 150.5", MIS_TYPE_BLOW, 135, 10, 150.5, 0, 0, false, false, false},
+        {"a blow off the window", MIS_TYPE_BLOW, 100, 100, 150 * co, 0, 150 * s, false, false, false},
+        {"off the other side", MIS_TYPE_BLOW, 100, 100, 150 * co, 0, -150 * s, false, false, false},
+        {"large radii narrow the bearing", MIS_TYPE_BLOW, 135, 135, 150 * co, 0, 150 * s, false, false, true},
+        {"the bolt uses the window too", 0x1, 100, 100, 150 * co, 0, 150 * s, false, false, false},
+        {"a push ignores the bearing", MIS_TYPE_PUSH, 100, 100, 150 * co, 0, 150 * s, false, false, true},
+        // Below 140 the bearing counts x 0.8 (0.6 comes within pi/6, 0.7 does not), below 100 x 0.64.
+        {"below 140 the window widens", MIS_TYPE_BLOW, 100, 10, 139 * co, 0, 139 * s, false, false, true},
+        {"below 140: 0.7 is still outside", MIS_TYPE_BLOW, 100, 10, 139 * c7, 0, 139 * s7, false, false, false},
+        {"at 140.5 it does not", MIS_TYPE_BLOW, 100, 10, 140.5 * co, 0, 140.5 * s, false, false, false},
+        {"below 100 it widens again", MIS_TYPE_BLOW, 100, 10, 99 * c7, 0, 99 * s7, false, false, true},
+        {"at 100.5: 0.7 x 0.8 is outside", MIS_TYPE_BLOW, 100, 10, 100.5 * c7, 0, 100.5 * s7, false, false, false},
         {"an arrow strikes within the same reach", MIS_TYPE_ARROW, 135, 135, 164, 0, 0, false, false, true},
         {"no opponent: an ally within 100", MIS_TYPE_BLOW, 135, 135, 244, 0, 0, true, false, true},
         {"no opponent: an ally beyond", MIS_TYPE_BLOW, 135, 135, 246, 0, 0, true, false, false},
