@@ -67,10 +67,11 @@ int KdevFx(int argc, char **argv)
         }
     }
     KdevPlayArgs args;
-    args.options.frames = 60;
     if (!KdevReadPlayArgs(int(rest.size()), rest.data(), KDEV_TAKES_PNG, args)) {
         return Usage();
     }
+    // Ticks count from the end of the first load (play's --frames counts presented rounds).
+    args.options.frames = args.options.rounds;
     if (burst) {
         args.options.at_first_frame = [] {
             // 300 units the way the hero faces, as a projectile it launched would fly.
