@@ -7,6 +7,7 @@
 #include <vector>
 #include <string>
 
+#include "core/rand.h"
 #include "tests/support/core_state.h"
 #include "tests/support/demo_level.h"
 #include "tests/support/golden.h"
@@ -34,7 +35,13 @@ struct DemoRun {
         kalder_test::PlayOptions options;
         options.project = project;
         options.frames = frames;
-        options.at_first_frame = first;
+        // The draws start from the same seed whatever ran before in the process.
+        options.at_first_frame = [this] {
+            SYS_SRand(1);
+            if (first) {
+                first();
+            }
+        };
         options.after_frame = [this](int frame, const std::string &) {
             if (after) {
                 after(frame);
