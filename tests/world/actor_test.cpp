@@ -38,6 +38,7 @@ TEST(ActorTest, ANewRecordHoldsTheDefaultsAndNothingElse)
         {"attack chance", double(actor.attack_chance), 20},
         {"mass", actor.mass, 80.0},
         {"shadow slot: none", double(actor.shadow_slot), 16},
+        {"symbol list: none", double(actor.symbol_menu), -1},
         // Zero defaults that a reader could take for "none".
         {"node: the root camera's handle", double(actor.node), 0},
         {"requested animation", double(actor.requested_anim), 0},
@@ -62,6 +63,7 @@ TEST(ActorTest, ANewRecordHoldsTheDefaultsAndNothingElse)
     rest.range = rest.parry_chance = rest.attack_chance = 0;
     rest.mass = 0.0;
     rest.shadow_slot = 0;
+    rest.symbol_menu = 0;
     const uint8_t *bytes = reinterpret_cast<const uint8_t *>(&rest);
     for (size_t i = 0; i < sizeof rest; i++) {
         ASSERT_EQ(bytes[i], 0) << "byte " << i << " of the record";
