@@ -109,11 +109,11 @@ void BM_LoadWavSDL(benchmark::State &state)
 {
     const std::vector<uint8_t> voice = kalder_test::DemoDialogue().entries[0].voice;
     for (auto _ : state) {
-        SDL_AudioSpec spec;
+        SDL_AudioSpec format;
         Uint8 *buffer = nullptr;
         Uint32 length = 0;
         SDL_RWops *rw = SDL_RWFromConstMem(voice.data(), int(voice.size()));
-        if (SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length) == nullptr) {
+        if (SDL_LoadWAV_RW(rw, 1, &format, &buffer, &length) == nullptr) {
             state.SkipWithError(SDL_GetError());
             break;
         }
