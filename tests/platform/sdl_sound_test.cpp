@@ -89,16 +89,19 @@ TEST(SdlSound, TheOutputFileHoldsTheMixersFramesThenSilence)
     SNDM_Mix(reference, expected.data(), cursor + 2);
     SNDM_DeleteDevice(reference);
 
+    // The mixer interpolates, so a frame inside the square wave can be silent by itself: the played
+    // frames are found by the cursor, not by the first zero. Those the cursor counts come first (one
+    // more when the last half frame was mixed), and nothing but silence follows.
+    ASSERT_LE(first + 2 * size_t(cursor), out.size()) << "fewer frames written than the cursor counts";
     size_t frames = 0;
-    while (first + 2 * frames + 1 < out.size() && (out[first + 2 * frames] != 0 || out[first + 2 * frames + 1] != 0)) {
-        ASSERT_LT(frames, cursor + 2u);
+    for (; frames < cursor; frames++) {
         ASSERT_EQ(out[first + 2 * frames], expected[2 * frames]) << "frame " << frames;
         ASSERT_EQ(out[first + 2 * frames + 1], expected[2 * frames + 1]) << "frame " << frames;
+    }
+    if (first + 2 * frames + 1 < out.size() && out[first + 2 * frames] == expected[2 * frames] &&
+        out[first + 2 * frames + 1] == expected[2 * frames + 1]) {
         frames++;
     }
-    // The frames mixed before the stop are those the cursor counts (one more when the last half frame
-    // was mixed), and nothing but silence follows.
-    EXPECT_TRUE(frames == cursor || frames == cursor + 1u) << frames << " frames, cursor " << cursor;
     for (size_t i = first + 2 * frames; i < out.size(); i++) {
         ASSERT_EQ(out[i], 0) << "sample " << i;
     }
