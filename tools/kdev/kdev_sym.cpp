@@ -31,12 +31,18 @@ bool read_whole(const char *path, std::vector<uint8_t> *bytes)
 std::string describe_id(uint8_t id)
 {
     if ((id & SYM_HIDDEN) != 0) {
-        return "[" + std::to_string(id) + "]";
+        std::string out = "[";
+        out += std::to_string(id);
+        out += ']';
+        return out;
     }
     if (id >= SYM_WORD_COUNT) {
         return std::to_string(id) + "?";
     }
-    return std::to_string(id) + ":" + SYM_Words[id].text;
+    std::string out = std::to_string(id);
+    out += ':';
+    out += SYM_Words[id].text;
+    return out;
 }
 
 } // namespace
@@ -72,7 +78,10 @@ int KdevSym(const char *path)
         }
         std::string ids;
         for (int32_t i = 0; i < step.id_count; i++) {
-            ids += (i > 0 ? " " : "") + describe_id(step.ids[i]);
+            if (i > 0) {
+                ids += ' ';
+            }
+            ids += describe_id(step.ids[i]);
         }
         std::printf("%5d %6u %6u %4s  %s\n", k, unsigned(offset), unsigned(step.length),
                     step.kind == 0 ? "key" : "said", ids.c_str());
