@@ -9,6 +9,7 @@
 #include "engine3d/pipeline.h"
 
 #include "core/fconv.h"
+#include "core/wrap.h"
 #include "engine3d/clip.h"
 #include "engine3d/lighting.h"
 #include "engine3d/mapping.h"
@@ -20,8 +21,6 @@
 namespace {
 
 constexpr uint32_t Flags = offsetof(OBJ_Record, flags);
-
-int32_t wrap_add(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
 
 void Read_Words(Addr a, int32_t *out, int n)
 {
@@ -160,7 +159,7 @@ void XForm_Obj(Addr o)
     Read_Words(p + offsetof(OBJ_Record, cam_position), pp, 3);
     Mat_Mul(pm, m, out);
     for (int i = 0; i < 3; i++) {
-        cp[i] = wrap_add(Fix_Dot_Trunc(pm + 3 * i, position), pp[i]);
+        cp[i] = Wrap_Add(Fix_Dot_Trunc(pm + 3 * i, position), pp[i]);
     }
     Write_Words(o + offsetof(OBJ_Record, cam_matrix), out, 9);
     Write_Words(o + offsetof(OBJ_Record, cam_position), cp, 3);

@@ -11,6 +11,7 @@
 #include "core/fconv.h"
 #include "core/game_frame.h"
 #include "core/snd.h"
+#include "core/wrap.h"
 #include "editor/edt.h"
 #include "engine3d/anim.h"
 #include "engine3d/image.h"
@@ -81,12 +82,6 @@ int32_t Ramp(int32_t speed, double step, double cap)
     }
     return trunc_i32(cap);
 }
-
-// Speeds and targets come from the project's values: their products wrap in 32 bits, as the
-// processor's multiply does, instead of overflowing.
-int32_t Wrap_Mul(int32_t a, int32_t b) { return int32_t(uint32_t(a) * uint32_t(b)); }
-
-int32_t Wrap_Add(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
 
 // An angle eased toward a target by one part in `divisor` of the difference.
 int32_t Ease(int32_t angle, int32_t target, int32_t divisor)

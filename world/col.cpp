@@ -10,6 +10,7 @@
 
 #include "core/fconv.h"
 #include "core/sys.h"
+#include "core/wrap.h"
 #include "editor/edt.h"
 #include "engine3d/coll.h"
 #include "engine3d/colltest.h"
@@ -42,8 +43,6 @@ int32_t Length32(const int32_t *v)
 
 // Fixed-point product with 15 fraction bits, shifted arithmetically.
 int32_t Mul15(int64_t a, int64_t b) { return int32_t((a * b) >> 15); }
-int32_t Wrap_Add(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
-int32_t Wrap_Sub(int32_t a, int32_t b) { return int32_t(uint32_t(a) - uint32_t(b)); }
 
 bool Collisions_On() { return MDL_SceneCollReady != 0 && EDT_Active == 0; }
 

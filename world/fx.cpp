@@ -9,6 +9,7 @@
 #include "core/fconv.h"
 #include "core/game_frame.h"
 #include "core/rand.h"
+#include "core/wrap.h"
 #include "engine3d/image.h"
 #include "engine3d/maths.h"
 #include "engine3d/object.h"
@@ -423,8 +424,8 @@ void FX_UpdateEmitters(ActorRecord *actor)
         // The weather falls from a box 100 units about the vent, level with its top.
         for (int i = 0; i < 3; i++) {
             const int32_t c = trunc_i32(drawn.pos[i] * 256.0f);
-            PART_EmissionA[i] = c - 12800;
-            PART_EmissionB[i] = i == 1 ? c - 12800 : c + 12800;
+            PART_EmissionA[i] = Wrap_Sub(c, 12800);
+            PART_EmissionB[i] = i == 1 ? Wrap_Sub(c, 12800) : Wrap_Add(c, 12800);
         }
     }
     for (const FX_Emitter &e : FX_Emitters) {
