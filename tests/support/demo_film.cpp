@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "tests/support/film_cache.h"
 #include "tests/support/film_writer.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/synthetic_film.h"
@@ -55,7 +56,10 @@ std::vector<uint8_t> DemoToneFilm(const std::vector<std::vector<uint8_t>> &pictu
     return film.Bytes();
 }
 
-std::vector<uint8_t> DemoFilmImage() { return DemoToneFilm(SyntheticFilmPictures(int(kDemoFilmFrames)), true); }
+std::vector<uint8_t> DemoFilmImage()
+{
+    return CachedFilm("demo.hnm", [] { return DemoToneFilm(SyntheticFilmPictures(int(kDemoFilmFrames)), true); });
+}
 
 bool WriteDemoFilm(const std::string &disc_host)
 {

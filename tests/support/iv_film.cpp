@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "tests/support/film_cache.h"
 #include "tests/support/iv_encoder.h"
 #include "tests/support/iv_model.h"
 #include "tests/support/pack_writer.h"
@@ -136,15 +137,17 @@ const IvFilm &IvSyntheticFilm()
 
 std::vector<uint8_t> DemoIvFilmImage()
 {
-    const IvFilm &pictures = IvSyntheticFilm();
-    FilmWriter film("MIB2");
-    film.Size(640, 300);
-    for (size_t n = 0; n < pictures.payloads.size(); n++) {
-        film.BeginFrame();
-        if (n == 0) film.Palette({IvSyntheticPalette()});
-        film.Chunk("IV", pictures.payloads[n]).EndFrame();
-    }
-    return film.Bytes();
+    return CachedFilm("demo-iv.hnm", [] {
+        const IvFilm &pictures = IvSyntheticFilm();
+        FilmWriter film("MIB2");
+        film.Size(640, 300);
+        for (size_t n = 0; n < pictures.payloads.size(); n++) {
+            film.BeginFrame();
+            if (n == 0) film.Palette({IvSyntheticPalette()});
+            film.Chunk("IV", pictures.payloads[n]).EndFrame();
+        }
+        return film.Bytes();
+    });
 }
 
 bool WriteDemoIvFilm(const std::string &disc_host)

@@ -2,6 +2,7 @@
 #include "tests/support/ix_reference.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -27,10 +28,18 @@ static int k2(int r, int c)
 
 int32_t IxScaleFactor(int place)
 {
-    auto a = [](int k) -> long double {
-        return k == 0 ? 1.0L : std::sqrt(2.0L) * std::cos(k * 3.14159265358979323846264338327950288L / 16.0L);
-    };
-    return round_i32(double(16384.0L * a(place / 8) * a(place % 8)));
+    // Worked out once: the encoders ask for every factor of every tile.
+    static const std::array<int32_t, 64> factors = [] {
+        auto a = [](int k) -> long double {
+            return k == 0 ? 1.0L : std::sqrt(2.0L) * std::cos(k * 3.14159265358979323846264338327950288L / 16.0L);
+        };
+        std::array<int32_t, 64> out{};
+        for (int p = 0; p < 64; p++) {
+            out[size_t(p)] = round_i32(double(16384.0L * a(p / 8) * a(p % 8)));
+        }
+        return out;
+    }();
+    return factors[size_t(place)];
 }
 
 int32_t IxQuantEntry(int component, int place, int32_t quality)

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "tests/support/demo_film.h"
+#include "tests/support/film_cache.h"
 #include "tests/support/film_writer.h"
 #include "tests/support/pack_writer.h"
 #include "tests/support/synthetic_film.h"
@@ -78,17 +79,22 @@ std::vector<uint16_t> GenericFilmFrame(int n)
     return frame;
 }
 
-std::vector<uint8_t> IntroFilmImage() { return DemoToneFilm(intro_pictures().pictures, false); }
+std::vector<uint8_t> IntroFilmImage()
+{
+    return CachedFilm("intro.hnm", [] { return DemoToneFilm(intro_pictures().pictures, false); });
+}
 
 std::vector<uint8_t> GenericFilmImage()
 {
-    FilmWriter film("HNM6");
-    film.Size(W, H);
-    for (const std::vector<uint8_t> &picture : generic_pictures().pictures) {
-        film.IXFrame({}, "", picture);
-    }
-    film.ZeroFrame();
-    return film.Bytes();
+    return CachedFilm("generic.hnm", [] {
+        FilmWriter film("HNM6");
+        film.Size(W, H);
+        for (const std::vector<uint8_t> &picture : generic_pictures().pictures) {
+            film.IXFrame({}, "", picture);
+        }
+        film.ZeroFrame();
+        return film.Bytes();
+    });
 }
 
 const std::vector<std::vector<uint16_t>> &GenericFilmDecoded() { return generic_pictures().decoded; }
