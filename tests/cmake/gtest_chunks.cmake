@@ -1,0 +1,50 @@
+# Run after a test program is linked: lists its cases and writes the ctest file that runs them in
+# chunks, a few cases of one suite to a process. Most cases take milliseconds while a sanitized
+# process takes a good part of a second to start and end, so one process a case spent most of the
+# test run starting processes.
+#   cmake -D PROGRAM=<exe> -D OUT=<file> -D WORKDIR=<dir> -D CHUNK=<cases> [-D FILM_CACHE=<dir>] -P gtest_chunks.cmake
+execute_process(COMMAND "${PROGRAM}" --gtest_list_tests
+  OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE status TIMEOUT 60)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} --gtest_list_tests failed (${status}): ${errors}")
+endif()
+get_filename_component(name "${PROGRAM}" NAME)
+
+set(script "")
+set(suite "")
+set(cases "")
+set(chunk 0)
+macro(flush)
+  list(LENGTH cases count)
+  if(count GREATER 0)
+    math(EXPR chunk "${chunk} + 1")
+    list(JOIN cases ":" filter)
+    set(test "${name}:${suite}:${chunk}")
+    string(APPEND script "add_test([=[${test}]=] [=[${PROGRAM}]=] [=[--gtest_filter=${filter}]=])\n")
+    string(APPEND script "set_tests_properties([=[${test}]=] PROPERTIES WORKING_DIRECTORY [=[${WORKDIR}]=]"
+      " SKIP_REGULAR_EXPRESSION [=[\\[  SKIPPED \\]]=]")
+    if(FILM_CACHE)
+      string(APPEND script " ENVIRONMENT [=[KALDER_FILM_CACHE=${FILM_CACHE}]=] FIXTURES_REQUIRED film_cache")
+    endif()
+    string(APPEND script ")\n")
+    set(cases "")
+  endif()
+endmacro()
+
+string(REPLACE ";" "\\;" listing "${listing}")
+string(REPLACE "\n" ";" lines "${listing}")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^([^ .]+)\\.")
+    flush()
+    set(suite "${CMAKE_MATCH_1}")
+    set(chunk 0)
+  elseif(line MATCHES "^  ([^ ]+)" AND NOT suite STREQUAL "")
+    list(APPEND cases "${suite}.${CMAKE_MATCH_1}")
+    list(LENGTH cases count)
+    if(count EQUAL CHUNK)
+      flush()
+    endif()
+  endif()
+endforeach()
+flush()
+file(WRITE "${OUT}" "${script}")
