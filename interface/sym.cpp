@@ -54,7 +54,10 @@ namespace {
 
 constexpr int32_t Text_X = 100, Text_Y = 240, Text_Left = 40;
 constexpr int32_t Row_Top = 65, Row_Height = 18;
-constexpr int32_t Font_Scaled = 0x80;
+// The sentence is printed on the screen's own rows like the choice rows under it. On the printer that
+// scales a 640 x 400 page to the screen it came down to row 0 of the choice on a 480-line screen and
+// hid its first word.
+constexpr int32_t Sentence_Font = 0;
 
 } // namespace
 
@@ -230,7 +233,7 @@ static void SYM_MoveItems(SYM_Menu *menu)
 static void SYM_DrawSentence(SYM_Menu *menu)
 {
     menu->text_x = std::max(Text_Left, trunc_i32((1.0 - double(menu->t)) * 60.0 + 40.0));
-    TXT_DrawString(menu->text, Text_Left, menu->text_y + 15, 0, Font_Scaled);
+    TXT_DrawString(menu->text, Text_Left, menu->text_y + 15, 0, Sentence_Font);
     menu->speed = float(std::max((1.0 - double(menu->t)) / 40.0, 0.005));
     SYM_MoveItems(menu);
     if (menu->t >= 1.0f) {
@@ -278,7 +281,7 @@ static void SYM_DrawRows(SYM_Menu *menu)
         TXT_DrawString(menu->text, menu->text_x, menu->text_y, 0, 1);
         TXT_DrawString(menu->text, 2 * (menu->text_x - Text_Left) + Text_Left, menu->text_y + 15, 0, 0);
     } else {
-        TXT_DrawString(menu->text, Text_Left, menu->text_y + 15, 0, Font_Scaled);
+        TXT_DrawString(menu->text, Text_Left, menu->text_y + 15, 0, Sentence_Font);
     }
     // The items go round their loop again.
     if (menu->t >= 1.0f) {

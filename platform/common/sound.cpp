@@ -44,17 +44,38 @@ inline int32_t sample(const uint8_t *data, uint64_t frame, int channel, int chan
     return (int32_t(data[frame * channels + channel]) - 128) * 256;
 }
 
-// The value between two source frames at a 16-bit fraction of the way from a to b.
-inline int32_t between(int32_t a, int32_t b, uint32_t fraction)
+// The four weights, in 1/65,536ths, of the frames before, at, after and two after the cursor for a
+// point a 16-bit fraction of the way to the next frame, on the cubic through the four (each frame's
+// slope that of its two neighbours). They sum to exactly 65,536, so a constant stays constant, and a
+// straight line stays straight.
+struct Weights {
+    int64_t w[4];
+};
+
+inline Weights weights_at(uint32_t fraction)
 {
-    return a + int32_t((int64_t(b - a) * fraction) >> 16);
+    const int64_t t = fraction;
+    const int64_t t2 = (t * t) >> 16;
+    const int64_t t3 = (t2 * t) >> 16;
+    Weights k;
+    k.w[0] = (-t3 + 2 * t2 - t) >> 1;
+    k.w[2] = (-3 * t3 + 4 * t2 + t) >> 1;
+    k.w[3] = (t3 - t2) >> 1;
+    k.w[1] = 65536 - k.w[0] - k.w[2] - k.w[3];
+    return k;
+}
+
+inline int32_t between(const Weights &k, int32_t p0, int32_t p1, int32_t p2, int32_t p3)
+{
+    return int32_t((k.w[0] * p0 + k.w[1] * p1 + k.w[2] * p2 + k.w[3] * p3) >> 16);
 }
 
 // One buffer into the accumulator, moving its cursor; a one-shot buffer stops as its cursor reaches
-// the end, a looping one wraps. An 11,025 Hz buffer is read between its frames (linear interpolation)
-// rather than each frame held twice, which would mirror every tone below 11,025 Hz into the top
-// octave; the cursor moves exactly as before. A one-shot buffer's last frame is held, a looping
-// buffer's leads back to its first.
+// the end, a looping one wraps. An 11,025 Hz buffer is read between its frames on a cubic through the
+// four nearest rather than each frame held twice, which would mirror every tone below 11,025 Hz into
+// the top octave as an audible whistle (a straight line between two frames still leaves it at half
+// the level); the cursor moves exactly as before. Past its ends a one-shot buffer holds its first and
+// last frames, a looping buffer's last frame leads back to its first.
 template <int CHANNELS, int BITS>
 void mix_buffer(PLAT_SoundBuffer *b, int64_t *acc, uint32_t frames)
 {
@@ -63,6 +84,8 @@ void mix_buffer(PLAT_SoundBuffer *b, int64_t *acc, uint32_t frames)
     const uint64_t end = count << 16;
     const int64_t gl = b->gain_left;
     const int64_t gr = b->gain_right;
+    const bool looping = b->looping;
+    auto after = [&](uint64_t f) { return f + 1 < count ? f + 1 : (looping ? 0 : f); };
     uint64_t pos = b->pos;
     for (uint32_t i = 0; i < frames; i++) {
         uint64_t f = pos >> 16;
@@ -70,9 +93,18 @@ void mix_buffer(PLAT_SoundBuffer *b, int64_t *acc, uint32_t frames)
         int32_t l = sample(data, f, 0, CHANNELS, BITS);
         int32_t r = CHANNELS == 2 ? sample(data, f, 1, CHANNELS, BITS) : l;
         if (fraction != 0) {
-            uint64_t next = f + 1 < count ? f + 1 : (b->looping ? 0 : f);
-            l = between(l, sample(data, next, 0, CHANNELS, BITS), fraction);
-            r = CHANNELS == 2 ? between(r, sample(data, next, 1, CHANNELS, BITS), fraction) : l;
+            const Weights k = weights_at(fraction);
+            const uint64_t f0 = f > 0 ? f - 1 : (looping ? count - 1 : f);
+            const uint64_t f2 = after(f);
+            const uint64_t f3 = after(f2);
+            l = between(k, sample(data, f0, 0, CHANNELS, BITS), l, sample(data, f2, 0, CHANNELS, BITS),
+                        sample(data, f3, 0, CHANNELS, BITS));
+            if (CHANNELS == 2) {
+                r = between(k, sample(data, f0, 1, CHANNELS, BITS), r, sample(data, f2, 1, CHANNELS, BITS),
+                            sample(data, f3, 1, CHANNELS, BITS));
+            } else {
+                r = l;
+            }
         }
         acc[2 * i] += (int64_t(l) * gl + 0x8000) >> 16;
         acc[2 * i + 1] += (int64_t(r) * gr + 0x8000) >> 16;

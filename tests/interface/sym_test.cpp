@@ -272,7 +272,7 @@ TEST_F(Sym, ItemsFlyFromTheOwnerAndCircleBesideThePartner)
 TEST_F(Sym, TheSentenceSlidesInWhileTheWordsFly)
 {
     ASSERT_EQ(SYM_MenuOpen(&owner, &partner), 1);
-    EXPECT_EQ(Draw(), (std::vector<Row>{{"Hello there.", 40, 255, 0x80}}));
+    EXPECT_EQ(Draw(), (std::vector<Row>{{"Hello there.", 40, 255, 0}}));
     EXPECT_EQ(menu().text_x, 100);
     EXPECT_EQ(menu().text_y, 240);
     EXPECT_EQ(std::string(menu().text), "Hello there.");
@@ -334,7 +334,7 @@ TEST_F(Sym, TheChoiceRowsAndTheCursor)
                                         {"Where", 40, 323, 1},
                                         {"Help", 40, 341, 1},
                                         {"End", 40, 377, 1},
-                                        {"Hello there.", 40, 255, 0x80}}));
+                                        {"Hello there.", 40, 255, 0}}));
     struct Move {
         int32_t control;
         int32_t cursor;
@@ -365,7 +365,7 @@ TEST_F(Sym, TheChoiceRowsAndTheCursor)
     EXPECT_EQ(menu().t, 0.0f);
     // A later step: no words, then the empty row, "Back" and "End"; "Back" leads to step 0 again.
     ToChoice();
-    EXPECT_EQ(Draw(), (std::vector<Row>{{"Back", 40, 323, 0}, {"End", 40, 341, 1}, {"Far away.", 40, 255, 0x80}}));
+    EXPECT_EQ(Draw(), (std::vector<Row>{{"Back", 40, 323, 0}, {"End", 40, 341, 1}, {"Far away.", 40, 255, 0}}));
     EXPECT_EQ(Choose(), 1);
     EXPECT_EQ(menu().step, 0);
     EXPECT_EQ(menu().depth, 0);
@@ -381,7 +381,7 @@ TEST_F(Sym, TheChoiceRowsAndTheCursor)
                                         {"Key", 40, 323, 0},
                                         {"Back", 40, 359, 1},
                                         {"End", 40, 377, 1},
-                                        {"I keep the temple.", 40, 255, 0x80}}));
+                                        {"I keep the temple.", 40, 255, 0}}));
     Press(CTRL_DOWN);
     Press(CTRL_DOWN);
     ASSERT_EQ(menu().cursor, 3);
@@ -434,7 +434,7 @@ TEST_F(Sym, HiddenIdsAndBackAtDepthZero)
     ASSERT_EQ(SYM_MenuOpen(&owner, &partner), 1);
     ToChoice();
     EXPECT_EQ(menu().count, 0);
-    EXPECT_EQ(Draw(), (std::vector<Row>{{"End", 40, 323, 0}, {"Hmm.", 40, 255, 0x80}}));
+    EXPECT_EQ(Draw(), (std::vector<Row>{{"End", 40, 323, 0}, {"Hmm.", 40, 255, 0}}));
 
     // "Back" with nothing behind it goes to the first history entry and stays at depth 0.
     menu().step = 1;
