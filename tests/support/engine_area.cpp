@@ -16,7 +16,22 @@ static void ClearLightTable()
     Light_Count = 0;
 }
 
-EngineArea::EngineArea(size_t size) : area_(size, 0), saved_tables_(Max_Handle_Tables), saved_cache_(Max_Cache_Entries)
+// The last area given back, kept for the next of the same size: Init_3D clears it again, and a tool
+// that starts the library for each of its pictures no longer waits for a fresh 64 MB to be paged in
+// each time.
+static std::vector<uint8_t> Spare_Area;
+
+static std::vector<uint8_t> Take_Area(size_t size)
+{
+    if (Spare_Area.size() == size) {
+        return std::move(Spare_Area);
+    }
+    Spare_Area = std::vector<uint8_t>();
+    return std::vector<uint8_t>(size, 0);
+}
+
+EngineArea::EngineArea(size_t size)
+    : area_(Take_Area(size)), saved_tables_(Max_Handle_Tables), saved_cache_(Max_Cache_Entries)
 {
     Max_Handle_Tables = 1024;
     Max_Cache_Entries = 256;
@@ -34,6 +49,7 @@ EngineArea::~EngineArea()
     First_Block = Last_Block = 0;
     Heap_Ptr = 0;
     ClearLightTable();
+    Spare_Area = std::move(area_);
 }
 
 } // namespace kalder_test

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 
 #include "engine3d/records.h"
@@ -328,19 +329,20 @@ ImageBuilder HierarchyImage(const std::vector<ObjectSpec> &objects, const std::v
         const uint32_t face_size = textured ? 68 : 56;
 
         // One edge per distinct pair of vertices, shared by the faces on both sides.
+        // Edges are numbered in the order first met; the map finds a shared one in the large grids.
         std::vector<std::pair<int32_t, int32_t>> edges;
+        std::map<std::pair<int32_t, int32_t>, uint32_t> edge_index;
         std::vector<std::array<uint32_t, 3>> face_edges;
         for (const Vec3 &f : o.faces) {
             std::array<uint32_t, 3> fe{};
             for (int k = 0; k < 3; k++) {
                 int32_t a = f[k], c = f[(k + 1) % 3];
                 std::pair<int32_t, int32_t> key{std::min(a, c), std::max(a, c)};
-                auto it = std::find(edges.begin(), edges.end(), key);
-                if (it == edges.end()) {
+                auto [it, added] = edge_index.emplace(key, uint32_t(edges.size()));
+                if (added) {
                     edges.push_back(key);
-                    it = edges.end() - 1;
                 }
-                fe[k] = uint32_t(it - edges.begin());
+                fe[k] = it->second;
             }
             face_edges.push_back(fe);
         }
