@@ -8,6 +8,9 @@
 # make demo-film   run kalder's start-up with the demo's opening film into build/demo/film.wav and check it
 
 JOBS ?= $(shell nproc)
+# New build folders use Ninja, which compiles a program's sources while the libraries it needs are
+# still linking; a folder configured before keeps the generator it has.
+GENERATOR = $(if $(wildcard $(1)/CMakeCache.txt),,-G Ninja)
 RELEASE := build/release
 TESTS := build/test
 DEMO := build/demo
@@ -21,13 +24,13 @@ deps:
 
 # The programs, mkdemo and the developers' tools; no test and no benchmark.
 release: deps
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKALDER_TESTS=OFF
+	cmake -S . -B $(RELEASE) $(call GENERATOR,$(RELEASE)) -DCMAKE_BUILD_TYPE=Release -DKALDER_TESTS=OFF
 	cmake --build $(RELEASE) -j $(JOBS)
 
 # The release build with warnings as errors (make test runs it, so that the optimiser's warnings are
 # caught as the sanitizer build's are); the setting stays in build/release's cache.
 release-werror: deps
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKALDER_TESTS=OFF -DKALDER_WERROR=ON
+	cmake -S . -B $(RELEASE) $(call GENERATOR,$(RELEASE)) -DCMAKE_BUILD_TYPE=Release -DKALDER_TESTS=OFF -DKALDER_WERROR=ON
 	cmake --build $(RELEASE) -j $(JOBS)
 
 $(DEMO): release
@@ -44,20 +47,22 @@ rundx: release
 # The sanitizer build and every test, the release build under -Werror, then each fuzzer for a few
 # seconds over its seeds and regressions.
 test: deps
-	cmake -S . -B $(TESTS) -DCMAKE_BUILD_TYPE=Debug -DKALDER_SANITIZE=ON -DKALDER_WERROR=ON -DKALDER_BENCH=OFF
+	cmake -S . -B $(TESTS) $(call GENERATOR,$(TESTS)) -DCMAKE_BUILD_TYPE=Debug -DKALDER_SANITIZE=ON -DKALDER_WERROR=ON -DKALDER_BENCH=OFF
 	cmake --build $(TESTS) -j $(JOBS)
 	cd $(TESTS) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) release-werror
-	$(MAKE) fuzz FUZZ_TIME=5
+	$(MAKE) fuzz FUZZ_TIME=3 FUZZ_SEEDS=$(abspath $(TESTS))/fuzz/fuzz-seeds
 
 # The fuzz harnesses under clang's libFuzzer: a short run of each (make fuzz FUZZ_TIME=600 for longer,
-# make fuzz FUZZ_RUNS=1000000 for a count of executions, with no time limit unless FUZZ_TIME is given).
+# make fuzz FUZZ_RUNS=1000000 for a count of executions, with no time limit unless FUZZ_TIME is given;
+# FUZZ_SEEDS=<folder> takes the seeds another build wrote instead of writing them).
 FUZZ := build/fuzz
 FUZZ_RUNS ?=
+FUZZ_SEEDS ?=
 FUZZ_TIME ?= $(if $(FUZZ_RUNS),0,20)
 FUZZ_TIMEOUT = $(if $(filter 0,$(FUZZ_TIME)),86400,$$(( $(FUZZ_TIME) + 120 )))
 fuzz: deps
-	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DKALDER_FUZZ=ON -DKALDER_TESTS=OFF -DKALDER_BENCH=OFF -DKALDER_WERROR=ON -DKALDER_FUZZ_TIME=$(FUZZ_TIME) -DKALDER_FUZZ_RUNS=$(FUZZ_RUNS)
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) $(call GENERATOR,$(FUZZ)) -DCMAKE_BUILD_TYPE=Debug -DKALDER_FUZZ=ON -DKALDER_TESTS=OFF -DKALDER_BENCH=OFF -DKALDER_WERROR=ON -DKALDER_FUZZ_TIME=$(FUZZ_TIME) -DKALDER_FUZZ_RUNS=$(FUZZ_RUNS) -DKALDER_FUZZ_SEED_DIR=$(FUZZ_SEEDS)
 	cmake --build $(FUZZ) -j $(JOBS)
 	cd $(FUZZ) && ctest -L fuzz --output-on-failure -j $(JOBS) --timeout $(FUZZ_TIMEOUT)
 

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs that are missing. As root it installs them; otherwise
 # it prints the one command to run and fails.
 set -eu
-packages="cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libsdl2-dev xvfb xauth x11-utils xdotool clang-14 libclang-rt-14-dev sox"
+packages="cmake make ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libsdl2-dev xvfb xauth x11-utils xdotool clang-14 libclang-rt-14-dev sox"
 # `install-deps.sh bench`: the peers the benchmarks compare against (optional; missing ones are skipped).
 if [ "${1:-}" = bench ]; then
     packages="zlib1g-dev liblz4-dev libavcodec-dev valgrind libosmesa6-dev libglm-dev libbullet-dev libsdl2-ttf-dev fonts-dejavu-core"
