@@ -113,6 +113,18 @@ std::vector<ObjectSpec> CharacterObjects(const CharacterOptions &options)
     std::vector<ObjectSpec> o;
     // The figure faces +x: its shoulders lie along z.
     o.push_back(Box(root, -1, {0, 0, 0}, {0, 0, 0}, {40, 40, 60}, m + "PELVIS"));
+    if (options.legs) {
+        // Two legs from the pelvis's underside (y = 40) down to the foot marker (y = 160), part of the
+        // root's mesh: they move with it and need no track of their own.
+        for (int32_t z : {-28, 28}) {
+            const ObjectSpec leg = Box("", -1, {0, 0, 0}, {0, 100, z}, {16, 60, 16}, "");
+            const int32_t base = int32_t(o[0].vertices.size());
+            o[0].vertices.insert(o[0].vertices.end(), leg.vertices.begin(), leg.vertices.end());
+            for (const Vec3 &f : leg.faces) {
+                o[0].faces.push_back({f[0] + base, f[1] + base, f[2] + base});
+            }
+        }
+    }
     o.push_back(Box("TORSE", 0, {0, -40, 0}, {0, -80, 0}, {40, 80, 70}, m + "TORSE"));
     o.push_back(Box("TETE", 1, {0, -160, 0}, {10, -45, 0}, {45, 45, 40}, m + "TETE"));
     o.push_back(Box(options.right_hand, 1, {0, -150, 90}, {0, 70, 0}, {15, 70, 15}, m + "MAIND"));

@@ -2,9 +2,10 @@
 // and a foot marker, and its numbered keyframe animations ("<type>anNNN.3da"), with knobs for the
 // loader's edge cases.
 //
-// The figure "<type>.3dc" (y grows downward): record 0 the root "<TYPE>" (the pelvis), 1 "TORSE" above
-// it, 2 "TETE" on the torso, 3 "MAIN-D" and 4 "MAIN-G" hanging from the torso's sides, 5 "ZZZZZ" under
-// the root at (0, 160, 0) without faces (the foot marker). Flat type-1 faces, one colour a box.
+// The figure "<type>.3dc" (y grows downward): record 0 the root "<TYPE>" (the pelvis; with the option
+// `legs` also two legs down to y = 160), 1 "TORSE" above it, 2 "TETE" on the torso, 3 "MAIN-D" and
+// 4 "MAIN-G" hanging from the torso's sides, 5 "ZZZZZ" under the root at (0, 160, 0) without faces (the
+// foot marker). Flat type-1 faces, one colour a record.
 //
 // Animations, one track a record, every track with at least two rotation keys so that every frame
 // rewrites each node's matrix:
@@ -59,6 +60,10 @@ struct CharacterOptions {
     // material names; empty: the test figure's own.
     std::vector<uint16_t> colours;
     std::string material_prefix = "TF";
+    // Two legs under the pelvis reaching down to the foot marker, in the pelvis's colour. Without them
+    // the figure's lowest point is the pelvis's underside, 120 above the marker: on a floor, where the
+    // game puts the marker, it hangs in the air.
+    bool legs = false;
 };
 
 // The figure's objects and materials.

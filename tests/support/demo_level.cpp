@@ -598,6 +598,8 @@ CharacterOptions DemoCreature()
     c.written_as = {{2, 4}, {4, 5}, {18, 16}, {20, 16}, {22, 16}, {43, 12}};
     c.colours = {Rgb565(90, 40, 30), Rgb565(170, 40, 40), Rgb565(230, 160, 60), Rgb565(120, 30, 90), Rgb565(120, 30, 90)};
     c.material_prefix = "CR";
+    // On its legs the figure reaches the floor where the game stands it, its foot marker on the ground.
+    c.legs = true;
     return c;
 }
 

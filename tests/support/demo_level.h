@@ -87,7 +87,8 @@ std::vector<uint8_t> DemoRealShadowMaterial();  // ombre2.3dm: the silhouette's 
 // and a brown beetle (a flat wedge 60 long on six short legs, its nose along +x). The spark is the
 // projectiles' "gr01.3dc".
 std::vector<NamedFile> DemoEffectModels();
-// The creature: the test figure recoloured, as "cr1.3dc" with the animations the creature AI asks for.
+// The creature: the test figure recoloured and on legs, as "cr1.3dc" with the animations the creature AI
+// asks for.
 CharacterOptions DemoCreature();
 // The scene's materials as .3DM files: the stream carries their records, palettes and pictures.
 std::vector<uint8_t> DemoFloorMaterial();

@@ -8,10 +8,12 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "core/dsk.h"
 #include "core/fconv.h"
+#include "engine3d/maths.h"
 #include "engine3d/matcache.h"
 #include "engine3d/object.h"
 #include "engine3d/raster.h"
@@ -667,6 +669,55 @@ TEST_F(DemoTickTest, TheHeroStandsOnTheFloorAndWalksAlongIt)
         }
     }
     EXPECT_GT(walked, 20);
+}
+
+// Where a character's figure meets the ground: the lowest of its root node's vertices (the part that
+// carries its feet) through the node's matrix and at its position.
+int32_t Feet_Y(const ActorRecord &a)
+{
+    int32_t m[9], p[3];
+    EXPECT_EQ(Get_Obj_Matrix(a.node, m), 0);
+    EXPECT_EQ(Get_Obj_Pos(a.node, p), 0);
+    int32_t lowest = INT32_MIN;
+    for (int32_t i = 0; i < Get_Vertex_Count(a.node); i++) {
+        int32_t v[3], w[3];
+        Get_Vertex(a.node, i, v);
+        Mat_Vec_Mul(m, v, w);
+        lowest = std::max(lowest, p[1] + w[1]);
+    }
+    return lowest;
+}
+
+// Every character on the floor stands on its feet: the game puts its foot (its marker node, or 160
+// below its node without one) 5 above the ground, and its figure reaches down to there. The sage and
+// the creature share a model: a figure that ended above its foot marker would hang in the air over
+// its shadow.
+TEST_F(DemoTickTest, EveryCharacterOnTheFloorReachesItWithItsFeet)
+{
+    kalder_test::DemoOptions options;
+    options.sage = true;
+    drives->Write('D', "kalder.dat", kalder_test::DemoDatabase(options).Image());
+    PRJ_LoadDatabase();
+    TickUntilLoaded();
+    ASSERT_EQ(Name(PRJ_Current), "Project0");
+    // The spawner brings the creature onto the floor on the first ticks.
+    for (int i = 0; i < 40; i++) {
+        GAME_Tick(0);
+    }
+    std::vector<std::string> seen;
+    for (const ActorRecord &a : ACTOR_Slots) {
+        const bool character = (a.flags[0] & ACTOR_F0_IN_USE) && (a.flags[1] & ACTOR_F1_AI) && a.node != 0;
+        if (!character) {
+            continue;
+        }
+        const std::string who = a.definition != nullptr ? std::string(a.definition->name, 4) : "hero";
+        SCOPED_TRACE(who);
+        seen.push_back(who);
+        EXPECT_EQ(a.coll_flags[0] & ACTOR_C0_CONTACT_A, 0) << "falling";
+        EXPECT_EQ(a.ground_height, kalder_test::demo::kFloorY);
+        EXPECT_NEAR(Feet_Y(a), a.ground_height - 5, 2);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"hero", "CREA", "SAGE"}));
 }
 
 // The camera places itself from where the world left the subject on the tick before: it runs before
