@@ -200,7 +200,8 @@ std::vector<TrackSpec> CharacterTracks(int32_t number, const CharacterOptions &o
         return {};
     }
     const int32_t half = n / 2;
-    const int swing = options.swing_axis, raise = 2 - options.swing_axis;
+    // Every figure faces +x with its shoulders along z: the arms swing about z and rise about x.
+    const int swing = 2, raise = 0;
     std::vector<TrackSpec> t(6, Still(n));
     switch (number) {
     case 0: case 1:

@@ -47,8 +47,6 @@ struct CharacterOptions {
     bool single_key_idle = false;          // the idles' root has a single position key
     std::vector<std::string> extra_names;  // more animation files under these raw names (copies of the idle)
     std::string damaged;                   // this animation file is written cut short
-    int32_t swing_axis = 2;                // the arms swing about z (shoulders along z, the test figure)
-                                           // or about x (shoulders along x)
     std::string right_hand = "MAIN-D";     // the names of records 3 and 4 (the alternative hero model's
     std::string left_hand = "MAIN-G";      // hands are "PAUMED" and "PAUMEG")
     bool nate02 = false;                   // record 6 "NATE02", the alternative model's own weapon, held

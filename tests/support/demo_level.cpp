@@ -107,8 +107,9 @@ std::vector<uint8_t> BoxPicture()
     return t;
 }
 
-// The hero's nodes, in table order: pelvis (the root), torso, head, right and left hand.
-const Vec3 kHeroNodeAt[5] = {{0, 0, 0}, {0, -60, 0}, {0, -80, 0}, {-90, 0, 0}, {90, 0, 0}};
+// The hero's nodes, in table order: pelvis (the root), torso, head, right and left hand. It faces +x,
+// the way its walk carries it, so its shoulders lie along z, the right hand on +z.
+const Vec3 kHeroNodeAt[5] = {{0, 0, 0}, {0, -60, 0}, {0, -80, 0}, {0, 0, 90}, {0, 0, -90}};
 
 std::vector<uint8_t> Image(const std::vector<ObjectSpec> &objects, const std::vector<MaterialSpec> &materials)
 {
@@ -352,8 +353,8 @@ DsnWriter DemoSceneStream()
 std::vector<uint8_t> DemoHeroModel()
 {
     std::vector<ObjectSpec> objects;
-    objects.push_back(Node("XH_", -1, kHeroNodeAt[0], BoxMesh({0, 80, 0}, {50, 80, 40}), 2, "HERO"));
-    objects.push_back(Node("TORSE", 0, kHeroNodeAt[1], BoxMesh({0, 0, 0}, {70, 60, 45}), 2, "HERO"));
+    objects.push_back(Node("XH_", -1, kHeroNodeAt[0], BoxMesh({0, 80, 0}, {40, 80, 50}), 2, "HERO"));
+    objects.push_back(Node("TORSE", 0, kHeroNodeAt[1], BoxMesh({0, 0, 0}, {45, 60, 70}), 2, "HERO"));
     objects.push_back(Node("TETE", 1, kHeroNodeAt[2], BoxMesh({0, 0, 0}, {30, 20, 30}), 2, "HERO"));
     objects.push_back(Node("MAIN-D", 1, kHeroNodeAt[3], BoxMesh({0, 0, 0}, {20, 60, 20}), 2, "HERO"));
     objects.push_back(Node("MAIN-G", 1, kHeroNodeAt[4], BoxMesh({0, 0, 0}, {20, 60, 20}), 2, "HERO"));
@@ -365,13 +366,13 @@ DanWriter DemoHeroContainer()
     DanWriter w;
     w.model = DemoHeroModel();
     w.maps.push_back({"HERO", Material(HeroPalette(), HeroPicture())});
-    // The hero uses extended keys: its animations are spline tracks. Its shoulders lie along x.
+    // The hero uses extended keys: its animations are spline tracks. Its arms swing about z, across
+    // its shoulders, as the test figure's do.
     CharacterOptions hero;
     hero.type = "xh_";
     hero.kind = 6;
     // Idle, walk, run and turns, and an animation for each of the hero's moves.
     hero.numbers = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 24, 25, 26, 28, 32, 39, 50, 60, 61};
-    hero.swing_axis = 0;
     for (const NamedFile &f : CharacterAnims(hero)) {
         w.anims.push_back({UpperName(f.name), f.bytes});
     }

@@ -1,6 +1,7 @@
 // The hero moved by a key script through the whole program headless, and the key scripts themselves.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "tests/support/play_run.h"
 #include "tests/support/play_trace.h"
 #include "tests/support/temp_drives.h"
+#include "engine3d/object.h"
 #include "interface/menu.h"
 #include "world/actor.h"
 #include "world/anim.h"
@@ -109,6 +111,7 @@ TEST(MovesDemo, TheScriptedHeroWalksTurnsJumpsCrouchesCastsAndOpensTheMenu)
     kalder_test::ScriptedRun(options, keys, 260, &trace);
     // What the trace does not show: the menu request and the menu reached at half of animation 24.
     int menu_request_frame = -1, menu_reached_frame = -1;
+    std::vector<std::array<double, 2>> shoulders, positions; // in x and z, frame by frame
     const int32_t menu_runs = MENU_RunCalls;
     const auto trace_frame = options.after_frame;
     options.after_frame = [&](int frame, const std::string &held) {
@@ -119,6 +122,13 @@ TEST(MovesDemo, TheScriptedHeroWalksTurnsJumpsCrouchesCastsAndOpensTheMenu)
         if (menu_reached_frame < 0 && MENU_RunCalls > menu_runs) {
             menu_reached_frame = frame;
         }
+        // The hero's shoulders, as the line between its hands' nodes.
+        const ActorRecord &hero = ACTOR_Slots[ACTOR_HERO];
+        int32_t right[3] = {}, left[3] = {};
+        Get_Obj_World_Pos(hero.node + 3, right);
+        Get_Obj_World_Pos(hero.node + 4, left);
+        shoulders.push_back({double(right[0] - left[0]), double(right[2] - left[2])});
+        positions.push_back({hero.position[0], hero.position[2]});
     };
     const kalder_test::PlayResult result = kalder_test::PlayRun(options);
     EXPECT_EQ(result.exit_code, 0);
@@ -135,6 +145,16 @@ TEST(MovesDemo, TheScriptedHeroWalksTurnsJumpsCrouchesCastsAndOpensTheMenu)
         walked++;
     }
     EXPECT_EQ(walked, 50);
+    // The hero faces its walk: its shoulders lie across the way it goes, within the torso's sway of
+    // 8 degrees, and not along it, as a model built sideways would show them.
+    ASSERT_EQ(shoulders.size(), 260u);
+    for (size_t f = 20; f < 70; f++) {
+        const double wx = positions[f][0] - positions[f - 1][0], wz = positions[f][1] - positions[f - 1][1];
+        const double sx = shoulders[f][0], sz = shoulders[f][1];
+        const double along = std::fabs(wx * sx + wz * sz) / (std::hypot(wx, wz) * std::hypot(sx, sz));
+        EXPECT_LT(along, std::sin(10.0 * 3.14159265358979 / 180.0)) << f;
+        EXPECT_GT(std::hypot(sx, sz), 150.0) << f;
+    }
     // 70-89: the heading turns every frame, one way.
     for (int f = 72; f < 90; f++) {
         EXPECT_LT(rows[size_t(f)].heading, rows[size_t(f - 1)].heading) << f;
