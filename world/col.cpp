@@ -18,6 +18,7 @@
 #include "engine3d/object.h"
 #include "engine3d/workarea.h"
 #include "world/actor.h"
+#include "world/fgt_hit.h"
 #include "world/mdl.h"
 #include "world/phy.h"
 #include "world/plt.h"
@@ -304,10 +305,15 @@ int32_t COL_GroundTest(ActorRecord *actor, const int32_t *P, int32_t *dy)
     }
     uint8_t *c = actor->coll_flags;
     if (below == nullptr && above == nullptr) {
-        c[0] = uint8_t((c[0] & ~ACTOR_C0_CONTACT_A) | ACTOR_C0_NO_GROUND);
+        // Nothing under the feet nor over the head: as over ground out of snapping reach, the actor
+        // falls. Held where it is, it would stand on air beside the mesh's edge.
+        if (!(c[0] & ACTOR_C0_ON_PLATFORM)) {
+            c[0] |= ACTOR_C0_CONTACT_A;
+        }
+        c[0] |= ACTOR_C0_NO_GROUND;
         *dy = 0;
         actor->ground_slope = 0;
-        return 1;
+        return 0;
     }
     const bool lesser = below == nullptr;
     OBJ_CollTri *ground = lesser ? above : below;
@@ -346,6 +352,34 @@ int32_t COL_GroundTest(ActorRecord *actor, const int32_t *P, int32_t *dy)
     actor->ground_slope = -(Vec_Dot(fn, n) >> 20);
     return result;
 }
+
+int32_t COL_SpaceBottom()
+{
+    const int32_t n = Coll_Tri_Count();
+    return n > 0 ? Coll_Axis_List(1)[2 * n - 1].value : 0;
+}
+
+namespace {
+
+// An actor falling with nothing under it, far below everything that could catch it, would fall for
+// ever: it dies, as from a mortal blow. A creature's body is taken out of play with it.
+void End_Endless_Fall(ActorRecord *actor, const int32_t *P)
+{
+    if (!(actor->coll_flags[0] & ACTOR_C0_NO_GROUND) || actor->life <= 0.0f) {
+        return;
+    }
+    const int64_t foot = int64_t(P[1]) + PHY_FootOffset(actor);
+    if (foot <= int64_t(COL_SpaceBottom()) + COL_FALL_OUT_DEPTH) {
+        return;
+    }
+    FGT_Kill(actor);
+    if (!(actor->flags[0] & ACTOR_F0_HERO)) {
+        Hide_Obj_Tree(actor->node);
+        actor->flags[3] |= ACTOR_F3_DISABLED;
+    }
+}
+
+} // namespace
 
 void COL_ActorVsScene(ActorRecord *actor)
 {
@@ -386,6 +420,7 @@ void COL_ActorVsScene(ActorRecord *actor)
         actor->coll_flags[0] &= uint8_t(~ACTOR_C0_DECOR);
     }
     actor->speed = Distance_Moved(actor);
+    End_Endless_Fall(actor, P);
 }
 
 void COL_ObjectVsScene(ActorRecord *object)

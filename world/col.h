@@ -26,6 +26,9 @@ inline constexpr int32_t COL_OBJECT_RADIUS = 50;
 inline constexpr int32_t COL_SNAP_DISTANCE = 100;
 // A sweep step whose push is longer than this ends the sweep: the sphere ran into something.
 inline constexpr int32_t COL_STOP_PUSH = 50;
+// How far below the lowest triangle of the collision space an actor's foot may fall, with nothing under
+// it or over it, before its fall is taken as endless: it dies there.
+inline constexpr int32_t COL_FALL_OUT_DEPTH = 2048;
 
 extern COL_Sphere COL_Spheres[COL_MAX_SPHERES];
 extern int32_t COL_SphereCount;
@@ -59,6 +62,8 @@ int32_t COL_SweepSphere(ActorRecord *actor, int32_t *P, int32_t *normal, int32_t
 // One contact of a sweep step into its kind's accumulator.
 void COL_ResolveContact(const int32_t *hit, const int32_t *centre, COL_Accumulator *acc, const OBJ_CollTri *entry,
                         int32_t r, int32_t inside);
-// The ground under P: 1 with the vertical correction in dy when the actor stands (or has no ground),
-// 0 when it is beyond snapping reach.
+// The ground under P: 1 with the vertical correction in dy when the actor stands, 0 when the ground is
+// beyond snapping reach or there is none at all: then the actor falls (contact A).
 int32_t COL_GroundTest(ActorRecord *actor, const int32_t *P, int32_t *dy);
+// The greatest y of any triangle in the collision space (its lowest point); 0 when it is empty.
+int32_t COL_SpaceBottom();

@@ -131,6 +131,13 @@ void FGT_Damage(ActorRecord *actor, float amount) { Damage(actor, amount, true);
 
 void FGT_DamageSilent(ActorRecord *actor, float amount) { Damage(actor, amount, false); }
 
+void FGT_Kill(ActorRecord *actor)
+{
+    if (actor->life > 0.0f) {
+        Die(actor, false);
+    }
+}
+
 void FGT_MeleeHit(ActorRecord *victim, ActorRecord *attacker, int32_t damage)
 {
     int32_t sound = Sound_Hit;

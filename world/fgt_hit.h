@@ -13,6 +13,8 @@ extern float FGT_LastHitLife;
 void FGT_Damage(ActorRecord *actor, float amount);
 // The same without sparks; a death is always the ground death.
 void FGT_DamageSilent(ActorRecord *actor, float amount);
+// A death with no blow (a fall with no end): life 0 and the ground death, no sound.
+void FGT_Kill(ActorRecord *actor);
 // A blow of an attacker on a victim: sound, parry, death, the thorns' reply.
 void FGT_MeleeHit(ActorRecord *victim, ActorRecord *attacker, int32_t damage);
 // The push of a projectile on its victim, and the turn it gives.

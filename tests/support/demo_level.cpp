@@ -189,29 +189,40 @@ std::vector<uint8_t> DemoFloorPicture()
     return t;
 }
 
-// The crates: horizontal planks of 32 rows with dark gaps and a grain that runs along each plank.
-static std::vector<uint16_t> WoodPalette()
+// A palette of a colour ramp, entry i at base + i / divisor per channel, entry 0 the dark of the gaps.
+static std::vector<uint16_t> RampPalette(const int (&base)[3], const int (&divisor)[3], const int (&dark)[3])
 {
     std::vector<uint16_t> p(256);
     for (int i = 0; i < 256; i++) {
-        p[size_t(i)] = Rgb565(90 + i / 2, 55 + i / 3, 25 + i / 6);
+        p[size_t(i)] = Rgb565(base[0] + i / divisor[0], base[1] + i / divisor[1], base[2] + i / divisor[2]);
     }
-    p[0] = Rgb565(30, 18, 8);
+    p[0] = Rgb565(dark[0], dark[1], dark[2]);
     return p;
 }
 
-std::vector<uint8_t> DemoCratePicture()
+// A 256 x 256 picture of palette indices, texel by texel.
+template <typename F> static std::vector<uint8_t> Picture(F &&texel)
 {
     std::vector<uint8_t> t(65536);
     for (int y = 0; y < 256; y++) {
         for (int x = 0; x < 256; x++) {
-            const int plank = y / 32;
-            const bool gap = y % 32 >= 30 || (x + plank * 80) % 256 < 3;
-            const int grain = (x * 3 + plank * 57 + (y % 32) * 11 + ((x / 7 + plank) % 5) * 9) % 96;
-            t[size_t(y * 256 + x)] = uint8_t(gap ? 0 : 100 + grain);
+            t[size_t(y * 256 + x)] = uint8_t(texel(x, y));
         }
     }
     return t;
+}
+
+// The crates: horizontal planks of 32 rows with dark gaps and a grain that runs along each plank.
+static std::vector<uint16_t> WoodPalette() { return RampPalette({90, 55, 25}, {2, 3, 6}, {30, 18, 8}); }
+
+std::vector<uint8_t> DemoCratePicture()
+{
+    return Picture([](int x, int y) {
+        const int plank = y / 32;
+        const bool gap = y % 32 >= 30 || (x + plank * 80) % 256 < 3;
+        const int grain = (x * 3 + plank * 57 + (y % 32) * 11 + ((x / 7 + plank) % 5) * 9) % 96;
+        return gap ? 0 : 100 + grain;
+    });
 }
 
 // The film's screen: the first entries of the film's palette before the film starts.
@@ -293,6 +304,80 @@ static Mesh BothSides(Mesh m)
     return m;
 }
 
+// The walls: rows of stone blocks, 64 texels high and 128 wide, every other row shifted by half a
+// block, with dark mortar between them.
+static std::vector<uint16_t> WallPalette() { return RampPalette({70, 64, 56}, {2, 2, 2}, {28, 26, 24}); }
+
+std::vector<uint8_t> DemoWallPicture()
+{
+    return Picture([](int x, int y) {
+        const int row = y / 64, sx = (x + (row & 1) * 64) % 256;
+        const bool mortar = y % 64 < 4 || sx % 128 < 4;
+        const int block = row * 2 + sx / 128;
+        const int grain = ((x * 7 + y * 13) ^ (x * y / 5)) % 40;
+        return mortar ? 0 : 60 + block * 9 % 60 + grain;
+    });
+}
+
+// The faces turned over: each seen from the other side, its texture the same way up.
+static Mesh TurnedOver(Mesh m)
+{
+    for (size_t k = 0; k < m.faces.size(); k++) {
+        std::swap(m.faces[k][1], m.faces[k][2]);
+        if (k < m.uvs.size()) {
+            const FaceUV uv = m.uvs[k];
+            m.uvs[k] = {uv[0], uv[1], uv[4], uv[5], uv[2], uv[3]};
+        }
+    }
+    return m;
+}
+
+// x and z exchanged: a wall across z becomes one across x, seen from the other side.
+static Mesh SwappedXZ(Mesh m)
+{
+    for (Vec3 &v : m.vertices) {
+        std::swap(v[0], v[2]);
+    }
+    return m;
+}
+
+static void AppendMesh(Mesh &to, const Mesh &from)
+{
+    const int32_t base = int32_t(to.vertices.size());
+    to.vertices.insert(to.vertices.end(), from.vertices.begin(), from.vertices.end());
+    for (const Vec3 &f : from.faces) {
+        to.faces.push_back({f[0] + base, f[1] + base, f[2] + base});
+    }
+    to.uvs.insert(to.uvs.end(), from.uvs.begin(), from.uvs.end());
+}
+
+// The walls' inner faces, standing on the floor's four edges and facing its middle, 500 to 1000 units
+// a texture cell.
+static Mesh DemoWallFaces()
+{
+    using namespace demo;
+    const int32_t top = kFloorY - kWallHeight;
+    Mesh m;
+    AppendMesh(m, WallMesh(kFloorX0, kFloorX1, top, kFloorY, kFloorZ1, 8, 1));             // far edge, facing -z
+    AppendMesh(m, TurnedOver(WallMesh(kFloorX0, kFloorX1, top, kFloorY, kFloorZ0, 8, 1))); // near edge, facing +z
+    AppendMesh(m, SwappedXZ(WallMesh(kFloorZ0, kFloorZ1, top, kFloorY, kFloorX0, 8, 1)));  // left edge, facing +x
+    AppendMesh(m, TurnedOver(SwappedXZ(WallMesh(kFloorZ0, kFloorZ1, top, kFloorY, kFloorX1, 8, 1))));
+    return m;
+}
+
+// The walls as drawn: the inner faces and the tops, which cover the corners.
+static Mesh DemoWallMesh()
+{
+    using namespace demo;
+    const int32_t top = kFloorY - kWallHeight, t = kWallThickness;
+    Mesh m = DemoWallFaces();
+    AppendMesh(m, GridMesh(kFloorX0 - t, kFloorX1 + t, kFloorZ1, kFloorZ1 + t, top, 8, 1));
+    AppendMesh(m, GridMesh(kFloorX0 - t, kFloorX1 + t, kFloorZ0 - t, kFloorZ0, top, 8, 1));
+    AppendMesh(m, GridMesh(kFloorX0 - t, kFloorX0, kFloorZ0, kFloorZ1, top, 1, 8));
+    AppendMesh(m, GridMesh(kFloorX1, kFloorX1 + t, kFloorZ0, kFloorZ1, top, 1, 8));
+    return m;
+}
+
 std::vector<uint8_t> DemoSceneModel()
 {
     using namespace demo;
@@ -312,8 +397,9 @@ std::vector<uint8_t> DemoSceneModel()
     objects.push_back(Node("EAU", 0, {0, 0, 0}, water, 3, "EAU"));
     const Mesh arrows = BothSides(WallMesh(kArrowX0, kArrowX1, kFloorY - 128, kFloorY, kArrowZ, 6, 1));
     objects.push_back(Node("FLECHE", 0, {0, 0, 0}, arrows, 3, "FLECHE"));
+    objects.push_back(Node("MUR", 0, {0, 0, 0}, DemoWallMesh(), 3, "MUR"));
     return Image(objects, {{"FLOOR", "FLOOR", 0}, {"CRATE", "CRATE", 0}, {"ECRAN", "ECRAN", 0}, {"EAU", "EAU", 0},
-                           {"FLECHE", "FLECHE", 0}});
+                           {"FLECHE", "FLECHE", 0}, {"MUR", "MUR", 0}});
 }
 
 std::vector<uint8_t> DemoSceneCollision()
@@ -328,7 +414,15 @@ std::vector<uint8_t> DemoSceneCollision()
             triangles.push_back({b, c, d});
         }
     }
-    return CollisionImage(floor.vertices, triangles).Finish().bytes;
+    // The walls' inner faces, as drawn; their tops are out of reach.
+    std::vector<Vec3> vertices = floor.vertices;
+    const Mesh walls = DemoWallFaces();
+    const int32_t base = int32_t(vertices.size());
+    vertices.insert(vertices.end(), walls.vertices.begin(), walls.vertices.end());
+    for (const Vec3 &f : walls.faces) {
+        triangles.push_back({f[0] + base, f[1] + base, f[2] + base});
+    }
+    return CollisionImage(vertices, triangles).Finish().bytes;
 }
 
 std::vector<uint8_t> DemoFloorMaterial() { return Material(FloorPalette(), DemoFloorPicture()); }
@@ -336,6 +430,7 @@ std::vector<uint8_t> DemoCrateMaterial() { return Material(WoodPalette(), DemoCr
 std::vector<uint8_t> DemoScreenMaterial() { return Material(ScreenPalette(), DemoScreenPicture()); }
 std::vector<uint8_t> DemoWaterMaterial() { return Material(WaterPalette(), DemoWaterPicture()); }
 std::vector<uint8_t> DemoArrowMaterial() { return Material(ArrowPalette(), DemoArrowPicture()); }
+std::vector<uint8_t> DemoWallMaterial() { return Material(WallPalette(), DemoWallPicture()); }
 
 DsnWriter DemoSceneStream()
 {
@@ -347,6 +442,7 @@ DsnWriter DemoSceneStream()
     w.maps.push_back({"ECRAN", DsnMapRecord(DemoScreenMaterial()), ScreenPalette(), DemoScreenPicture()});
     w.maps.push_back({"EAU", DsnMapRecord(DemoWaterMaterial()), WaterPalette(), DemoWaterPicture()});
     w.maps.push_back({"FLECHE", DsnMapRecord(DemoArrowMaterial()), ArrowPalette(), DemoArrowPicture()});
+    w.maps.push_back({"MUR", DsnMapRecord(DemoWallMaterial()), WallPalette(), DemoWallPicture()});
     return w;
 }
 

@@ -20,6 +20,9 @@ namespace kalder_test {
 namespace demo {
 inline constexpr int32_t kFloorY = 300;                   // the floor's height
 inline constexpr int32_t kFloorX0 = -3000, kFloorX1 = 1000, kFloorZ0 = -1000, kFloorZ1 = 3000;
+// The walls that close the floor along its four edges: their inner faces stand on the edges, 256 high
+// (below the hero's chest, so that the camera behind and above it sees over them), 64 thick.
+inline constexpr int32_t kWallHeight = 256, kWallThickness = 64;
 inline constexpr int32_t kCrateHalf = 128;                // the scene's crates and the boxes
 inline constexpr int32_t kShade = 16;                     // every node's shade word
 inline constexpr int32_t kHeroStart[3] = {-600, 140, 0};  // Project0's and Project1's start
@@ -62,8 +65,8 @@ DrdWriter DemoDialogue();
 extern const char *const kDemoDialogueLines[5];
 
 // The demo level's model files (image files with their 8-byte prefix) and containers.
-std::vector<uint8_t> DemoSceneModel();      // sc1.3dc: root "SC1" (the floor), children "BLOC1", "BLOC2"
-std::vector<uint8_t> DemoSceneCollision();  // sc1.3di: the floor's quads
+std::vector<uint8_t> DemoSceneModel();      // sc1.3dc: root "SC1" (the floor), children "BLOC1", "BLOC2", "MUR"
+std::vector<uint8_t> DemoSceneCollision();  // sc1.3di: the floor's quads and the walls' inner faces
 DsnWriter DemoSceneStream();                // sc1.dsn: the model, the collision model, maps FLOOR and CRATE
 std::vector<uint8_t> DemoHeroModel();       // xh_.3dc: "XH_", "TORSE", "TETE", "MAIN-D", "MAIN-G"
 DanWriter DemoHeroContainer();              // xh_.dan: the hero, map HERO, XH_AN000.3DA and XH_AN004.3DA
@@ -97,12 +100,14 @@ std::vector<uint8_t> DemoCrateMaterial();
 std::vector<uint8_t> DemoScreenMaterial();
 std::vector<uint8_t> DemoWaterMaterial();
 std::vector<uint8_t> DemoArrowMaterial();
+std::vector<uint8_t> DemoWallMaterial();
 // The scene's texture pictures (256 x 256 palette indices).
 std::vector<uint8_t> DemoFloorPicture();
 std::vector<uint8_t> DemoCratePicture();
 std::vector<uint8_t> DemoScreenPicture();
 std::vector<uint8_t> DemoWaterPicture();
 std::vector<uint8_t> DemoArrowPicture();
+std::vector<uint8_t> DemoWallPicture();
 
 // Variants of the demo installation.
 struct DemoOptions {

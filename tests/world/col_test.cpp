@@ -133,6 +133,69 @@ TEST(Collision, WalkingOffALedgeFalls)
     EXPECT_EQ(a->ground_height, kFloorY + 1000);
 }
 
+// Past the edge of the only floor there is nothing under the feet nor over the head: the figure falls
+// as off a ledge, and once far below the lowest triangle, where nothing can ever catch it, it dies.
+TEST(Collision, WalkingOffTheLastFloorFallsAndAnEndlessFallKills)
+{
+    PhysicsScene scene(GameFloor(-2000, -2000, 2000, kFloorY), 2);
+    ActorRecord *a = scene.Actor(0);
+    ActorRecord *other = scene.Actor(1);
+    scene.Place(a, -100, kStandY, -1000);
+    scene.Place(other, -1000, kStandY, -1000);
+    a->flags[0] |= ACTOR_F0_HERO;
+    a->life = other->life = 100.0f;
+    a->velocity[0] = 8.0f;
+    int32_t frame = 0;
+    while (frame < 40) {
+        scene.Step();
+        if (A(a)) {
+            break;
+        }
+        ASSERT_EQ(a->position[1], kStandY) << frame;
+        ASSERT_EQ(a->coll_flags[0] & ACTOR_C0_NO_GROUND, 0) << frame;
+        frame++;
+    }
+    ASSERT_TRUE(A(a)) << "the figure stood on air past the edge";
+    EXPECT_GT(a->position[0], 0.0);
+    EXPECT_TRUE(a->coll_flags[0] & ACTOR_C0_NO_GROUND);
+    EXPECT_EQ(a->ground_slope, 0);
+    // The fall follows gravity from rest, as off a ledge.
+    const int32_t steps[] = {3, 6, 10, 13};
+    for (int32_t step : steps) {
+        scene.Step();
+        EXPECT_EQ(a->motion_vector[1], step);
+        EXPECT_TRUE(A(a));
+    }
+    // Alive while its foot is within the fall's depth under the floor; dead one frame past it.
+    EXPECT_EQ(COL_SpaceBottom(), kFloorY);
+    double last_foot = 0.0;
+    for (frame = 0; frame < 200 && a->life > 0.0f; frame++) {
+        last_foot = a->position[1] + 160;
+        scene.Step();
+    }
+    ASSERT_EQ(a->life, 0.0f) << "the fall never ended";
+    EXPECT_LE(last_foot, kFloorY + COL_FALL_OUT_DEPTH);
+    EXPECT_GT(a->position[1] + 160, kFloorY + COL_FALL_OUT_DEPTH);
+    EXPECT_EQ(a->flags[3] & ACTOR_F3_DISABLED, 0) << "the hero's death runs its course";
+    // The figure left behind on the floor stands on.
+    EXPECT_EQ(other->position[1], kStandY);
+    EXPECT_FALSE(A(other));
+    EXPECT_EQ(other->life, 100.0f);
+
+    // Another figure goes the same way and is taken out of play with its death.
+    other->velocity[0] = 40.0f;
+    for (frame = 0; frame < 300 && other->life > 0.0f; frame++) {
+        scene.Step();
+    }
+    ASSERT_EQ(other->life, 0.0f);
+    EXPECT_NE(other->flags[3] & ACTOR_F3_DISABLED, 0);
+    EXPECT_NE(W_Get32(kalder_test::SceneArea::Record(other->node) + offsetof(OBJ_Record, flags)) & OBJ_FLAG_SKIP_TREE, 0u)
+        << "its model is still drawn";
+    const double y = other->position[1];
+    scene.Step();
+    EXPECT_EQ(other->position[1], y) << "a body out of play falls no further";
+}
+
 TEST(Collision, AWallStopsAFigureAtItsRadius)
 {
     PhysicsScene scene(WallOnFloor(-2000, 2000, 500), 1);

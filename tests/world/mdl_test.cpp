@@ -210,11 +210,12 @@ TEST_F(MdlTest, ASceneLoadsItsMaterialsFromTheStreamAndTheirPicturesFillOver32Fr
     PutModel("ecran.3dm", kalder_test::DemoScreenMaterial());
     PutModel("eau.3dm", kalder_test::DemoWaterMaterial());
     PutModel("fleche.3dm", kalder_test::DemoArrowMaterial());
+    PutModel("mur.3dm", kalder_test::DemoWallMaterial());
     const Addr start = Mem_libre;
     ASSERT_NE(Load_Obj("data\\3dc\\sc1.3DC"), -1);
     ASSERT_NE(Load_Obj("D:\\data\\3dc\\sc1.3DI"), -1);
-    // Seven files (the model, the collision model, five materials), each 8 bytes of prefix more.
-    EXPECT_EQ(streamed, Mem_libre - start - 7 * 8);
+    // Eight files (the model, the collision model, six materials), each 8 bytes of prefix more.
+    EXPECT_EQ(streamed, Mem_libre - start - 8 * 8);
 }
 
 // --- Models into slots ---
