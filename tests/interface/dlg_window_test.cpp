@@ -3,6 +3,8 @@
 // chosen ticks; what the window draws is recorded through the interface tests' wrappers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -142,6 +144,13 @@ struct TextsByFrame {
 
 TEST_F(DlgWindowTest, ALineShowsAtOnceAndTheOfferEndsAfter51Ticks)
 {
+    // Entry 1's voice claims, in its RIFF size, more bytes than its chunk holds: the voice buffer then
+    // takes as many sample bytes as the play was handed, so they tell the length DLG_Start passed.
+    kalder_test::DrdWriter w = kalder_test::DemoDialogue();
+    std::vector<uint8_t> &image = w.entries[1].voice;
+    const uint32_t claimed = uint32_t(image.size()) + 100000;
+    std::memcpy(image.data() + 4, &claimed, 4);
+    WriteDialogue(w);
     Start();
     TextsByFrame texts;
     std::vector<int32_t> states;
@@ -191,6 +200,20 @@ TEST_F(DlgWindowTest, ALineShowsAtOnceAndTheOfferEndsAfter51Ticks)
     EXPECT_EQ(voice.bits, 8);
     EXPECT_EQ(voice.channels, 1);
     EXPECT_EQ(voice.rate, 11025);
+    // The play was handed the chunk's length: the whole image after its 44-byte header went into the
+    // voice buffer, nothing of the lines' chunk that follows it.
+    std::vector<std::vector<int64_t>> locks;
+    for (const test::SoundCall &call : test::SoundCalls()) {
+        if (call.buffer == voice.id && call.op == test::SoundOp::Lock) {
+            locks.push_back(call.args);
+        }
+    }
+    const uint32_t samples = uint32_t(image.size()) - 44;
+    EXPECT_EQ(locks, (std::vector<std::vector<int64_t>>{{0, int64_t(samples)}}));
+    ASSERT_GE(voice.bytes, samples);
+    EXPECT_TRUE(std::equal(image.begin() + 44, image.end(), voice.data));
+    // The window's set-up takes the menu keys while the dialog state reads 1; every round runs at 2.
+    EXPECT_EQ(hud_recorder::DeviceSets(), (std::vector<hud_recorder::DeviceSet>{{CTRL_MENU_KEYS, 1}}));
     for (size_t i = 0; i < states.size(); i++) {
         EXPECT_EQ(states[i], 2) << i;
         EXPECT_EQ(devices[i], CTRL_MENU_KEYS) << i;
@@ -313,10 +336,13 @@ TEST_F(DlgWindowTest, AWindowThatCannotBeSetUpShowsNothing)
         EXPECT_EQ(run.rounds, 0);
         EXPECT_TRUE(run.frames.empty());
         EXPECT_EQ(count_ops(test::SoundOp::Play), 0);
+        EXPECT_EQ(hud_recorder::DeviceSets(), (std::vector<hud_recorder::DeviceSet>{{CTRL_MENU_KEYS, 1}}))
+            << "set up as far as the picture";
         ExpectClosed();
     }
     {
         SCOPED_TRACE("no arena for the background");
+        hud_recorder::DeviceSets().clear();
         void *hog = MEM_StackAlloc(MEM_Arena, MEM_StackFreeSpace(MEM_Arena) - 640 * 480 * 2 + 8);
         ASSERT_NE(hog, nullptr);
         const uint32_t left = MEM_StackFreeSpace(MEM_Arena);
@@ -325,6 +351,7 @@ TEST_F(DlgWindowTest, AWindowThatCannotBeSetUpShowsNothing)
         EXPECT_TRUE(run.frames.empty());
         EXPECT_EQ(count_ops(test::SoundOp::Play), 0);
         EXPECT_EQ(MEM_StackFreeSpace(MEM_Arena), left);
+        EXPECT_TRUE(hud_recorder::DeviceSets().empty()) << "never set up";
         MEM_StackFree(MEM_Arena, hog);
         ExpectClosed();
     }

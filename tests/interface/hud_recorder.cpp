@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/snd.h"
+#include "interface/dlg.h"
 
 namespace hud_recorder {
 
@@ -56,6 +57,12 @@ std::vector<std::string> &VisitedAsked()
     return names;
 }
 
+std::vector<DeviceSet> &DeviceSets()
+{
+    static std::vector<DeviceSet> sets;
+    return sets;
+}
+
 int32_t &DialogueAnswer()
 {
     static int32_t answer;
@@ -78,6 +85,7 @@ void Clear()
     DialogueEntries().clear();
     WindowsRun() = 0;
     VisitedAsked().clear();
+    DeviceSets().clear();
     DialogueAnswer() = 0;
     VisitedAnswer() = -1;
 }
@@ -102,6 +110,7 @@ int32_t __real__Z13DLG_LoadEntryi(int32_t);
 void __real__Z19GFX_DrawGaugeSpritePK15GFX_GaugeRecordiiiij(const GFX_GaugeRecord *, int32_t, int32_t, int32_t,
                                                             int32_t, uint32_t);
 void __real__Z13DLG_RunWindowv();
+void __real__Z14CTRL_SetDevicei(int32_t);
 int32_t __real__Z15PRJ_FindVisitedPKc(const char *);
 void __real__Z14TXT_DrawStringPKciiii(const char *, int32_t, int32_t, int32_t, int32_t);
 
@@ -214,5 +223,11 @@ int32_t __wrap__Z15PRJ_FindVisitedPKc(const char *name)
     hud_recorder::VisitedAsked().push_back(name);
     const int32_t real = __real__Z15PRJ_FindVisitedPKc(name);
     return hud_recorder::VisitedAnswer() < 0 ? real : hud_recorder::VisitedAnswer();
+}
+
+void __wrap__Z14CTRL_SetDevicei(int32_t device)
+{
+    hud_recorder::DeviceSets().push_back({device, DLG_State});
+    __real__Z14CTRL_SetDevicei(device);
 }
 }

@@ -1,7 +1,8 @@
 // What MENJ and the title hand to their neighbours, recorded in the interface tests: the icons and
-// texts they draw (the symbol lists' too), the sounds they ask for, the gauges MENJ passes, and the dialogue and visited-level answers it gets (scripted). The test
-// program's link wraps those routines; each wrapper records, then calls the real routine unless the
-// answer is scripted.
+// texts they draw (the symbol lists' too), the sounds they ask for, the gauges MENJ passes, the
+// dialogue and visited-level answers it gets (scripted), and the control devices the dialog window
+// sets. The test program's link wraps those routines; each wrapper records, then calls the real
+// routine unless the answer is scripted.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -45,6 +46,13 @@ std::vector<int32_t> &SoundFlags();
 std::vector<int32_t> &DialogueEntries();
 int32_t &WindowsRun();
 std::vector<std::string> &VisitedAsked();
+// The control devices set, each with the dialog state at the moment it was set: how a test sees
+// what the dialog window's set-up, which runs between two presents, has done so far.
+struct DeviceSet {
+    int32_t device, dialog_state;
+    bool operator==(const DeviceSet &) const = default;
+};
+std::vector<DeviceSet> &DeviceSets();
 // The scripted answers: DLG_LoadEntry's and PRJ_FindVisited's (-1: the real routine answers).
 int32_t &DialogueAnswer();
 int32_t &VisitedAnswer();

@@ -1,9 +1,9 @@
 #!/bin/sh
 # kdev as a person uses it (kdev_test.sh <kdev> <mkdemo>): a pack whose stored names are not upper
 # case is listed whole, pictures go into a folder that did not exist yet, a project folder whose
-# name holds ';' loads, the demo installation's Project0 loads with the golden picture, and the demo's
-# film plays into frame pictures. A third argument runs one part alone (files, render, level or play), so
-# that ctest runs them side by side.
+# name holds ';' loads, the demo installation's Project0 loads with the golden picture, the demo's
+# film plays into frame pictures, and a game saved while playing is listed and loads again. A third
+# argument runs one part alone (files, render, level or play), so that ctest runs them side by side.
 set -u
 kdev=$1
 mkdemo=$2
@@ -143,6 +143,37 @@ done
 cmp -s "$dir/play40.png" "$(dirname "$0")/../golden/demo-run-frame40.png" ||
     fail "kdev play's 40th frame is not the golden demo-run-frame40"
 "$kdev" play "$dir/level" --place 1,2@3 >/dev/null 2>&1 && fail "kdev play took a place without z"
+
+# The save games. The demo's slot is listed with its game. A game saved in Project0 before round 40
+# and loaded in Project1 before round 100 brings Project0 back on that round; the slot list then holds
+# it after the demo's, and the two thumbnails go into a folder that did not exist yet.
+out=$("$kdev" saves "$dir/level" 2>&1) || fail "kdev saves ended with $?: $out"
+for line in 'slot 0 "Demo items" locked stamp 1 file 0' 'slot 1 "" unlocked stamp 0 file -1' 'slot 0 "Demo items":' \
+    '    project Project0, life 100.00, gauge 100.00, ring cursor 0' \
+    '    item  3 object01        count 1 level 1 (selected)' '    quick slots 0 1 -1, hand slots (0, 0) (0, 1) (-1, -1)'; do
+    echo "$out" | grep -qxF "$line" || fail "kdev saves did not print '$line': $out"
+done
+out=$("$kdev" play "$dir/level" --frames 120 --place 1400,140,0@60 --save Run@40 --load Run@100 2>&1) ||
+    fail "kdev play with a save and a load ended with $?: $out"
+for line in 'round 40: save "Run": game 0, table 0, thumbnail 0' "round 76: Project1 loaded, hero at (-600.0, 140.0, 0.0)" \
+    'round 100: load "Run": 0' "round 100: Project0 current" "round 100: Project0 loaded, hero at (-600.0, 140.0, 0.0)" \
+    "round 120: quit"; do
+    echo "$out" | grep -qxF "$line" || fail "kdev play --save/--load did not print '$line': $out"
+done
+out=$("$kdev" saves "$dir/level" --png "$dir/saves/new" 2>&1) || fail "kdev saves --png ended with $?: $out"
+for line in 'slot 0 "Demo items" locked stamp 1 file 0' 'slot 1 "Run" unlocked stamp 2 file 1' 'slot 1 "Run":' \
+    "    thumbnail $dir/saves/new/slot0.png" "    thumbnail $dir/saves/new/slot1.png"; do
+    echo "$out" | grep -qxF "$line" || fail "kdev saves did not print '$line': $out"
+done
+game=$(echo "$out" | sed -n '/^slot 1 "Run":$/,$p')
+for line in '    project Project0, life 100.00, gauge 100.00, ring cursor 0' '    ring: "" "" "" "" "" "" "" ""' \
+    '    quick slots -1 -1 -1, hand slots (-1, -1) (-1, -1) (-1, -1)'; do
+    echo "$game" | grep -qxF "$line" || fail "kdev saves did not print '$line' for the saved game: $out"
+done
+cmp -s "$dir/saves/new/slot0.png" "$(dirname "$0")/../golden/save-thumbnail-demo.png" ||
+    fail "the demo slot's thumbnail is not the golden save-thumbnail-demo"
+cmp -s "$dir/saves/new/slot1.png" "$(dirname "$0")/../golden/save-thumbnail-run-round40.png" ||
+    fail "the thumbnail saved at round 40 is not the golden save-thumbnail-run-round40"
 
 # The creature AI on the demo: Project0's creature grouped alone in camp 1 and thinking from the first
 # frame; another project by name (Project1 has no creature), and a name that is none.

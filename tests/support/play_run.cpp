@@ -139,9 +139,13 @@ PlayResult PlayRun(const PlayOptions &options)
         }
     });
     test::SetPresentHook([&](int) {
-        // The start-up presents its two buffers before any receiver runs, the title its own frames.
+        // The start-up presents its two buffers before any receiver runs, the title its own frames, and
+        // so does a window the game runs inside its frame (the dialog window), under its own receiver.
         if (!in_game) {
             result.title_frames++;
+            if (options.other_present) {
+                options.other_present();
+            }
             return;
         }
         if (result.title_passes > 0 && !title_left) {
@@ -150,6 +154,9 @@ PlayResult PlayRun(const PlayOptions &options)
         }
         if (GAME_FilmHold == 1) {
             film_frames++;
+            if (options.other_present) {
+                options.other_present();
+            }
             return;
         }
         if (film_frames > 0) {
@@ -197,6 +204,9 @@ PlayResult PlayRun(const PlayOptions &options)
         }
         if (options.before_round) {
             options.before_round(round);
+            // A saved game read here asks for its project's load, which this round's tick does: it is
+            // written down as the loads the game asks for itself are.
+            watch.pending = watch.pending != 0 ? watch.pending : PRJ_PendingFlag;
         }
         const bool last = options.frames > 0 ? frame == options.frames : round == options.rounds;
         if (last && !quit_posted) {

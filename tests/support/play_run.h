@@ -38,6 +38,9 @@ struct PlayOptions {
     // Called at each present, after the line of that round was written: what a test checks between
     // frames. round counts from 1.
     std::function<void(int round)> between_rounds;
+    // Called at each present that is no round: the start-up's and the title's, a film's that holds the
+    // game, and those of a modal window the game runs inside its frame (the dialog window).
+    std::function<void()> other_present;
     // Called before round `round` runs its tick, after the hero was placed: what kdev play's saves and
     // loads do between frames.
     std::function<void(int round)> before_round;

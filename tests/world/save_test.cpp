@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -443,6 +445,47 @@ TEST_F(SaveTest, FileNumbersAreTheLowestFreeAndEmptyNamesMatchNothing)
     EXPECT_EQ(SAVE_ReadGame(""), -1);
     EXPECT_EQ(SAVE_WriteGame("Nobody"), -1);
     EXPECT_EQ(SAVE_Slots[2].file_number, -1);
+
+    // Ten saves under distinct names, each named into the first empty slot with a newer stamp as the
+    // save screens do, take the files 0..9 in turn; saving one of them again keeps its file.
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        fs::remove(entry.path());
+    }
+    ASSERT_EQ(SAVE_ReadSlots(), -1);
+    for (int32_t k = 0; k < SAVE_SLOT_COUNT; k++) {
+        SCOPED_TRACE(k);
+        const std::string name = "Save " + std::to_string(k);
+        SAVE_Slot &slot = SAVE_Slots[k];
+        ASSERT_EQ(slot.name[0], '\0');
+        std::snprintf(slot.name, sizeof slot.name, "%s", name.c_str());
+        slot.stamp = k + 1;
+        std::strcpy(VIS_Ring[VIS_Cursor].name, "Project3");
+        ASSERT_EQ(SAVE_WriteGame(name.c_str()), 0);
+        ASSERT_EQ(SAVE_WriteSlots(), 0);
+        EXPECT_EQ(SAVE_Slots[k].file_number, k);
+        EXPECT_EQ(Get("game" + std::to_string(k) + ".dat").size(), 11388u);
+    }
+    ASSERT_EQ(SAVE_WriteGame("Save 4"), 0);
+    EXPECT_EQ(Column(&SAVE_Slot::file_number), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+
+    // An eleventh name finds neither a slot nor a free number: -1, and the table, the files and the
+    // ring's name at the cursor stay as they were.
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        files[entry.path().filename().string()] = ReadHost(entry.path());
+    }
+    ASSERT_EQ(files.size(), 11u) << "the table and ten games";
+    std::vector<uint8_t> table(sizeof SAVE_Slots);
+    std::memcpy(table.data(), SAVE_Slots, sizeof SAVE_Slots);
+    std::strcpy(VIS_Ring[VIS_Cursor].name, "Project3");
+    EXPECT_EQ(SAVE_WriteGame("Save 10"), -1);
+    EXPECT_EQ(std::memcmp(table.data(), SAVE_Slots, sizeof SAVE_Slots), 0);
+    EXPECT_STREQ(VIS_Ring[VIS_Cursor].name, "Project3");
+    std::map<std::string, std::vector<uint8_t>> after;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        after[entry.path().filename().string()] = ReadHost(entry.path());
+    }
+    EXPECT_TRUE(after == files) << "a file was written, changed or removed";
 }
 
 TEST_F(SaveTest, ALoadedGameLoadsItsProjectOnTheNextTick)

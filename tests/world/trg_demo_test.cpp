@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/snd.h"
@@ -144,6 +145,19 @@ TEST_F(TriggerDemoTest, TheSecondBoxSpeaksOnceAndTheGameGoesOn)
     int window_round = -1;
     int plays = 0;
     DLG_WindowState window{};
+    // The window's frames by its tick: the tick counter while the voice plays, the voice's duration
+    // plus the counter during the offer.
+    std::vector<std::pair<int32_t, std::vector<uint16_t>>> shown;
+    int width = 0, height = 0;
+    options.other_present = [&] {
+        if (DLG_State == 2 && !test::Presents().empty()) {
+            const test::Present &present = test::Presents().back();
+            const int32_t tick = DLG_Window.ticks + (DLG_Window.finished != 0 ? DLG_GetDuration() : 0);
+            shown.push_back({tick, present.pixels});
+            width = present.width;
+            height = present.height;
+        }
+    };
     options.between_rounds = [&](int round) {
         Watch(round);
         if (window_round < 0 && DLG_Window.done != 0) {
@@ -170,6 +184,36 @@ TEST_F(TriggerDemoTest, TheSecondBoxSpeaksOnceAndTheGameGoesOn)
     EXPECT_EQ(result.rounds, 80) << "the game went on";
     EXPECT_TRUE(fired[1].empty());
     EXPECT_TRUE(fired[2].empty());
+
+    // A frame a tick while the voice plays, then the offer's. The game's clock tick that was due as
+    // the window opened is its first: the window draws ticks 1 to 90 (line 0 is shown fully from the
+    // first whichever it is), and the offer at 90.
+    std::vector<int32_t> ticks;
+    for (const auto &frame : shown) {
+        ticks.push_back(frame.first);
+    }
+    std::vector<int32_t> expected;
+    for (int32_t tick = 1; tick <= 90; tick++) {
+        expected.push_back(tick);
+    }
+    expected.push_back(90);
+    EXPECT_EQ(ticks, expected);
+    // The trigger's frames are those of the staged window over another picture of Project0 (the hero by
+    // the box): their own goldens, the first frame, line 1 fading in and the offer.
+    const struct {
+        const char *name;
+        int32_t tick;
+    } shots[] = {
+        {"dlg-trigger-first-640x480", 1}, {"dlg-trigger-fading-640x480", 20}, {"dlg-trigger-again-640x480", 90}};
+    for (const auto &shot : shots) {
+        SCOPED_TRACE(shot.name);
+        const std::vector<uint16_t> *frame = nullptr;
+        for (const auto &[tick, pixels] : shown) {
+            frame = tick <= shot.tick ? &pixels : frame;
+        }
+        ASSERT_NE(frame, nullptr);
+        EXPECT_TRUE(kalder_test::MatchesGolden(shot.name, frame->data(), width, height, false));
+    }
 }
 
 } // namespace

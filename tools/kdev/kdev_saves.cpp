@@ -71,6 +71,10 @@ int KdevSaves(const char *folder, const char *png_folder)
         return 2;
     }
     PRJ_LoadDatabase();
+    if (png_folder != nullptr) {
+        std::error_code error;
+        std::filesystem::create_directories(png_folder, error);
+    }
     if (SAVE_ReadSlots() != 0) {
         std::printf("game.dat is damaged: read as an empty table\n");
     }
