@@ -382,7 +382,7 @@ std::vector<uint8_t> DemoSceneModel()
 {
     using namespace demo;
     std::vector<ObjectSpec> objects;
-    objects.push_back(Node("SC1", -1, {0, 0, 0}, GridMesh(kFloorX0, kFloorX1, kFloorZ0, kFloorZ1, kFloorY, 4, 4), 3, "FLOOR"));
+    objects.push_back(Node("SC1", -1, {0, 0, 0}, GridMesh(kFloorX0, kFloorX1, kFloorZ0, kFloorZ1, kFloorY, kFloorCellsX, kFloorCellsZ), 3, "FLOOR"));
     const Mesh crate = CubeMesh(kCrateHalf);
     objects.push_back(Node("BLOC1", 0, {kBloc1At[0], kBloc1At[1], kBloc1At[2]}, crate, 2, "CRATE"));
     objects.push_back(Node("BLOC2", 0, {kBloc2At[0], kBloc2At[1], kBloc2At[2]}, crate, 2, "CRATE"));
@@ -405,11 +405,11 @@ std::vector<uint8_t> DemoSceneModel()
 std::vector<uint8_t> DemoSceneCollision()
 {
     using namespace demo;
-    const Mesh floor = GridMesh(kFloorX0, kFloorX1, kFloorZ0, kFloorZ1, kFloorY, 4, 4);
+    const Mesh floor = GridMesh(kFloorX0, kFloorX1, kFloorZ0, kFloorZ1, kFloorY, kFloorCellsX, kFloorCellsZ);
     std::vector<Vec3> triangles;
-    for (int j = 0; j < 4; j++) {
-        for (int i = 0; i < 4; i++) {
-            const int32_t a = j * 5 + i, b = a + 1, c = a + 5, d = c + 1;
+    for (int j = 0; j < kFloorCellsZ; j++) {
+        for (int i = 0; i < kFloorCellsX; i++) {
+            const int32_t a = j * (kFloorCellsX + 1) + i, b = a + 1, c = a + kFloorCellsX + 1, d = c + 1;
             triangles.push_back({a, c, b});
             triangles.push_back({b, c, d});
         }

@@ -19,7 +19,10 @@ namespace kalder_test {
 // Where the demo level puts things (game units; y grows downward, the root camera looks along +z).
 namespace demo {
 inline constexpr int32_t kFloorY = 300;                   // the floor's height
-inline constexpr int32_t kFloorX0 = -3000, kFloorX1 = 1000, kFloorZ0 = -1000, kFloorZ1 = 3000;
+// The floor reaches past the first exit's box (x 1200..1600), so that the hero walks into it on the
+// floor; cells of 1000 units.
+inline constexpr int32_t kFloorX0 = -3000, kFloorX1 = 2000, kFloorZ0 = -1000, kFloorZ1 = 3000;
+inline constexpr int kFloorCellsX = 5, kFloorCellsZ = 4;
 // The walls that close the floor along its four edges: their inner faces stand on the edges, 256 high
 // (below the hero's chest, so that the camera behind and above it sees over them), 64 thick.
 inline constexpr int32_t kWallHeight = 256, kWallThickness = 64;

@@ -29,13 +29,13 @@ struct Route {
     int axis;
 };
 
-// From the start (-600, 0) facing +x: turned left and walked at the far edge, meeting it aslant; walked
-// straight at the right-hand edge (past which the first exit's box lies), jumping at the wall, while the
-// creature crowds it along the wall (it stops before the draining zone).
+// From the start (-600, 0) facing +x: turned left and walked at the far edge, meeting it aslant; turned
+// a little left and walked at the right-hand edge, passing beside the first exit's box (z -300..300) and
+// jumping at the wall, while the creature crowds it along the wall (it stops before the draining zone).
 const Route kRoutes[] = {
     {"AslantAtTheFarEdge", "0 down Left\n30 up Left\n30 down Up\n", 620, 2},
     {"StraightAtTheRightEdgeJumping",
-     "10 down Up\n330 down Ctrl\n332 up Ctrl\n380 down Ctrl\n382 up Ctrl\n430 down Ctrl\n432 up Ctrl\n", 480, 0},
+     "10 down Up\n10 down Left\n22 up Left\n330 down Ctrl\n332 up Ctrl\n380 down Ctrl\n382 up Ctrl\n430 down Ctrl\n432 up Ctrl\n", 480, 0},
 };
 
 class EdgeDemoTest : public testing::TestWithParam<Route> {};
