@@ -1,7 +1,7 @@
 // The game tick on the demo level: µs per GAME_Tick of Project0 with its frame composed, the same
 // with the render's scan pass (the rasteriser) replaced by nothing, which leaves the tick's own cost
-// and the render's geometry, the tick with the hero walking (Up held), and a whole project switch: the
-// fade's last tick and the load tick.
+// and the render's geometry, the tick with the hero walking (Up held), a whole project switch (the
+// fade's last tick and the load tick), and the tick of Project1 with every effect live.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -18,6 +18,7 @@
 #include "world/actor.h"
 #include "world/ctrl.h"
 #include "world/fgt.h"
+#include "world/fx.h"
 #include "world/game.h"
 #include "world/prj.h"
 
@@ -114,6 +115,51 @@ void BM_ProjectSwitch(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ProjectSwitch)->Name("switch/fade-end+load")->Unit(benchmark::kMicrosecond);
+
+// Project1 with every effect at work: its three mana spheres waiting (out of the hero's reach), its two
+// vents drawn for the weather's box each tick, its six beetles roaming, and the particle ring (63 live,
+// the most it holds) and the spark ring (15) filled again every 16 ticks, a spark's life, out of the
+// timing.
+void BM_TickEffects(benchmark::State &state)
+{
+    Level();
+    char name[32] = "Project1";
+    PRJ_Next = PRJ_SwitchTo(name, sizeof name);
+    GAME_FadeTimer = 0.001f;
+    GAME_Tick(0);
+    GAME_Tick(0);
+    int32_t spheres = 0, vents = 0, beetles = 0;
+    for (int32_t i = 0; i < FX_TABLE_COUNT; i++) {
+        spheres += FX_ManaSpheres[i].flags == FX_SPHERE_PRESENT;
+        vents += FX_Emitters[i].in_use != 0;
+        beetles += (FX_GroundElements[i].flags & FX_GROUND_ACTIVE) != 0;
+    }
+    if (PRJ_PendingFlag != 0 || spheres != 3 || vents != 2 || beetles != 6) {
+        state.SkipWithError("Project1 did not load with its spheres, vents and beetles");
+        return;
+    }
+    ActorRecord *hero = &ACTOR_Slots[ACTOR_HERO];
+    int ticks = 0;
+    int32_t particles = 0, sparks = 0;
+    for (auto _ : state) {
+        if (ticks++ % 16 == 0) {
+            state.PauseTiming();
+            for (int32_t i = 0; i < FX_PARTICLE_COUNT - 1; i++) {
+                FX_SpawnTrail(hero);
+            }
+            for (int32_t i = 0; i < FX_SPARK_COUNT - 1; i++) {
+                FX_Sparks(hero);
+            }
+            state.ResumeTiming();
+        }
+        GAME_Tick(0);
+        particles += (FX_ParticleWrite - FX_ParticleRead + FX_PARTICLE_COUNT) % FX_PARTICLE_COUNT;
+        sparks += (FX_SparkWrite - FX_SparkRead + FX_SPARK_COUNT) % FX_SPARK_COUNT;
+    }
+    state.counters["particles"] = double(particles) / double(state.iterations());
+    state.counters["sparks"] = double(sparks) / double(state.iterations());
+}
+BENCHMARK(BM_TickEffects)->Name("tick/project1-every-effect")->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -27,9 +27,7 @@
 #include "world/phy.h"
 #include "world/prj_load.h"
 #include "world/shadow.h"
-#ifdef KALDER_HAVE_SDL
-#include <SDL.h>
-#endif
+#include "bench/sdl_geometry.h"
 
 namespace {
 
@@ -153,37 +151,9 @@ void BM_SilhouetteSdl(benchmark::State &state)
         Render_Settings.geom_only = 1;
         Render_Frame_From(SHADOW_Camera, Target.data());
         Render_Settings.geom_only = 0;
-        for (int32_t i = 0; i < faces_processed; i++) {
-            const uint16_t k = Geom_Output.indices[i];
-            SDL_Vertex v{};
-            v.position.x = float(Geom_Output.points[k][0]);
-            v.position.y = float(Geom_Output.points[k][1]);
-            v.color = SDL_Color{1, 1, 1, 255};
-            vertices.push_back(v);
-        }
+        vertices = bench_peer::GeometryTriangles(SDL_Color{1, 1, 1, 255});
     }
-    SDL_Surface *surface = SDL_CreateRGBSurfaceWithFormat(0, 128, 256, 16, SDL_PIXELFORMAT_RGB565);
-    SDL_Renderer *renderer = surface != nullptr ? SDL_CreateSoftwareRenderer(surface) : nullptr;
-    SDL_Texture *target = renderer != nullptr ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565,
-                                                                  SDL_TEXTUREACCESS_TARGET, 128, 256)
-                                              : nullptr;
-    if (target == nullptr || SDL_SetRenderTarget(renderer, target) != 0) {
-        state.SkipWithError("SDL's software renderer is not available");
-    } else {
-        for (auto _ : state) {
-            SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-            SDL_RenderClear(renderer);
-            SDL_RenderGeometry(renderer, nullptr, vertices.data(), int(vertices.size()), nullptr, 0);
-            SDL_RenderFlush(renderer);
-            benchmark::ClobberMemory();
-        }
-        state.counters["triangles"] = double(vertices.size() / 3);
-        state.counters["us"] = benchmark::Counter(double(state.iterations()) * 1e-6,
-                                                  benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    }
-    SDL_DestroyTexture(target);
-    SDL_DestroyRenderer(renderer);
-    SDL_FreeSurface(surface);
+    bench_peer::TimeSdlGeometry(state, vertices, 128, 256);
 }
 BENCHMARK(BM_SilhouetteSdl)->Unit(benchmark::kMicrosecond);
 #endif

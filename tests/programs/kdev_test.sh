@@ -187,8 +187,22 @@ for line in "round 1: Project1 loaded" "camp 1: none"; do
 done
 echo "$out" | grep -q "Project0 loaded" && fail "kdev ai --project Project1 loaded Project0: $out"
 out=$("$kdev" ai "$dir/level" --project NoSuchProject --frames 3 2>&1)
-[ "$?" = 1 ] && echo "$out" | grep -qF "kdev: no project NoSuchProject" || fail "kdev ai took an unknown project: $out"
+[ "$?" = 1 ] && echo "$out" | grep -qF "kdev ai: no project NoSuchProject" || fail "kdev ai took an unknown project: $out"
 "$kdev" ai "$dir/level" --seed 2x >/dev/null 2>&1 && fail "kdev ai took a seed that is no number"
+
+# The effects on Project1: its three mana spheres present and its six beetles listed after a ring
+# burst, the ring's cursors printed tick by tick and the last frame written; an unknown project is
+# named under the subcommand and ends with 1.
+out=$("$kdev" fx "$dir/level" --project Project1 --ticks 30 --burst --png "$dir/fx.png" 2>&1) ||
+    fail "kdev fx ended with $?: $out"
+[ "$(echo "$out" | grep -c '^sphere  *[0-2] at .* present$')" = 3 ] || fail "kdev fx did not list 3 present spheres: $out"
+[ "$(echo "$out" | grep -c '^element  *[0-5] at ')" = 6 ] || fail "kdev fx did not list 6 beetles: $out"
+[ "$(echo "$out" | grep -c '^vent  *[01] at ')" = 2 ] || fail "kdev fx did not list 2 vents: $out"
+echo "$out" | grep -q '^tick [0-9]*: particles 0\.\.32 live 32, ' || fail "kdev fx did not show the burst's 32 particles: $out"
+echo "$out" | grep -qF "picture $dir/fx.png" || fail "kdev fx did not name its picture: $out"
+[ "$(head -c 4 "$dir/fx.png" | tail -c 3)" = PNG ] || fail "kdev fx wrote no picture"
+out=$("$kdev" fx "$dir/level" --project NoSuchProject --ticks 3 2>&1)
+[ "$?" = 1 ] && echo "$out" | grep -qxF "kdev fx: no project NoSuchProject" || fail "kdev fx took an unknown project: $out"
 
 fi
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -15,6 +16,8 @@
 #include "core/rand.h"
 #include "engine3d/image.h"
 #include "engine3d/object.h"
+#include "engine3d/records.h"
+#include "engine3d/workarea.h"
 #include "plat/test.h"
 #include "tests/support/core_state.h"
 #include "tests/support/trigger_level.h"
@@ -84,6 +87,13 @@ int32_t VertexX(OBJ_Handle node)
     int32_t v[3] = {0, 0, 0};
     Get_Vertex(node, 0, v);
     return v[0];
+}
+
+// The engine's own hidden mark on a node's tree (what the render skips), not the entry's flags.
+bool NodeHidden(OBJ_Handle node)
+{
+    const Addr record = Get_Hierarchy_Record(node);
+    return (uint32_t(W_Get32(record + Addr(offsetof(OBJ_Record, flags)))) & OBJ_FLAG_SKIP_TREE) != 0;
 }
 
 TEST_F(Effects, TheLoadersPickTheModelByWaterAndStanceAndMakeHiddenScaledInstances)
@@ -284,10 +294,17 @@ TEST_F(Effects, TheParticleRingKeepsSixtyThreeAndExpiresFromTheFrontOnly)
     EXPECT_EQ(FX_ParticleWrite, 63);
     EXPECT_EQ(FX_ParticleRead, 0);
     EXPECT_EQ(FX_Particles[0].flags, 0);
+    for (int32_t i = 0; i < 63; i++) {
+        EXPECT_FALSE(NodeHidden(FX_Particles[i].node)) << i;
+    }
+    EXPECT_TRUE(NodeHidden(FX_Particles[63].node)) << "never written";
     FX_SpawnTrail(hero);
     EXPECT_EQ(FX_ParticleWrite, 0);
     EXPECT_EQ(FX_ParticleRead, 1);
     EXPECT_EQ(FX_Particles[0].flags, FX_PARTICLE_HIDDEN) << "the dropped particle does not stay on screen";
+    EXPECT_TRUE(NodeHidden(FX_Particles[0].node)) << "the dropped particle's node is hidden";
+    EXPECT_FALSE(NodeHidden(FX_Particles[63].node)) << "the 64th spawn's node is shown";
+    EXPECT_FALSE(NodeHidden(FX_Particles[1].node));
 
     // A long-lived particle in front holds three dead puffs behind it; once it goes, they go in one pass.
     FX_ParticleWrite = FX_ParticleRead = 10;
@@ -556,6 +573,9 @@ TEST_F(Effects, AManaSphereGivesItsValueOnceAndOneSphereATick)
              .ZoneRate(6, 20));
     ActorRecord *hero = Hero();
     hero->second_gauge = 0.0f;
+    for (int32_t i = 0; i < 3; i++) {
+        EXPECT_FALSE(NodeHidden(FX_ManaSpheres[i].node)) << "sphere " << i << " waits in view";
+    }
     const struct {
         double x, z;
         float gauge;
@@ -568,9 +588,14 @@ TEST_F(Effects, AManaSphereGivesItsValueOnceAndOneSphereATick)
         hero->position[2] = s.z;
         FX_UpdateManaSpheres(hero);
         EXPECT_EQ(hero->second_gauge, s.gauge);
+        if (s.gauge == 20.0f) {
+            EXPECT_TRUE(NodeHidden(FX_ManaSpheres[0].node)) << "the taken sphere leaves the screen";
+            EXPECT_FALSE(NodeHidden(FX_ManaSpheres[1].node)) << "the others stay";
+        }
     }
     for (int32_t i = 0; i < 3; i++) {
         EXPECT_EQ(FX_ManaSpheres[i].flags, FX_SPHERE_TAKEN);
+        EXPECT_TRUE(NodeHidden(FX_ManaSpheres[i].node)) << i;
     }
 }
 

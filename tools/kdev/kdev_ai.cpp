@@ -31,5 +31,5 @@ int KdevAi(int argc, char **argv)
         std::printf("%s", trace.Tick(round).c_str());
     };
     kalder_test::PlayResult result;
-    return KdevPlayFolder(args, result);
+    return KdevPlayFolder("ai", args, result);
 }

@@ -93,7 +93,7 @@ int KdevFight(const char *folder, int32_t ticks, const char *png_folder)
         print_frame(round - 1);
     };
     kalder_test::PlayResult result;
-    if (KdevPlayFolder(args, result) != 0) {
+    if (KdevPlayFolder("fight", args, result) != 0) {
         return 1;
     }
     return png_folder != nullptr ? write_pictures(folder, png_folder) : 0;

@@ -88,7 +88,7 @@ int KdevFx(int argc, char **argv)
                     int(FX_SparkWrite), Live(FX_SparkRead, FX_SparkWrite, FX_SPARK_COUNT));
     };
     kalder_test::PlayResult result;
-    if (KdevPlayFolder(args, result) != 0) {
+    if (KdevPlayFolder("fx", args, result) != 0) {
         return 1;
     }
     Print_Tables();

@@ -158,7 +158,7 @@ bool KdevReadPlayArgs(int argc, char **argv, int takes, KdevPlayArgs &args)
     return true;
 }
 
-int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result)
+int KdevPlayFolder(const char *command, const KdevPlayArgs &args, kalder_test::PlayResult &result)
 {
     test::Reset();
     if (!KdevMapDrives(args.folder)) {
@@ -166,7 +166,7 @@ int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result)
     }
     result = kalder_test::PlayRun(args.options);
     if (result.project_missing) {
-        std::fprintf(stderr, "kdev: no project %s\n", args.options.project.c_str());
+        std::fprintf(stderr, "kdev %s: no project %s\n", command, args.options.project.c_str());
         return 1;
     }
     if (result.exit_code != 0) {
@@ -238,7 +238,7 @@ int KdevPlay(int argc, char **argv)
         };
     }
     kalder_test::PlayResult result;
-    if (KdevPlayFolder(args, result) != 0) {
+    if (KdevPlayFolder("play", args, result) != 0) {
         return 1;
     }
     if (args.trace != nullptr) {

@@ -36,7 +36,8 @@ inline constexpr int KDEV_TAKES_SAVES = 0x20;
 // (KDEV_TAKES_*). False on anything else: the caller prints its usage.
 bool KdevReadPlayArgs(int argc, char **argv, int takes, KdevPlayArgs &args);
 // Maps the folder's drives and plays. Returns 0 with the result, or 1 after naming what stopped the
-// run (no drives folder, no such project, the game's fatal stop) on stderr.
-int KdevPlayFolder(const KdevPlayArgs &args, kalder_test::PlayResult &result);
+// run (no drives folder, no such project, the game's fatal stop) on stderr; an unknown project is
+// reported under the subcommand's name `command` ("kdev fx: no project NAME").
+int KdevPlayFolder(const char *command, const KdevPlayArgs &args, kalder_test::PlayResult &result);
 
 int KdevPlay(int argc, char **argv);
