@@ -216,6 +216,22 @@ for picture in hero-sword hero-bow hero-gun hero-sword-blink; do
     cmp -s "$dir/fight/$picture.png" "$(dirname "$0")/../golden/$picture.png" || fail "kdev fight's $picture is not the golden"
 done
 
+# The shadows: with --real the hero (slot 0) holds the true shadow and the creature a blob on the floor,
+# and the frame and the silhouette's texels are the shadow tests' goldens; without it the hero's is a
+# blob as well; an option kdev does not know is refused.
+out=$("$kdev" shadows "$dir/level" --real --png "$dir/shadows.png" --texture "$dir/shadows-texture.png" 2>&1) ||
+    fail "kdev shadows ended with $?: $out"
+echo "$out" | grep -q "^0 *2 *XH_ .* -600 290 0 " || fail "kdev shadows did not give the hero the true shadow: $out"
+echo "$out" | grep -q "^[0-9]* *1 *CR1 .* 290 " || fail "kdev shadows did not lay the creature's blob: $out"
+echo "$out" | grep -qx "attached 2" || fail "kdev shadows did not count two shadows: $out"
+cmp -s "$dir/shadows.png" "$(dirname "$0")/../golden/shadow-real-640x480.png" ||
+    fail "kdev shadows' frame is not the golden shadow-real-640x480"
+cmp -s "$dir/shadows-texture.png" "$(dirname "$0")/../golden/shadow-real-texture.png" ||
+    fail "kdev shadows' texture is not the golden shadow-real-texture"
+out=$("$kdev" shadows "$dir/level" 2>&1) || fail "kdev shadows without --real ended with $?: $out"
+echo "$out" | grep -q "^0 *1 *XH_ " || fail "kdev shadows gave the hero no blob: $out"
+"$kdev" shadows "$dir/level" --sharp >/dev/null 2>&1 && fail "kdev shadows took an unknown option"
+
 # The demo's dialogues: both entries listed, entry 0's voice written as a WAVE file, the window's
 # frames at ticks 0 and 20 the goldens; a damaged dialogue file is named and ends with 1.
 out=$("$kdev" drd "$dir/level" --wav 0 "$dir/voice.wav" 2>&1) || fail "kdev drd ended with $?: $out"

@@ -27,7 +27,10 @@
 #include "tests/support/shadow_pictures.h"
 #include "tests/support/temp_drives.h"
 #include "world/actor.h"
+#include "world/game.h"
+#include "world/level_record.h"
 #include "world/mdl.h"
+#include "world/phy.h"
 #include "world/prj_load.h"
 #include "world/shadow.h"
 
@@ -337,6 +340,27 @@ struct DemoShadowTest : ::testing::Test {
         }
     }
     static ActorRecord *Hero() { return &ACTOR_Slots[ACTOR_HERO]; }
+
+    // The tick by which the level is loaded and its creature is in use.
+    static constexpr int kCreatureTick = 30;
+    // The demo's creature waits far off the floor: it is put 450 units beside the hero (across the
+    // picture of LookAtShadows) and its body reset there, so that it stands on the floor from then on.
+    // Null when the level holds no creature.
+    static ActorRecord *BringCreatureBesideHero()
+    {
+        for (ActorRecord &a : ACTOR_Slots) {
+            if (!(a.flags[0] & ACTOR_F0_IN_USE) || a.definition == nullptr ||
+                std::strncmp(a.definition->name, "CREA", sizeof a.definition->name) != 0) {
+                continue;
+            }
+            a.position[0] = Hero()->position[0];
+            a.position[1] = Hero()->position[1];
+            a.position[2] = Hero()->position[2] + 450.0;
+            PHY_ResetBody(&a);
+            return &a;
+        }
+        return nullptr;
+    }
 };
 
 TEST_F(DemoShadowTest, TheHerosSilhouetteFillsItsTextureWithMarkers)
@@ -414,16 +438,37 @@ TEST_F(DemoShadowTest, Pictures)
     struct Case {
         const char *golden;
         bool real, letterbox;
+        bool creature; // the creature brought beside the hero, both on their shadows
     };
     const Case cases[] = {
-        {"shadow-flat-640x480", false, true},
-        {"shadow-real-640x480", true, true},
-        {"shadow-real-fullscreen-640x480", true, false},
+        {"shadow-flat-640x480", false, true, true},
+        {"shadow-real-640x480", true, true, false},
+        {"shadow-real-fullscreen-640x480", true, false, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.golden);
         Stop();
-        Start(640, 480, 40, c.real, c.letterbox);
+        if (c.creature) {
+            Start(640, 480, kCreatureTick, c.real, c.letterbox);
+            ActorRecord *creature = BringCreatureBesideHero();
+            ASSERT_NE(creature, nullptr);
+            for (int tick = kCreatureTick; tick < 40; tick++) {
+                GAME_Tick(0);
+            }
+            // Its body stands on the floor at the hero's height, with its blob laid under it.
+            ASSERT_LT(creature->shadow_slot, SHADOW_SLOT_COUNT);
+            const SHADOW_Slot &s = SHADOW_Slots[creature->shadow_slot];
+            EXPECT_EQ(s.mode, SHADOW_FLAT);
+            EXPECT_NE(creature->ground_contact, 0);
+            EXPECT_EQ(creature->ground_height, kalder_test::demo::kFloorY);
+            int32_t node[3];
+            Get_Obj_Pos(creature->node, node);
+            EXPECT_EQ(Pos(s.flat), (std::vector<int32_t>{node[0], kalder_test::demo::kFloorY - 10, node[2]}));
+            EXPECT_EQ(node[1], Pos(Hero()->node)[1]) << "both stand on the same floor";
+            EXPECT_FALSE(TreeHidden(s.flat));
+        } else {
+            Start(640, 480, 40, c.real, c.letterbox);
+        }
         kalder_test::LookAtShadows();
         SCR_ComposeFrame();
         EXPECT_TRUE(kalder_test::MatchesGolden(c.golden, SCR_FrameBuffer, 640, 480, false));
