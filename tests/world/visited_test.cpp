@@ -108,6 +108,9 @@ TEST_F(RingTest, VisitsFillTheRingAtTheCursorAndRevisitsReuseTheirRecord)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
+        // Each row starts afresh; the set-up alone would keep this fixture's record as the project to
+        // put back, and the next test of the process would find the game pointing at freed memory.
+        TearDown();
         SetUp();
         Run(row.steps);
         EXPECT_EQ(Names(), row.names);
