@@ -177,6 +177,28 @@ template <typename Visit> bool Walk_List(Checker &c, uint64_t rec0, uint32_t hea
     return c.ok;
 }
 
+// The faces or edges of a node are drawn by following their next links from the first of the array;
+// the links stay inside the array, so a chain longer than the array is a loop and the drawing would
+// never end: the file is refused.
+void Chain_Ends(Checker &c, uint64_t rec0, uint64_t first, uint32_t link, int32_t count)
+{
+    if (count <= 0) {
+        return;
+    }
+    uint64_t at = first;
+    for (int64_t steps = 0; c.ok; steps++) {
+        if (steps >= int64_t(count)) {
+            c.fail();
+            return;
+        }
+        const uint32_t next = c.getu(at + link);
+        if (next == 0) {
+            return;
+        }
+        at = Inner(rec0, next);
+    }
+}
+
 bool Validate_Hierarchy(Checker &c)
 {
     int32_t count = c.get(20);
@@ -293,6 +315,7 @@ bool Validate_Hierarchy(Checker &c)
                     }
                 }
             }
+            Chain_Ends(c, rec0, faces, 4, n);
         });
         Walk_List(c, rec0, c.getu(r + 168), sizeof(OBJ_EdgeNode), [&](uint64_t a) {
             uint32_t size = Prim_Edge_Size(c.get(a + 4));
@@ -310,6 +333,7 @@ bool Validate_Hierarchy(Checker &c)
                 c.expect(Inner(rec0, c.getu(e + 28)), T_VERTS);
                 c.expect(Inner(rec0, c.getu(e + 32)), T_VERTS);
             }
+            Chain_Ends(c, rec0, edges, 0, n);
         });
     }
     if (!c.ok || c.get(rec0 + 16) != 0) {
