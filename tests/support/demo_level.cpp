@@ -638,14 +638,6 @@ static Mesh Solid(const std::vector<Vec3> &corners, const std::vector<Vec3> &fac
     return m;
 }
 
-static void Append(Mesh &to, const Mesh &part)
-{
-    const int32_t base = int32_t(to.vertices.size());
-    to.vertices.insert(to.vertices.end(), part.vertices.begin(), part.vertices.end());
-    for (const Vec3 &f : part.faces) {
-        to.faces.push_back({f[0] + base, f[1] + base, f[2] + base});
-    }
-}
 
 static NamedFile Effect(const std::string &file, const std::string &node, const Mesh &mesh, uint16_t colour)
 {
@@ -668,7 +660,7 @@ static Mesh Beetle()
     for (int32_t x : {-16, 0, 16}) {
         for (int32_t z : {-18, 18}) {
             const Mesh leg = BoxMesh({x, 45, z}, {3, 5, 3});
-            Append(body, Solid(leg.vertices, leg.faces));
+            AppendMesh(body, Solid(leg.vertices, leg.faces));
         }
     }
     return body;
